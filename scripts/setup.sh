@@ -1,0 +1,23 @@
+# Shared by run.sh and test.sh: installs the Debian packages Termora needs that are missing,
+# then configures and builds in build/. Quiet and quick when nothing changed.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+TERMORA_PACKAGES="cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite qt6-image-formats-plugins \
+libgl-dev libgtest-dev libgmock-dev libbenchmark-dev sqlite3 fonts-dejavu-core"
+
+missing=()
+for p in $TERMORA_PACKAGES ${TERMORA_EXTRA_PACKAGES:-}; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if [ ! -f build/CMakeCache.txt ]; then
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TERMORA_CMAKE_ARGS:-} >/dev/null
+fi
+cmake --build build -j"$(nproc)" ${TERMORA_BUILD_TARGETS:+--target $TERMORA_BUILD_TARGETS}

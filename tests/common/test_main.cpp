@@ -1,0 +1,20 @@
+// The test programs' shared entry: one QApplication for the whole run, headless unless the
+// caller asked for a real display.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "Question.h"
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(platform::ApplicationTitle());
+  // A test that forgets to script its questions must not hang on a modal box.
+  platform::SetAnswerer([](const platform::Question& q) {
+    ADD_FAILURE() << "unexpected question: " << q.text.toStdString();
+    return int(platform::idCancel);
+  });
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
