@@ -1,0 +1,203 @@
+#pragma once
+// The rich text engine window: an editing widget over a QTextDocument whose operations mirror
+// the rich edit messages one for one. Callers either call the typed methods or send messages
+// through Perform(); both end in the same code.
+//
+// Positions count characters from 0; a paragraph break counts as one character (the engine's
+// text shows it as CR). Lengths are twips at this surface.
+
+#include <QTextEdit>
+#include <QTextCursor>
+#include <functional>
+#include <memory>
+
+#include "RichEditTypes.h"
+
+class QMimeData;
+
+namespace engine {
+
+class TRichEngine;
+
+// What the widget that hosts the engine sees first: keys, mouse and focus before the engine
+// handles them (the class library's window procedure). Every method may consume the event.
+class TRichEngineHost {
+ public:
+  virtual ~TRichEngineHost() = default;
+  // Return true to keep the engine from handling the event.
+  virtual bool EngineKeyDown(TRichEngine* e, QKeyEvent* ev) = 0;
+  virtual bool EngineMouse(TRichEngine* e, QMouseEvent* ev) = 0;
+  virtual bool EngineContextMenu(TRichEngine* e, QContextMenuEvent* ev) = 0;
+  virtual void EngineFocus(TRichEngine* e, bool in) = 0;
+};
+
+class TRichEngine : public QTextEdit {
+  Q_OBJECT
+ public:
+  // className "RICHEDIT20A" (version 2, the default) or "RICHEDIT" (version 1).
+  explicit TRichEngine(QWidget* parent = nullptr, const QString& className = QStringLiteral("RICHEDIT20A"));
+  ~TRichEngine() override;
+
+  QString ClassName() const { return className_; }
+  int Version() const { return version_; }
+
+  // Sends a message; see RichEditTypes.h for what each one takes.
+  LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+
+  // Notifications: WM_NOTIFY-style codes with their record (SELCHANGE*, ENLINK*, ...) and
+  // WM_COMMAND-style codes (EN_CHANGE) with nullptr. Sent only when the event mask enables them.
+  std::function<LRESULT(UINT code, void* nmhdr)> OnNotify;
+  void SetHost(TRichEngineHost* host) { host_ = host; }
+  TRichEngineHost* Host() const { return host_; }
+
+  // ---- streaming ----
+  LRESULT StreamIn(DWORD format, EDITSTREAM& es);   // returns the characters read
+  LRESULT StreamOut(DWORD format, EDITSTREAM& es);  // returns the bytes written
+  // Conveniences over the two.
+  bool LoadRtf(const QByteArray& rtf, bool selection = false);
+  QByteArray SaveRtf(bool selection = false) const;
+  void SetPlainText(const QString& text);  // replaces everything, CR/LF/CR LF as paragraph breaks
+  QString Text() const;                    // paragraphs separated by CR
+  int TextLength() const;                  // characters, a paragraph break counting 1
+
+  // ---- lines (display lines: wrapped lines count separately while wrapping is on) ----
+  int GetLineCount() const;
+  int LineIndex(int line) const;           // -1 past the end; line -1: the caret's line
+  int LineLength(int charPos) const;       // without the break; charPos -1: the selection's lines
+  QString GetLine(int line) const;         // with the break as CR when the line ends a paragraph
+  int LineFromChar(int charPos) const;     // charPos -1: the caret's line
+  int FirstVisibleLine() const;
+
+  // ---- selection and text ----
+  CHARRANGE GetSel() const;
+  void SetSel(CHARRANGE cr);               // cpMin 0, cpMax -1: everything; cpMin -1: none
+  void ReplaceSel(const QString& text, bool canUndo = true);
+  QString GetSelText() const;
+  WORD SelectionType() const;
+  QString GetTextRange(int cpMin, int cpMax) const;
+  int CharFromPos(QPoint clientPoint) const;
+  QPoint PosFromChar(int cp) const;
+
+  // ---- formats ----
+  // SCF_SELECTION: the selection's format (mask: the fields that are the same throughout);
+  // SCF_DEFAULT: the typing default.
+  void GetCharFormat(DWORD scf, CHARFORMAT& cf) const;
+  bool SetCharFormat(DWORD scf, const CHARFORMAT& cf);
+  void GetParaFormat(PARAFORMAT& pf) const;
+  bool SetParaFormat(const PARAFORMAT& pf);
+
+  // ---- find ----
+  LONG FindText(DWORD flags, FINDTEXTEX& ft) const;
+
+  // ---- layout and drawing ----
+  RECT GetRect() const;
+  void SetRect(const RECT* rc);  // nullptr: back to the client area
+  // wParam nonzero renders, zero only measures; fr == nullptr releases the cache.
+  LONG FormatRange(bool render, const FORMATRANGE* fr);
+  void SetRedraw(bool on);
+  bool Redraw() const { return redraw_; }
+  void ScrollCaret();
+  void RequestResize();
+
+  // ---- editing ----
+  bool CanUndo() const;
+  bool CanRedo() const;
+  bool Undo();
+  bool Redo();
+  void EmptyUndoBuffer();
+  void Cut();
+  void Copy();
+  void Paste();
+  bool PasteSpecial(UINT format);
+  bool CanPaste(UINT format = 0) const;
+  bool GetModify() const;
+  void SetModify(bool on);
+  bool IsReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool on);
+  void Clear();  // deletes the selection
+
+  // ---- options ----
+  DWORD GetEventMask() const { return eventMask_; }
+  DWORD SetEventMask(DWORD mask);  // returns the previous mask
+  bool AutoUrlDetect() const { return autoUrl_; }
+  void SetAutoUrlDetect(bool on);
+  DWORD TypographyOptions() const { return typography_; }
+  void SetTypographyOptions(DWORD values, DWORD mask);
+  LONG TextLimit() const { return limit_; }
+  void SetTextLimit(LONG chars);  // 0: the default of 32767 characters
+  COLORREF SetBackgroundColor(bool useSystem, COLORREF c);  // returns the previous colour
+  DWORD Options() const;
+  DWORD SetOptions(DWORD op, DWORD options);
+
+  // ---- embedded objects ----
+  IRichEditOle* OleInterface();
+  void SetOleCallback(IRichEditOleCallback* cb) { oleCallback_ = cb; }
+  IRichEditOleCallback* OleCallback() const { return oleCallback_; }
+
+  // The engine's clipboard contents of a range: "text/rtf", "text/html" and plain text.
+  QMimeData* MimeDataForRange(int from, int to) const;
+  // Inserts clipboard-style data at the selection, preferring RTF, then HTML, then text.
+  bool InsertMimeData(const QMimeData* data, UINT onlyFormat = 0);
+
+ protected:
+  // QTextEdit hooks
+  bool canInsertFromMimeData(const QMimeData* source) const override;
+  QMimeData* createMimeDataFromSelection() const override;
+  void insertFromMimeData(const QMimeData* source) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void inputMethodEvent(QInputMethodEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dragMoveEvent(QDragMoveEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+
+ private:
+  friend class TRichEngineOle;
+  struct FormatCache;
+
+  LRESULT Notify(UINT code, NMHDR* hdr);
+  bool ProtectedRefuses(UINT msg, WPARAM w, LPARAM l, int from, int to);
+  bool RangeHasProtected(int from, int to) const;
+  void OnContentsChange(int pos, int removed, int added);
+  void OnCursorChanged();
+  void ApplyFormatRect();
+  void ApplyTypography();
+  void DetectUrls(int from, int to);
+  int LinkAt(const QPoint& viewportPos, CHARRANGE* range) const;
+  bool FitsLimit(int removing, int adding) const;
+  QTextCursor CursorFor(int cpMin, int cpMax) const;
+
+  QString className_;
+  int version_ = 2;
+  TRichEngineHost* host_ = nullptr;
+  DWORD eventMask_ = 0;
+  bool autoUrl_ = false;
+  DWORD typography_ = 0;
+  LONG limit_ = 32767;
+  bool readOnly_ = false;
+  bool redraw_ = true;
+  bool rectSet_ = false;
+  RECT formatRect_;
+  bool useSysBackground_ = true;
+  COLORREF background_ = 0xFFFFFF;
+  DWORD options_ = 0;
+  CHARRANGE lastSel_{0, 0};
+  int notifying_ = 0;
+  bool linkDown_ = false;
+  bool inInternalChange_ = false;
+  bool changePending_ = false;
+  QSize lastRequestedSize_;
+  std::unique_ptr<FormatCache> formatCache_;
+  std::unique_ptr<IRichEditOle> ole_;
+  IRichEditOleCallback* oleCallback_ = nullptr;
+};
+
+}  // namespace engine
