@@ -256,8 +256,9 @@ void MarkupToDocument(const QString& markup, QTextDocument* doc) {
       block.setProperty(engine::kStartIndentTw, kBulletStartTw);
       block.setProperty(engine::kOffsetTw, kBulletOffsetTw);
       block.setProperty(engine::kNumberingTabTw, kBulletOffsetTw);
-      // Qt draws the bullet left of the block's margin, so the margin is where the text starts.
+      // The engine's layout: other lines at start + offset, the first line (the bullet) at start.
       block.setLeftMargin(engine::TwipsToDoc(kBulletStartTw + kBulletOffsetTw));
+      block.setTextIndent(-engine::TwipsToDoc(kBulletOffsetTw));
     }
     if (first) {
       cursor.setBlockFormat(block);

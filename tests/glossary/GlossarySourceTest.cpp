@@ -185,6 +185,7 @@ TEST(GlossaryMarkup, BulletParagraphsCarryTheEngineIndentsAndOneList) {
   EXPECT_GT(start, 0);
   EXPECT_GT(offset, 0);
   EXPECT_DOUBLE_EQ(f.leftMargin(), engine::TwipsToDoc(start + offset));
+  EXPECT_DOUBLE_EQ(f.textIndent(), -engine::TwipsToDoc(offset));
   EXPECT_FALSE(end.blockFormat().hasProperty(engine::kNumbering));
   EXPECT_EQ(end.blockFormat().leftMargin(), 0);
 }

@@ -1,0 +1,143 @@
+#include "GlossaryBuild.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextStream>
+
+#include "GlossaryStore.h"
+#include "TextModel.h"
+
+namespace glossary {
+
+namespace {
+
+const char* const kTableFiles[] = {"tableMaster.DB", "tableDetail.DB"};
+
+// The definition as plain text, the form the definition editor falls back to: paragraphs on
+// their own lines, bullet items marked.
+QByteArray PlainDefinition(const QTextDocument& doc) {
+  QStringList lines;
+  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+    const bool bullet = b.blockFormat().property(engine::kNumbering).toInt() == 1;
+    lines << (bullet ? QStringLiteral("\u2022 ") + b.text() : b.text());
+  }
+  return lines.join(QLatin1Char('\n')).toUtf8();
+}
+
+bool Fill(const QList<Entry>& entries, const QString& folder, QString* error) {
+  if (!data::CreateGlossaryTables(folder, error)) return false;
+  data::GlossaryWriter writer(folder);
+  if (!writer.Begin(error)) return false;
+  QList<int> ids;
+  const QStringList& letters = Letters();
+  for (int n = 1; n <= letters.size(); ++n) {
+    const int id = writer.AddLetter(letters[n - 1], n);
+    if (id == 0) {
+      *error = QStringLiteral("letter %1: %2").arg(letters[n - 1], writer.ErrorText());
+      return false;
+    }
+    ids << id;
+  }
+  for (const Entry& e : entries) {
+    if (!writer.AddTerm(ids[e.letter - 1], e.term, DefinitionBytes(e.markup))) {
+      *error = QStringLiteral("%1:%2: %3").arg(e.file).arg(e.line).arg(writer.ErrorText());
+      return false;
+    }
+  }
+  return writer.Commit(error);
+}
+
+}  // namespace
+
+QByteArray DefinitionBytes(const QString& markup) {
+  QTextDocument doc;
+  MarkupToDocument(markup, &doc);
+  return PlainDefinition(doc);
+}
+
+BuildResult BuildTables(const QList<Entry>& entries, const QString& dataFolder, QString* message) {
+  const QDir data(dataFolder);
+  QStringList present;
+  for (const char* f : kTableFiles)
+    if (QFileInfo::exists(data.filePath(QLatin1String(f)))) present << QLatin1String(f);
+  if (present.size() == 2) {
+    *message = QStringLiteral("The glossary tables are already in %1; they are left as they are.")
+                   .arg(QDir::toNativeSeparators(data.absolutePath()));
+    return BuildResult::AlreadyThere;
+  }
+  if (!present.isEmpty()) {
+    *message = QStringLiteral("%1 is in %2 but its partner table is missing; nothing was changed. "
+                              "Move the file away to build the bundled glossary afresh.")
+                   .arg(present.front(), QDir::toNativeSeparators(data.absolutePath()));
+    return BuildResult::Failed;
+  }
+  if (!QDir().mkpath(data.absolutePath())) {
+    *message = QStringLiteral("Cannot create the folder %1.").arg(data.absolutePath());
+    return BuildResult::Failed;
+  }
+
+  // A scratch folder beside the tables, so that moving the finished files is a rename on one
+  // file system, and a build that fails or is killed never leaves a table where one is looked for.
+  QTemporaryDir scratch(data.filePath(QStringLiteral(".termora-glossary-build-XXXXXX")));
+  if (!scratch.isValid()) {
+    *message = QStringLiteral("Cannot create a scratch folder in %1: %2")
+                   .arg(data.absolutePath(), scratch.errorString());
+    return BuildResult::Failed;
+  }
+  QString error;
+  if (!Fill(entries, scratch.path(), &error)) {
+    *message = QStringLiteral("Building the tables failed: %1").arg(error);
+    return BuildResult::Failed;
+  }
+
+  QStringList moved;
+  for (const char* f : kTableFiles) {
+    const QString to = data.filePath(QLatin1String(f));
+    if (!QFile::rename(QDir(scratch.path()).filePath(QLatin1String(f)), to)) {
+      for (const QString& m : moved) QFile::remove(m);  // only files this build put there
+      *message = QStringLiteral("Cannot move the finished table into %1 (is %2 there now?).")
+                     .arg(data.absolutePath(), QLatin1String(f));
+      return BuildResult::Failed;
+    }
+    moved << to;
+  }
+  *message = QStringLiteral("Created the glossary tables in %1: %2 letters, %3 terms.")
+                 .arg(QDir::toNativeSeparators(data.absolutePath()))
+                 .arg(Letters().size())
+                 .arg(entries.size());
+  return BuildResult::Built;
+}
+
+int RunBuilder(const QString& sourceFolder, const QString& dataFolder, QTextStream& out,
+               QTextStream& err) {
+  QString message;
+  // Existing tables are the user's: say so before even reading the source.
+  bool both = true;
+  for (const char* f : kTableFiles)
+    both = both && QFileInfo::exists(QDir(dataFolder).filePath(QLatin1String(f)));
+  if (both) {
+    BuildTables({}, dataFolder, &message);
+    out << message << Qt::endl;
+    return 0;
+  }
+  QList<Entry> entries;
+  SourceError error;
+  if (!ReadSourceFolder(sourceFolder, &entries, &error)) {
+    err << error.ToString() << Qt::endl;
+    err << "No tables were created." << Qt::endl;
+    return 1;
+  }
+  const BuildResult r = BuildTables(entries, dataFolder, &message);
+  if (r == BuildResult::Failed) {
+    err << message << Qt::endl;
+    return 1;
+  }
+  out << message << Qt::endl;
+  return 0;
+}
+
+}  // namespace glossary

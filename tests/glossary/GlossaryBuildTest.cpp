@@ -1,0 +1,189 @@
+// The bundled glossary as shipped, and building the two tables from a source folder.
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include "GlossaryBuild.h"
+#include "GlossarySource.h"
+
+using glossary::Entry;
+
+namespace {
+
+QString U(const char* s) { return QString::fromUtf8(s); }
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A source folder with a few terms under А and К and empty files for the other letters.
+void WriteSmallSource(const QString& folder) {
+  for (int n = 1; n <= 27; ++n) WriteFile(folder + "/" + glossary::LetterFileName(n), {});
+  WriteFile(folder + "/01.txt",
+            "## Апис\n**Apis** \xe2\x80\x94 \xd1\x80\xd0\xbe\xd0\xb4 *\xd0\xbf\xd1\x87\xd1\x91\xd0\xbb*.\n\n"
+            "## Акация\nДерево.\n- первое\n- второе\n");
+  WriteFile(folder + "/10.txt", "## Квадратная улейка\nТекст.\n");
+}
+
+struct Tables {
+  QList<QPair<int, QString>> letters;          // NumMaster, LetterMaster in IDMaster order
+  QMap<QString, QList<QString>> termsByLetter;  // letter -> terms in IDDetail order
+  QMap<QString, QByteArray> definitions;        // term -> TextDetail
+};
+
+Tables ReadTables(const QString& folder) {
+  Tables t;
+  const QString name = "glossary-test-read";
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
+    db.setDatabaseName(folder + "/tableMaster.DB");
+    EXPECT_TRUE(db.open());
+    QSqlQuery q(db);
+    EXPECT_TRUE(q.exec("SELECT IDMaster, NumMaster, LetterMaster FROM tableMaster ORDER BY IDMaster"));
+    QMap<int, QString> byId;
+    while (q.next()) {
+      t.letters.append({q.value(1).toInt(), q.value(2).toString()});
+      byId[q.value(0).toInt()] = q.value(2).toString();
+    }
+    q.finish();
+    db.close();
+    db.setDatabaseName(folder + "/tableDetail.DB");
+    EXPECT_TRUE(db.open());
+    QSqlQuery d(db);
+    EXPECT_TRUE(d.exec("SELECT AssistDetail, WordDetail, TextDetail FROM tableDetail ORDER BY IDDetail"));
+    while (d.next()) {
+      const QString word = d.value(1).toString();
+      t.termsByLetter[byId.value(d.value(0).toInt(), "?")].append(word);
+      t.definitions[word] = d.value(2).toByteArray();
+    }
+    d.finish();
+    db.close();
+  }
+  QSqlDatabase::removeDatabase(name);
+  return t;
+}
+
+struct BuildRun {
+  int status;
+  QString out, err;
+};
+
+BuildRun Build(const QString& source, const QString& data) {
+  BuildRun r;
+  QTextStream out(&r.out), err(&r.err);
+  r.status = glossary::RunBuilder(source, data, out, err);
+  return r;
+}
+
+}  // namespace
+
+TEST(BundledGlossary, EveryFileParsesAndEveryLetterWithAButtonHasTerms) {
+  QList<Entry> entries;
+  glossary::SourceError error;
+  ASSERT_TRUE(glossary::ReadSourceFolder(TERMORA_GLOSSARY_SOURCE, &entries, &error))
+      << error.ToString().toStdString();
+  EXPECT_GE(entries.size(), 300);
+  QMap<int, int> perLetter;
+  for (const Entry& e : entries) {
+    ++perLetter[e.letter];
+    EXPECT_LE(e.term.size(), glossary::kMaxTermLength) << e.term.toStdString();
+    EXPECT_FALSE(e.markup.trimmed().isEmpty()) << e.term.toStdString();
+  }
+  for (int n = 1; n <= 27; ++n) {
+    if (n == 26) continue;  // Ю has no button
+    EXPECT_GE(perLetter.value(n), 3) << "letter " << glossary::Letters()[n - 1].toStdString();
+  }
+}
+
+TEST(GlossaryBuild, CreatesTheLettersInRecordOrderAndTheTermsUnderThem) {
+  QTemporaryDir source, data;
+  WriteSmallSource(source.path());
+  const QString target = data.path() + "/nested/termora";  // made if missing
+  const BuildRun r = Build(source.path(), target);
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.contains("3 terms")) << r.out.toStdString();
+
+  const Tables t = ReadTables(target);
+  ASSERT_EQ(t.letters.size(), 27);
+  for (int n = 1; n <= 27; ++n) {
+    EXPECT_EQ(t.letters[n - 1].first, n);
+    EXPECT_EQ(t.letters[n - 1].second, glossary::Letters()[n - 1]);
+  }
+  EXPECT_EQ(t.termsByLetter.value(U("А")), QList<QString>({U("Апис"), U("Акация")}));
+  EXPECT_EQ(t.termsByLetter.value(U("К")), QList<QString>({U("Квадратная улейка")}));
+  EXPECT_EQ(t.termsByLetter.size(), 2);
+  EXPECT_EQ(t.definitions.value(U("Апис")), glossary::DefinitionBytes(U("**Apis** — род *пчёл*.")));
+  EXPECT_TRUE(QString::fromUtf8(t.definitions.value(U("Акация"))).contains(U("второе")));
+  // Only the two tables are left in the folder: no scratch files.
+  EXPECT_EQ(QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList({"tableDetail.DB", "tableMaster.DB"}));
+}
+
+TEST(GlossaryBuild, NeverTouchesTablesThatAreThere) {
+  QTemporaryDir source, data;
+  WriteSmallSource(source.path());
+  const QString master = data.path() + "/tableMaster.DB";
+  const QString detail = data.path() + "/tableDetail.DB";
+
+  // Only one table: a fault, and the partner is not created beside it.
+  WriteFile(master, "the user's own master");
+  BuildRun r = Build(source.path(), data.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.err.contains("tableMaster.DB")) << r.err.toStdString();
+  EXPECT_FALSE(QFile::exists(detail));
+  EXPECT_EQ(ReadFile(master), "the user's own master");
+
+  // Both: nothing to do, said on the output, status 0, not even the source is read.
+  WriteFile(detail, "the user's own detail");
+  r = Build("/nonexistent/source", data.path());
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.contains("already")) << r.out.toStdString();
+  EXPECT_EQ(ReadFile(master), "the user's own master");
+  EXPECT_EQ(ReadFile(detail), "the user's own detail");
+
+  // A second build over built tables leaves them byte for byte.
+  QTemporaryDir fresh;
+  ASSERT_EQ(Build(source.path(), fresh.path()).status, 0);
+  const QByteArray before = ReadFile(fresh.path() + "/tableDetail.DB");
+  EXPECT_EQ(Build(source.path(), fresh.path()).status, 0);
+  EXPECT_EQ(ReadFile(fresh.path() + "/tableDetail.DB"), before);
+}
+
+TEST(GlossaryBuild, FaultsLeaveNoTableBehind) {
+  QTemporaryDir source, data;
+  WriteSmallSource(source.path());
+  // A source fault: reported with file and line, exit 1, nothing created.
+  WriteFile(source.path() + "/10.txt", "## Квадрат\nТекст.\n\n## Аист\nТекст.\n");
+  BuildRun r = Build(source.path(), data.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.err.contains("10.txt:4:")) << r.err.toStdString();
+  EXPECT_TRUE(QDir(data.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+
+  // A missing letter file is a fault too.
+  QFile::remove(source.path() + "/10.txt");
+  r = Build(source.path(), data.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.err.contains("10.txt")) << r.err.toStdString();
+
+  // The store refusing a term half-way through: the scratch tables go, nothing is moved in.
+  QList<Entry> entries;
+  entries.append({1, U("Апис"), "Текст.", "01.txt", 1});
+  entries.append({1, U("А") + QString(45, 'a'), "Текст.", "01.txt", 4});
+  QString message;
+  EXPECT_EQ(glossary::BuildTables(entries, data.path(), &message), glossary::BuildResult::Failed);
+  EXPECT_TRUE(message.contains("01.txt:4")) << message.toStdString();
+  EXPECT_TRUE(QDir(data.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+}
