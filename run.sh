@@ -4,4 +4,5 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
-exec build/src/app/termora-launch "$PWD/build/src/app/termora" "$PWD/build/glossary/termora-glossary-build" "$PWD/glossary"
+exec build/src/app/termora-launch "$PWD/build/src/app/termora" "$PWD/build/glossary/termora-glossary-build" \
+  "$PWD/glossary/terms"

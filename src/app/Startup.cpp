@@ -1,0 +1,48 @@
+#include "Startup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <exception>
+
+#include "BeeIcon.h"
+#include "Question.h"
+#include "Unit1.h"
+
+namespace app {
+
+std::unique_ptr<TForm1> CreateForm1(const QString& folder, QString* error, std::function<QDate()> today) {
+  try {
+    return std::make_unique<TForm1>(folder, std::move(today));
+  } catch (const EDatabaseError& e) {
+    *error = e.Message();
+  } catch (const std::exception& e) {
+    *error = QString::fromLocal8Bit(e.what());
+  }
+  if (error->isEmpty()) *error = QStringLiteral("The glossary tables could not be opened.");
+  return nullptr;
+}
+
+int RunTermora() {
+  QApplication::setApplicationName(platform::ApplicationTitle());
+  QApplication::setWindowIcon(BeeIcon());
+  // The desktop entry's name, so the window is matched with its launcher icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("termora"));
+
+  QString error;
+  std::unique_ptr<TForm1> form = CreateForm1(QDir::currentPath(), &error);
+  if (!form) {
+    platform::ShowError(error);
+    return 1;
+  }
+  // Centred on the screen, whatever position it was made at.
+  if (QScreen* s = form->screen()) {
+    const QRect area = s->availableGeometry();
+    const QSize outer(832, 382);  // with the frame, as the desktop usually draws it
+    form->move(area.center() - QPoint(outer.width() / 2, outer.height() / 2));
+  }
+  form->show();
+  return QApplication::exec() == 0 ? 0 : 1;
+}
+
+}  // namespace app

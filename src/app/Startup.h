@@ -1,0 +1,24 @@
+#pragma once
+// Program start: the application title, the glossary window on the tables of the working
+// folder, and the message loop.
+
+#include <QDate>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class TForm1;
+
+namespace app {
+
+// Creates the glossary window on the tables in `folder`. When they cannot be opened the store's
+// text is put into `error` and nothing is returned; no table is ever created.
+std::unique_ptr<TForm1> CreateForm1(const QString& folder, QString* error,
+                                    std::function<QDate()> today = nullptr);
+
+// Sets the title, creates and shows the window on the working folder, and runs the message loop.
+// Returns 0 after the window is closed, 1 when the tables could not be opened (the reason was
+// shown in a message box and no window appeared).
+int RunTermora();
+
+}  // namespace app

@@ -1,0 +1,109 @@
+#pragma once
+// The glossary window: the letter bar, the terms of the chosen letter, the definition of the
+// chosen term, and the date line.
+
+#include <QDate>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+#include "DBGrid.h"
+#include "DBNavigator.h"
+#include "DataSet.h"
+#include "DefinitionEdit.h"
+#include "LmButton.h"
+#include "LmPanel.h"
+
+class QPushButton;
+class QStatusBar;
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+ public:
+  // Builds every component and opens both tables of `databaseName` (a folder; "." is the working
+  // folder): the master first, then the detail through its link. Throws EDatabaseError with the
+  // store's text when a table cannot be opened. `today` gives the date of the date line.
+  explicit TForm1(const QString& databaseName = QStringLiteral("."), std::function<QDate()> today = nullptr,
+                  QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Handlers.
+  void FormCreate(QObject* Sender);
+  void Lm1Click(QObject* Sender);
+  void Lm2Click(QObject* Sender);
+  void Lm3Click(QObject* Sender);
+  void Lm4Click(QObject* Sender);
+  void Lm5Click(QObject* Sender);
+  void Lm6Click(QObject* Sender);
+  void Lm7Click(QObject* Sender);
+  void Lm8Click(QObject* Sender);
+  void Lm9Click(QObject* Sender);
+  void Lm10Click(QObject* Sender);
+  void Lm11Click(QObject* Sender);
+  void Lm12Click(QObject* Sender);
+  void Lm13Click(QObject* Sender);
+  void Lm14Click(QObject* Sender);
+  void Lm15Click(QObject* Sender);
+  void Lm16Click(QObject* Sender);
+  void Lm17Click(QObject* Sender);
+  void Lm18Click(QObject* Sender);
+  void Lm19Click(QObject* Sender);
+  void Lm20Click(QObject* Sender);
+  void Lm21Click(QObject* Sender);
+  void Lm22Click(QObject* Sender);
+  void Lm23Click(QObject* Sender);
+  void Lm24Click(QObject* Sender);
+  void Lm25Click(QObject* Sender);
+  void Lm26Click(QObject* Sender);
+  void Lm27Click(QObject* Sender);
+  void LmButton1Click(QObject* Sender);
+  void Button1Click(QObject* Sender);
+  void Button2Click(QObject* Sender);
+
+  // The About text and the backup's outcome messages.
+  static QString AboutText();
+  static QString BackupMessage(int result, bool anyOperationsAborted);
+
+  // The folders the backup copies from and into (the user's ~/vekTermora/...). Tests point them
+  // elsewhere.
+  QString BackupSource;
+  QString BackupTarget;
+
+  // Components, in creation order.
+  QStatusBar* StatusBar1 = nullptr;
+  TLmPanel* LmPanel1 = nullptr;
+  TDBGrid* DBGrid1 = nullptr;
+  TDBNavigator* DBNavigator1 = nullptr;
+  TDefinitionEdit* qvDBRichEdit1 = nullptr;
+  TLmButton* Lm[28] = {};  // Lm[1] ... Lm[27]
+  TLmButton* LmButton1 = nullptr;
+  QPushButton* Button1 = nullptr;
+  TDBGrid* DBGrid2 = nullptr;
+  TDBNavigator* DBNavigator2 = nullptr;
+  QPushButton* Button2 = nullptr;
+  TDataSource* DataSource1 = nullptr;
+  TDataSource* DataSource2 = nullptr;
+  TTable* Table1 = nullptr;
+  TTable* Table2 = nullptr;
+  TAutoIncField* Table1IDMaster = nullptr;
+  TSmallintField* Table1NumMaster = nullptr;
+  TStringField* Table1LetterMaster = nullptr;
+  TAutoIncField* Table2IDDetail = nullptr;
+  TSmallintField* Table2NumDetail = nullptr;
+  TIntegerField* Table2AssistDetail = nullptr;
+  TStringField* Table2WordDetail = nullptr;
+  TGraphicField* Table2TextDetail = nullptr;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void CreateComponents();
+  void CreateData(const QString& databaseName);
+  TLmButton* CreateLetterButton(int n);
+  void PickLetter(int recNo);
+  // Advanced typography on, then the selection's paragraphs justified.
+  void SendJustifyMessages();
+
+  std::function<QDate()> today_;
+};
