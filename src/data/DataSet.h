@@ -207,6 +207,7 @@ class TDataSource : public QObject {
 
  private:
   friend class TTable;
+  friend class TField;
   friend class TDataLink;
   void DataEvent(TDataEvent event, TField* field, int info);
   void UpdateState();
