@@ -1,0 +1,383 @@
+#include "LmButton.h"
+
+#include <QDialog>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QVariant>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+void PutPixel(QImage& image, int x, int y, const std::uint8_t* px) {
+  if (x < 0 || y < 0 || x >= image.width() || y >= image.height()) return;
+  std::memcpy(image.scanLine(y) + x * 3, px, 3);
+}
+
+void ToBGR(TColor color, std::uint8_t* px) {
+  const TColor c = ColorToRGB(color);
+  px[0] = std::uint8_t(GetBValue(c));
+  px[1] = std::uint8_t(GetGValue(c));
+  px[2] = std::uint8_t(GetRValue(c));
+}
+
+// A one-pixel rectangle outline (right and bottom excluded).
+void FrameRect(QImage& image, int l, int t, int r, int b, TColor color) {
+  if (r <= l || b <= t) return;
+  std::uint8_t px[3];
+  ToBGR(color, px);
+  for (int x = l; x < r; ++x) {
+    PutPixel(image, x, t, px);
+    PutPixel(image, x, b - 1, px);
+  }
+  for (int y = t; y < b; ++y) {
+    PutPixel(image, l, y, px);
+    PutPixel(image, r - 1, y, px);
+  }
+}
+
+// The outline of a rectangle whose corners are cut by a 5 x 5 ellipse: two pixels in along the
+// straight edges, one pixel diagonal at each corner.
+void FrameRoundRect5(QImage& image, int w, int h, TColor color) {
+  if (w <= 0 || h <= 0) return;
+  std::uint8_t px[3];
+  ToBGR(color, px);
+  if (w < 5 || h < 5) {
+    FrameRect(image, 0, 0, w, h, color);
+    return;
+  }
+  for (int x = 2; x <= w - 3; ++x) {
+    PutPixel(image, x, 0, px);
+    PutPixel(image, x, h - 1, px);
+  }
+  for (int y = 2; y <= h - 3; ++y) {
+    PutPixel(image, 0, y, px);
+    PutPixel(image, w - 1, y, px);
+  }
+  PutPixel(image, 1, 1, px);
+  PutPixel(image, w - 2, 1, px);
+  PutPixel(image, 1, h - 2, px);
+  PutPixel(image, w - 2, h - 2, px);
+}
+
+// The glyph as a picture with its transparent parts: its own alpha, or else every pixel of the
+// colour of its bottom-left pixel.
+QImage TransparentGlyph(const QImage& glyph, bool disabled) {
+  QImage copy = glyph.convertToFormat(QImage::Format_BGR888);
+  if (disabled) TintBitmap(copy, RGBToColor(64, 64, 64));
+  QImage out = copy.convertToFormat(QImage::Format_ARGB32);
+  if (glyph.hasAlphaChannel()) {
+    const QImage alpha = glyph.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+      auto* o = reinterpret_cast<QRgb*>(out.scanLine(y));
+      const auto* a = reinterpret_cast<const QRgb*>(alpha.constScanLine(y));
+      for (int x = 0; x < out.width(); ++x) o[x] = qRgba(qRed(o[x]), qGreen(o[x]), qBlue(o[x]), qAlpha(a[x]));
+    }
+    return out;
+  }
+  const QRgb key = glyph.pixel(0, glyph.height() - 1) & 0xFFFFFF;
+  const QImage keyed = glyph.convertToFormat(QImage::Format_RGB32);
+  for (int y = 0; y < out.height(); ++y) {
+    auto* o = reinterpret_cast<QRgb*>(out.scanLine(y));
+    const auto* k = reinterpret_cast<const QRgb*>(keyed.constScanLine(y));
+    for (int x = 0; x < out.width(); ++x)
+      if ((k[x] & 0xFFFFFF) == key) o[x] = 0;
+  }
+  return out;
+}
+
+}  // namespace
+
+TLmButton::TLmButton(QWidget* parent) : TLmCustomControl(parent), FColors(new TLmControlColors(this)) {
+  resize(75, 25);
+  RebuildBitmaps();
+}
+
+TLmButton::~TLmButton() {
+  if (FWatchedWindow) FWatchedWindow->removeEventFilter(this);
+  delete FColors;
+  FColors = nullptr;
+}
+
+void TLmButton::SetGlyph(const QImage& value) {
+  FGlyph = value.isNull() ? QImage() : value.copy();
+  Repaint();
+}
+
+void TLmButton::SetSpacing(int value) { FSpacing = std::max(value, 0); }
+
+void TLmButton::SetLayout(TButtonLayout value) {
+  if (FLayout == value) return;
+  FLayout = value;
+  Repaint();
+}
+
+void TLmButton::SetColors(const TLmControlColors& value) {
+  FColors->Assign(&value);
+  // The copy tells nobody, so the cached gradients follow here.
+  RebuildBitmaps();
+}
+
+void TLmButton::SetShowFocusRect(bool value) {
+  if (FShowFocusRect == value) return;
+  FShowFocusRect = value;
+  Repaint();
+}
+
+void TLmButton::SetHotTrack(bool value) {
+  if (FHotTrack == value) return;
+  FHotTrack = value;
+  Repaint();
+}
+
+void TLmButton::SetDefault(bool value) {
+  if (FDefault == value) return;
+  FDefault = value;
+  WatchWindowKeys();
+  Repaint();
+}
+
+void TLmButton::SetCancel(bool value) {
+  FCancel = value;
+  WatchWindowKeys();
+}
+
+void TLmButton::SetGradientType(TGradientType value) {
+  if (FGradientType == value) return;
+  FGradientType = value;
+  RebuildBitmaps();
+}
+
+void TLmButton::RebuildBitmaps() {
+  if (!FColors) return;
+  const int w = width(), h = height();
+  const QRect r(0, 0, w, h);
+  auto build = [&](QImage& image, TColor from, TColor to) {
+    if (image.size() != size() || image.isNull())
+      image = (w > 0 && h > 0) ? QImage(w, h, QImage::Format_BGR888) : QImage();
+    FillGradient(image, r, from, to, FGradientType);
+  };
+  build(FNormal, FColors->DefaultFrom(), FColors->DefaultTo());
+  build(FOver, FColors->OverFrom(), FColors->OverTo());
+  build(FPressed, FColors->ClickedFrom(), FColors->ClickedTo());
+  FBuilt = true;
+  Repaint();
+}
+
+void TLmButton::SizeChanged() {
+  // A resize to the same size (the first show, for instance) changes nothing.
+  if (FNormal.size() == size() && FBuilt) return;
+  RebuildBitmaps();
+}
+
+void TLmButton::FocusChanged() { Repaint(); }
+
+void TLmButton::LeftMouseDown() {
+  TLmCustomControl::LeftMouseDown();
+  FState |= stOver | stPressed;
+  FTimerStep = tsFadeIn;
+  StartFadeTimer();
+}
+
+void TLmButton::LeftMouseUp() {
+  if (!FDown) FState &= std::uint8_t(~stPressed);
+  if (IsOver()) FTimerStep = tsFadeIn;
+  StartFadeTimer();
+}
+
+void TLmButton::MouseEntered() {
+  TLmCustomControl::MouseEntered();
+  FState |= stOver;
+  FTimerStep = tsFadeIn;
+  StartFadeTimer();
+}
+
+void TLmButton::MouseLeft() {
+  TLmCustomControl::MouseLeft();
+  if (FDown) return;
+  FState &= std::uint8_t(~stOver);
+  FTimerStep = tsFadeOut;
+  StartFadeTimer();
+}
+
+QList<TLmButton*> TLmButton::GroupSiblings() const {
+  QList<TLmButton*> out;
+  if (!parent()) return out;
+  for (QObject* o : parent()->children())
+    if (auto* b = qobject_cast<TLmButton*>(o); b && b != this && b->FGroupIndex == FGroupIndex)
+      out.append(b);
+  return out;
+}
+
+bool TLmButton::MayRelease() const {
+  if (FAllowAllUp) return true;
+  const QList<TLmButton*> siblings = GroupSiblings();
+  return std::any_of(siblings.begin(), siblings.end(), [](TLmButton* b) { return b->FDown; });
+}
+
+void TLmButton::SetDown(bool value) {
+  if (FGroupIndex <= 0) return;
+  if (!value && !MayRelease()) return;
+  FDown = value;
+  if (value) {
+    for (TLmButton* b : GroupSiblings()) b->SetDown(false);
+    FState |= stOver | stPressed;
+    FTimerStep = tsFadeIn;
+  } else {
+    FState &= std::uint8_t(~stPressed);
+    FTimerStep = tsFadeOut;
+  }
+  StartFadeTimer();
+}
+
+void TLmButton::WriteFormModalResult() {
+  QWidget* form = window();
+  if (!form || form == this) return;
+  form->setProperty("ModalResult", FModalResult);
+  if (auto* dialog = qobject_cast<QDialog*>(form)) {
+    // A nonzero result ends a dialog that runs modally, as it would be closed by its own buttons.
+    if (FModalResult != 0 && dialog->isModal() && dialog->isVisible())
+      dialog->done(FModalResult);
+    else
+      dialog->setResult(FModalResult);
+  }
+}
+
+void TLmButton::Click() {
+  WriteFormModalResult();
+  if (FGroupIndex > 0) SetDown(!FDown);
+  TLmCustomControl::Click();
+}
+
+bool TLmButton::DialogKey(int key, Qt::KeyboardModifiers modifiers) {
+  const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+  const bool plain =
+      (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
+  const bool mine = (enter && (hasFocus() || FDefault)) || (key == Qt::Key_Escape && FCancel && plain);
+  if (!mine || !CanFocus()) return false;
+  Click();
+  return true;
+}
+
+void TLmButton::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+    if (DialogKey(key, event->modifiers())) {
+      event->accept();
+      return;
+    }
+  }
+  const bool plain = (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
+                                            Qt::AltModifier | Qt::MetaModifier)) == 0;
+  // Every key repeat of a held Space is one more click.
+  const bool space = key == Qt::Key_Space && plain;
+  if (space) Click();
+  TLmCustomControl::keyPressEvent(event);
+  if (space) event->accept();
+}
+
+void TLmButton::WatchWindowKeys() {
+  QWidget* form = (FDefault || FCancel) ? window() : nullptr;
+  if (form == this) form = nullptr;
+  if (form == FWatchedWindow) return;
+  if (FWatchedWindow) FWatchedWindow->removeEventFilter(this);
+  FWatchedWindow = form;
+  if (form) form->installEventFilter(this);
+}
+
+bool TLmButton::eventFilter(QObject* watched, QEvent* event) {
+  // Enter or Escape that no control used reaches the window: the default or cancel button takes it.
+  if (watched == FWatchedWindow && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    const int k = key->key();
+    if ((k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) &&
+        DialogKey(k, key->modifiers())) {
+      key->accept();
+      return true;
+    }
+  }
+  return TLmCustomControl::eventFilter(watched, event);
+}
+
+void TLmButton::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ParentChange) WatchWindowKeys();
+  TLmCustomControl::changeEvent(event);
+}
+
+void TLmButton::paintEvent(QPaintEvent*) {
+  const int W = width(), H = height();
+  if (W <= 0 || H <= 0) return;
+  if (FNormal.size() != size()) {
+    // Resized while hidden: the resize arrives only when shown, so catch up here.
+    const bool was = updatesEnabled();
+    setUpdatesEnabled(false);
+    RebuildBitmaps();
+    setUpdatesEnabled(was);
+  }
+
+  QImage work(W, H, QImage::Format_BGR888);
+  work.fill(Qt::black);
+  int l = 0, t = 0, r = W, b = H;
+  LayerBitmaps(work, FNormal, FOver, 1, QRect(l, t, r - l, b - t), FHoverLevel);
+  if (FPressLevel > 0) {
+    if (FGradientBorder) { l += 3; t += 3; r -= 3; b -= 3; }
+    LayerBitmaps(work, work, FPressed, 1, QRect(l, t, r - l, b - t), FPressLevel);
+    if (FGradientBorder) { l -= 3; t -= 3; r += 3; b += 3; }
+  }
+  FrameRect(work, l, t, r, b, Color());
+  FrameRoundRect5(work, W, H, FColors->BorderColor());
+
+  QPainter p(this);
+  p.drawImage(0, 0, work);
+
+  int tl = 0, tt = 0, tr = W, tb = H;
+  const bool glyph = !FGlyph.isNull();
+  const int gw = glyph ? FGlyph.width() : 0, gh = glyph ? FGlyph.height() : 0;
+  if (glyph) {
+    switch (FLayout) {
+      case blGlyphLeft: tl += gw + FSpacing; break;
+      case blGlyphRight: tl -= gw + FSpacing; break;
+      case blGlyphTop: tt += gh + FSpacing; break;
+      case blGlyphBottom: tt -= gh + FSpacing; break;
+    }
+  }
+  const unsigned flags = CaptionFormat(taCenter, false);
+  const QFont f = Font();
+  p.setFont(f);
+  TColor textColor = FontColor();
+  if (FHotTrack && IsOver()) textColor = FColors->HotTrack();
+  const QString caption = Caption();
+  if (ShowCaption())
+    DrawShadowText(p, caption, f, textColor, FColors->TextShadow(), TextShadow(), flags,
+                   QRect(tl, tt, tr - tl, tb - tt), isEnabled());
+
+  if (glyph) {
+    const QFontMetrics fm(f);
+    const int tw = fm.horizontalAdvance(caption), th = fm.height();
+    const bool withText = !caption.isEmpty() && ShowCaption();
+    int x = 0, y = 0;
+    switch (FLayout) {
+      case blGlyphLeft:
+        x = withText ? (tl + tr - tw) / 2 - FSpacing - gw : (tl + tr - FSpacing) / 2 - gw;
+        y = (H - gh) / 2;
+        break;
+      case blGlyphRight:
+        x = withText ? (tl + tr + tw) / 2 + FSpacing : (tl + tr) / 2 + FSpacing;
+        y = (H - gh) / 2;
+        break;
+      case blGlyphTop:
+        x = (W - gw) / 2;
+        y = withText ? (tt + tb - th) / 2 - FSpacing - gh : (tt + tb) / 2 - FSpacing - gh;
+        break;
+      case blGlyphBottom:
+        x = (W - gw) / 2;
+        y = withText ? (tt + tb + th) / 2 + FSpacing : (tt + tb) / 2 + FSpacing;
+        break;
+    }
+    p.drawImage(x, y, TransparentGlyph(FGlyph, !isEnabled()));
+  }
+
+  if (hasFocus() && FShowFocusRect) DrawFocusRect(p, rect().adjusted(2, 2, -2, -2));
+}

@@ -1,0 +1,298 @@
+#include "LmPanel.h"
+
+#include <QFontMetrics>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstring>
+
+TLmPanel::TLmPanel(QWidget* parent) : TLmCustomControl(parent) {
+  FAcceptsDoubleClicks = true;
+  resize(185, 105);
+  SetColor(14933983);
+  SetFontColor(13500416);
+  FBackground = QImage(185, 105, QImage::Format_BGR888);
+  Realign();
+  RebuildBitmaps();
+}
+
+TLmPanel::~TLmPanel() = default;
+
+void TLmPanel::SetCaption(const QString& value) { SetText(value); }
+
+void TLmPanel::TextChanged() {
+  // The caption's height sets the group-box frame; a new caption only changes what is drawn.
+  TLmCustomControl::TextChanged();
+}
+
+void TLmPanel::SetCaptionPosition(TLmCaptionPos value) {
+  if (FCaptionPosition == value) return;
+  const TLmCaptionPos old = FCaptionPosition;
+  FCaptionPosition = value;
+  Realign();
+  if (old == cpGroupBox || value == cpGroupBox)
+    RebuildBitmaps();
+  else
+    Repaint();
+}
+
+void TLmPanel::SetCornerWidth(int value) {
+  if (value < 0 || value == FCornerWidth) return;
+  FCornerWidth = value;
+  RebuildBitmaps();
+}
+
+void TLmPanel::SetBorderWidth(int value) {
+  if (value < 1 || value == FBorderWidth) return;
+  FBorderWidth = value;
+  Realign();
+  RebuildBitmaps();
+}
+
+void TLmPanel::SetBorderColor(TColor value) {
+  if (value == FBorderColor) return;
+  FBorderColor = value;
+  RebuildBitmaps();
+}
+
+void TLmPanel::SetOuterColor(TColor value) {
+  if (value == FOuterColor) return;
+  FOuterColor = value;
+  RebuildBitmaps();
+}
+
+void TLmPanel::SetTextShadowColor(TColor value) {
+  if (value == FTextShadowColor) return;
+  FTextShadowColor = value;
+  Repaint();
+}
+
+void TLmPanel::SetAntialiased(bool value) {
+  if (value == FAntialiased) return;
+  FAntialiased = value;
+  if (value) FGradient = false;
+  RebuildBitmaps();
+}
+
+void TLmPanel::SetGradient(bool value) {
+  if (value == FGradient) return;
+  FGradient = FAntialiased ? false : value;
+  RebuildBitmaps();
+}
+
+void TLmPanel::SetDefaultFrom(TColor value) {
+  if (value == FDefaultFrom) return;
+  FDefaultFrom = value;
+  Repaint();
+}
+
+void TLmPanel::SetDefaultTo(TColor value) {
+  if (value == FDefaultTo) return;
+  FDefaultTo = value;
+  Repaint();
+}
+
+void TLmPanel::SetGradientType(TGradientType value) {
+  if (value == FGradientType) return;
+  FGradientType = value;
+  RebuildBitmaps();
+}
+
+void TLmPanel::ColorChanged() {
+  TLmCustomControl::ColorChanged();
+  RebuildBitmaps();
+}
+
+void TLmPanel::ParentColorMessage() {
+  TLmCustomControl::ParentColorMessage();
+  if (ParentColor()) SetOuterColor(Color());
+}
+
+void TLmPanel::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+
+void TLmPanel::Loaded() { TLmCustomControl::Loaded(); }
+
+int TLmPanel::CaptionTextHeight() const { return QFontMetrics(Font()).height(); }
+
+QRect TLmPanel::ClientAreaRect() const {
+  int l = 0, t = 0, r = width(), b = height();
+  if (FCaptionPosition == cpGroupBox) {
+    const int half = CaptionTextHeight() / 2;
+    l += FBorderWidth + 1;
+    r -= FBorderWidth + 1;
+    t += half + 2;
+    b -= half + 2;
+    t += half - 1;
+    b += half - 1;
+  } else {
+    l += FBorderWidth + 1;
+    t += FBorderWidth + 1;
+    r -= FBorderWidth + 1;
+    b -= FBorderWidth + 1;
+  }
+  return QRect(l, t, r - l, b - t);
+}
+
+void TLmPanel::Realign() {
+  // Layouts of the children keep to the client area through the contents margins.
+  const QRect area = ClientAreaRect();
+  setContentsMargins(area.left(), area.top(), width() - (area.x() + area.width()),
+                     height() - (area.y() + area.height()));
+}
+
+QRect TLmPanel::CaptionRect(unsigned* flagsOut) const {
+  const int W = width(), H = height();
+  int l = (FCornerWidth + FBorderWidth) / 2, t = FBorderWidth;
+  int r = W - (FCornerWidth + FBorderWidth) / 2, b = H - FBorderWidth;
+  unsigned flags = 0;
+  switch (FCaptionPosition) {
+    case cpGroupBox:
+      t -= FBorderWidth;
+      if (FCornerWidth + FBorderWidth < 2) l += 5;
+      flags = DT_LEFT | DT_TOP;
+      break;
+    case cpTopLeft: flags = DT_LEFT | DT_TOP; break;
+    case cpTopCenter: flags = DT_CENTER; break;
+    case cpTopRight: flags = DT_RIGHT; break;
+    case cpMiddleLeft:
+      l -= (FCornerWidth - FBorderWidth) / 2;
+      flags = DT_VCENTER;
+      break;
+    case cpMiddleCenter: flags = DT_VCENTER | DT_CENTER; break;
+    case cpMiddleRight:
+      r += (FCornerWidth - FBorderWidth) / 2;
+      flags = DT_VCENTER | DT_RIGHT;
+      break;
+    case cpBottomLeft: flags = DT_BOTTOM; break;
+    case cpBottomCenter: flags = DT_BOTTOM | DT_CENTER; break;
+    case cpBottomRight: flags = DT_BOTTOM | DT_RIGHT; break;
+  }
+  flags |= DT_SINGLELINE | DT_END_ELLIPSIS;
+  if (flagsOut) *flagsOut = flags;
+  return QRect(l, t, r - l, b - t);
+}
+
+void TLmPanel::SizeChanged() {
+  Realign();
+  if (!FBackground.isNull() && FBackground.size() == size()) return;
+  FBackground = (width() > 0 && height() > 0) ? QImage(width(), height(), QImage::Format_BGR888) : QImage();
+  RebuildBitmaps();
+}
+
+void TLmPanel::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange && FCaptionPosition == cpGroupBox) {
+    Realign();
+    RebuildBitmaps();
+  }
+  TLmCustomControl::changeEvent(event);
+}
+
+namespace {
+
+void FillRows(QImage& image, int y0, int y1, int x0, int x1, TColor color) {
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, image.width());
+  y1 = std::min(y1, image.height());
+  if (x0 >= x1 || y0 >= y1) return;
+  const TColor c = ColorToRGB(color);
+  const std::uint8_t px[3] = {std::uint8_t(GetBValue(c)), std::uint8_t(GetGValue(c)),
+                              std::uint8_t(GetRValue(c))};
+  std::uint8_t* first = image.scanLine(y0) + x0 * 3;
+  for (int x = 0; x < x1 - x0; ++x) std::memcpy(first + x * 3, px, 3);
+  for (int y = y0 + 1; y < y1; ++y) std::memcpy(image.scanLine(y) + x0 * 3, first, size_t(x1 - x0) * 3);
+}
+
+}  // namespace
+
+void TLmPanel::RebuildBitmaps() {
+  if (Loading() || FBackground.isNull()) return;
+  const int W = FBackground.width(), H = FBackground.height();
+  const int a = FAntialiased ? 3 : 1;
+  const int Wa = W * a, Ha = H * a;
+  QImage scratch;
+  if (a == 3) scratch = QImage(Wa, Ha, QImage::Format_BGR888);
+  QImage& work = a == 3 ? scratch : FBackground;
+
+  // Anti-aliased, only the source pixels under the averaged band are ever read: everything
+  // else is drawn into nothing, which is what keeps the rebuild cheap.
+  QRegion drawn(0, 0, Wa, Ha);
+  const int band = FCornerWidth + 20;
+  const int half = (band < 1 ? a : band) / 2;
+  if (a == 3 && 2 * half + 2 < std::min(W, H)) {
+    const int edge = (half + 1) * a;       // rows and columns 0 … half
+    const int far = (W - half) * a;        // columns W - half … W - 1
+    const int farY = (H - half) * a;
+    drawn = QRegion(0, 0, Wa, edge) + QRegion(0, farY, Wa, Ha - farY) + QRegion(0, 0, edge, Ha) +
+            QRegion(far, 0, Wa - far, Ha);
+  }
+
+  for (const QRect& r : drawn) FillRows(work, r.top(), r.bottom() + 1, r.left(), r.right() + 1, FOuterColor);
+
+  const int th = CaptionTextHeight();
+  const int pen = a * FBorderWidth - 1;
+  const int inset = pen / 2;
+  const int top = FCaptionPosition == cpGroupBox ? inset + (a * th) / 2 : inset;
+  const int corner = a * FCornerWidth;
+  const int right = Wa - inset, bottom = Ha - inset;
+
+  if (FGradient) {
+    const QRegion region = CreateRoundRectRgn(inset, top, right, bottom, corner, corner);
+    FillGradient(work, QRect(0, 0, Wa, Ha), FDefaultFrom, FDefaultTo, FGradientType, &region);
+  }
+
+  if (right - inset > 0 && bottom - top > 0) {
+    QPainter p(&work);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setClipRegion(drawn);
+    QPen outline(ColorToQColor(FBorderColor));
+    outline.setWidth(std::max(pen, 0));
+    outline.setJoinStyle(Qt::MiterJoin);
+    p.setPen(outline);
+    if (FGradient)
+      p.setBrush(Qt::NoBrush);
+    else
+      p.setBrush(ColorToQColor(Color()));
+    // The outline's centre runs through the middle of the edge pixels, so a pen of width p
+    // covers exactly the p pixels from the bitmap's edge inwards.
+    const QRectF box(inset + 0.5, top + 0.5, right - inset - 1, bottom - top - 1);
+    p.drawRoundedRect(box, corner / 2.0, corner / 2.0, Qt::AbsoluteSize);
+  }
+
+  if (a == 3) DownsampleEdges(work, FBackground, 3, Color(), band);
+  Repaint();
+}
+
+void TLmPanel::paintEvent(QPaintEvent* event) {
+  if (FBackground.size() != size() && width() > 0 && height() > 0) {
+    // Resized while hidden: catch up before drawing.
+    FBackground = QImage(width(), height(), QImage::Format_BGR888);
+    const bool was = updatesEnabled();
+    setUpdatesEnabled(false);
+    RebuildBitmaps();
+    setUpdatesEnabled(was);
+  }
+  QPainter p(this);
+  p.fillRect(event->rect(), ColorToQColor(FOuterColor));
+  if (!FBackground.isNull()) p.drawImage(0, 0, FBackground);
+  const QFont f = Font();
+  p.setFont(f);
+  if (!ShowCaption()) return;
+  unsigned flags = 0;
+  const QRect r = CaptionRect(&flags);
+  const QString caption = Caption();
+  if (FCaptionPosition == cpGroupBox) {
+    const QFontMetrics fm(f);
+    const int th = fm.height();
+    QString plain = caption;
+    plain.replace(QLatin1String("&&"), QString(QChar(1))).remove(QLatin1Char('&')).replace(QChar(1), QLatin1Char('&'));
+    const int tw = fm.horizontalAdvance(plain);
+    const QColor outer = ColorToQColor(FOuterColor);
+    p.fillRect(QRect(0, 0, r.x() + r.width(), th / 2), outer);
+    p.fillRect(QRect(r.x(), th / 2, tw, std::min(FBorderWidth, th / 2)), outer);
+  }
+  DrawShadowText(p, caption, f, FontColor(), FTextShadowColor, TextShadow(), flags, r, isEnabled());
+}
