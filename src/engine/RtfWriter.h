@@ -19,8 +19,8 @@ QString PlainText(const QTextDocument& doc, int from = 0, int to = -1);
 // HTML of the whole document, pictures included as data: URLs, for exchange with other programs.
 QString DocumentToHtml(const QTextDocument& doc);
 
-// Encodes text in a code page known to iconv (1251 when 0 is given); characters the code page
-// lacks become '?'.
+// Encodes text in a single-byte code page (1251 when 0 is given) or UTF-8 (65001); characters
+// the code page lacks become '?'.
 QByteArray EncodeCodePage(const QString& text, int codePage = 1251);
 
 }  // namespace engine

@@ -7,6 +7,7 @@
 // never the pixel values. Whoever sets a format sets both (see the Apply* helpers in
 // TextModel.cpp once they exist, or set the property and the Qt value side by side).
 
+#include <QList>
 #include <QTextFormat>
 
 namespace engine {
@@ -57,10 +58,36 @@ enum TextProperty : int {
   kObjectRtf,       // QByteArray: the whole {\object ...} group, written back byte for byte
   kObjectClass,     // QString: \objclass
   kObjectIndex,     // int: the engine's handle for the object's interface
+  kObjectKey,       // qulonglong: a hash of the picture data, the key of the decoded-image cache
+  kPictureWidthTw,  // int: \picw, kept for the writer (pixels for bitmaps, 0.01 mm for metafiles)
+  kPictureHeightTw, // int: \pich
 };
 
 // The object type of embedded objects and of pictures the engine draws itself
 // (for QTextFormat::ObjectTypes / QTextDocument::documentLayout()->registerHandler).
 constexpr int kEmbeddedObjectType = QTextFormat::UserObject + 1;
+
+// Paragraph lengths: the setters store the twips and the Qt layout value together; the getters
+// read the twips, or derive them from the Qt value for a format that has none.
+void SetIndents(QTextBlockFormat& f, int startTw, int rightTw, int offsetTw);
+void SetSpaceBefore(QTextBlockFormat& f, int tw);
+void SetSpaceAfter(QTextBlockFormat& f, int tw);
+// rule 0 single, 1 one and a half, 2 double, 3 at least `value` twips, 4 exactly `value` twips,
+// 5 `value` twentieths of a line.
+void SetLineSpacing(QTextBlockFormat& f, int rule, int value);
+void SetTabStops(QTextBlockFormat& f, const QList<int>& tw);
+// 1 left, 2 right, 3 centre, 4 justify; justified text is laid out justified only when
+// `showJustified` (advanced typography) is true.
+void SetAlignment(QTextBlockFormat& f, int align, bool showJustified = true);
+
+int StartIndentTw(const QTextBlockFormat& f);
+int RightIndentTw(const QTextBlockFormat& f);
+int OffsetTw(const QTextBlockFormat& f);
+int SpaceBeforeTw(const QTextBlockFormat& f);
+int SpaceAfterTw(const QTextBlockFormat& f);
+int LineSpacingRule(const QTextBlockFormat& f);
+int LineSpacingValue(const QTextBlockFormat& f);
+QList<int> TabStopsTw(const QTextBlockFormat& f);
+int Alignment(const QTextBlockFormat& f);
 
 }  // namespace engine

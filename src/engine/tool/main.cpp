@@ -1,0 +1,95 @@
+// termora-rtf: shows what the engine makes of an RTF file, as text, as its own RTF or as HTML.
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <cstdio>
+
+#include "RtfReader.h"
+#include "RtfWriter.h"
+#include "TextObjects.h"
+
+namespace {
+
+int Usage() {
+  std::fputs(
+      "usage: termora-rtf text|rtf|html FILE\n"
+      "  text  the plain text the engine holds, in UTF-8\n"
+      "  rtf   the engine's own RTF for it\n"
+      "  html  HTML for it, in UTF-8\n"
+      "FILE may be - for standard input.\n",
+      stderr);
+  return 2;
+}
+
+bool WriteAll(const QByteArray& bytes) {
+  return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size()) &&
+         std::fflush(stdout) == 0;
+}
+
+}  // namespace
+
+// Qt's own notices (a missing runtime folder under the offscreen platform and the like) are not
+// for this tool's users; only fatal messages get through.
+void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtFatalMsg) std::fprintf(stderr, "termora-rtf: %s\n", message.toLocal8Bit().constData());
+}
+
+int main(int argc, char** argv) {
+  if (argc != 3) return Usage();
+  const QByteArray mode = argv[1];
+  if (mode != "text" && mode != "rtf" && mode != "html") return Usage();
+
+  // Fonts and images need a GUI application object, but no display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(QuietMessages);
+  QGuiApplication app(argc, argv);
+
+  const QString name = QString::fromLocal8Bit(argv[2]);
+  QFile file;
+  bool opened = false;
+  if (name == QLatin1String("-")) opened = file.open(stdin, QIODevice::ReadOnly);
+  else {
+    file.setFileName(name);
+    opened = file.open(QIODevice::ReadOnly);
+  }
+  if (!opened) {
+    std::fprintf(stderr, "termora-rtf: cannot read %s: %s\n", argv[2],
+                 file.errorString().toLocal8Bit().constData());
+    return 1;
+  }
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    std::fprintf(stderr, "termora-rtf: cannot read %s: %s\n", argv[2],
+                 file.errorString().toLocal8Bit().constData());
+    return 1;
+  }
+
+  QTextDocument doc;
+  engine::RegisterTextObjects(&doc);
+  QTextCursor cursor(&doc);
+  QString error;
+  if (!engine::ReadRtf(bytes, cursor, &error)) {
+    std::fprintf(stderr, "termora-rtf: %s: %s\n", argv[2], error.toLocal8Bit().constData());
+    return 1;
+  }
+
+  bool ok = false;
+  if (mode == "rtf") {
+    ok = WriteAll(engine::WriteRtf(doc));
+  } else if (mode == "html") {
+    ok = WriteAll(engine::DocumentToHtml(doc).toUtf8());
+  } else {
+    QString text = engine::PlainText(doc);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(u'\r', u'\n');
+    if (!text.isEmpty() && !text.endsWith(u'\n')) text.append(u'\n');
+    ok = WriteAll(text.toUtf8());
+  }
+  if (!ok) {
+    std::fputs("termora-rtf: cannot write the output\n", stderr);
+    return 1;
+  }
+  return 0;
+}
