@@ -8,7 +8,7 @@
 
 #include "DataSet.h"
 
-class QToolButton;
+class QAbstractButton;
 
 enum TNavigateBtn { nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete, nbEdit, nbPost, nbCancel, nbRefresh };
 using TButtonSet = unsigned;  // bit (1 << TNavigateBtn)
@@ -35,7 +35,7 @@ class TDBNavigator : public QWidget {
   // What pressing the button does (Delete asks "Delete record?" first when ConfirmDelete).
   // A store error is shown with the store's text; the dataset keeps its state.
   void BtnClick(TNavigateBtn button);
-  QToolButton* Button(TNavigateBtn button) const { return buttons_[button]; }
+  QAbstractButton* Button(TNavigateBtn button) const { return buttons_[button]; }
   bool ButtonEnabled(TNavigateBtn button) const;
 
   std::function<void(TNavigateBtn)> BeforeAction;
@@ -58,7 +58,7 @@ class TDBNavigator : public QWidget {
   void UpdateHints();
 
   std::unique_ptr<Link> link_;
-  std::array<QToolButton*, 10> buttons_{};
+  std::array<QAbstractButton*, 10> buttons_{};
   std::array<QString, 10> hints_;
   TButtonSet visibleButtons_ = nbAllButtons;
   bool showHint_ = false;

@@ -821,7 +821,14 @@ void TTable::DataEvent(TDataEvent event, TField* field, int info) {
 TField::TField(QObject* owner) : QObject(owner) {}
 TField::TField(TFieldType type, int size, QObject* owner) : QObject(owner), dataType_(type), size_(size) {}
 
-TField::~TField() { SetDataSet(nullptr); }
+TField::~TField() {
+  if (!dataSet_) return;
+  TTable* t = dataSet_;
+  t->fields_.removeAll(this);
+  dataSet_ = nullptr;
+  // Links bound to this field look their field up again.
+  if (t->Active()) t->DataEvent(deLayoutChange);
+}
 
 void TField::SetFieldName(const QString& name) {
   if (fieldName_ == name) return;
@@ -1192,7 +1199,7 @@ void TFieldDataLink::SetFieldName(const QString& name) {
 void TFieldDataLink::UpdateField() {
   if (Active() && !fieldName_.isEmpty()) {
     field_ = nullptr;
-    SetField(DataSet() ? DataSet()->FieldByName(fieldName_) : nullptr);
+    SetField(DataSet() ? DataSet()->FindField(fieldName_) : nullptr);
   } else {
     SetField(nullptr);
   }
