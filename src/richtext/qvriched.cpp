@@ -1,0 +1,578 @@
+// The rich edit control itself: creation, its engine window, the formatting rectangle, find
+// requests, web links, mouse and keys, the clipboard test and the controller link.
+
+#include "qvriched.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QDateTime>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPrinterInfo>
+#include <QScreen>
+#include <QSet>
+
+#include "Question.h"
+#include "Qvintl.h"
+#include "Shell.h"
+
+using namespace engine;
+
+// ---- hooks and seams ----------------------------------------------------------------------
+
+TqvRichEditHooks& QvRichEditHooks() {
+  static TqvRichEditHooks Hooks;
+  return Hooks;
+}
+
+namespace {
+QSet<QString>& MissingModules() {
+  static QSet<QString> Missing;
+  return Missing;
+}
+
+// Restores the override cursor pushed for a long operation, also on failure.
+class TqvWaitCursor {
+ public:
+  TqvWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~TqvWaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+}  // namespace
+
+std::uintptr_t QvLoadEngineModule(const QString& Name) {
+  // Our engine provides both library names; the handles only tell which one was asked for.
+  if (MissingModules().contains(Name.toUpper())) return 0;
+  if (Name.compare(QLatin1String("RICHED20.DLL"), Qt::CaseInsensitive) == 0) return 0x20;
+  if (Name.compare(QLatin1String("MSFTEDIT.DLL"), Qt::CaseInsensitive) == 0) return 0x41;
+  return 0;
+}
+
+void QvFreeEngineModule(std::uintptr_t) {}
+
+void QvSetEngineModuleAvailable(const QString& Name, bool Available) {
+  if (Available) MissingModules().remove(Name.toUpper());
+  else MissingModules().insert(Name.toUpper());
+}
+
+// ---- creation and destruction -------------------------------------------------------------
+
+TqvCustomRichEdit::TqvCustomRichEdit(QWidget* Parent) : engine::TCustomRichEdit(Parent) {
+  FUnfocusedSavedColor = NoColor;
+  FEditWidth = rewWindowSize;
+  FPrintMargins = std::make_unique<TqvPrintMargins>();
+  FPrintHeader = std::make_unique<TqvRTFHeaderFooter>();
+  FPrintFooter = std::make_unique<TqvRTFHeaderFooter>();
+  SetPrintPageSize(1);
+  FPopupOptions = TqvRichEditPopupOptions::FromValue(32655);
+  FEditorOptions = TqvRichEditOptions::FromValue(0x7FFC);  // reoShowSaveExit .. reoShowMainMenuIcons
+  FEditorCaption = QStringLiteral("Edit Rich Text");
+  FWordWrap = true;
+  FMeasurementUnits = muInches;
+  CreateDialogs();
+  if (QScreen* S = QGuiApplication::primaryScreen()) FScreenPixelsY = qRound(S->logicalDotsPerInchY());
+  FRichEditVersion = 2;
+  FEditorPosition = std::make_unique<TqvFormPosition>();
+  FPrintJobName = QApplication::applicationName();
+  FLines = std::make_unique<TqvRichEditStrings>(this);
+  FHighlightColor = 65535;
+  FFrame = std::make_unique<TqvEditFrame>(this);
+  FFrame->OnChange = [this] {
+    if (HandleAllocated()) SetFormatRect();
+    update();
+  };
+}
+
+TqvCustomRichEdit::~TqvCustomRichEdit() {
+  FDestroying = true;
+  FFrame.reset();
+  delete FFontDialog.data();
+  delete FBuiltInPopup;
+  FBuiltInPopup = nullptr;
+  FPrintMargins.reset();
+  FPrintHeader.reset();
+  FPrintFooter.reset();
+  FSavedContents.reset();
+  FEditorPosition.reset();
+  if (HandleAllocated()) DestroyWnd();
+  FLines.reset();
+  if (FController) FController->UnregisterControl(this);
+}
+
+void TqvCustomRichEdit::CreateDialogs() {
+  // The find and replace dialogs belong to the find and replace commands; the font dialog is
+  // made on first use (ShowFontDialog), so a control that never shows it pays nothing for it.
+  CreatePopupItems();
+  if (FPopupMenu == nullptr) FPopupMenu = FBuiltInPopup;
+}
+
+void TqvCustomRichEdit::CreatePopupItems() {}
+
+// ---- the engine window --------------------------------------------------------------------
+
+void TqvCustomRichEdit::CreateParams(TCreateParams& Params) {
+  if (FRichEditVersion < 2) {
+    engine::TCustomRichEdit::CreateParams(Params);
+    return;
+  }
+  FEngineModule = 0;
+  if (FMSVersion > 3) FEngineModule = QvLoadEngineModule(QStringLiteral("MSFTEDIT.DLL"));
+  if (FEngineModule == 0) FEngineModule = QvLoadEngineModule(QStringLiteral("RICHED20.DLL"));
+  engine::TCustomRichEdit::CreateParams(Params);
+  Params.WinClassName = FEngineModule != 0 ? QStringLiteral("RICHEDIT20A") : QStringLiteral("RICHEDIT");
+  if (!HideScrollBars()) Params.Style |= ES_DISABLENOSCROLL;
+  if (!HideSelection()) Params.Style |= ES_NOHIDESEL;
+  if (IsTransparent()) Params.ExStyle |= WS_EX_TRANSPARENT;
+}
+
+void TqvCustomRichEdit::CreateWnd() {
+  {
+    TqvFlagGuard Guard(FLoading, true);
+    engine::TCustomRichEdit::CreateWnd();
+    Perform(EM_SETEVENTMASK, 0, LPARAM(ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED));
+    Perform(EM_SETBKGNDCOLOR, 0, LPARAM(ColorToRGB(Color())));
+  }
+  Engine()->viewport()->installEventFilter(this);
+  if (FRichEditVersion > 1) Perform(EM_SETTYPOGRAPHYOPTIONS, 1, 1);
+  if (!FOleOptions.Contains(reoDisableOLE)) {
+    IRichEditOle* Ole = nullptr;
+    if (Perform(EM_GETOLEINTERFACE, 0, LPARAM(&Ole)) == 0 || Ole == nullptr)
+      throw engine::Exception(QStringLiteral("Unable to get interface"));
+    FRichEditOle = Ole;
+    // The callback object comes with embedded-object support; without one there is nothing
+    // to hand over.
+    if (FOleCallback != nullptr && Perform(EM_SETOLECALLBACK, 0, LPARAM(FOleCallback)) == 0)
+      throw engine::Exception(QStringLiteral("Unable to set callback"));
+  }
+  if (FContentsSaved && FSavedContents) {
+    FSavedContents->SetPosition(0);
+    LoadLinesKeepingLimit(*FSavedContents);
+  }
+  if (FAutoURLDetect) {
+    Perform(EM_AUTOURLDETECT, 1);
+    Perform(EM_SETEVENTMASK, 0, Perform(EM_GETEVENTMASK) | LPARAM(ENM_LINK));
+  }
+  SetFormatRect();
+  if (!IsTransparent() && !(DrawnAsCopy() && ParentIsGrid()) && FFrame->Enabled() && !FFocused &&
+      FFrame->NonFocusColor() != NoColor) {
+    if (FUnfocusedSavedColor == NoColor) FUnfocusedSavedColor = Color();
+    SetColor(FFrame->NonFocusColor());
+  }
+}
+
+void TqvCustomRichEdit::DestroyWnd() {
+  FContentsSaved = false;
+  if (!FReparenting && !FDestroying && HandleAllocated()) {
+    if (!FSavedContents) FSavedContents = std::make_unique<TqvRichMemoryStream>();
+    FSavedContents->Clear();
+    EngineLines().SaveToStream(*FSavedContents);
+    FContentsSaved = true;
+  }
+  if (HandleAllocated()) {
+    TqvFlagGuard Guard(FLoading, true);
+    EngineLines().Clear();
+  }
+  FRichEditOle = nullptr;
+  engine::TCustomRichEdit::DestroyWnd();
+  if (FEngineModule != 0) {
+    QvFreeEngineModule(FEngineModule);
+    FEngineModule = 0;
+  }
+}
+
+void TqvCustomRichEdit::LoadLinesKeepingLimit(QIODevice& Stream) {
+  const int Limit = MaxLength();
+  TqvFlagGuard Guard(FLoading, true);
+  if (Limit > 0) SetMaxLength(Limit + 1);
+  try {
+    EngineLines().LoadFromStream(Stream);
+  } catch (...) {
+    if (Limit > 0) SetMaxLength(Limit);
+    throw;
+  }
+  if (Limit > 0) SetMaxLength(Limit);
+}
+
+void TqvCustomRichEdit::SetOleOptions(TqvRichEditOleOptions Value) {
+  if (FOleOptions == Value) return;
+  FOleOptions = Value;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TqvCustomRichEdit::SetRichEditVersion(int Value) {
+  if (FRichEditVersion == Value) return;
+  FRichEditVersion = Value;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TqvCustomRichEdit::SetController(TqvController* Value) {
+  if (FController == Value) return;
+  if (FController) {
+    FController->UnregisterControl(this);
+    disconnect(FController, nullptr, this, nullptr);
+  }
+  FController = Value;
+  if (Value) {
+    Value->RegisterControl(this);
+    connect(Value, &QObject::destroyed, this, [this] { FController = nullptr; });
+    FFrame->Assign(Value->Frame());
+    if (HandleAllocated()) RecreateWnd();
+  }
+}
+
+// ---- simple properties ----------------------------------------------------------------------
+
+void TqvCustomRichEdit::SetWordWrap(bool Value) {
+  engine::TCustomRichEdit::SetWordWrap(Value);
+  FWordWrap = Value;
+}
+
+void TqvCustomRichEdit::SetPrintPageSize(int Value) {
+  if (FPrintPageSize == Value) return;
+  FPrintPageSize = Value;
+  if (HandleAllocated() && UsesPrinterSize()) SetFormatRect();
+}
+
+void TqvCustomRichEdit::SetEditWidth(TqvRichEditWidth Value) {
+  if (FEditWidth == Value) return;
+  FEditWidth = Value;
+  if (HandleAllocated()) SetFormatRect();
+}
+
+void TqvCustomRichEdit::SetUserSpeedButton1(QAbstractButton* Value) {
+  FUserSpeedButton1 = Value;
+  if (Value) Value->hide();
+}
+
+void TqvCustomRichEdit::SetUserSpeedButton2(QAbstractButton* Value) {
+  FUserSpeedButton2 = Value;
+  if (Value) Value->hide();
+}
+
+void TqvCustomRichEdit::SetGutterWidth(int Value) {
+  if (FGutterWidth == Value) return;
+  FGutterWidth = Value;
+  if (HandleAllocated()) SetFormatRect();
+}
+
+void TqvCustomRichEdit::SetLines(const engine::TStrings& Value) {
+  EngineLines().Assign(Value);
+}
+
+bool TqvCustomRichEdit::GetReadOnly() const { return engine::TCustomRichEdit::ReadOnly(); }
+
+bool TqvCustomRichEdit::IsTransparent() const { return FFrame && FFrame->Transparent() && FrameActive(); }
+
+bool TqvCustomRichEdit::FrameActive() const {
+  return FFrame && FFrame->Enabled() && FFrame->Control() == this && !ParentIsGrid();
+}
+
+bool TqvCustomRichEdit::ParentIsGrid() const {
+  const QWidget* P = parentWidget();
+  return P && (P->inherits("TqvDBGrid") || P->inherits("TDBGrid"));
+}
+
+bool TqvCustomRichEdit::UsesPrinterSize() const {
+  return FEditWidth != rewWindowSize && !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+// ---- formatting rectangle -------------------------------------------------------------------
+
+void TqvCustomRichEdit::SetFormatRect() {
+  if (!HandleAllocated()) return;
+  TqvFlagGuard Guard(FLoading, true);
+  // The printer-width layout belongs to printing; until a printer width is known the text is
+  // laid out at the window, as with rewWindowSize.
+  const int ClientWidth = Engine()->viewport()->width();
+  RECT R;
+  R.bottom = height();
+  R.right = ClientWidth - 2;
+  const QWidget* P = parentWidget();
+  if (BorderStyle() == bsNone && P && P->inherits("TqvDataInspector")) {
+    R.top = 0;
+    R.left = FGutterWidth - 2;
+  } else if (BorderStyle() == bsNone && ParentIsGrid()) {
+    R.top = 1;
+    R.left = FGutterWidth - 1;
+  } else if (FFrame->Enabled()) {
+    int Left = 0, Top = 0, RightInset = 0;
+    FFrame->Insets(FFocused, Left, Top, RightInset);
+    R.left = Left + FGutterWidth - 2;
+    R.top = Top;
+    R.right -= RightInset;
+    R.bottom -= 2;
+    if (IsTransparent()) R.top -= 1;
+  } else {
+    R.top = 2;
+    R.left = FGutterWidth - 2;
+    R.bottom -= 2;
+    R.right = ClientWidth - 2;
+  }
+  Perform(EM_SETRECT, 0, LPARAM(&R));
+}
+
+void TqvCustomRichEdit::resizeEvent(QResizeEvent* E) {
+  engine::TCustomRichEdit::resizeEvent(E);
+  if (HandleAllocated() && !UsesPrinterSize()) SetFormatRect();
+}
+
+// ---- messages -------------------------------------------------------------------------------
+
+LRESULT TqvCustomRichEdit::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if ((Msg == EM_FINDTEXT || Msg == EM_FINDTEXTEX) && !FFindRequestPlain) WParam |= WPARAM(FR_DOWN);
+  return engine::TCustomRichEdit::WndProc(Msg, WParam, LParam);
+}
+
+int TqvCustomRichEdit::FindTextPlain(const QString& Text, int Start, int Length, TSearchTypes Options) {
+  const std::u16string Chars = Text.toStdU16String();
+  FINDTEXT Find;
+  Find.chrg.cpMin = Start;
+  Find.chrg.cpMax = Start + Length;
+  Find.lpstrText = Chars.c_str();
+  WPARAM Flags = 0;
+  if (Options & stWholeWord) Flags |= FR_WHOLEWORD;
+  if (Options & stMatchCase) Flags |= FR_MATCHCASE;
+  TqvFlagGuard Guard(FFindRequestPlain, true);
+  return int(Perform(EM_FINDTEXT, Flags, LPARAM(&Find)));
+}
+
+LRESULT TqvCustomRichEdit::CNNotify(UINT Code, void* NMHdr) {
+  if (Code != EN_LINK) return engine::TCustomRichEdit::CNNotify(Code, NMHdr);
+  // Links are handled here completely.
+  const ENLINK* Link = static_cast<const ENLINK*>(NMHdr);
+  if (Link == nullptr || Engine() == nullptr) return 0;
+  const QString Text = Engine()->GetTextRange(Link->chrg.cpMin, Link->chrg.cpMax);
+  if (Link->msg == WM_LBUTTONDOWN && (Link->wParam & MK_LBUTTON)) {
+    FLinkPressed = true;
+    const int Under = Engine()->CharFromPos(QPoint(GET_X_LPARAM(Link->lParam), GET_Y_LPARAM(Link->lParam)));
+    if (Under < Link->chrg.cpMin || Under > Link->chrg.cpMax) FLinkPressed = false;
+  } else if (Link->msg == WM_LBUTTONUP && FLinkPressed) {
+    FLinkPressed = false;
+    bool UseDefault = true;
+    DoURLOpen(Text, UseDefault);
+    if (UseDefault) {
+      TqvWaitCursor Wait;
+      // A link nobody handles gives no message.
+      platform::OpenLink(Text);
+    }
+  }
+  return 0;
+}
+
+void TqvCustomRichEdit::DoURLOpen(const QString& URL, bool& UseDefault) {
+  if (OnURLOpen) OnURLOpen(this, URL, UseDefault);
+}
+
+void TqvCustomRichEdit::SetAutoURLDetect(bool Value) {
+  if (FAutoURLDetect == Value) return;
+  FAutoURLDetect = Value;
+  if (!HandleAllocated()) return;
+  Perform(EM_AUTOURLDETECT, Value ? 1 : 0);
+  LPARAM Mask = Perform(EM_GETEVENTMASK);
+  Mask = Value ? (Mask | LPARAM(ENM_LINK)) : (Mask & ~LPARAM(ENM_LINK));
+  Perform(EM_SETEVENTMASK, 0, Mask);
+}
+
+// ---- selection changes ----------------------------------------------------------------------
+
+void TqvCustomRichEdit::SelectionChange() {
+  engine::TCustomRichEdit::SelectionChange();
+  if (!FFrame->Enabled() || !FFocused || !HandleAllocated()) return;
+  const RECT R = Engine()->GetRect();
+  const int First = Engine()->CharFromPos(QPoint(R.left + 1, R.top + 1));
+  const int Lines = Engine()->GetLineCount();
+  if (First != FLastFirstVisibleChar || Lines != FLastLineCount) {
+    if (R.left > 2) update(QRect(2, 0, R.left - 2, height()));
+  }
+  FLastFirstVisibleChar = First;
+  FLastLineCount = Lines;
+}
+
+// ---- mouse ----------------------------------------------------------------------------------
+
+void TqvCustomRichEdit::MouseDown(Qt::MouseButton, Qt::KeyboardModifiers Shift, int X, int Y) {
+  engine::TCustomRichEdit::MouseDown(Qt::LeftButton, Shift, X, Y);
+  FPopupByMouse = true;
+}
+
+void TqvCustomRichEdit::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
+  if (FInMouseUp) return;
+  TqvFlagGuard Guard(FInMouseUp, true);
+  if (Button == Qt::RightButton && HandleAllocated()) {
+    const int Start = SelStart();
+    const int Length = SelLength();
+    // Where a left click would go: the caret, or the embedded object under the mouse.
+    const int At = Engine()->CharFromPos(QPoint(X, Y));
+    Engine()->SetSel(CHARRANGE{At, At});
+    if (Engine()->GetTextRange(At, At + 1) == QString(QChar(0xFFFC))) Engine()->SetSel(CHARRANGE{At, At + 1});
+    if (SelText().isEmpty()) {
+      SetSelStart(Start);
+      SetSelLength(Length);
+    }
+  }
+  engine::TCustomRichEdit::MouseUp(Button, Shift, X, Y);
+  FLinkPressed = false;
+}
+
+void TqvCustomRichEdit::DblClick() {
+  engine::TCustomRichEdit::DblClick();
+  if (ParentIsGrid()) Execute();
+}
+
+bool TqvCustomRichEdit::EngineMouse(TRichEngine* E, QMouseEvent* Ev) {
+  if (Ev->type() == QEvent::MouseButtonPress && Ev->button() == Qt::LeftButton && ParentIsGrid()) {
+    const qint64 Now = QDateTime::currentMSecsSinceEpoch();
+    const bool Double = FLastClickTime != 0 && Now - FLastClickTime < QApplication::doubleClickInterval();
+    FLastClickTime = 0;
+    if (Double) {
+      DblClick();
+      return true;
+    }
+  }
+  return engine::TCustomRichEdit::EngineMouse(E, Ev);
+}
+
+// ---- keys -----------------------------------------------------------------------------------
+
+bool TqvCustomRichEdit::EngineKeyDown(TRichEngine* E, QKeyEvent* Ev) {
+  const int Key = Ev->key();
+  const bool IsEnter = Key == Qt::Key_Return || Key == Qt::Key_Enter;
+  if ((Key == Qt::Key_Tab || IsEnter) && ParentIsGrid()) {
+    const bool PlainEnterWanted = IsEnter && !(Ev->modifiers() & Qt::ControlModifier) && WantReturns();
+    QWidget* Grid = parentWidget();
+    if (!PlainEnterWanted && (IsEnter || Grid->property("goTabs").toBool())) {
+      Grid->setFocus(Qt::OtherFocusReason);
+      if (Grid->hasFocus()) {
+        QKeyEvent Copy(QEvent::KeyPress, Key, Ev->modifiers(), Ev->text());
+        QCoreApplication::sendEvent(Grid, &Copy);
+      }
+      return true;
+    }
+  }
+  return engine::TCustomRichEdit::EngineKeyDown(E, Ev);
+}
+
+void TqvCustomRichEdit::KeyDown(int& Key, Qt::KeyboardModifiers Shift) {
+  engine::TCustomRichEdit::KeyDown(Key, Shift);
+}
+
+void TqvCustomRichEdit::KeyPress(QChar& Key) {
+  if (Key == QChar(9) && ParentIsGrid()) {
+    Key = QChar();
+    return;
+  }
+  engine::TCustomRichEdit::KeyPress(Key);
+}
+
+bool TqvCustomRichEdit::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Engine() && Watched == Engine()->viewport() && Event->type() == QEvent::Paint) {
+    TqvFlagGuard Guard(FInPaint, true);
+    return engine::TCustomRichEdit::eventFilter(Watched, Event);
+  }
+  return engine::TCustomRichEdit::eventFilter(Watched, Event);
+}
+
+// ---- clipboard and selection type -----------------------------------------------------------
+
+bool TqvCustomRichEdit::CanPaste() {
+  bool Answer = false;
+  if (HandleAllocated()) {
+    const bool WasReadOnly = Engine()->IsReadOnly();
+    Engine()->SetReadOnly(false);
+    Answer = Perform(EM_CANPASTE, 0) != 0;
+    Engine()->SetReadOnly(WasReadOnly);
+  }
+  const QMimeData* Data = QGuiApplication::clipboard()->mimeData();
+  if (Data == nullptr) return Answer;
+  // A vector picture can always be pasted; a raster picture alone cannot.
+  bool OnlyRaster = true, AnyRaster = false;
+  for (const QString& Format : Data->formats()) {
+    const QString F = Format.toLower();
+    if (F.contains(QLatin1String("metafile")) || F.contains(QLatin1String("image/svg")) ||
+        F.contains(QLatin1String("x-wmf")) || F.contains(QLatin1String("x-emf")) ||
+        F == QLatin1String("image/wmf") || F == QLatin1String("image/emf"))
+      return true;
+    if (F.startsWith(QLatin1String("image/")) || F == QLatin1String("application/x-qt-image"))
+      AnyRaster = true;
+    else
+      OnlyRaster = false;
+  }
+  if (AnyRaster && OnlyRaster) return false;
+  return Answer;
+}
+
+bool TqvCustomRichEdit::HasSelection() const { return !SelText().isEmpty(); }
+
+TqvSelectionType TqvCustomRichEdit::GetSelectionType() const {
+  TqvSelectionType Result;
+  if (!HandleAllocated()) return Result;
+  const WORD Bits = Engine()->SelectionType();
+  if (Bits & SEL_TEXT) Result.Include(stText);
+  if (Bits & SEL_OBJECT) Result.Include(stObject);
+  if (Bits & SEL_MULTICHAR) Result.Include(stMultiChar);
+  if (Bits & SEL_MULTIOBJECT) Result.Include(stMultiObject);
+  return Result;
+}
+
+// ---- operations of other layers -------------------------------------------------------------
+
+bool TqvCustomRichEdit::Execute() {
+  auto& H = QvRichEditHooks();
+  return H.Execute ? H.Execute(this) : false;
+}
+
+bool TqvCustomRichEdit::ShowParagraphDialog() {
+  auto& H = QvRichEditHooks();
+  return H.ShowParagraphDialog ? H.ShowParagraphDialog(this) : false;
+}
+
+bool TqvCustomRichEdit::ShowTabsDialog() {
+  auto& H = QvRichEditHooks();
+  return H.ShowTabsDialog ? H.ShowTabsDialog(this) : false;
+}
+
+// Embedded objects and find and replace come with their own commands; until then these report
+// that nothing was done.
+bool TqvCustomRichEdit::InsertObject() { return false; }
+bool TqvCustomRichEdit::ShowObjectProperties() { return false; }
+void TqvCustomRichEdit::ShowFindDialog() {}
+void TqvCustomRichEdit::ShowReplaceDialog() {}
+void TqvCustomRichEdit::FindNext() {}
+void TqvCustomRichEdit::ReplaceNext() {}
+void TqvCustomRichEdit::ReplaceOne() {}
+
+void TqvCustomRichEdit::DoPrintHeader(QRect DrawRect, int PageNumber, QString& LeftText, QString& CenterText,
+                                      QString& RightText, bool& DoDefault) {
+  if (OnPrintHeader) OnPrintHeader(this, DrawRect, PageNumber, LeftText, CenterText, RightText, DoDefault);
+}
+
+void TqvCustomRichEdit::DoPrintFooter(QRect DrawRect, int PageNumber, QString& LeftText, QString& CenterText,
+                                      QString& RightText, bool& DoDefault) {
+  if (OnPrintFooter) OnPrintFooter(this, DrawRect, PageNumber, LeftText, CenterText, RightText, DoDefault);
+}
+
+void TqvCustomRichEdit::DoInitDialog(QWidget* Form) {
+  if (OnInitDialog) OnInitDialog(Form);
+}
+void TqvCustomRichEdit::DoCloseDialog(QWidget* Form) {
+  if (OnCloseDialog) OnCloseDialog(Form);
+}
+void TqvCustomRichEdit::DoCreateDialog(QWidget* Form) {
+  if (OnCreateDialog) OnCreateDialog(Form);
+}
+
+bool TqvCustomRichEdit::SpellCheck() { return true; }
+
+bool TqvCustomRichEdit::PrintWithWord(const QString&) {
+  // No word processor automation exists on this desktop.
+  platform::Question Q;
+  Q.caption = platform::ApplicationTitle();
+  Q.text = GlobalIntl->UserMessages()->RichEditMSWordNotFound();
+  Q.icon = platform::Icon::Information;
+  Q.buttons = platform::Buttons::Ok;
+  platform::Ask(Q, this);
+  return false;
+}

@@ -1,0 +1,499 @@
+// The control bound to a field: following the record, putting it into edit mode on the first
+// change, writing the engine's RTF back into the field, keys, focus and painting.
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include "Question.h"
+#include "qvriched.h"
+
+using namespace engine;
+
+namespace {
+class TqvWaitCursor {
+ public:
+  TqvWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~TqvWaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// Runs an operation started by the user from an event handler: a failure is shown in an error
+// box (as the application shows any failure that reaches it) instead of unwinding through the
+// toolkit. Returns false when it failed.
+bool Guarded(QWidget* Parent, const std::function<void()>& Op) {
+  try {
+    Op();
+    return true;
+  } catch (const EDatabaseError& E) {
+    platform::ShowError(E.Message(), platform::ApplicationTitle(), Parent);
+  } catch (const engine::Exception& E) {
+    platform::ShowError(E.Message(), platform::ApplicationTitle(), Parent);
+  } catch (const std::exception& E) {
+    platform::ShowError(QString::fromUtf8(E.what()), platform::ApplicationTitle(), Parent);
+  }
+  return false;
+}
+
+// "Visible" in the component's sense: not hidden on purpose (a control whose window is not
+// shown yet still counts).
+bool IsVisibleControl(const QWidget* W) {
+  return !(W->isHidden() && W->testAttribute(Qt::WA_WState_ExplicitShowHide));
+}
+}  // namespace
+
+// ---- loading a BLOB field into any control --------------------------------------------------
+
+void TqvCustomRichEdit::LoadFromBlobField(TField* Field) {
+  TqvRichMemoryStream Stream;
+  TqvFlagGuard Guard(FLoading, true);
+  const int Limit = MaxLength();
+  if (Limit > 0) SetMaxLength(Limit + 1);
+  try {
+    if (auto* Blob = dynamic_cast<TBlobField*>(Field)) {
+      Blob->SaveToStream(&Stream);
+    } else if (Field) {
+      Stream.WriteBuffer(Field->AsString().toUtf8());
+    }
+    Stream.SetPosition(0);
+    EngineLines().Clear();
+    // An empty field is an empty text; there is nothing for the engine to read.
+    if (Stream.Size() > 0) EngineLines().LoadFromStream(Stream);
+  } catch (...) {
+    if (Limit > 0) SetMaxLength(Limit);
+    throw;
+  }
+  if (Limit > 0) SetMaxLength(Limit);
+}
+
+// ---- creation and destruction -------------------------------------------------------------
+
+TqvDBRichEdit::TqvDBRichEdit(QWidget* Parent) : TqvCustomRichEdit(Parent) {
+  FMSVersion = 3;
+  FAutoDisplay = true;
+  FDataLink = std::make_unique<TFieldDataLink>();
+  FDataLink->SetControl(this);
+  FDataLink->OnDataChange = [this] { FieldDataChanged(); };
+  FDataLink->OnEditingChange = [this] { FieldEditingChanged(); };
+  FDataLink->OnUpdateData = [this] { FieldUpdateData(); };
+  SetOleOptions(TqvRichEditOleOptions{reoAdjustPopupMenu});
+  SetGutterWidth(3);
+  FLastParent = Parent;
+}
+
+TqvDBRichEdit::~TqvDBRichEdit() {
+  FDataLink.reset();
+  qDeleteAll(FExtraPopupItems);
+  FExtraPopupItems.clear();
+  FVerbNames.clear();
+  delete FPaintCopyEditor;
+  FPaintCopyEditor = nullptr;
+}
+
+// ---- field access ---------------------------------------------------------------------------
+
+TField* TqvDBRichEdit::GetField() const { return FDataLink ? FDataLink->Field() : nullptr; }
+
+bool TqvDBRichEdit::IsBlobField() const {
+  TField* F = GetField();
+  return F && dynamic_cast<TBlobField*>(F) != nullptr;
+}
+
+QString TqvDBRichEdit::FieldTextValue(TField* Field) const {
+  if (auto* Blob = dynamic_cast<TBlobField*>(Field)) return QString::fromLatin1(Blob->AsBytes());
+  return Field ? Field->AsString() : QString();
+}
+
+TDataSource* TqvDBRichEdit::DataSource() const { return FDataLink->DataSource(); }
+
+void TqvDBRichEdit::SetDataSource(TDataSource* Value) {
+  if (FWatchedSource) disconnect(FWatchedSource, nullptr, this, nullptr);
+  FDataLink->SetDataSource(Value);
+  FWatchedSource = Value;
+  if (Value) connect(Value, &QObject::destroyed, this, [this] { FDataLink->SetDataSource(nullptr); });
+}
+
+QString TqvDBRichEdit::DataField() const { return FDataLink->FieldName(); }
+
+void TqvDBRichEdit::SetDataField(const QString& Value) {
+  if (!Value.isEmpty() && Value != DataField()) {
+    Perform(EM_SETREADONLY, 1);
+    FDataFieldAssigned = true;
+  } else if (Value.isEmpty()) {
+    FDataFieldAssigned = false;
+    Perform(EM_SETREADONLY, GetReadOnly() ? 1 : 0);
+  }
+  FDataLink->SetFieldName(Value);
+}
+
+bool TqvDBRichEdit::GetReadOnly() const {
+  TField* F = GetField();
+  if (F == nullptr && DataField().isEmpty()) return TqvCustomRichEdit::GetReadOnly();
+  if (FDataLink->ReadOnly()) return true;
+  if (F == nullptr || F->DataSet() == nullptr) return false;
+  if (F->DataSet()->CanModify()) return F->ReadOnly();
+  return true;
+}
+
+void TqvDBRichEdit::SetReadOnly(bool Value) {
+  if (GetField() == nullptr) engine::TCustomRichEdit::SetReadOnly(Value);
+  FDataLink->SetReadOnly(Value);
+}
+
+void TqvDBRichEdit::SetAutoDisplay(bool Value) {
+  if (GetField() == nullptr || FAutoDisplay == Value) return;
+  FAutoDisplay = Value;
+  if (Value) LoadFieldContents();
+}
+
+// ---- the data link's notifications ----------------------------------------------------------
+
+void TqvDBRichEdit::FieldDataChanged() {
+  TField* F = GetField();
+  if (F == nullptr) {
+    {
+      TqvFlagGuard Guard(FLoading, true);
+      SetText(QString());
+    }
+    FContentLoaded = false;
+    return;
+  }
+  if (!IsBlobField()) {
+    FContentLoaded = false;
+    {
+      TqvFlagGuard Guard(FLoading, true);
+      SetText(FFocused && FDataLink->CanModify() ? F->Text() : F->DisplayText());
+    }
+    FContentLoaded = true;
+    return;
+  }
+  if (FAutoDisplay || (FDataLink->Editing() && FContentLoaded)) {
+    // The edit mode that BeginEdit asked for changes nothing in the field: keep caret and
+    // selection where the user has them.
+    if (!FCachedFieldText.isEmpty() && FCachedFieldText == FieldTextValue(F)) return;
+    FContentLoaded = false;
+    if (IsVisibleControl(this)) LoadFieldContents();
+    return;
+  }
+  FContentLoaded = false;
+  TqvFlagGuard Guard(FLoading, true);
+  SetText(QStringLiteral("(%1)").arg(F->DisplayLabel()));
+}
+
+void TqvDBRichEdit::FieldEditingChanged() {
+  if (GetField() == nullptr) return;
+  Perform(EM_SETREADONLY, (FDataLink->Editing() && FContentLoaded) ? 0 : 1);
+}
+
+void TqvDBRichEdit::FieldUpdateData() { UpdateData(); }
+
+void TqvDBRichEdit::UpdateData() {
+  TField* F = GetField();
+  if (F == nullptr || !Modified() || !FContentLoaded) return;
+  if (auto* Blob = dynamic_cast<TBlobField*>(F)) {
+    // The stored form is exactly what the engine streams out.
+    TqvRichMemoryStream Stream;
+    EngineLines().SaveToStream(Stream);
+    Blob->SetAsBytes(Stream.Bytes());
+  } else {
+    F->SetText(Text());
+  }
+}
+
+// ---- loading --------------------------------------------------------------------------------
+
+void TqvDBRichEdit::LoadFieldContents() {
+  TField* F = GetField();
+  if (F == nullptr || FContentLoaded || !IsBlobField()) return;
+  {
+    TqvFlagGuard Guard(FLoading, true);
+    TqvWaitCursor Wait;
+    // Protected text in the old contents must not block replacing them.
+    auto OldProtect = std::move(OnProtectChange);
+    OnProtectChange = [](engine::TCustomRichEdit*, int, int, bool& Allow) { Allow = true; };
+    FContentLoaded = true;
+    try {
+      try {
+        LoadFromBlobField(F);
+      } catch (...) {
+        OnProtectChange = std::move(OldProtect);
+        throw;
+      }
+      OnProtectChange = std::move(OldProtect);
+      if (!DrawnAsCopy() && FieldTextValue(F).isEmpty()) {
+        Paragraph().SetNumbering(nsNone);
+        Paragraph().SetAlignment(taLeftJustify);
+        DefAttributes().SetColor(ControlFontColor());
+      }
+    } catch (const EOutOfResources& E) {
+      EngineLines().SetText(QStringLiteral("(%1)").arg(E.Message()));
+    }
+  }
+  FieldEditingChanged();
+  SetModified(false);
+}
+
+void TqvDBRichEdit::LoadContentsWithCursor() {
+  Guarded(this, [this] { LoadFieldContents(); });
+}
+
+void TqvDBRichEdit::LoadFieldPreview(TField* Field, int MaxChunks) {
+  auto* Blob = dynamic_cast<TBlobField*>(Field);
+  if (Blob == nullptr) return;
+  std::unique_ptr<QIODevice> Source = Blob->CreateBlobStream(bmRead);
+  TqvFlagGuard Guard(FLoading, true);
+  if (PlainText()) {
+    LoadRichStream(*Source, false, MaxChunks);
+  } else {
+    // The first chunks of the RTF source come in as text, closed by the chunk rule, and are
+    // then read again as RTF.
+    SetPlainText(true);
+    try {
+      LoadRichStream(*Source, false, MaxChunks);
+      TqvRichMemoryStream Text;
+      EngineLines().SaveToStream(Text);
+      SetPlainText(false);
+      EngineLines().Clear();
+      Text.SetPosition(0);
+      LoadRichStream(Text, true, 0);
+    } catch (...) {
+      SetPlainText(false);
+      throw;
+    }
+  }
+  FContentLoaded = false;
+}
+
+// ---- starting an edit -----------------------------------------------------------------------
+
+void TqvDBRichEdit::BeginEdit() {
+  TField* F = GetField();
+  if (F == nullptr) return;
+  if (!FDataLink->Editing()) {
+    if (IsBlobField()) FCachedFieldText = FieldTextValue(F);
+    try {
+      TDataSource* DS = DataSource();
+      if (DS && DS->State() == dsBrowse && DS->AutoEdit()) FDataLink->Edit();
+    } catch (...) {
+      FCachedFieldText.clear();
+      throw;
+    }
+    FCachedFieldText.clear();
+  }
+  if (ParentIsGrid() && !GetReadOnly() && FDataLink->Editing()) FDataLink->Modified();
+}
+
+void TqvDBRichEdit::Change() {
+  if (IsTransparent() && !FFocused) {
+    Frame().Repaint(TqvEditFrame::rfFrame | TqvEditFrame::rfParent);
+  }
+  if (GetField() && FContentLoaded && !FLoading && !FReparenting && !GetReadOnly()) {
+    Guarded(this, [this] {
+      BeginEdit();
+      FDataLink->Modified();
+    });
+  }
+  TqvCustomRichEdit::Change();
+}
+
+// ---- focus ----------------------------------------------------------------------------------
+
+void TqvDBRichEdit::DoEnter() {
+  FFocused = true;
+  if (GetField() && !IsBlobField()) FDataLink->Reset();
+  TqvCustomRichEdit::DoEnter();
+  if (IsTransparent()) {
+    SetFormatRect();
+    update();
+  }
+  if (FFrame->Enabled() && !IsTransparent() && !(DrawnAsCopy() && ParentIsGrid()) &&
+      FFrame->NonFocusColor() != NoColor && FUnfocusedSavedColor != NoColor)
+    SetColor(FUnfocusedSavedColor);
+  if (FFrame->Enabled()) {
+    update();
+    if (IsTransparent() && parentWidget()) parentWidget()->update(geometry());
+  }
+  if (AutoSelect()) SelectAll();
+}
+
+void TqvDBRichEdit::DoExit() {
+  if (GetField()) {
+    const bool Written = Guarded(this, [this] { FDataLink->UpdateRecord(); });
+    if (!Written) {
+      // The record keeps its change and stays in edit mode; the user stays here to mend it.
+      QPointer<TqvDBRichEdit> Self(this);
+      QTimer::singleShot(0, this, [Self] {
+        if (Self && Self->Engine()) Self->Engine()->setFocus(Qt::OtherFocusReason);
+      });
+      return;
+    }
+  }
+  FFocused = false;
+  if (GetField() && !IsBlobField()) FDataLink->Reset();
+  TqvCustomRichEdit::DoExit();
+  if (FFrame->Enabled() && FFrame->NonFocusColor() != NoColor && !IsTransparent() &&
+      !(DrawnAsCopy() && ParentIsGrid())) {
+    FUnfocusedSavedColor = Color();
+    SetColor(FFrame->NonFocusColor());
+  }
+  if (IsTransparent()) Frame().Repaint(TqvEditFrame::rfFrame | TqvEditFrame::rfParent);
+  if (FFrame->Enabled()) update();
+}
+
+// ---- keys -----------------------------------------------------------------------------------
+
+void TqvDBRichEdit::KeyDown(int& Key, Qt::KeyboardModifiers Shift) {
+  const bool Ctrl = Shift & Qt::ControlModifier;
+  const bool Alt = Shift & Qt::AltModifier;
+  if (ParentIsGrid()) {
+    const bool ToGrid = (Key == Qt::Key_Escape && !Modified()) ||
+                        ((Key == Qt::Key_PageUp || Key == Qt::Key_PageDown || Key == Qt::Key_Up ||
+                          Key == Qt::Key_Down) && !FWantNavigationKeys && !Alt) ||
+                        ((Key == Qt::Key_Home || Key == Qt::Key_End) && Ctrl);
+    if (ToGrid) {
+      QWidget* Grid = parentWidget();
+      Grid->setFocus(Qt::OtherFocusReason);
+      if (Grid->hasFocus()) {
+        QKeyEvent Copy(QEvent::KeyPress, Key, Shift);
+        QCoreApplication::sendEvent(Grid, &Copy);
+      }
+      Key = 0;
+      return;
+    }
+  }
+  TqvCustomRichEdit::KeyDown(Key, Shift);
+  if (Key == 0) return;
+  if (Key == Qt::Key_F2 && FPopupOptions.Contains(rpoPopupEdit)) {
+    Execute();
+    Key = 0;
+    return;
+  }
+  const bool PasteKey = (Key == Qt::Key_Insert && (Shift & Qt::ShiftModifier)) || (Key == Qt::Key_V && Ctrl);
+  if (PasteKey && !CanPaste()) {
+    Key = 0;
+    return;
+  }
+  if (GetField() && FContentLoaded) {
+    const bool Changes = Key == Qt::Key_Delete || Key == Qt::Key_Backspace || PasteKey || (Key == Qt::Key_X && Ctrl);
+    if (Changes) {
+      if (!Guarded(this, [this] { BeginEdit(); })) Key = 0;
+    } else if (Key == Qt::Key_Return || Key == Qt::Key_Enter) {
+      if (WantReturns()) {
+        if (!Guarded(this, [this] { BeginEdit(); })) Key = 0;
+      } else {
+        SetSelStart(0);
+        SetSelLength(0);
+        Key = 0;
+      }
+    }
+  }
+}
+
+void TqvDBRichEdit::KeyPress(QChar& Key) {
+  if (Key == QChar(9) && !WantTabs()) {
+    Key = QChar();
+    return;
+  }
+  TqvCustomRichEdit::KeyPress(Key);
+  if (Key.isNull()) return;
+  TField* F = GetField();
+  if (F == nullptr) return;
+  const ushort C = Key.unicode();
+  // Every printable character counts, Cyrillic and the rest of Unicode included.
+  const bool Printable = C >= 32 && C != 127;
+  if (FContentLoaded) {
+    if (Printable && !F->IsValidChar(Key)) {
+      platform::Beep();
+      Key = QChar();
+      return;
+    }
+    if (C == 8 || C == 9 || C == 10 || C == 13 || C == 22 || C == 24 || Printable) {
+      if (!Guarded(this, [this] { BeginEdit(); })) Key = QChar();
+    } else if (C == 27) {
+      FDataLink->Reset();
+    }
+  } else {
+    if (C == 13) LoadContentsWithCursor();
+    Key = QChar();
+  }
+}
+
+// ---- messages -------------------------------------------------------------------------------
+
+LRESULT TqvDBRichEdit::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if ((Msg == WM_CUT || Msg == WM_PASTE) && GetField()) {
+    bool Ok = true;
+    if (Msg == WM_CUT || !GetReadOnly()) Ok = Guarded(this, [this] { BeginEdit(); });
+    if (!Ok) return 0;
+  }
+  return TqvCustomRichEdit::WndProc(Msg, WParam, LParam);
+}
+
+void TqvDBRichEdit::DblClick() {
+  if (GetField() && !FContentLoaded) {
+    LoadContentsWithCursor();
+    return;
+  }
+  TqvCustomRichEdit::DblClick();
+}
+
+void TqvDBRichEdit::CreateWnd() {
+  TqvCustomRichEdit::CreateWnd();
+  FieldEditingChanged();
+}
+
+bool TqvDBRichEdit::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Engine() && Watched == Engine()->viewport() && Event->type() == QEvent::Paint && GetField() &&
+      !FContentLoaded && !FLoading) {
+    // A control shown with its contents not loaded loads them now.
+    LoadContentsWithCursor();
+  }
+  return TqvCustomRichEdit::eventFilter(Watched, Event);
+}
+
+void TqvDBRichEdit::changeEvent(QEvent* E) {
+  if (E->type() == QEvent::ParentChange && parentWidget() != FLastParent) {
+    FLastParent = parentWidget();
+    // A change the user has not posted yet stays; otherwise the field is read again.
+    if (!Modified()) FContentLoaded = false;
+  }
+  TqvCustomRichEdit::changeEvent(E);
+}
+
+// ---- drawing as a copy ----------------------------------------------------------------------
+
+void TqvDBRichEdit::PaintCopy(QPainter& Painter) {
+  TqvCustomRichEdit* Source = this;
+  if (GetField()) {
+    if (FPaintCopyEditor == nullptr) {
+      FPaintCopyEditor = new TqvDBRichEdit(nullptr);
+      FPaintCopyEditor->setAttribute(Qt::WA_DontShowOnScreen);
+      FPaintCopyEditor->SetOleOptions(TqvRichEditOleOptions{reoAdjustPopupMenu, reoDisableOLE});
+    }
+    FPaintCopyEditor->SetGutterWidth(FGutterWidth);
+    FPaintCopyEditor->setGeometry(geometry());
+    FPaintCopyEditor->setFont(font());
+    FPaintCopyEditor->LoadFromBlobField(GetField());
+    Source = FPaintCopyEditor;
+  }
+  Source->HandleNeeded();
+  HandleNeeded();
+  RECT R = Engine()->GetRect();
+  const int Ppi = FScreenPixelsY > 0 ? FScreenPixelsY : 96;
+  if (!WordWrap()) R.right += 51;
+  R.right -= 1;
+  R.bottom = Engine()->viewport()->height() + 25;
+  auto Tw = [Ppi](int Px) { return LONG(qint64(Px) * 1440 / Ppi); };
+  FORMATRANGE Range;
+  Range.hdc = &Painter;
+  Range.hdcTarget = &Painter;
+  Range.rc = RECT{Tw(R.left), Tw(R.top), Tw(R.right), Tw(R.bottom)};
+  Range.rcPage = Range.rc;
+  Range.chrg.cpMin = Engine()->CharFromPos(QPoint(0, 0));
+  Range.chrg.cpMax = -1;
+  Source->Perform(EM_FORMATRANGE, 0, 0);
+  Source->Perform(EM_FORMATRANGE, 1, LPARAM(&Range));
+  Source->Perform(EM_FORMATRANGE, 0, 0);
+  if (FrameActive()) FFrame->DrawFrame(Painter, rect(), false);
+}

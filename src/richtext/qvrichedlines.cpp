@@ -1,0 +1,303 @@
+// How the control's contents move: the published line list, chunked and limited loads,
+// selection transfer, copying between controls, and the form description entries.
+
+#include "qvriched.h"
+
+#include <QApplication>
+#include <QtEndian>
+
+using namespace engine;
+
+namespace {
+class TqvWaitCursor {
+ public:
+  TqvWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~TqvWaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+constexpr int MaxLineChars = 4096;
+}  // namespace
+
+// ---- the line list --------------------------------------------------------------------------
+
+int TqvRichEditStrings::Count() const {
+  const LRESULT N = FRichEdit->Perform(EM_GETLINECOUNT);
+  if (N <= 0) return 0;
+  const LRESULT LastStart = FRichEdit->Perform(EM_LINEINDEX, N - 1);
+  if (LastStart >= 0 && FRichEdit->Perform(EM_LINELENGTH, LastStart) == 0) return int(N - 1);
+  return int(N);
+}
+
+QString TqvRichEditStrings::Get(int Index) const {
+  std::vector<char16_t> Buffer(MaxLineChars + 1, 0);
+  Buffer[0] = char16_t(MaxLineChars);
+  LRESULT L = FRichEdit->Perform(EM_GETLINE, Index, LPARAM(Buffer.data()));
+  L = qBound<LRESULT>(0, L, LRESULT(MaxLineChars));
+  if (L > 1 && Buffer[size_t(L) - 2] == u'\r' && Buffer[size_t(L) - 1] == u'\n') L -= 2;
+  if (L > 0 && Buffer[size_t(L) - 1] == u'\r') L -= 1;
+  return QString::fromUtf16(Buffer.data(), qsizetype(L));
+}
+
+void TqvRichEditStrings::Put(int Index, const QString& S) {
+  if (Index < 0) return;
+  const LRESULT Start = FRichEdit->Perform(EM_LINEINDEX, Index);
+  if (Start == -1) return;
+  const LRESULT Length = FRichEdit->Perform(EM_LINELENGTH, Start);
+  CHARRANGE Range{LONG(Start), LONG(Start + Length)};
+  FRichEdit->Perform(EM_EXSETSEL, 0, LPARAM(&Range));
+  const std::u16string Chars = S.toStdU16String();
+  FRichEdit->Perform(EM_REPLACESEL, 0, LPARAM(Chars.c_str()));
+}
+
+void TqvRichEditStrings::Insert(int Index, const QString& S) {
+  if (Index < 0) return;
+  LRESULT Start = FRichEdit->Perform(EM_LINEINDEX, Index);
+  QString Text;
+  if (Start >= 0) {
+    Text = S + QStringLiteral("\r\n");
+  } else {
+    // Past the last line: append after it, which needs a last line with something in it.
+    Start = FRichEdit->Perform(EM_LINEINDEX, Index - 1);
+    if (Start < 0) return;
+    const LRESULT Length = FRichEdit->Perform(EM_LINELENGTH, Start);
+    if (Length == 0) return;
+    Start += Length;
+    Text = QStringLiteral("\r\n") + S;
+  }
+  CHARRANGE Range{LONG(Start), LONG(Start)};
+  FRichEdit->Perform(EM_EXSETSEL, 0, LPARAM(&Range));
+  const std::u16string Chars = Text.toStdU16String();
+  FRichEdit->Perform(EM_REPLACESEL, 0, LPARAM(Chars.c_str()));
+}
+
+void TqvRichEditStrings::Delete(int Index) { FRichEdit->EngineLines().Delete(Index); }
+
+void TqvRichEditStrings::Clear() { FRichEdit->Clear(); }
+
+void TqvRichEditStrings::AddStrings(const engine::TStrings& Other) {
+  AddStrings(Other.ToStringList());
+}
+
+void TqvRichEditStrings::AddStrings(const QStringList& Lines) {
+  auto Saved = std::move(FRichEdit->OnSelectionChange);
+  FRichEdit->OnSelectionChange = nullptr;
+  try {
+    TStrings::AddStrings(Lines);
+  } catch (...) {
+    FRichEdit->OnSelectionChange = std::move(Saved);
+    throw;
+  }
+  FRichEdit->OnSelectionChange = std::move(Saved);
+}
+
+QString TqvRichEditStrings::Text() const { return FRichEdit->EngineLines().Text(); }
+
+void TqvRichEditStrings::SetText(const QString& Text) {
+  // Setting the whole text is not a user's change.
+  const LPARAM Mask = FRichEdit->Perform(EM_GETEVENTMASK);
+  FRichEdit->Perform(EM_SETEVENTMASK, 0, Mask & ~LPARAM(ENM_CHANGE));
+  try {
+    FRichEdit->EngineLines().SetText(Text);
+  } catch (...) {
+    FRichEdit->Perform(EM_SETEVENTMASK, 0, FRichEdit->Perform(EM_GETEVENTMASK) | LPARAM(ENM_CHANGE));
+    throw;
+  }
+  FRichEdit->Perform(EM_SETEVENTMASK, 0, FRichEdit->Perform(EM_GETEVENTMASK) | LPARAM(ENM_CHANGE));
+}
+
+void TqvRichEditStrings::SetUpdateState(bool Updating) {
+  const bool Showing = FRichEdit->isVisible();
+  if (Updating) {
+    if (Showing) FRichEdit->Perform(WM_SETREDRAW, 0);
+  } else {
+    if (Showing) FRichEdit->Perform(WM_SETREDRAW, 1);
+    FRichEdit->update();
+  }
+}
+
+void TqvRichEditStrings::LoadFromStream(QIODevice& Stream) { FRichEdit->EngineLines().LoadFromStream(Stream); }
+void TqvRichEditStrings::SaveToStream(QIODevice& Stream) const { FRichEdit->EngineLines().SaveToStream(Stream); }
+void TqvRichEditStrings::LoadFromFile(const QString& FileName) { FRichEdit->EngineLines().LoadFromFile(FileName); }
+void TqvRichEditStrings::SaveToFile(const QString& FileName) const {
+  FRichEdit->EngineLines().SaveToFile(FileName);
+}
+
+// ---- limited and chunked loads --------------------------------------------------------------
+
+DWORD TqvCustomRichEdit::StreamInChunks(QIODevice& Stream, DWORD Format, int MaxChunks) {
+  TqvChunkReader Reader(Stream, MaxChunks);
+  EDITSTREAM Es;
+  Es.pfnCallback = [&Reader](DWORD_PTR, BYTE* Buffer, LONG Wanted, LONG* Got) -> DWORD {
+    long N = 0;
+    const DWORD R = Reader.Fill(Buffer, Wanted, &N);
+    *Got = LONG(N);
+    return R;
+  };
+  Perform(EM_STREAMIN, WPARAM(Format), LPARAM(&Es));
+  return Es.dwError;
+}
+
+void TqvCustomRichEdit::LoadRichStream(QIODevice& Stream, bool Selection, int MaxChunks) {
+  const qint64 Start = Stream.pos();
+  DWORD Format = PlainText() ? SF_TEXT : SF_RTF;
+  if (Selection) Format |= SFF_SELECTION;
+  DWORD Error = StreamInChunks(Stream, Format, MaxChunks);
+  if (Error != 0 && !PlainText() && !Selection) {
+    Stream.seek(Start);
+    Error = StreamInChunks(Stream, SF_TEXT, MaxChunks);
+    if (Error != 0) throw EOutOfResources(QStringLiteral("Failed to Load Stream"));
+  }
+}
+
+void TqvCustomRichEdit::SaveSelectionRtf(QIODevice& Stream) {
+  EDITSTREAM Es;
+  Es.pfnCallback = [&Stream](DWORD_PTR, BYTE* Buffer, LONG Count, LONG* Done) -> DWORD {
+    const qint64 W = Stream.write(reinterpret_cast<const char*>(Buffer), Count);
+    *Done = W < 0 ? 0 : LONG(W);
+    return W == Count ? 0 : 1;
+  };
+  Perform(EM_STREAMOUT, WPARAM(SF_RTF | SFF_SELECTION), LPARAM(&Es));
+}
+
+void TqvCustomRichEdit::LoadSelectionRtf(QIODevice& Stream) {
+  Stream.seek(0);
+  EDITSTREAM Es;
+  Es.pfnCallback = [&Stream](DWORD_PTR, BYTE* Buffer, LONG Wanted, LONG* Got) -> DWORD {
+    const qint64 Limit = qMin<qint64>(Wanted, Stream.size() - Stream.pos());
+    if (Limit <= 0) {
+      *Got = 0;
+      return 0;
+    }
+    const qint64 R = Stream.read(reinterpret_cast<char*>(Buffer), Limit);
+    *Got = R < 0 ? 0 : LONG(R);
+    return R < Limit ? DWORD(E_FAIL) : 0;
+  };
+  Perform(EM_STREAMIN, WPARAM(SF_RTF | SFF_SELECTION), LPARAM(&Es));
+}
+
+// ---- copying between controls ---------------------------------------------------------------
+
+void CopyRichText(TqvCustomRichEdit* Source, TqvCustomRichEdit* Target) {
+  if (Source == nullptr || Target == nullptr) return;
+  TqvWaitCursor Wait;
+  TqvFlagGuard Guard(Source->FLoading, true);
+  if (Source->GetField() != nullptr && !Source->IsContentLoaded()) {
+    // The placeholder is not the contents: take them from the field itself.
+    Target->LoadFromBlobField(Source->GetField());
+    return;
+  }
+  TqvRichMemoryStream Stream;
+  const bool Raise = Source->MaxLength() > 0;
+  if (Raise) Target->SetMaxLength(Target->MaxLength() + 1);
+  try {
+    Source->EngineLines().SaveToStream(Stream);
+    Stream.SetPosition(0);
+    Target->EngineLines().LoadFromStream(Stream);
+  } catch (...) {
+    if (Raise) Target->SetMaxLength(Target->MaxLength() - 1);
+    throw;
+  }
+  if (Raise) Target->SetMaxLength(Target->MaxLength() - 1);
+}
+
+// ---- form description -----------------------------------------------------------------------
+// Entries: a name (one length byte, then its characters), a value type byte, the value.
+// Value types as the class library numbers them: 1 list (items up to a 0), 4 32-bit integer,
+// 6 short string, 10 binary (32-bit size, then the bytes), 12 long string.
+
+namespace {
+enum : quint8 { vaNull = 0, vaList = 1, vaInt32 = 4, vaString = 6, vaBinary = 10, vaLString = 12 };
+
+void WriteName(QIODevice& S, const QByteArray& Name) {
+  S.putChar(char(quint8(Name.size())));
+  S.write(Name);
+}
+void WriteInt32(QIODevice& S, qint32 V) {
+  char B[4];
+  qToLittleEndian(V, B);
+  S.write(B, 4);
+}
+QByteArray ReadExactly(QIODevice& S, qint64 N) {
+  if (N < 0) throw EStreamError(QStringLiteral("Invalid form description"));
+  const QByteArray B = S.read(N);
+  if (B.size() != N) throw EStreamError(QStringLiteral("Invalid form description"));
+  return B;
+}
+qint32 ReadInt32(QIODevice& S) { return qFromLittleEndian<qint32>(ReadExactly(S, 4).constData()); }
+quint8 ReadByte(QIODevice& S) { return quint8(ReadExactly(S, 1)[0]); }
+QString ReadStringValue(QIODevice& S, quint8 Type) {
+  const qint64 N = Type == vaString ? ReadByte(S) : ReadInt32(S);
+  return QString::fromUtf8(ReadExactly(S, N));
+}
+}  // namespace
+
+void TqvCustomRichEdit::WriteDescription(QIODevice& Stream) {
+  SetRichEditVersion(2);
+  WriteName(Stream, "RichEditVersion");
+  Stream.putChar(char(vaInt32));
+  WriteInt32(Stream, 2);
+  if (GetField() == nullptr) {
+    TqvRichMemoryStream Data;
+    EngineLines().SaveToStream(Data);
+    WriteName(Stream, "Data");
+    Stream.putChar(char(vaBinary));
+    WriteInt32(Stream, qint32(Data.Size() + 4));
+    WriteInt32(Stream, qint32(Data.Size()));
+    Stream.write(Data.Memory(), Data.Size());
+  }
+}
+
+void TqvCustomRichEdit::ReadDescription(QIODevice& Stream) {
+  SetRichEditVersion(1);
+  const bool FieldFirst = FDataFieldAssigned;
+  std::unique_ptr<TqvWaitCursor> Wait;
+  if (!FieldFirst) {
+    Wait = std::make_unique<TqvWaitCursor>();
+    SetPlainText(true);
+  }
+  bool SawData = false;
+  while (!Stream.atEnd()) {
+    const QByteArray Name = ReadExactly(Stream, ReadByte(Stream));
+    const quint8 Type = ReadByte(Stream);
+    if (Name == "RichEditVersion" && Type == vaInt32) {
+      SetRichEditVersion(ReadInt32(Stream));
+    } else if (Name == "Data" && Type == vaBinary) {
+      const qint32 Outer = ReadInt32(Stream);
+      const QByteArray Payload = ReadExactly(Stream, Outer);
+      SetPlainText(false);
+      const qint32 Length = Payload.size() >= 4 ? qFromLittleEndian<qint32>(Payload.constData()) : 0;
+      if (Length > 0 && Length <= Payload.size() - 4 && GetField() == nullptr) {
+        TqvRichMemoryStream Data;
+        Data.WriteBuffer(Payload.constData() + 4, Length);
+        Data.SetPosition(0);
+        TqvFlagGuard Guard(FLoading, true);
+        EngineLines().LoadFromStream(Data);
+      }
+      FDataRead = true;
+      SawData = true;
+    } else if (Name == "Lines.Strings" && Type == vaList) {
+      QStringList Lines;
+      for (quint8 T = ReadByte(Stream); T != vaNull; T = ReadByte(Stream)) {
+        if (T != vaString && T != vaLString) throw EStreamError(QStringLiteral("Invalid form description"));
+        Lines << ReadStringValue(Stream, T);
+      }
+      TqvFlagGuard Guard(FLoading, true);
+      EngineLines().Clear();
+      EngineLines().AddStrings(Lines);
+    } else if (Name == "Title" && (Type == vaString || Type == vaLString)) {
+      FTitle = ReadStringValue(Stream, Type);
+    } else {
+      throw EStreamError(QStringLiteral("Invalid form description: %1").arg(QString::fromLatin1(Name)));
+    }
+  }
+  if (!FieldFirst && !SawData) {
+    // Lines stored as text may hold RTF source: read them again as RTF, which falls back to
+    // plain text for anything else.
+    TqvRichMemoryStream Text;
+    EngineLines().SaveToStream(Text);
+    SetPlainText(false);
+    Text.SetPosition(0);
+    TqvFlagGuard Guard(FLoading, true);
+    EngineLines().LoadFromStream(Text);
+  }
+  if (!isVisible()) HandleNeeded();
+}
