@@ -243,9 +243,9 @@ void TDBGrid::ShowEditor() {
 
 void TDBGrid::HideEditor() {
   if (!editor_->isVisible()) return;
-  const bool hadFocus = editor_->hasFocus();
+  // Take the focus back first, so that hiding does not pass it on to the next control.
+  if (editor_->hasFocus()) setFocus();
   editor_->hide();
-  if (hadFocus) setFocus();
 }
 
 void TDBGrid::LoadEditor() {
@@ -551,7 +551,7 @@ bool TDBGrid::focusNextPrevChild(bool next) {
   // data it leaves the grid.
   TTable* t = link_->DataSet();
   const int count = ColumnCount();
-  if (t && link_->Active() && count > 0 && (hasFocus() || editor_->hasFocus())) {
+  if (tabbing_ && t && link_->Active() && count > 0 && (hasFocus() || editor_->hasFocus())) {
     if (EditorMode() && !WriteEditor()) return true;
     if (next && selectedColumn_ < count - 1) {
       SetSelectedColumn(selectedColumn_ + 1);
@@ -583,6 +583,20 @@ bool TDBGrid::focusNextPrevChild(bool next) {
   }
   HideEditor();
   return QWidget::focusNextPrevChild(next);
+}
+
+bool TDBGrid::event(QEvent* e) {
+  // Only Tab walks the cells; Qt also asks focusNextPrevChild when a child hides.
+  if (e->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(e)->key();
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+      tabbing_ = true;
+      const bool handled = QWidget::event(e);
+      tabbing_ = false;
+      return handled;
+    }
+  }
+  return QWidget::event(e);
 }
 
 void TDBGrid::mousePressEvent(QMouseEvent* e) {
@@ -659,6 +673,12 @@ bool TDBGrid::eventFilter(QObject* watched, QEvent* event) {
       case Qt::Key_PageUp:
       case Qt::Key_PageDown:
         keyPressEvent(k);
+        return true;
+      case Qt::Key_Tab:
+      case Qt::Key_Backtab:
+        tabbing_ = true;
+        focusNextPrevChild(k->key() == Qt::Key_Tab && !(k->modifiers() & Qt::ShiftModifier));
+        tabbing_ = false;
         return true;
       case Qt::Key_Return:
       case Qt::Key_Enter:

@@ -126,6 +126,7 @@ class TDBGrid : public QWidget {
   bool focusNextPrevChild(bool next) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   class Link;
@@ -168,4 +169,5 @@ class TDBGrid : public QWidget {
   int resizeStartX_ = 0;
   int resizeStartWidth_ = 0;
   bool loadingEditor_ = false;
+  bool tabbing_ = false;  // a Tab key is being handled
 };

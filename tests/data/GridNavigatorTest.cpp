@@ -1,0 +1,248 @@
+// The data-aware grid and navigator: keys, enabling, questions and store errors.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include "DBGrid.h"
+#include "DBNavigator.h"
+#include "GlossaryFixture.h"
+#include "TestQuestions.h"
+
+namespace {
+
+void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString()) {
+  QKeyEvent press(QEvent::KeyPress, key, mods, text);
+  QApplication::sendEvent(w, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+  QApplication::sendEvent(w, &release);
+}
+
+class GridNavigatorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeGlossary(dir.path(), {{"А", {"Акация", "Апис", "Аэрозоль"}}, {"Б", {}}});
+    t = std::make_unique<GlossaryTables>(dir.path());
+    t->Open();
+    window.resize(600, 400);
+    grid = new TDBGrid(&window);
+    grid->setGeometry(4, 8, 301, 277);
+    grid->SetDataSource(&t->DataSource2);
+    TColumn& c = grid->AddColumn("WordDetail");
+    c.Title().SetCaption("Термин");
+    c.Title().SetAlignment(Qt::AlignHCenter);
+    c.SetWidth(265);
+    nav = new TDBNavigator(&window);
+    nav->setGeometry(76, 292, 182, 25);
+    nav->SetDataSource(&t->DataSource2);
+    other = new QLineEdit(&window);
+    other->setGeometry(320, 8, 100, 25);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    grid->setFocus();
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    delete grid;  // before the tables it shows
+    delete nav;
+    t.reset();
+  }
+  QString EnabledButtons() const {
+    QString s;
+    for (int b = nbFirst; b <= nbRefresh; ++b) s += nav->ButtonEnabled(TNavigateBtn(b)) ? '1' : '0';
+    return s;
+  }
+
+  QTemporaryDir dir;
+  std::unique_ptr<GlossaryTables> t;
+  QWidget window;
+  TDBGrid* grid = nullptr;
+  TDBNavigator* nav = nullptr;
+  QLineEdit* other = nullptr;
+};
+
+TEST_F(GridNavigatorTest, NavigatorButtonsFollowTheDataSetState) {
+  //                  first prior next last insert delete edit post cancel refresh
+  EXPECT_EQ(EnabledButtons(), "0011111001");
+  t->Table2.Next();
+  EXPECT_EQ(EnabledButtons(), "1111111001");
+  t->Table2.Last();
+  EXPECT_EQ(EnabledButtons(), "1100111001");
+  t->Table2.Edit();
+  EXPECT_EQ(EnabledButtons(), "1100110110");
+  t->Table2.Cancel();
+  t->Table1.SetRecNo(2);  // no terms
+  EXPECT_EQ(EnabledButtons(), "0000101001");
+  t->Table2.Close();
+  EXPECT_EQ(EnabledButtons(), "0000000000");
+}
+
+TEST_F(GridNavigatorTest, NavigatorShowsOnlyTheVisibleButtonsAndHintsOnRequest) {
+  nav->SetVisibleButtons(NavButton(nbPrior) | NavButton(nbNext) | NavButton(nbInsert) | NavButton(nbDelete) |
+                         NavButton(nbEdit) | NavButton(nbPost) | NavButton(nbCancel));
+  int total = 0;
+  for (int b = nbFirst; b <= nbRefresh; ++b) {
+    QAbstractButton* button = nav->Button(TNavigateBtn(b));
+    const bool shown = !(b == nbFirst || b == nbLast || b == nbRefresh);
+    EXPECT_EQ(button->isVisible(), shown) << b;
+    if (shown) total += button->width();
+    EXPECT_TRUE(button->toolTip().isEmpty());
+  }
+  EXPECT_EQ(total, nav->width());
+  nav->SetShowHint(true);
+  EXPECT_EQ(nav->Button(nbPost)->toolTip(), "Post edit");
+}
+
+TEST_F(GridNavigatorTest, DeleteAsksFirstAndOnlyOkDeletes) {
+  TestQuestions questions;
+  questions.answers = {platform::idCancel, platform::idOk};
+  nav->BtnClick(nbDelete);
+  EXPECT_EQ(t->Table2.RecordCount(), 3);
+  nav->BtnClick(nbDelete);
+  EXPECT_EQ(t->Words(), QStringList({"Апис", "Аэрозоль"}));
+  ASSERT_EQ(questions.asked.size(), 2u);
+  EXPECT_EQ(questions.asked[0].text, "Delete record?");
+  EXPECT_EQ(questions.asked[0].buttons, platform::Buttons::OkCancel);
+  EXPECT_EQ(questions.asked[0].caption, "Termora");
+
+  // The grid asks the same on Ctrl+Delete.
+  questions.answers = {platform::idCancel, platform::idOk};
+  Key(grid, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(t->Table2.RecordCount(), 2);
+  Key(grid, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_EQ(t->Words(), QStringList({"Аэрозоль"}));
+  EXPECT_EQ(questions.Texts(), QStringList({"Delete record?", "Delete record?", "Delete record?", "Delete record?"}));
+}
+
+TEST_F(GridNavigatorTest, AStoreErrorIsShownAndTheEditStays) {
+  GlossaryTables second(dir.path());
+  second.Open();
+  nav->BtnClick(nbEdit);
+  t->Table2WordDetail.SetAsString("Акация мине");
+  second.Table2.Edit();
+  second.Table2WordDetail.SetAsString("Акация чужая");
+  second.Table2.Post();
+
+  TestQuestions questions;
+  nav->BtnClick(nbPost);
+  ASSERT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(questions.asked[0].icon, platform::Icon::Error);
+  EXPECT_TRUE(questions.asked[0].text.contains("changed by another user")) << questions.asked[0].text.toStdString();
+  EXPECT_EQ(t->Table2.State(), dsEdit);
+  EXPECT_EQ(t->Table2WordDetail.AsString(), "Акация мине");
+  EXPECT_EQ(EnabledButtons().mid(nbPost, 2), "11");
+}
+
+TEST_F(GridNavigatorTest, NavigatorIsUsableFromTheKeyboard) {
+  nav->setFocus();
+  Key(nav, Qt::Key_Right);
+  Key(nav, Qt::Key_Right);  // on Next
+  Key(nav, Qt::Key_Space);
+  EXPECT_EQ(t->Table2.RecNo(), 2);
+  Key(nav, Qt::Key_Left);  // Prior
+  Key(nav, Qt::Key_Return);
+  EXPECT_EQ(t->Table2.RecNo(), 1);
+}
+
+TEST_F(GridNavigatorTest, GridKeysMoveThroughTheTerms) {
+  Key(grid, Qt::Key_Down);
+  EXPECT_EQ(t->Table2.RecNo(), 2);
+  Key(grid, Qt::Key_End);
+  EXPECT_EQ(t->Table2WordDetail.AsString(), "Аэрозоль");
+  Key(grid, Qt::Key_Home);
+  EXPECT_EQ(t->Table2.RecNo(), 1);
+  Key(grid, Qt::Key_PageDown);
+  EXPECT_EQ(t->Table2.RecNo(), 3);
+  Key(grid, Qt::Key_Up);
+  EXPECT_EQ(t->Table2.RecNo(), 2);
+  Key(grid, Qt::Key_PageUp);
+  EXPECT_EQ(t->Table2.RecNo(), 1);
+}
+
+TEST_F(GridNavigatorTest, DownOnTheLastRowStartsANewTermThatFocusLossDropsUntouched) {
+  Key(grid, Qt::Key_End);
+  Key(grid, Qt::Key_Down);
+  EXPECT_EQ(t->Table2.State(), dsInsert);
+  EXPECT_EQ(t->Table2.CurrentIndex(), 3);
+  Key(grid, Qt::Key_Down);  // no second empty row
+  EXPECT_EQ(t->Table2.RowCount(), 4);
+  Key(grid, Qt::Key_Up);  // leaving it upwards drops it
+  EXPECT_EQ(t->Table2.State(), dsBrowse);
+  EXPECT_EQ(t->Table2.RowCount(), 3);
+
+  Key(grid, Qt::Key_Insert);
+  EXPECT_EQ(t->Table2.State(), dsInsert);
+  other->setFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(t->Table2.State(), dsBrowse);
+  EXPECT_EQ(t->Words(), QStringList({"Акация", "Апис", "Аэрозоль"}));
+}
+
+TEST_F(GridNavigatorTest, TypingEditsTheTermInPlaceUpToItsWidth) {
+  Key(grid, Qt::Key_A, Qt::NoModifier, "Б");
+  ASSERT_TRUE(grid->EditorMode());
+  EXPECT_EQ(t->Table2.State(), dsEdit);
+  QLineEdit* editor = grid->InplaceEditor();
+  EXPECT_EQ(editor->maxLength(), 40);
+  editor->setText("Бортевой улей");
+  editor->setModified(true);
+  Key(editor, Qt::Key_Return);
+  EXPECT_FALSE(grid->EditorMode());
+  EXPECT_EQ(t->Table2WordDetail.AsString(), "Бортевой улей");
+  nav->BtnClick(nbPost);
+  EXPECT_EQ(t->Words(), QStringList({"Апис", "Аэрозоль", "Бортевой улей"}));
+
+  // What the editor holds is stored by a post from elsewhere (the navigator) too.
+  Key(grid, Qt::Key_Home);
+  Key(grid, Qt::Key_F2);
+  ASSERT_TRUE(grid->EditorMode());
+  grid->InplaceEditor()->setText("Апис меллифера");
+  grid->InplaceEditor()->setModified(true);
+  nav->BtnClick(nbPost);
+  EXPECT_EQ(t->Words().first(), "Апис меллифера");
+
+  // Esc drops what was typed, a second Esc the edit.
+  Key(grid, Qt::Key_F2);
+  grid->InplaceEditor()->setText("xyz");
+  grid->InplaceEditor()->setModified(true);
+  Key(grid->InplaceEditor(), Qt::Key_Escape);
+  EXPECT_EQ(grid->InplaceEditor()->text(), "Апис меллифера");
+  Key(grid->InplaceEditor(), Qt::Key_Escape);
+  EXPECT_EQ(t->Table2.State(), dsBrowse);
+}
+
+TEST_F(GridNavigatorTest, TabWalksTheCellsThenTheRecords) {
+  grid->ClearColumns();
+  grid->AddColumn("WordDetail");
+  grid->AddColumn("NumDetail");
+  EXPECT_EQ(grid->SelectedColumn(), 0);
+  Key(grid, Qt::Key_Tab);
+  EXPECT_EQ(grid->SelectedColumn(), 1);
+  EXPECT_EQ(t->Table2.RecNo(), 1);
+  Key(grid, Qt::Key_Tab);
+  EXPECT_EQ(grid->SelectedColumn(), 0);
+  EXPECT_EQ(t->Table2.RecNo(), 2);
+  Key(grid, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(grid->SelectedColumn(), 1);
+  EXPECT_EQ(t->Table2.RecNo(), 1);
+  // A number column takes digits only.
+  Key(grid, Qt::Key_X, Qt::NoModifier, "x");
+  EXPECT_FALSE(grid->EditorMode());
+}
+
+TEST_F(GridNavigatorTest, PaintsEveryStateWithoutTrouble) {
+  for (int step = 0; step < 3; ++step) {
+    if (step == 1) t->Table2.Edit();
+    if (step == 2) {
+      t->Table2.Cancel();
+      t->Table2.Insert();
+    }
+    const QImage image = grid->grab().toImage();
+    EXPECT_FALSE(image.isNull());
+    nav->grab();
+  }
+  t->Table2.Close();
+  grid->grab();
+}
+
+}  // namespace
