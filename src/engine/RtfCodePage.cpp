@@ -10,7 +10,7 @@ namespace engine {
 int CodePageOfCharset(int charset) {
   switch (charset) {
     case 0: return 1252;
-    case 2: return 1252;  // symbol fonts: their bytes are shown as Latin-1 positions
+    case 2: return kSymbolCodePage;
     case 77: return 10000;
     case 78: return 10001;
     case 79: return 10003;
@@ -60,7 +60,7 @@ bool IsLeadByte(int cp, unsigned char b) {
 static const char* SpecialName(int cp) {
   switch (cp) {
     case 10000: return "MACINTOSH";
-    case 10001: return "SHIFT_JIS";
+    case 10001: return "CP932";
     case 10002: return "BIG5";
     case 10003: return "EUC-KR";
     case 10004: return "MAC-ARABIC";
@@ -128,6 +128,15 @@ const std::array<char16_t, 256>* CodePageDecoder::Table(int cp) {
 
 void CodePageDecoder::Decode(const char* data, qsizetype size, int cp, QString& out) {
   if (size <= 0) return;
+  if (cp == kSymbolCodePage) {
+    // Symbol fonts: byte b is the font's glyph b, kept in the private use area at U+F000 + b
+    // as other editors keep it; plain ASCII controls stay themselves.
+    for (qsizetype i = 0; i < size; ++i) {
+      const unsigned char b = static_cast<unsigned char>(data[i]);
+      out.append(QChar(char16_t(b < 0x20 ? b : 0xF000 + b)));
+    }
+    return;
+  }
   Converter* c = Get(cp);
   if (c->singleByte) {
     const qsizetype base = out.size();

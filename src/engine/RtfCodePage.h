@@ -9,6 +9,9 @@
 
 namespace engine {
 
+// Symbol fonts have no code page; their bytes map into the private use area.
+constexpr int kSymbolCodePage = 42;
+
 // The code page a font character set stands for (0 when the set names none, e.g. 1 DEFAULT).
 int CodePageOfCharset(int charset);
 

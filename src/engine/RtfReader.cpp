@@ -126,7 +126,7 @@ enum Kw : int {
   kwPngblip, kwJpegblip, kwDibitmap, kwWbitmap, kwWmetafile, kwEmfblip, kwMacpict, kwPmmetafile,
   kwPicw, kwPich, kwPicwgoal, kwPichgoal, kwPicscalex, kwPicscaley, kwObjw, kwObjh,
   // breaks and symbols
-  kwPar, kwSect, kwPage, kwLine, kwTab, kwCell, kwRow, kwChar,
+  kwPar, kwSect, kwPage, kwLine, kwTab, kwCell, kwRow, kwChar, kwChftn,
 };
 
 struct KwEntry {
@@ -190,7 +190,7 @@ const std::unordered_map<std::string_view, KwEntry>& Keywords() {
       {"objh", {kwObjh, 0}},
       {"par", {kwPar, 0}}, {"sect", {kwSect, 0}}, {"page", {kwPage, 0}}, {"line", {kwLine, 0}},
       {"tab", {kwTab, 0}}, {"cell", {kwCell, 0}}, {"nestcell", {kwCell, 0}}, {"row", {kwRow, 0}},
-      {"nestrow", {kwRow, 0}},
+      {"nestrow", {kwRow, 0}}, {"chftn", {kwChftn, 0}},
       {"emdash", {kwChar, 0x2014}}, {"endash", {kwChar, 0x2013}}, {"bullet", {kwChar, 0x2022}},
       {"lquote", {kwChar, 0x2018}}, {"rquote", {kwChar, 0x2019}},
       {"ldblquote", {kwChar, 0x201C}}, {"rdblquote", {kwChar, 0x201D}},
@@ -256,6 +256,7 @@ class Reader {
   void FlushRun();
   void EmitText(const QString& s);
   void EmitChar(char16_t c);
+  void ResolveSurrogate();
   void EmitToDocument(const QString& s);
   void EmitObject(QTextCharFormat fmt);
   void RealizePendingPar();
@@ -283,6 +284,8 @@ class Reader {
   std::vector<State> stack_;
   qsizetype pos_ = 0;  // where the tokenizer stands
   int overflow_ = 0;  // groups opened beyond kMaxDepth
+  bool rootClosed_ = false;
+  int footnotes_ = 0;
   int skipChars_ = 0;  // fallback characters still to skip after \uN
   char16_t highSurrogate_ = 0;
 
@@ -331,6 +334,7 @@ class Reader {
 };
 
 void Reader::PushGroup(qsizetype at) {
+  if (!stack_.empty()) ResolveSurrogate();
   FlushBytes();
   skipChars_ = 0;
   if (int(stack_.size()) >= kMaxDepth) {
@@ -355,9 +359,9 @@ void Reader::PopGroup() {
   }
   if (stack_.empty()) return;
   if (stack_.size() == 1) {
-    // The root group closed. Anything after it (an extra brace's worth of text, for example)
-    // is still read in the root's state, so nothing is lost.
-    stack_.back().dest = Dest::Text;
+    // The root group closed: the document ends here, whatever follows (mail programs and
+    // stream-outs leave bytes after it).
+    rootClosed_ = true;
     return;
   }
   State done = std::move(stack_.back());
@@ -452,6 +456,7 @@ int Reader::CodePageOf(int font) {
 }
 
 void Reader::HexByte(unsigned char b) {
+  ResolveSurrogate();
   State& s = stack_.back();
   if (s.dest == Dest::Skip || s.dest == Dest::ColorTable || s.dest == Dest::ListTable ||
       s.dest == Dest::ListOverride || s.dest == Dest::Pn || s.dest == Dest::Object ||
@@ -505,6 +510,13 @@ void Reader::EmitText(const QString& s) {
 
 void Reader::EmitChar(char16_t c) { EmitText(QString(QChar(c))); }
 
+void Reader::ResolveSurrogate() {
+  if (!highSurrogate_) return;
+  // Half a surrogate pair stands for nothing: it shows as a question mark.
+  highSurrogate_ = 0;
+  EmitChar(u'?');
+}
+
 void Reader::RealizePendingPar() {
   if (!pendingPar_) return;
   pendingPar_ = false;
@@ -544,10 +556,16 @@ void Reader::FlushRun() {
         break;
       }
     if (!clean) {
+      // A CR or LF byte that arrived as text (\'0d, \'0a) breaks the line; other controls go.
       QString filtered;
       filtered.reserve(run_.size());
-      for (QChar c : std::as_const(run_))
-        if (!Unwanted(c.unicode())) filtered.append(c);
+      for (qsizetype i = 0; i < run_.size(); ++i) {
+        const char16_t c = run_[i].unicode();
+        if (c == '\r' || c == '\v' || (c == '\n' && (i == 0 || run_[i - 1] != u'\r')))
+          filtered.append(QChar::LineSeparator);
+        else if (!Unwanted(c))
+          filtered.append(QChar(c));
+      }
       run_ = filtered;
     }
     if (!run_.isEmpty()) cur_.insertText(run_, CharFormat(runState_));
@@ -703,6 +721,7 @@ void Reader::EndParagraph() {
 }
 
 void Reader::HandleText(const char* p, qsizetype n) {
+  ResolveSurrogate();
   State& s = stack_.back();
   switch (s.dest) {
     case Dest::Text:
@@ -761,7 +780,7 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
   switch (kw) {
     case kwUnknown: return;
     case kwSkipDest:
-      if (first) StartDest(s, Dest::Skip);
+      StartDest(s, Dest::Skip);
       return;
     case kwFonttbl: StartDest(s, Dest::FontTable); return;
     case kwColortbl:
@@ -995,7 +1014,7 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
       if (code < 0 || code > 0xFFFF) c = 0xFFFD;
       skipChars_ = s.uc;
       if (QChar::isHighSurrogate(c)) {
-        if (highSurrogate_) EmitChar(0xFFFD);
+        ResolveSurrogate();
         highSurrogate_ = c;
         return;
       }
@@ -1005,14 +1024,11 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
           highSurrogate_ = 0;
           EmitText(QString(reinterpret_cast<const QChar*>(pair), 2));
         } else {
-          EmitChar(0xFFFD);
+          EmitChar(u'?');
         }
         return;
       }
-      if (highSurrogate_) {
-        highSurrogate_ = 0;
-        EmitChar(0xFFFD);
-      }
+      ResolveSurrogate();
       EmitChar(c);
       return;
     }
@@ -1082,6 +1098,10 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
         ++pendingTabs_;
       }
       return;
+    case kwChftn:
+      // The footnote's text is not kept, but its mark in the text is.
+      if (s.dest == Dest::Text) EmitText(QString::number(++footnotes_));
+      return;
     case kwLine: EmitChar(0x2028); return;
     case kwTab: EmitChar(u'\t'); return;
     case kwChar: EmitChar(it->second.ch); return;
@@ -1118,6 +1138,7 @@ void Reader::Run() {
     if (c == '}') {
       PopGroup();
       ++p;
+      if (rootClosed_) break;
       continue;
     }
     if (stack_.empty()) {
@@ -1172,13 +1193,15 @@ void Reader::Run() {
         }
         if (overflow_ > 0) continue;
         if (skipChars_ > 0) {
-          --skipChars_;
-          continue;
+          // A fallback is text; a following \u is the next character (the second half of a
+          // surrogate pair, typically), not part of the fallback.
+          if (word == "u") skipChars_ = 0;
+          else {
+            --skipChars_;
+            continue;
+          }
         }
-        if (word != "u" && highSurrogate_ && s.dest == Dest::Text) {
-          highSurrogate_ = 0;
-          EmitChar(0xFFFD);
-        }
+        if (word != "u") ResolveSurrogate();
         ControlWord(word, hasParam, int(param));
         continue;
       }
@@ -1288,10 +1311,7 @@ void Reader::Run() {
 void Reader::Finish() {
   while (!stack_.empty() && stack_.size() > 1) PopGroup();
   FlushBytes();
-  if (highSurrogate_ && !stack_.empty()) {
-    highSurrogate_ = 0;
-    EmitChar(0xFFFD);
-  }
+  if (!stack_.empty()) ResolveSurrogate();
   FlushRun();
   if (pendingPar_) {
     // The last paragraph mark of a document is its final paragraph; only a paste into the

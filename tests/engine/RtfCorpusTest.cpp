@@ -1,0 +1,137 @@
+// RTF written by other programs: every file its source marks as readable gives the text a
+// reference word processor extracts from it (kept beside the corpus, whitespace normalised);
+// every file marked broken is refused or read without harm.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <map>
+
+#include "RtfReader.h"
+#include "TextModel.h"
+
+namespace {
+
+QString TestsDir() { return QFileInfo(QStringLiteral(__FILE__)).absolutePath(); }
+
+struct CorpusFile {
+  QString path;
+  QString expected;  // pass, fail, n/a
+};
+
+std::vector<CorpusFile> Manifest() {
+  std::vector<CorpusFile> files;
+  QFile f(TestsDir() + QStringLiteral("/rtf-corpus/MANIFEST.md"));
+  if (!f.open(QIODevice::ReadOnly)) return files;
+  for (const QByteArray& raw : f.readAll().split('\n')) {
+    const QString line = QString::fromUtf8(raw);
+    if (!line.startsWith(QLatin1String("| "))) continue;
+    const QStringList cols = line.split(u'|');
+    if (cols.size() < 8) continue;
+    const QString path = cols[1].trimmed();
+    if (!path.endsWith(QLatin1String(".rtf"))) continue;
+    files.push_back({path, cols[6].trimmed()});
+  }
+  return files;
+}
+
+// The document's text as a word processor prints it: list labels before numbered paragraphs,
+// pictures and objects left out.
+QString VisibleText(const QTextDocument& doc) {
+  QString out;
+  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+    if (b.blockFormat().intProperty(engine::kNumbering) > 0) {
+      const bool bullet = b.blockFormat().intProperty(engine::kNumbering) == 1;
+      const QString label = !bullet && b.textList() ? b.textList()->itemText(b) : QString();
+      out += (label.isEmpty() ? QString(QChar(0x2022)) : label) + u' ';
+    }
+    QString t = b.text();
+    t.remove(QChar::ObjectReplacementCharacter);
+    out += t + u'\n';
+  }
+  return out;
+}
+
+QString Normalised(QString s) {
+  s.remove(QChar(0xFEFF));
+  return s.simplified();
+}
+
+// Where two texts part, with some context: whole documents are too long for a message.
+std::string FirstDifference(const QString& ours, const QString& ref) {
+  qsizetype i = 0;
+  while (i < ours.size() && i < ref.size() && ours[i] == ref[i]) ++i;
+  const qsizetype from = std::max<qsizetype>(0, i - 40);
+  return QStringLiteral("at %1:\n  read:      ...%2\n  reference: ...%3")
+      .arg(i)
+      .arg(ours.mid(from, 100), ref.mid(from, 100))
+      .toStdString();
+}
+
+// Files whose reference text we do not reproduce, and why the difference is defensible.
+const std::map<QString, const char*>& Exceptions() {
+  static const std::map<QString, const char*> m = {
+      {"libreoffice-rtfexport/fdo36089.rtf",
+       "an EQ field has no result; the reference lays the formula out itself"},
+      {"libreoffice-rtfexport/fdo38786.rtf",
+       "\\chpgn is a page number, known only to a paginating word processor"},
+      {"libreoffice-rtfexport/fdo48193.rtf",
+       "a PAGE field with no result; the reference computes the page number"},
+      {"libreoffice-rtfimport/fdo56512.rtf",
+       "the only text sits in an old drawing-object text box (\\do), which the engine does not keep"},
+  };
+  return m;
+}
+
+}  // namespace
+
+TEST(RtfCorpus, ReadableFilesGiveTheReferenceText) {
+  const std::vector<CorpusFile> files = Manifest();
+  ASSERT_FALSE(files.empty()) << "the corpus manifest is missing";
+  int compared = 0;
+  for (const CorpusFile& cf : files) {
+    if (cf.expected != QLatin1String("pass")) continue;
+    QFile f(TestsDir() + QStringLiteral("/rtf-corpus/") + cf.path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << cf.path.toStdString();
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    QString error;
+    ASSERT_TRUE(engine::ReadRtf(f.readAll(), cursor, &error))
+        << cf.path.toStdString() << ": " << error.toStdString();
+
+    QString refPath = cf.path;
+    refPath.replace(QRegularExpression(QStringLiteral("\\.rtf$")), QStringLiteral(".txt"));
+    QFile ref(TestsDir() + QStringLiteral("/rtf-reference/") + refPath);
+    if (!ref.open(QIODevice::ReadOnly)) continue;  // the reference reader could not open it
+    if (Exceptions().count(cf.path)) continue;
+    ++compared;
+    const QString ours = Normalised(VisibleText(doc));
+    const QString expected = Normalised(QString::fromUtf8(ref.readAll()));
+    EXPECT_TRUE(ours == expected) << cf.path.toStdString() << " " << FirstDifference(ours, expected);
+  }
+  EXPECT_GT(compared, 0);
+}
+
+TEST(RtfCorpus, BrokenFilesAreRefusedOrSurvived) {
+  for (const CorpusFile& cf : Manifest()) {
+    if (cf.expected != QLatin1String("fail")) continue;
+    QFile f(TestsDir() + QStringLiteral("/rtf-corpus/") + cf.path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << cf.path.toStdString();
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    QString error;
+    const bool read = engine::ReadRtf(f.readAll(), cursor, &error);
+    // Refused: nothing may have been inserted and the caller gets a reason.
+    if (!read) {
+      EXPECT_TRUE(doc.isEmpty()) << cf.path.toStdString();
+      EXPECT_FALSE(error.isEmpty()) << cf.path.toStdString();
+    }
+  }
+}
