@@ -11,6 +11,7 @@ TLmPanel::TLmPanel(QWidget* parent) : TLmCustomControl(parent) {
   FAcceptsDoubleClicks = true;
   resize(185, 105);
   SetColor(14933983);
+  SetParentColor(false);  // its own colour, whatever the parent's
   SetFontColor(13500416);
   FBackground = QImage(185, 105, QImage::Format_BGR888);
   Realign();
