@@ -1,0 +1,204 @@
+// links: termora_data sqlite3
+// Moving the master to another letter of a 50,000-term glossary (2 KB definitions): the detail's
+// range, the rows the grid shows and the current definition's bytes, against the bare SQLite
+// queries for the same rows run in the same process. Also the resident memory with it open.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <string>
+#include <vector>
+
+#include "DBGrid.h"
+#include "DataSet.h"
+#include "GlossaryStore.h"
+
+namespace {
+
+constexpr int kTerms = 50000;
+constexpr int kLetters = 27;
+const char16_t kAlphabet[] = u"АБВГДЕЖЗИКЛМНОПРСТУФХЦЧШЭЮЯ";
+
+double ResidentMegabytes() {
+  QFile f("/proc/self/status");
+  if (!f.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : f.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+  return 0;
+}
+
+struct Glossary {
+  QTemporaryDir dir;
+  std::vector<int> ids;
+  Glossary() {
+    QString error;
+    if (!data::CreateGlossaryTables(dir.path(), &error)) qFatal("%s", qPrintable(error));
+    data::GlossaryWriter w(dir.path());
+    if (!w.Begin(&error)) qFatal("%s", qPrintable(error));
+    for (int l = 0; l < kLetters; ++l) ids.push_back(w.AddLetter(QString(QChar(kAlphabet[l])), l + 1));
+    QRandomGenerator rng(42);
+    const QString lower = QString::fromUtf16(u"абвгдежзийклмнопрстуфхцчшщъыьэюяё");
+    for (int i = 0; i < kTerms; ++i) {
+      const int l = i % kLetters;
+      QString word(QChar(kAlphabet[l]));
+      const int len = 5 + rng.bounded(25);
+      for (int k = 0; k < len; ++k) word += lower.at(rng.bounded(lower.size()));
+      QByteArray def = "{\\rtf1\\ansi\\ansicpg1251 ";
+      while (def.size() < 2048) def += "\\'e0\\'e1 text of the definition ";
+      def += "}";
+      if (!w.AddTerm(ids[l], word, def)) qFatal("%s", qPrintable(w.ErrorText()));
+    }
+    if (!w.Commit(&error)) qFatal("%s", qPrintable(error));
+  }
+};
+
+Glossary& TheGlossary() {
+  static Glossary g;
+  return g;
+}
+
+// The window's binding: letters, terms, a grid on the terms, the definition read on every move.
+struct Window {
+  TTable Table1;
+  TDataSource DataSource1;
+  TTable Table2;
+  TDataSource DataSource2;
+  TDBGrid* grid;
+  TFieldDataLink definition;
+  qint64 definitionBytes = 0;
+  explicit Window(const QString& folder) : grid(new TDBGrid) {
+    Table1.SetDatabaseName(folder);
+    Table1.SetTableName("tableMaster");
+    DataSource1.SetDataSet(&Table1);
+    Table2.SetDatabaseName(folder);
+    Table2.SetTableName("tableDetail.DB");
+    Table2.SetIndexName("SecInxDetail");
+    Table2.SetMasterFields("IDMaster");
+    Table2.SetMasterSource(&DataSource1);
+    DataSource2.SetDataSet(&Table2);
+    grid->resize(301, 277);
+    grid->SetDataSource(&DataSource2);
+    grid->AddColumn("WordDetail").SetWidth(265);
+    definition.SetFieldName("TextDetail");
+    definition.OnDataChange = [this] {
+      if (auto* f = dynamic_cast<TBlobField*>(definition.Field())) definitionBytes += f->AsBytes().size();
+    };
+    definition.SetDataSource(&DataSource2);
+    Table1.Open();
+    Table2.Open();
+  }
+  ~Window() { delete grid; }
+  // What the grid reads to draw its visible rows.
+  qint64 ReadGridRows() {
+    TField* word = Table2.FieldByName("WordDetail");
+    qint64 chars = 0;
+    const int last = std::min(Table2.RowCount(), grid->TopRow() + grid->VisibleRowCount());
+    for (int r = grid->TopRow(); r < last; ++r) chars += Table2.RowValue(r, word).toString().size();
+    return chars;
+  }
+};
+
+void BM_MoveMasterToAnotherLetter(benchmark::State& state) {
+  Glossary& g = TheGlossary();
+  Window w(g.dir.path());
+  int n = 1;
+  for (auto _ : state) {
+    n = n % kLetters + 1;
+    w.Table1.SetRecNo(n);
+    benchmark::DoNotOptimize(w.ReadGridRows());
+  }
+  benchmark::DoNotOptimize(w.definitionBytes);
+  state.counters["rows_per_letter"] = double(w.Table2.RecordCount());
+}
+BENCHMARK(BM_MoveMasterToAnotherLetter)->Unit(benchmark::kMicrosecond);
+
+// The same rows straight from SQLite: the letter's range in index order with the columns the
+// dataset holds, the visible words, and the first term's definition.
+void BM_BareSqliteQueryForTheSameRows(benchmark::State& state) {
+  Glossary& g = TheGlossary();
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(g.dir.filePath("tableDetail.DB").toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* range = nullptr;
+  sqlite3_prepare_v2(db,
+                     "SELECT IDDetail, NumDetail, AssistDetail, WordDetail, VersionDetail FROM tableDetail "
+                     "WHERE AssistDetail = ? ORDER BY AssistDetail, SortKeyDetail, IDDetail",
+                     -1, &range, nullptr);
+  sqlite3_stmt* blob = nullptr;
+  sqlite3_prepare_v2(db, "SELECT TextDetail FROM tableDetail WHERE IDDetail = ?", -1, &blob, nullptr);
+  int n = 0;
+  qint64 bytes = 0;
+  for (auto _ : state) {
+    n = (n + 1) % kLetters;
+    sqlite3_bind_int(range, 1, g.ids[n]);
+    std::vector<std::string> words;
+    std::vector<sqlite3_int64> keys;
+    while (sqlite3_step(range) == SQLITE_ROW) {
+      keys.push_back(sqlite3_column_int64(range, 0));
+      benchmark::DoNotOptimize(sqlite3_column_int(range, 1));
+      benchmark::DoNotOptimize(sqlite3_column_int(range, 2));
+      words.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(range, 3)));
+      benchmark::DoNotOptimize(sqlite3_column_int64(range, 4));
+    }
+    sqlite3_reset(range);
+    sqlite3_bind_int64(blob, 1, keys.front());
+    if (sqlite3_step(blob) == SQLITE_ROW) {
+      std::string def(static_cast<const char*>(sqlite3_column_blob(blob, 0)), sqlite3_column_bytes(blob, 0));
+      bytes += qint64(def.size());
+    }
+    sqlite3_reset(blob);
+    benchmark::DoNotOptimize(words.data());
+  }
+  benchmark::DoNotOptimize(bytes);
+  sqlite3_finalize(range);
+  sqlite3_finalize(blob);
+  sqlite3_close(db);
+}
+BENCHMARK(BM_BareSqliteQueryForTheSameRows)->Unit(benchmark::kMicrosecond);
+
+// For information: the move plus painting the grid, which the program does on the next paint.
+void BM_MoveMasterAndPaintTheGrid(benchmark::State& state) {
+  Glossary& g = TheGlossary();
+  Window w(g.dir.path());
+  QImage image(w.grid->size(), QImage::Format_ARGB32_Premultiplied);
+  int n = 1;
+  for (auto _ : state) {
+    n = n % kLetters + 1;
+    w.Table1.SetRecNo(n);
+    w.grid->render(&image);
+  }
+}
+BENCHMARK(BM_MoveMasterAndPaintTheGrid)->Unit(benchmark::kMicrosecond);
+
+// Resident memory of the process with the glossary open, after visiting every letter.
+void BM_ResidentMemoryWithTheGlossaryOpen(benchmark::State& state) {
+  Glossary& g = TheGlossary();
+  const double before = ResidentMegabytes();
+  double open = 0;
+  for (auto _ : state) {
+    Window w(g.dir.path());
+    for (int n = 1; n <= kLetters; ++n) {
+      w.Table1.SetRecNo(n);
+      w.ReadGridRows();
+    }
+    open = ResidentMegabytes();
+  }
+  state.counters["rss_before_open_MB"] = before;
+  state.counters["rss_open_MB"] = open;
+}
+BENCHMARK(BM_ResidentMemoryWithTheGlossaryOpen)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
