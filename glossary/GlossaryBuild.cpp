@@ -3,30 +3,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFont>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextStream>
 
 #include "GlossaryStore.h"
-#include "TextModel.h"
+#include "RtfWriter.h"
 
 namespace glossary {
 
 namespace {
 
 const char* const kTableFiles[] = {"tableMaster.DB", "tableDetail.DB"};
-
-// The definition as plain text, the form the definition editor falls back to: paragraphs on
-// their own lines, bullet items marked.
-QByteArray PlainDefinition(const QTextDocument& doc) {
-  QStringList lines;
-  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-    const bool bullet = b.blockFormat().property(engine::kNumbering).toInt() == 1;
-    lines << (bullet ? QStringLiteral("\u2022 ") + b.text() : b.text());
-  }
-  return lines.join(QLatin1Char('\n')).toUtf8();
-}
 
 bool Fill(const QList<Entry>& entries, const QString& folder, QString* error) {
   if (!data::CreateGlossaryTables(folder, error)) return false;
@@ -55,8 +44,11 @@ bool Fill(const QList<Entry>& entries, const QString& folder, QString* error) {
 
 QByteArray DefinitionBytes(const QString& markup) {
   QTextDocument doc;
+  // The window's definition font, named outright so the bytes do not depend on the machine's
+  // default font.
+  doc.setDefaultFont(QFont(QStringLiteral("Verdana"), 12));
   MarkupToDocument(markup, &doc);
-  return PlainDefinition(doc);
+  return engine::WriteRtf(doc);
 }
 
 BuildResult BuildTables(const QList<Entry>& entries, const QString& dataFolder, QString* message) {

@@ -253,12 +253,9 @@ void MarkupToDocument(const QString& markup, QTextDocument* doc) {
     QTextBlockFormat block;
     if (p.bullet) {
       block.setProperty(engine::kNumbering, 1);
-      block.setProperty(engine::kStartIndentTw, kBulletStartTw);
-      block.setProperty(engine::kOffsetTw, kBulletOffsetTw);
+      block.setProperty(engine::kNumberingStart, 1);
       block.setProperty(engine::kNumberingTabTw, kBulletOffsetTw);
-      // The engine's layout: other lines at start + offset, the first line (the bullet) at start.
-      block.setLeftMargin(engine::TwipsToDoc(kBulletStartTw + kBulletOffsetTw));
-      block.setTextIndent(-engine::TwipsToDoc(kBulletOffsetTw));
+      engine::SetIndents(block, kBulletStartTw, 0, kBulletOffsetTw);
     }
     if (first) {
       cursor.setBlockFormat(block);

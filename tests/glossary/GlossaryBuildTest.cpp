@@ -1,16 +1,20 @@
 // The bundled glossary as shipped, and building the two tables from a source folder.
 #include <gtest/gtest.h>
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextStream>
 
 #include "GlossaryBuild.h"
 #include "GlossarySource.h"
+#include "RtfReader.h"
+#include "TextModel.h"
 
 using glossary::Entry;
 
@@ -126,7 +130,27 @@ TEST(GlossaryBuild, CreatesTheLettersInRecordOrderAndTheTermsUnderThem) {
   EXPECT_EQ(t.termsByLetter.value(U("К")), QList<QString>({U("Квадратная улейка")}));
   EXPECT_EQ(t.termsByLetter.size(), 2);
   EXPECT_EQ(t.definitions.value(U("Апис")), glossary::DefinitionBytes(U("**Apis** — род *пчёл*.")));
-  EXPECT_TRUE(QString::fromUtf8(t.definitions.value(U("Акация"))).contains(U("второе")));
+
+  // A stored definition reads back through the engine with its words and formatting.
+  const QByteArray stored = t.definitions.value(U("Акация"));
+  ASSERT_TRUE(stored.startsWith("{\\rtf")) << stored.left(40).toStdString();
+  QTextDocument doc;
+  QTextCursor at(&doc);
+  ASSERT_TRUE(engine::ReadRtf(stored, at));
+  QStringList texts;
+  QList<int> numbering;
+  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+    if (b.text().isEmpty() && !b.next().isValid()) break;  // the closing empty paragraph
+    texts << b.text();
+    numbering << b.blockFormat().intProperty(engine::kNumbering);
+  }
+  EXPECT_EQ(texts, QStringList({U("Дерево."), U("первое"), U("второе")}));
+  EXPECT_EQ(numbering, QList<int>({0, 1, 1}));
+  QTextDocument apis;
+  QTextCursor at2(&apis);
+  ASSERT_TRUE(engine::ReadRtf(t.definitions.value(U("Апис")), at2));
+  EXPECT_EQ(apis.begin().text(), U("Apis — род пчёл."));
+  EXPECT_TRUE(apis.begin().begin().fragment().charFormat().font().bold());
   // Only the two tables are left in the folder: no scratch files.
   EXPECT_EQ(QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
             QStringList({"tableDetail.DB", "tableMaster.DB"}));
