@@ -1,0 +1,14 @@
+// Termora: a beekeeper's glossary.
+#include <QApplication>
+
+#include "Startup.h"
+
+int main(int argc, char** argv) {
+  // The program reads no command line: Qt gets the program's name only, so not even its own
+  // options are taken from the arguments.
+  (void)argc;
+  int qtArgc = 1;
+  char* qtArgv[] = {argv[0], nullptr};
+  QApplication application(qtArgc, qtArgv);
+  return app::RunTermora();
+}
