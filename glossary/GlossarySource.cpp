@@ -20,6 +20,7 @@ namespace {
 // wrapped line) a quarter inch further.
 constexpr int kBulletStartTw = 360;
 constexpr int kBulletOffsetTw = 360;
+constexpr int kParagraphGapTw = 120;
 
 struct Paragraph {
   bool bullet = false;
@@ -249,8 +250,13 @@ void MarkupToDocument(const QString& markup, QTextDocument* doc) {
   QTextList* list = nullptr;
   bool first = true;
   QList<Run> runs;
-  for (const Paragraph& p : SplitParagraphs(markup)) {
+  const QList<Paragraph> paragraphs = SplitParagraphs(markup);
+  for (qsizetype i = 0; i < paragraphs.size(); ++i) {
+    const Paragraph& p = paragraphs[i];
     QTextBlockFormat block;
+    // A little air before each ordinary paragraph; a list stays with the line that introduces it.
+    if (i + 1 < paragraphs.size() && !paragraphs[i + 1].bullet)
+      engine::SetSpaceAfter(block, kParagraphGapTw);
     if (p.bullet) {
       block.setProperty(engine::kNumbering, 1);
       block.setProperty(engine::kNumberingStart, 1);

@@ -187,5 +187,10 @@ TEST(GlossaryMarkup, BulletParagraphsCarryTheEngineIndentsAndOneList) {
   EXPECT_DOUBLE_EQ(f.leftMargin(), engine::TwipsToDoc(start + offset));
   EXPECT_DOUBLE_EQ(f.textIndent(), -engine::TwipsToDoc(offset));
   EXPECT_FALSE(end.blockFormat().hasProperty(engine::kNumbering));
+  // Paragraphs are set apart, but a list keeps to the line that introduces it.
+  EXPECT_EQ(engine::SpaceAfterTw(intro.blockFormat()), 0);
+  EXPECT_EQ(engine::SpaceAfterTw(one.blockFormat()), 0);
+  EXPECT_GT(engine::SpaceAfterTw(two.blockFormat()), 0);
+  EXPECT_EQ(engine::SpaceAfterTw(end.blockFormat()), 0);
   EXPECT_EQ(end.blockFormat().leftMargin(), 0);
 }
