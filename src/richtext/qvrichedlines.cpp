@@ -217,7 +217,8 @@ void WriteInt32(QIODevice& S, qint32 V) {
   S.write(B, 4);
 }
 QByteArray ReadExactly(QIODevice& S, qint64 N) {
-  if (N < 0) throw EStreamError(QStringLiteral("Invalid form description"));
+  if (N < 0 || (!S.isSequential() && N > S.size() - S.pos()))
+    throw EStreamError(QStringLiteral("Invalid form description"));
   const QByteArray B = S.read(N);
   if (B.size() != N) throw EStreamError(QStringLiteral("Invalid form description"));
   return B;
@@ -255,39 +256,44 @@ void TqvCustomRichEdit::ReadDescription(QIODevice& Stream) {
     SetPlainText(true);
   }
   bool SawData = false;
-  while (!Stream.atEnd()) {
-    const QByteArray Name = ReadExactly(Stream, ReadByte(Stream));
-    const quint8 Type = ReadByte(Stream);
-    if (Name == "RichEditVersion" && Type == vaInt32) {
-      SetRichEditVersion(ReadInt32(Stream));
-    } else if (Name == "Data" && Type == vaBinary) {
-      const qint32 Outer = ReadInt32(Stream);
-      const QByteArray Payload = ReadExactly(Stream, Outer);
-      SetPlainText(false);
-      const qint32 Length = Payload.size() >= 4 ? qFromLittleEndian<qint32>(Payload.constData()) : 0;
-      if (Length > 0 && Length <= Payload.size() - 4 && GetField() == nullptr) {
-        TqvRichMemoryStream Data;
-        Data.WriteBuffer(Payload.constData() + 4, Length);
-        Data.SetPosition(0);
+  try {
+    while (!Stream.atEnd()) {
+      const QByteArray Name = ReadExactly(Stream, ReadByte(Stream));
+      const quint8 Type = ReadByte(Stream);
+      if (Name == "RichEditVersion" && Type == vaInt32) {
+        SetRichEditVersion(ReadInt32(Stream));
+      } else if (Name == "Data" && Type == vaBinary) {
+        const qint32 Outer = ReadInt32(Stream);
+        const QByteArray Payload = ReadExactly(Stream, Outer);
+        SetPlainText(false);
+        const qint32 Length = Payload.size() >= 4 ? qFromLittleEndian<qint32>(Payload.constData()) : 0;
+        if (Length > 0 && Length <= Payload.size() - 4 && GetField() == nullptr) {
+          TqvRichMemoryStream Data;
+          Data.WriteBuffer(Payload.constData() + 4, Length);
+          Data.SetPosition(0);
+          TqvFlagGuard Guard(FLoading, true);
+          EngineLines().LoadFromStream(Data);
+        }
+        FDataRead = true;
+        SawData = true;
+      } else if (Name == "Lines.Strings" && Type == vaList) {
+        QStringList Lines;
+        for (quint8 T = ReadByte(Stream); T != vaNull; T = ReadByte(Stream)) {
+          if (T != vaString && T != vaLString) throw EStreamError(QStringLiteral("Invalid form description"));
+          Lines << ReadStringValue(Stream, T);
+        }
         TqvFlagGuard Guard(FLoading, true);
-        EngineLines().LoadFromStream(Data);
+        EngineLines().Clear();
+        EngineLines().AddStrings(Lines);
+      } else if (Name == "Title" && (Type == vaString || Type == vaLString)) {
+        FTitle = ReadStringValue(Stream, Type);
+      } else {
+        throw EStreamError(QStringLiteral("Invalid form description: %1").arg(QString::fromLatin1(Name)));
       }
-      FDataRead = true;
-      SawData = true;
-    } else if (Name == "Lines.Strings" && Type == vaList) {
-      QStringList Lines;
-      for (quint8 T = ReadByte(Stream); T != vaNull; T = ReadByte(Stream)) {
-        if (T != vaString && T != vaLString) throw EStreamError(QStringLiteral("Invalid form description"));
-        Lines << ReadStringValue(Stream, T);
-      }
-      TqvFlagGuard Guard(FLoading, true);
-      EngineLines().Clear();
-      EngineLines().AddStrings(Lines);
-    } else if (Name == "Title" && (Type == vaString || Type == vaLString)) {
-      FTitle = ReadStringValue(Stream, Type);
-    } else {
-      throw EStreamError(QStringLiteral("Invalid form description: %1").arg(QString::fromLatin1(Name)));
     }
+  } catch (...) {
+    SetPlainText(false);
+    throw;
   }
   if (!FieldFirst && !SawData) {
     // Lines stored as text may hold RTF source: read them again as RTF, which falls back to
