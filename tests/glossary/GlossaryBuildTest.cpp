@@ -196,11 +196,16 @@ TEST(GlossaryBuild, FaultsLeaveNoTableBehind) {
   EXPECT_TRUE(r.err.contains("10.txt:4:")) << r.err.toStdString();
   EXPECT_TRUE(QDir(data.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
 
-  // A missing letter file is a fault too.
+  // So are a file in another encoding and a missing letter file.
+  WriteFile(source.path() + "/10.txt", "## \xca\xf0\xee\xe2\xeb\xff\n\xd2\xe5\xea\xf1\xf2.\n");
+  r = Build(source.path(), data.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.err.contains("10.txt: not valid UTF-8")) << r.err.toStdString();
   QFile::remove(source.path() + "/10.txt");
   r = Build(source.path(), data.path());
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(r.err.contains("10.txt")) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("10.txt: cannot read")) << r.err.toStdString();
+  EXPECT_TRUE(QDir(data.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
 
   // The store refusing a term half-way through: the scratch tables go, nothing is moved in.
   QList<Entry> entries;
