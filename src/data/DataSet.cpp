@@ -31,6 +31,15 @@ bool IsBusy(const QSqlError& e) {
          e.text().contains(QLatin1String("locked"), Qt::CaseInsensitive);
 }
 
+// Set while a dataset or data source is being destroyed: a program that ends closes its tables
+// without storing a pending edit, so a detail must not take its master's going away as a move.
+int g_teardown = 0;
+
+struct Teardown {
+  Teardown() { ++g_teardown; }
+  ~Teardown() { --g_teardown; }
+};
+
 bool SameKey(const QVariant& a, const QVariant& b) {
   if (a.isNull() || b.isNull()) return a.isNull() == b.isNull();
   return a.toLongLong() == b.toLongLong();
@@ -65,7 +74,10 @@ class TMasterDataLink : public TDataLink {
   }
 
  protected:
-  void ActiveChanged() override { Changed(); }
+  void ActiveChanged() override {
+    if (!Active() && g_teardown > 0) return;
+    Changed();
+  }
   void CheckBrowseMode() override {
     if (detail_->Active()) detail_->CheckBrowseMode();
   }
@@ -118,6 +130,7 @@ struct TTable::Impl {
 TTable::TTable(QObject* owner) : QObject(owner), d(new Impl) {}
 
 TTable::~TTable() {
+  Teardown teardown;
   // Closing without storing: a pending edit is lost, as when the program ends.
   try {
     Close();
@@ -1027,6 +1040,7 @@ std::unique_ptr<QIODevice> TBlobField::CreateBlobStream(TBlobStreamMode mode) {
 TDataSource::TDataSource(QObject* owner) : QObject(owner) {}
 
 TDataSource::~TDataSource() {
+  Teardown teardown;
   SetDataSet(nullptr);
   for (TDataLink* l : std::vector<TDataLink*>(links_)) l->SetDataSource(nullptr);
 }

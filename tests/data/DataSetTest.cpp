@@ -353,6 +353,37 @@ TEST_F(DataSetTest, ABusyTableIsWaitedForThenReported) {
   EXPECT_EQ(t.Words().first(), "Акация серебристая");
 }
 
+TEST_F(DataSetTest, EndingTheProgramLosesAnUnpostedEditWhateverGoesFirst) {
+  for (bool masterFirst : {true, false}) {
+    auto* owner = new QObject;
+    auto* table1 = new TTable(owner);
+    auto* source1 = new TDataSource(owner);
+    TTable* table2 = nullptr;
+    if (masterFirst) table2 = new TTable(owner);
+    auto* source2 = new TDataSource(owner);
+    if (!masterFirst) table2 = new TTable(owner);
+    auto* text = new TGraphicField(owner);
+    table1->SetDatabaseName(dir.path());
+    table1->SetTableName("tableMaster");
+    source1->SetDataSet(table1);
+    table2->SetDatabaseName(dir.path());
+    table2->SetTableName("tableDetail.DB");
+    table2->SetIndexName("SecInxDetail");
+    table2->SetMasterFields("IDMaster");
+    table2->SetMasterSource(source1);
+    source2->SetDataSet(table2);
+    table1->Open();
+    table2->Open();
+    text->SetFieldName("TextDetail");  // bound after opening is refused...
+    EXPECT_THROW(text->SetDataSet(table2), EDatabaseError);
+    table2->Edit();
+    table2->FieldByName("TextDetail")->SetValue(QByteArray("unposted"));
+    delete owner;
+  }
+  RawStore raw(dir.filePath("tableDetail.DB"));
+  EXPECT_EQ(raw.Scalar("SELECT count(*) FROM tableDetail WHERE CAST(TextDetail AS TEXT) = 'unposted'").toInt(), 0);
+}
+
 TEST_F(DataSetTest, DefaultFieldsWhenTheOwnerDeclaresNone) {
   TTable table;
   table.SetDatabaseName(dir.path());
