@@ -6,8 +6,11 @@
 // Positions count characters from 0; a paragraph break counts as one character (the engine's
 // text shows it as CR). Lengths are twips at this surface.
 
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QPointer>
 #include <QTextCursor>
+#include <QTextCharFormat>
 #include <functional>
 #include <memory>
 
@@ -128,6 +131,10 @@ class TRichEngine : public QTextEdit {
   COLORREF SetBackgroundColor(bool useSystem, COLORREF c);  // returns the previous colour
   DWORD Options() const;
   DWORD SetOptions(DWORD op, DWORD options);
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool on);                // EM_SETTARGETDEVICE with line width 1 turns it off
+  bool HideSelection() const { return hideSelection_; }
+  void SetHideSelection(bool hide);          // hide the selection while the engine has no focus
 
   // ---- embedded objects ----
   IRichEditOle* OleInterface();
@@ -161,7 +168,10 @@ class TRichEngine : public QTextEdit {
 
  private:
   friend class TRichEngineOle;
-  struct FormatCache;
+  struct FormatCache {
+    std::unique_ptr<QTextDocument> doc;
+    int widthTw = -1;
+  };
 
   LRESULT Notify(UINT code, NMHDR* hdr);
   bool ProtectedRefuses(UINT msg, WPARAM w, LPARAM l, int from, int to);
@@ -174,6 +184,13 @@ class TRichEngine : public QTextEdit {
   int LinkAt(const QPoint& viewportPos, CHARRANGE* range) const;
   bool FitsLimit(int removing, int adding) const;
   QTextCursor CursorFor(int cpMin, int cpMax) const;
+  void EnsureLayout() const;
+  void SetHideSelectionImpl(bool hide);
+  void ApplyJustification();
+  void ApplyCharFormatRange(int from, int to, const CHARFORMAT& cf, bool v2);
+  bool EditKeyAllowed(QKeyEvent* e);
+  bool SendLink(UINT msg, QMouseEvent* e);
+  void ApplyLinkDecoration();
 
   QString className_;
   int version_ = 2;
@@ -195,6 +212,14 @@ class TRichEngine : public QTextEdit {
   bool inInternalChange_ = false;
   bool changePending_ = false;
   QSize lastRequestedSize_;
+  bool inFormatChange_ = false;
+  bool hideSelection_ = true;
+  bool wordWrap_ = true;
+  LONG targetWidthTw_ = 0;  // EM_SETTARGETDEVICE line width; 0: the window
+  QTextCharFormat defaultFormat_;
+  QPointer<QMimeData> lastClipboard_;
+  QList<CHARRANGE> autoLinks_;
+  CHARRANGE hoverLink_{-1, -1};
   std::unique_ptr<FormatCache> formatCache_;
   std::unique_ptr<IRichEditOle> ole_;
   IRichEditOleCallback* oleCallback_ = nullptr;
