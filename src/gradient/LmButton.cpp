@@ -90,6 +90,12 @@ QImage TransparentGlyph(const QImage& glyph, bool disabled) {
 
 }  // namespace
 
+bool TLmButton::CaptionLayer::operator==(const CaptionLayer& o) const {
+  return text == o.text && font == o.font && rect == o.rect && size == o.size && ratio == o.ratio &&
+         flags == o.flags && std::equal(std::begin(colors), std::end(colors), std::begin(o.colors)) &&
+         shadow == o.shadow && enabled == o.enabled;
+}
+
 TLmButton::TLmButton(QWidget* parent) : TLmCustomControl(parent), FColors(new TLmControlColors(this)) {
   resize(75, 25);
   RebuildBitmaps();
@@ -349,9 +355,32 @@ void TLmButton::paintEvent(QPaintEvent*) {
   TColor textColor = FontColor();
   if (FHotTrack && IsOver()) textColor = FColors->HotTrack();
   const QString caption = Caption();
-  if (ShowCaption())
-    DrawShadowText(p, caption, f, textColor, FColors->TextShadow(), TextShadow(), flags,
-                   QRect(tl, tt, tr - tl, tb - tt), isEnabled());
+  if (ShowCaption() && !caption.isEmpty()) {
+    CaptionLayer want;
+    want.text = caption;
+    want.font = f.key();
+    want.rect = QRect(tl, tt, tr - tl, tb - tt);
+    want.size = size();
+    want.ratio = devicePixelRatioF();
+    want.flags = flags;
+    want.colors[0] = ColorToRGB(textColor);
+    want.colors[1] = ColorToRGB(FColors->TextShadow());
+    want.colors[2] = ColorToRGB(clBtnHighlight);
+    want.colors[3] = ColorToRGB(clBtnShadow);
+    want.shadow = TextShadow();
+    want.enabled = isEnabled();
+    if (!(want == FCaptionLayer)) {
+      want.image = QImage((QSizeF(size()) * want.ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+      want.image.setDevicePixelRatio(want.ratio);
+      want.image.fill(Qt::transparent);
+      QPainter layer(&want.image);
+      DrawShadowText(layer, caption, f, textColor, FColors->TextShadow(), TextShadow(), flags, want.rect,
+                     isEnabled());
+      layer.end();
+      FCaptionLayer = std::move(want);
+    }
+    p.drawImage(0, 0, FCaptionLayer.image);
+  }
 
   if (glyph) {
     const QFontMetrics fm(f);

@@ -101,5 +101,22 @@ class TLmButton : public TLmCustomControl {
   QImage FOver;
   QImage FPressed;
   QPointer<QWidget> FWatchedWindow;
+
+  // The shadowed caption drawn once onto a transparent layer, redrawn only when something that
+  // shapes it changes; every paint in a fade then only lays it over the face.
+  struct CaptionLayer {
+    QString text;
+    QString font;
+    QRect rect;
+    QSize size;
+    qreal ratio = 0;
+    unsigned flags = 0;
+    TColor colors[4] = {};
+    bool shadow = false;
+    bool enabled = false;
+    QImage image;
+    bool operator==(const CaptionLayer& o) const;
+  };
+  CaptionLayer FCaptionLayer;
   bool FBuilt = false;
 };

@@ -14,6 +14,8 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <array>
+#include <memory>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -98,9 +100,16 @@ TColor QColorToColor(const QColor& color) {
 // ---------------------------------------------------------------------------------------------
 // Text
 
-void DrawTextFlags(QPainter& canvas, const QString& text, const QRect& rect, unsigned flags) {
-  if (text.isEmpty()) return;
-  int qt = 0;
+namespace {
+
+struct PreparedText {
+  QString shown;
+  int qtFlags = 0;
+};
+
+PreparedText PrepareText(const QFont& font, const QString& text, const QRect& rect, unsigned flags) {
+  PreparedText out;
+  int& qt = out.qtFlags;
   if (flags & DT_CENTER)
     qt |= Qt::AlignHCenter;
   else if (flags & DT_RIGHT)
@@ -124,13 +133,21 @@ void DrawTextFlags(QPainter& canvas, const QString& text, const QRect& rect, uns
   const bool prefix = (flags & DT_NOPREFIX) == 0;
   if (prefix) qt |= Qt::TextShowMnemonic;
   if (flags & DT_NOCLIP) qt |= Qt::TextDontClip;
-  QString shown = text;
+  out.shown = text;
   if ((flags & DT_END_ELLIPSIS) && single) {
-    const QFontMetrics fm(canvas.font());
-    shown = fm.elidedText(text, Qt::ElideRight, std::max(rect.width(), 0),
-                          prefix ? int(Qt::TextShowMnemonic) : 0);
+    const QFontMetrics fm(font);
+    out.shown = fm.elidedText(text, Qt::ElideRight, std::max(rect.width(), 0),
+                              prefix ? int(Qt::TextShowMnemonic) : 0);
   }
-  canvas.drawText(rect, qt, shown);
+  return out;
+}
+
+}  // namespace
+
+void DrawTextFlags(QPainter& canvas, const QString& text, const QRect& rect, unsigned flags) {
+  if (text.isEmpty()) return;
+  const PreparedText t = PrepareText(canvas.font(), text, rect, flags);
+  canvas.drawText(rect, t.qtFlags, t.shown);
 }
 
 void DrawFocusRect(QPainter& canvas, const QRect& rect) {
@@ -173,6 +190,12 @@ QImage AsBGR(const QImage& image) {
 
 // Rounds to the nearest integer, halves to even (the default floating-point rounding mode).
 inline std::int64_t RoundEven(double v) { return static_cast<std::int64_t>(std::nearbyint(v)); }
+// The same for 0 <= v < 2^51, without a library call: adding and taking away 1.5 x 2^52 leaves
+// v rounded by the current (to nearest, halves to even) mode.
+inline std::int64_t RoundSmall(double v) {
+  constexpr double m = 6755399441055744.0;
+  return static_cast<std::int64_t>((v + m) - m);
+}
 inline std::uint8_t Low8(double v) { return static_cast<std::uint8_t>(RoundEven(v) & 0xFF); }
 
 struct Edges {
@@ -366,13 +389,30 @@ void BlendBitmap(QImage& target, const QImage& overlayIn, const QRect& rect, int
   const int x1 = std::min({e.r, target.width(), e.l + overlay.width()});
   const int y1 = std::min({e.b, target.height(), e.t + overlay.height()});
   if (x0 >= x1 || y0 >= y1) return;
-  // Each result depends only on the two bytes: a table per overlay byte would cost more than it
-  // saves on button-sized areas, so blend directly.
+  // Every result depends only on the percent and the two bytes, so each percent gets one table
+  // of all 65536 results, computed once with the very same arithmetic and kept: fades come back
+  // to the same few levels on every repaint.
+  static std::array<std::unique_ptr<std::uint8_t[]>, 101> tables;
+  const int slot = std::clamp(percent, 0, 100);
+  const std::uint8_t* table = nullptr;
+  if (slot == percent) {
+    auto& t = tables[size_t(slot)];
+    if (!t) {
+      t.reset(new std::uint8_t[65536]);
+      for (int a = 0; a < 256; ++a)
+        for (int b = 0; b < 256; ++b) t[size_t(a) << 8 | size_t(b)] = std::uint8_t(RoundSmall(keep * a + take * b));
+    }
+    table = t.get();
+  }
   for (int y = y0; y < y1; ++y) {
     std::uint8_t* t = target.scanLine(y) + x0 * 3;
     const std::uint8_t* o = overlay.constScanLine(y - e.t) + (x0 - e.l) * 3;
     const int n = (x1 - x0) * 3;
-    for (int i = 0; i < n; ++i) t[i] = std::uint8_t(RoundEven(keep * t[i] + take * o[i]));
+    if (table) {
+      for (int i = 0; i < n; ++i) t[i] = table[size_t(t[i]) << 8 | o[i]];
+    } else {
+      for (int i = 0; i < n; ++i) t[i] = std::uint8_t(RoundEven(keep * t[i] + take * o[i]));
+    }
   }
 }
 
@@ -414,19 +454,22 @@ void DrawShadowText(QPainter& canvas, const QString& text, const QFont& font, TC
                     TColor shadowColor, bool shadow, unsigned flags, const QRect& rect,
                     bool enabled) {
   canvas.setFont(font);
+  if (text.isEmpty()) return;
+  // Both passes draw the same line: lay it out once.
+  const PreparedText t = PrepareText(font, text, rect, flags);
   const QRect moved = rect.translated(1, 1);
   if (enabled) {
     if (shadow) {
       canvas.setPen(ColorToQColor(shadowColor));
-      DrawTextFlags(canvas, text, moved, flags);
+      canvas.drawText(moved, t.qtFlags, t.shown);
     }
     canvas.setPen(ColorToQColor(fontColor));
-    DrawTextFlags(canvas, text, rect, flags);
+    canvas.drawText(rect, t.qtFlags, t.shown);
   } else {
     canvas.setPen(ColorToQColor(clBtnHighlight));
-    DrawTextFlags(canvas, text, moved, flags);
+    canvas.drawText(moved, t.qtFlags, t.shown);
     canvas.setPen(ColorToQColor(clBtnShadow));
-    DrawTextFlags(canvas, text, rect, flags);
+    canvas.drawText(rect, t.qtFlags, t.shown);
   }
 }
 
