@@ -297,14 +297,24 @@ void TDBGrid::Guarded(const std::function<void()>& op) { data::ShowDataError(op,
 void TDBGrid::MoveRecord(int distance) {
   TTable* t = link_->DataSet();
   if (!t || !link_->Active() || distance == 0) return;
+  MoveToRow(std::max(0, t->CurrentIndex() + distance));
+}
+
+void TDBGrid::MoveToRow(int row) {
+  TTable* t = link_->DataSet();
+  if (!t || !link_->Active()) return;
   if (EditorMode() && !WriteEditor()) return;
   Guarded([&] {
-    // Leaving a new row that was never changed drops it instead of storing an empty term.
-    if (t->State() == dsInsert && !t->Modified() && distance < 0) {
+    const int current = t->CurrentIndex();
+    if (row == current) return;
+    // Leaving a new row that was never changed drops it instead of storing an empty term; the
+    // rows below it move up by one.
+    if (t->State() == dsInsert && !t->Modified()) {
       t->Cancel();
-      if (distance == -1) return;
+      if (row > current) --row;
+      if (t->IsEmpty()) return;
     }
-    t->MoveBy(distance);
+    t->MoveBy(std::min(row, t->RowCount() - 1) - t->CurrentIndex());
   });
 }
 
@@ -624,7 +634,7 @@ void TDBGrid::mousePressEvent(QMouseEvent* e) {
   const bool sameCell = row == t->CurrentIndex() && col == selectedColumn_;
   if (col >= 0) SetSelectedColumn(col);
   if (row != t->CurrentIndex())
-    MoveRecord(row - t->CurrentIndex());
+    MoveToRow(row);
   else if (sameCell && t->State() != dsBrowse)
     ShowEditor();
 }

@@ -149,6 +149,7 @@ class TDBGrid : public QWidget {
   void LoadEditor();
   bool WriteEditor();  // false when the store refused; the error was shown
   void MoveRecord(int distance);
+  void MoveToRow(int row);
   void Guarded(const std::function<void()>& op);
   void CancelUnchangedInsert();
 

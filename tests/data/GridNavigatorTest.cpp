@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 #include "DBGrid.h"
 #include "DBNavigator.h"
@@ -169,6 +170,15 @@ TEST_F(GridNavigatorTest, DownOnTheLastRowStartsANewTermThatFocusLossDropsUntouc
   Key(grid, Qt::Key_Up);  // leaving it upwards drops it
   EXPECT_EQ(t->Table2.State(), dsBrowse);
   EXPECT_EQ(t->Table2.RowCount(), 3);
+
+  // Clicking another row leaves it the same way, and lands on the row clicked.
+  Key(grid, Qt::Key_Down);
+  const QPointF second(40, grid->TitleHeight() + grid->DefaultRowHeight() * 1.5);
+  QMouseEvent click(QEvent::MouseButtonPress, second, grid->mapToGlobal(second), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(grid, &click);
+  EXPECT_EQ(t->Table2.State(), dsBrowse);
+  EXPECT_EQ(t->Table2WordDetail.AsString(), "Апис");
 
   Key(grid, Qt::Key_Insert);
   EXPECT_EQ(t->Table2.State(), dsInsert);
