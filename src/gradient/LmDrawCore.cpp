@@ -628,6 +628,16 @@ void TLmSplitterColors::Changed() {}
 // ---------------------------------------------------------------------------------------------
 // Style manager
 
+namespace {
+
+// Every control of the kit that exists, for the managers' removal notices.
+QList<TLmCustomControl*>& LiveControls() {
+  static QList<TLmCustomControl*> controls;
+  return controls;
+}
+
+}  // namespace
+
 TLmStyleManager::TLmStyleManager(QObject* owner)
     : QObject(owner), FColors(new TLmControlColors(nullptr)), FSplitterColors(new TLmSplitterColors(nullptr)) {}
 
@@ -635,10 +645,18 @@ TLmStyleManager::~TLmStyleManager() {
   FDestroying = true;
   // Every control that may know this manager hears of its removal: the registered ones and the
   // controls that share its owner.
+  // The owner may itself be tearing down its children, so it is not asked for them: the
+  // living controls are walked instead, comparing their ancestors by address only.
   QList<TLmCustomControl*> told = FControls;
-  if (parent())
-    for (TLmCustomControl* c : parent()->findChildren<TLmCustomControl*>())
-      if (!told.contains(c)) told.append(c);
+  if (QObject* owner = parent())
+    for (TLmCustomControl* c : LiveControls()) {
+      if (told.contains(c)) continue;
+      for (QObject* up = c->parent(); up; up = up->parent())
+        if (up == owner) {
+          told.append(c);
+          break;
+        }
+    }
   for (TLmCustomControl* c : told) c->Notification(this, opRemove);
   delete FColors;
   delete FSplitterColors;
@@ -687,9 +705,11 @@ TLmCustomControl::TLmCustomControl(QWidget* parent) : QWidget(parent) {
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   if (parent) FColor = ParentColorValue();
+  LiveControls().append(this);
 }
 
 TLmCustomControl::~TLmCustomControl() {
+  LiveControls().removeOne(this);
   FFadeTimer.stop();
   if (FLmStyleManager) FLmStyleManager->UnregisterControl(this);
 }

@@ -11,6 +11,15 @@
 
 namespace {
 
+// A plain control of the kit to hold others.
+class TLmCustomControlHost : public TLmCustomControl {
+ public:
+  using TLmCustomControl::TLmCustomControl;
+
+ protected:
+  void RebuildBitmaps() override {}
+};
+
 struct GradientCase {
   const char* name;
   int w, h;
@@ -382,6 +391,21 @@ TEST(StyleManager, RegisterFollowsTheLinksWithoutDuplicatesOrDanglingEntries) {
   EXPECT_EQ(three->LmStyleManager(), nullptr);
   EXPECT_EQ(two->LmStyleManager(), nullptr);
   EXPECT_TRUE(b.RegisteredControls().isEmpty());
+}
+
+TEST(StyleManager, AWindowTornDownWithItsManagerAndControlsInAnyOrder) {
+  for (bool managerFirst : {true, false}) {
+    auto* form = new QWidget;
+    TLmStyleManager* manager = nullptr;
+    if (managerFirst) manager = new TLmStyleManager(form);
+    auto* panel = new TLmCustomControlHost(form);
+    auto* button = new TLmButton(panel);
+    if (!managerFirst) manager = new TLmStyleManager(form);
+    button->SetLmStyleManager(manager);
+    panel->SetLmStyleManager(manager);
+    delete form;  // must neither crash nor leave a register pointing at a destroyed control
+  }
+  SUCCEED();
 }
 
 TEST(CustomControl, ConstructionValuesAndAbout) {
