@@ -971,8 +971,17 @@ TStringField::TStringField(QObject* owner) : TField(ftString, 20, owner) {}
 QVariant TStringField::Validate(const QVariant& value) const {
   if (value.isNull()) return QVariant();
   QString s = value.toString();
-  // The field is as wide as declared; what is beyond the width is not kept.
-  if (Size() > 0 && s.size() > Size()) s.truncate(Size());
+  // The field is as wide as declared, counted in characters (a pair of UTF-16 surrogates is one,
+  // and is never split); what is beyond the width is not kept.
+  if (Size() > 0 && s.size() > Size()) {
+    int chars = 0;
+    qsizetype i = 0;
+    while (i < s.size() && chars < Size()) {
+      i += (s.at(i).isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) ? 2 : 1;
+      ++chars;
+    }
+    s.truncate(i);
+  }
   return s;
 }
 

@@ -217,7 +217,7 @@ bool GlossaryWriter::AddTerm(int idMaster, const QString& word, const QByteArray
     error_ = QStringLiteral("The writer has not begun.");
     return false;
   }
-  if (word.size() > 40) {
+  if (word.toUcs4().size() > 40) {
     error_ = QStringLiteral("The term \"%1\" is longer than 40 characters.").arg(word);
     return false;
   }

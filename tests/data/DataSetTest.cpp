@@ -244,6 +244,14 @@ TEST_F(DataSetTest, FieldsRefuseWhatTheyCannotHold) {
   GlossaryTables again(dir.path());
   again.Open();
   EXPECT_EQ(again.Words().last(), word.left(40));
+
+  // Characters outside the basic plane count as one and are never cut in half.
+  const QString bee = QString::fromUtf8("\xF0\x9F\x90\x9D");  // one character, two UTF-16 units
+  again.Table2.Edit();
+  again.Table2WordDetail.SetAsString(QString("Б") + bee.repeated(45));
+  EXPECT_EQ(again.Table2WordDetail.AsString(), QString("Б") + bee.repeated(39));
+  again.Table2.Post();
+  EXPECT_EQ(again.Table2WordDetail.AsString(), QString("Б") + bee.repeated(39));
 }
 
 TEST_F(DataSetTest, BlobsRoundTripByteForByteThroughStreams) {
