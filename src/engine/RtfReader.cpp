@@ -285,6 +285,7 @@ class Reader {
   qsizetype pos_ = 0;  // where the tokenizer stands
   int overflow_ = 0;  // groups opened beyond kMaxDepth
   bool rootClosed_ = false;
+  bool finishing_ = false;  // closing groups left open at the end of the file
   int footnotes_ = 0;
   int skipChars_ = 0;  // fallback characters still to skip after \uN
   char16_t highSurrogate_ = 0;
@@ -347,6 +348,8 @@ void Reader::PushGroup(qsizetype at) {
   s.ownsDest = false;
   s.groupStart = at;
   if (stack_.empty()) s.dest = Dest::Text;
+  // Groups inside a picture hold its properties, never text or tables of the document.
+  if (s.dest == Dest::Pict) s.dest = Dest::Skip;
   stack_.push_back(std::move(s));
 }
 
@@ -383,14 +386,20 @@ void Reader::PopGroup() {
       } else if (!obj_.active && parent.dest == Dest::Text) {
         QTextCharFormat f = CharFormat(done.ch);
         AddPictureProperties(f, pict_);
-        f.setProperty(kPictureRtf, in_.mid(done.groupStart, pos_ + 1 - done.groupStart));
+        // A picture cut off by the end of the file is written back in full form, not as the
+        // broken bytes, which could swallow what follows.
+        f.setProperty(kPictureRtf,
+                      finishing_ ? PictureRtf(pict_.data, pict_.kind, pict_.picw, pict_.pich,
+                                              pict_.goalw, pict_.goalh, pict_.scalex, pict_.scaley)
+                                 : in_.mid(done.groupStart, pos_ + 1 - done.groupStart));
         EmitObject(f);
       }
       pict_ = Picture{};
       break;
     }
     case Dest::Object: {
-      if (obj_.active) {
+      // An object cut off by the end of the file has lost its data: it is dropped.
+      if (obj_.active && !finishing_) {
         QTextCharFormat f = CharFormat(done.ch);
         if (obj_.hasResult) AddPictureProperties(f, obj_.result);
         if (obj_.objw > 0 && obj_.objh > 0 && !obj_.hasResult) {
@@ -782,8 +791,12 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
     case kwSkipDest:
       StartDest(s, Dest::Skip);
       return;
-    case kwFonttbl: StartDest(s, Dest::FontTable); return;
+    case kwFonttbl: StartDest(s, s.dest == Dest::Text ? Dest::FontTable : Dest::Skip); return;
     case kwColortbl:
+      if (s.dest != Dest::Text) {
+        StartDest(s, Dest::Skip);
+        return;
+      }
       StartDest(s, Dest::ColorTable);
       colors_.clear();
       return;
@@ -825,7 +838,7 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
                                                                        : Dest::Skip);
       return;
     case kwFldrslt: {
-      if (s.field < 0 || s.field >= int(fields_.size())) return;
+      if (s.dest != Dest::Text || s.field < 0 || s.field >= int(fields_.size())) return;
       // HYPERLINK "target" [\l "anchor"]: the result's text becomes the link.
       const QString inst = fields_[s.field].inst.trimmed();
       if (inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive)) {
@@ -875,8 +888,10 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
         StartDest(s, Dest::Skip);
       }
       return;
-    case kwListtable: StartDest(s, Dest::ListTable); return;
-    case kwListoverridetable: StartDest(s, Dest::ListOverride); return;
+    case kwListtable: StartDest(s, s.dest == Dest::Text ? Dest::ListTable : Dest::Skip); return;
+    case kwListoverridetable:
+      StartDest(s, s.dest == Dest::Text ? Dest::ListOverride : Dest::Skip);
+      return;
     case kwShppict: return;
     default: break;
   }
@@ -1309,6 +1324,7 @@ void Reader::Run() {
 }
 
 void Reader::Finish() {
+  finishing_ = true;
   while (!stack_.empty() && stack_.size() > 1) PopGroup();
   FlushBytes();
   if (!stack_.empty()) ResolveSurrogate();

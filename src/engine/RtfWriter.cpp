@@ -90,6 +90,11 @@ int Writer::FontIndex(const QTextCharFormat& f) {
   const QStringList families = f.fontFamilies().toStringList();
   key.name = families.value(0);
   if (key.name.isEmpty() && f.hasProperty(QTextFormat::FontFamily)) key.name = f.font().family();
+  // A name is one line of text up to its semicolon in the font table.
+  key.name.remove(u';');
+  for (QChar& c : key.name)
+    if (c.unicode() < 0x20 || c == QChar::LineSeparator) c = u' ';
+  key.name = key.name.simplified();
   if (key.name.isEmpty()) key.name = defaultFamily_;
   key.pitchFamily = f.intProperty(kPitchAndFamily) & 0xF3;
   auto it = fontIndex_.find(key);

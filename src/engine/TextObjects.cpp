@@ -157,14 +157,25 @@ QSizeF ObjectSize(const QTextFormat& format) {
   return QSizeF(32, 32);
 }
 
+QByteArray PictureRtf(const QByteArray& data, int kind, int picw, int pich, int goalWTw,
+                      int goalHTw, int scaleX, int scaleY) {
+  static const char* const blips[] = {"", "\\pngblip", "\\jpegblip", "\\dibitmap0",
+                                      "\\wmetafile8", ""};
+  QByteArray rtf = "{\\pict";
+  rtf += blips[kind >= 1 && kind <= 5 ? kind : 5];
+  rtf += "\\picw" + QByteArray::number(picw) + "\\pich" + QByteArray::number(pich);
+  if (goalWTw > 0) rtf += "\\picwgoal" + QByteArray::number(goalWTw);
+  if (goalHTw > 0) rtf += "\\pichgoal" + QByteArray::number(goalHTw);
+  if (scaleX != 100) rtf += "\\picscalex" + QByteArray::number(scaleX);
+  if (scaleY != 100) rtf += "\\picscaley" + QByteArray::number(scaleY);
+  return rtf + HexLines(data) + "}";
+}
+
 QTextCharFormat PictureFormat(const QByteArray& bytes, int kind, int widthTw, int heightTw) {
   QByteArray data = bytes;
-  QByteArray blip = "\\pngblip";
-  if (kind == 2) blip = "\\jpegblip";
   if (kind == 3) {
     // A BMP file: the RTF form keeps only the bitmap after its 14-byte file header.
     if (data.startsWith("BM") && data.size() > 14) data = data.mid(14);
-    blip = "\\dibitmap0";
   }
   QTextCharFormat f;
   f.setObjectType(kEmbeddedObjectType);
@@ -182,10 +193,7 @@ QTextCharFormat PictureFormat(const QByteArray& bytes, int kind, int widthTw, in
   f.setProperty(kPictureGoalHTw, heightTw);
   f.setProperty(kPictureScaleX, 100);
   f.setProperty(kPictureScaleY, 100);
-  QByteArray rtf = "{\\pict" + blip + "\\picw" + QByteArray::number(pw) + "\\pich" +
-                   QByteArray::number(ph) + "\\picwgoal" + QByteArray::number(widthTw) +
-                   "\\pichgoal" + QByteArray::number(heightTw) + HexLines(data) + "}";
-  f.setProperty(kPictureRtf, rtf);
+  f.setProperty(kPictureRtf, PictureRtf(data, kind, pw, ph, widthTw, heightTw));
   return f;
 }
 

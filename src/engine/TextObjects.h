@@ -29,4 +29,8 @@ QSizeF ObjectSize(const QTextFormat& format);
 // with its shown size in twips (0: the image's own size). Used to insert pictures.
 QTextCharFormat PictureFormat(const QByteArray& bytes, int kind, int widthTw = 0, int heightTw = 0);
 
+// A {\pict ...} group for picture data (kind as kPictureKind), as the writer stores it.
+QByteArray PictureRtf(const QByteArray& data, int kind, int picw, int pich, int goalWTw,
+                      int goalHTw, int scaleX = 100, int scaleY = 100);
+
 }  // namespace engine
