@@ -173,6 +173,16 @@ void BM_MoveMasterAndPaintTheGrid(benchmark::State& state) {
 }
 BENCHMARK(BM_MoveMasterAndPaintTheGrid)->Unit(benchmark::kMicrosecond);
 
+// For information: opening both tables of the large glossary, as the window does at start.
+void BM_OpenBothTables(benchmark::State& state) {
+  Glossary& g = TheGlossary();
+  for (auto _ : state) {
+    Window w(g.dir.path());
+    benchmark::DoNotOptimize(w.Table2.RecordCount());
+  }
+}
+BENCHMARK(BM_OpenBothTables)->Unit(benchmark::kMillisecond);
+
 // Resident memory of the process with the glossary open, after visiting every letter.
 void BM_ResidentMemoryWithTheGlossaryOpen(benchmark::State& state) {
   Glossary& g = TheGlossary();

@@ -825,7 +825,9 @@ void TTable::SetState(TDataSetState state) {
 }
 
 void TTable::DataEvent(TDataEvent event, TField* field, int info) {
-  for (TDataSource* s : std::vector<TDataSource*>(sources_)) s->DataEvent(event, field, info);
+  // A handler may remove a data source while we go through them.
+  for (TDataSource* s : std::vector<TDataSource*>(sources_))
+    if (std::find(sources_.begin(), sources_.end(), s) != sources_.end()) s->DataEvent(event, field, info);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -108,6 +108,11 @@ TEST_F(DataSetTest, EditPostNotifiesInTheOrderTheControlsRelyOn) {
   text.write = [&] { t.Table2TextDetail.SetAsBytes("{\\rtf1 new}"); };
   log.clear();
 
+  // Typing starts an edit only while the data source edits automatically.
+  t.DataSource2.SetAutoEdit(false);
+  EXPECT_FALSE(text.link.Edit());
+  EXPECT_EQ(t.Table2.State(), dsBrowse);
+  t.DataSource2.SetAutoEdit(true);
   EXPECT_TRUE(text.link.Edit());
   EXPECT_EQ(t.Table2.State(), dsEdit);
   EXPECT_EQ(log, Log({"editing on", "data"}));
