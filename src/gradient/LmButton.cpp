@@ -323,7 +323,13 @@ void TLmButton::paintEvent(QPaintEvent*) {
     setUpdatesEnabled(was);
   }
 
-  QImage work(W, H, QImage::Format_BGR888);
+  // The work and screen bitmaps live as long as the button keeps its size: a fade repaints
+  // every few milliseconds.
+  if (FWork.size() != size()) {
+    FWork = QImage(W, H, QImage::Format_BGR888);
+    FScreen = QImage(W, H, QImage::Format_RGB32);
+  }
+  QImage& work = FWork;
   work.fill(Qt::black);
   int l = 0, t = 0, r = W, b = H;
   LayerBitmaps(work, FNormal, FOver, 1, QRect(l, t, r - l, b - t), FHoverLevel);
@@ -335,8 +341,14 @@ void TLmButton::paintEvent(QPaintEvent*) {
   FrameRect(work, l, t, r, b, Color());
   FrameRoundRect5(work, W, H, FColors->BorderColor());
 
+  // Handed to the screen in its native pixel layout, so the copy is a plain block copy.
+  for (int y = 0; y < H; ++y) {
+    const std::uint8_t* in = work.constScanLine(y);
+    auto* out = reinterpret_cast<QRgb*>(FScreen.scanLine(y));
+    for (int x = 0; x < W; ++x, in += 3) out[x] = qRgb(in[2], in[1], in[0]);
+  }
   QPainter p(this);
-  p.drawImage(0, 0, work);
+  p.drawImage(0, 0, FScreen);
 
   int tl = 0, tt = 0, tr = W, tb = H;
   const bool glyph = !FGlyph.isNull();

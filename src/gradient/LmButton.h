@@ -100,6 +100,8 @@ class TLmButton : public TLmCustomControl {
   QImage FNormal;
   QImage FOver;
   QImage FPressed;
+  QImage FWork;
+  QImage FScreen;
   QPointer<QWidget> FWatchedWindow;
 
   // The shadowed caption drawn once onto a transparent layer, redrawn only when something that
