@@ -240,6 +240,21 @@ TEST_F(GridNavigatorTest, TabWalksTheCellsThenTheRecords) {
   EXPECT_FALSE(grid->EditorMode());
 }
 
+TEST_F(GridNavigatorTest, DraggingATitleEdgeResizesThatColumn) {
+  const QPointF edge(grid->IndicatorWidth() + 1 + 265, 5);
+  const QPointF wider = edge + QPointF(-40, 0);
+  QMouseEvent press(QEvent::MouseButtonPress, edge, grid->mapToGlobal(edge), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QMouseEvent move(QEvent::MouseMove, wider, grid->mapToGlobal(wider), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, wider, grid->mapToGlobal(wider), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(grid, &press);
+  QApplication::sendEvent(grid, &move);
+  QApplication::sendEvent(grid, &release);
+  EXPECT_EQ(grid->Column(0).Width(), 225);
+  EXPECT_EQ(t->Table2.RecNo(), 1);  // the title row moves no record
+}
+
 TEST_F(GridNavigatorTest, PaintsEveryStateWithoutTrouble) {
   for (int step = 0; step < 3; ++step) {
     if (step == 1) t->Table2.Edit();
