@@ -67,6 +67,7 @@ struct State {
   bool firstWord = true;   // no control word yet in this group
   bool ownsDest = false;   // this group opened its destination (pict, object, field, pn)
   bool pictInResult = false;
+  bool pictOpensGroup = false;  // \pict was the group's first word: the group is the picture
   int uc = 1;
   int field = -1;          // index into the open fields
   qsizetype groupStart = 0;
@@ -389,9 +390,10 @@ void Reader::PopGroup() {
         // A picture cut off by the end of the file is written back in full form, not as the
         // broken bytes, which could swallow what follows.
         f.setProperty(kPictureRtf,
-                      finishing_ ? PictureRtf(pict_.data, pict_.kind, pict_.picw, pict_.pich,
+                      finishing_ || !done.pictOpensGroup
+                          ? PictureRtf(pict_.data, pict_.kind, pict_.picw, pict_.pich,
                                               pict_.goalw, pict_.goalh, pict_.scalex, pict_.scaley)
-                                 : in_.mid(done.groupStart, pos_ + 1 - done.groupStart));
+                          : in_.mid(done.groupStart, pos_ + 1 - done.groupStart));
         EmitObject(f);
       }
       pict_ = Picture{};
@@ -803,6 +805,7 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
     case kwPict:
       if (s.dest == Dest::Text || s.dest == Dest::ObjResult) {
         s.pictInResult = s.dest == Dest::ObjResult;
+        s.pictOpensGroup = first;
         StartDest(s, Dest::Pict);
         pict_ = Picture{};
       } else {
@@ -810,7 +813,8 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
       }
       return;
     case kwObject:
-      if (s.dest == Dest::Text && !obj_.active) {
+      // Only a group that is the object can be kept byte for byte.
+      if (s.dest == Dest::Text && !obj_.active && first) {
         StartDest(s, Dest::Object);
         obj_ = ObjectInfo{};
         obj_.active = true;

@@ -1,0 +1,128 @@
+// Hostile and broken RTF: the reader neither crashes nor hangs, keeps its memory bounded, and
+// what it did read writes and reads back the same.
+
+#include <gtest/gtest.h>
+
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include "RtfReader.h"
+#include "RtfWriter.h"
+#include "TextModel.h"
+
+using namespace engine;
+
+namespace {
+
+struct Result {
+  bool read = false;
+  QString text;
+  std::unique_ptr<QTextDocument> doc;
+};
+
+Result Read(const QByteArray& rtf) {
+  Result r;
+  r.doc = std::make_unique<QTextDocument>();
+  QTextCursor c(r.doc.get());
+  r.read = ReadRtf(rtf, c);
+  r.text = r.doc->toPlainText();
+  return r;
+}
+
+// Whatever was read must come back unchanged through the engine's own form.
+void ExpectStableRoundTrip(const QTextDocument& doc, const std::string& what) {
+  const QByteArray out = WriteRtf(doc);
+  QTextDocument again;
+  QTextCursor c(&again);
+  ASSERT_TRUE(ReadRtf(out, c)) << what;
+  EXPECT_EQ(again.toPlainText(), doc.toPlainText()) << what;
+  EXPECT_EQ(WriteRtf(again), out) << what;
+}
+
+}  // namespace
+
+TEST(RtfSafety, HundredThousandNestedGroups) {
+  const int n = 100000;
+  const QByteArray rtf = "{\\rtf1 before" + QByteArray(n, '{') + "deep\\b " +
+                         QByteArray(n, '}') + " after}";
+  const Result r = Read(rtf);
+  ASSERT_TRUE(r.read);
+  EXPECT_TRUE(r.text.startsWith(QLatin1String("before")));
+  EXPECT_TRUE(r.text.endsWith(QLatin1String(" after")));
+  // Unclosed, too: the end of the file closes them all.
+  const Result open = Read("{\\rtf1 x" + QByteArray(n, '{') + "y");
+  EXPECT_TRUE(open.read);
+  EXPECT_TRUE(open.text.startsWith(u'x'));
+}
+
+TEST(RtfSafety, BinaryLengthsBeyondTheFile) {
+  for (const QByteArray& rtf :
+       {QByteArray("{\\rtf1 a{\\pict\\pngblip\\bin999999999 xyz}"),
+        QByteArray("{\\rtf1 a{\\*\\blob\\bin2147483647 }b}"),
+        QByteArray("{\\rtf1 a\\bin99999999999999999999 b}"), QByteArray("{\\rtf1 a\\bin-5 b}"),
+        QByteArray("{\\rtf1 a\\bin"), QByteArray("{\\rtf1 a{\\pict\\bin4 12")}) {
+    const Result r = Read(rtf);
+    EXPECT_TRUE(r.read) << rtf.toStdString();
+    EXPECT_TRUE(r.text.startsWith(u'a')) << rtf.toStdString();
+    ExpectStableRoundTrip(*r.doc, rtf.toStdString());
+  }
+}
+
+TEST(RtfSafety, HugeUnicodeAndHexSequences) {
+  // Out-of-range numbers, a skip count far beyond what follows, and a megabyte of escapes.
+  const Result big = Read("{\\rtf1 \\u99999999999999?a\\u-2147483649?b\\uc99999999\\u1040 cd{e}f}");
+  ASSERT_TRUE(big.read);
+  EXPECT_TRUE(big.text.contains(u'a') && big.text.contains(u'b'));
+  EXPECT_TRUE(big.text.endsWith(QLatin1String("ef"))) << "a group ends the skipping";
+
+  QByteArray escapes = "{\\rtf1\\ansi\\ansicpg1251 ";
+  for (int i = 0; i < 250000; ++i) escapes += "\\'e0";
+  escapes += "}";
+  const Result hex = Read(escapes);
+  ASSERT_TRUE(hex.read);
+  EXPECT_EQ(hex.text, QString(250000, QChar(0x0430)));
+
+  QByteArray unicode = "{\\rtf1 ";
+  for (int i = 0; i < 100000; ++i) unicode += "\\u-10179?\\u-8704?\\u55357\\'3f";
+  unicode += "}";
+  const Result u = Read(unicode);
+  ASSERT_TRUE(u.read);
+  EXPECT_EQ(u.text.size(), 100000 * 3) << "each pair, and a question mark for each lone half";
+  ExpectStableRoundTrip(*u.doc, "surrogates");
+}
+
+TEST(RtfSafety, AFileCutOffAnywhereReadsWhatItHas) {
+  // A small document with every kind of group, cut after every byte.
+  const QByteArray full =
+      "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fnil\\fcharset204 Arial;}}"
+      "{\\colortbl ;\\red255\\green0\\blue0;}{\\*\\listtable{\\list{\\listlevel\\levelnfc0}\\listid1}}"
+      "\\viewkind4\\uc1\\pard\\qc\\li720\\fi-360\\sl-300\\slmult0\\tx720\\f0\\fs20 \\b\\cf1 \\'cf\\'f7"
+      "\\b0\\cf0 \\u1071? {\\field{\\*\\fldinst{HYPERLINK \"http://a.ru\"}}{\\fldrslt{\\ul link}}}\\par\r\n"
+      "\\pard{\\pntext\\'95\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'95}}x{\\pict\\pngblip\\picw1\\pich1 89504e47}"
+      "{\\object\\objemb{\\*\\objclass P}{\\*\\objdata 0102}{\\result{\\pict\\wmetafile8 0100}}}"
+      "\\trowd\\cellx100\\intbl c\\cell\\row\\page y\\bin3 abc\\line z\\par\r\n}";
+  for (qsizetype n = 0; n <= full.size(); ++n) {
+    const QByteArray prefix = full.left(n);
+    const Result r = Read(prefix);
+    EXPECT_EQ(r.read, LooksLikeRtf(prefix)) << n;
+    if (r.read) ExpectStableRoundTrip(*r.doc, "prefix of " + std::to_string(n));
+    if (HasFailure()) break;
+  }
+}
+
+TEST(RtfSafety, FiftyMegabytesOfObjectData) {
+  const QByteArray head = "{\\object\\objemb{\\*\\objclass Package}{\\*\\objdata ";
+  QByteArray group;
+  group.reserve(50 * 1024 * 1024 + 200);
+  group += head;
+  const QByteArray line = QByteArray(126, 'a') + "\r\n";
+  while (group.size() < 50 * 1024 * 1024) group += line;
+  group += "}}";
+  const Result r = Read("{\\rtf1 a" + group + "b}");
+  ASSERT_TRUE(r.read);
+  EXPECT_EQ(r.text, QString::fromUtf8("a\uFFFCb"));
+  QTextCursor c(r.doc.get());
+  c.setPosition(2);
+  EXPECT_EQ(c.charFormat().property(kObjectRtf).toByteArray().size(), group.size())
+      << "the object is kept whole";
+}
