@@ -186,6 +186,18 @@ TEST_F(GridNavigatorTest, DownOnTheLastRowStartsANewTermThatFocusLossDropsUntouc
   QApplication::processEvents();
   EXPECT_EQ(t->Table2.State(), dsBrowse);
   EXPECT_EQ(t->Words(), QStringList({"Акация", "Апис", "Аэрозоль"}));
+
+  // A new row the user typed into keeps what was typed when the focus goes elsewhere.
+  grid->setFocus();
+  Key(grid, Qt::Key_Insert);
+  Key(grid, Qt::Key_A, Qt::NoModifier, "В");
+  ASSERT_TRUE(grid->EditorMode());
+  grid->InplaceEditor()->setText("Вощина");
+  grid->InplaceEditor()->setModified(true);
+  other->setFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(t->Table2.State(), dsInsert);
+  EXPECT_EQ(t->Table2WordDetail.AsString(), "Вощина");
 }
 
 TEST_F(GridNavigatorTest, TypingEditsTheTermInPlaceUpToItsWidth) {
