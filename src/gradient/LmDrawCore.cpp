@@ -167,7 +167,8 @@ void DrawFocusRect(QPainter& canvas, const QRect& rect) {
   }
   canvas.save();
   canvas.setRenderHint(QPainter::Antialiasing, false);
-  canvas.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  // White in difference mode inverts what is below and keeps it opaque.
+  canvas.setCompositionMode(QPainter::CompositionMode_Difference);
   canvas.setPen(QPen(Qt::white, 0));
   canvas.drawPoints(points.data(), int(points.size()));
   canvas.restore();

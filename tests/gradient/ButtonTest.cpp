@@ -423,7 +423,10 @@ TEST_F(PaintFixture, FocusRectangleOnlyWithFocusAndShowFocusRect) {
   b->setFocus();
   ASSERT_TRUE(b->hasFocus());
   const QImage focused = Shot();
-  EXPECT_NE(PixelAt(focused, 2, 2), PixelAt(plain, 2, 2));
+  // Every other pixel of the rectangle two pixels in, inverted.
+  EXPECT_EQ(PixelAt(focused, 2, 2), PixelAt(plain, 2, 2) ^ 0xFFFFFF);
+  EXPECT_EQ(PixelAt(focused, 3, 2), PixelAt(plain, 3, 2));
+  EXPECT_EQ(PixelAt(focused, 37, 27), PixelAt(plain, 37, 27) ^ 0xFFFFFF);
   EXPECT_EQ(PixelAt(focused, 10, 10), PixelAt(plain, 10, 10));
   b->SetShowFocusRect(false);
   EXPECT_EQ(Shot(), plain);
