@@ -283,7 +283,7 @@ void FillGradient(QImage& target, const QRect& rect, TColor fromColor, TColor to
     case gtDoubleHorz: n = w / 2; break;
     case gtDoubleVert: n = h / 2; break;
   }
-  // No steps to interpolate (a side of one pixel): the gradient shows its from colour.
+  // No steps to interpolate (a side of one pixel): count one step, so painting completes.
   if (n == 0) n = 1;
   const double fromC[3] = {double(GetRValue(from)), double(GetGValue(from)), double(GetBValue(from))};
   const double toC[3] = {double(GetRValue(to)), double(GetGValue(to)), double(GetBValue(to))};
