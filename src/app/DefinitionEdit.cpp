@@ -3,6 +3,8 @@
 #include <QTextBlockFormat>
 #include <QTextCursor>
 
+#include "RtfReader.h"
+
 TDefinitionEdit::TDefinitionEdit(QWidget* parent) : QTextEdit(parent), link_(std::make_unique<TFieldDataLink>()) {
   setAcceptRichText(false);
   link_->SetControl(this);
@@ -38,15 +40,10 @@ void TDefinitionEdit::LoadField() {
   QByteArray bytes;
   if (TField* f = link_->Field())
     if (auto* blob = qobject_cast<TBlobField*>(f)) bytes = blob->AsBytes();
-  richStored_ = bytes.startsWith("{\\rtf");
-  setPlainText(QString::fromUtf8(bytes));
-  if (advancedTypography_) {
-    QTextCursor all(document());
-    all.select(QTextCursor::Document);
-    QTextBlockFormat f;
-    f.setAlignment(Qt::AlignJustify);
-    all.mergeBlockFormat(f);
-  }
+  richStored_ = engine::LooksLikeRtf(bytes);
+  clear();
+  QTextCursor at(document());
+  if (!richStored_ || !engine::ReadRtf(bytes, at)) setPlainText(QString::fromUtf8(bytes));
   document()->setModified(false);
   loading_ = false;
   UpdateReadOnly();
