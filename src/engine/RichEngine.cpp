@@ -308,6 +308,9 @@ TRichEngine::TRichEngine(QWidget* parent, const QString& className)
   setBackgroundRole(QPalette::Base);
   SetBackgroundColor(true, 0);
   SetHideSelectionImpl(true);
+  // Setting up the document is not an edit the user could undo.
+  document()->clearUndoRedoStacks();
+  document()->setModified(false);
 
   connect(document(), &QTextDocument::contentsChange, this,
           [this](int pos, int removed, int added) { OnContentsChange(pos, removed, added); });
@@ -316,6 +319,11 @@ TRichEngine::TRichEngine(QWidget* parent, const QString& className)
       changePending_ = false;
       if (autoUrl_) DetectUrls(0, TextLength());
       if (!inInternalChange_) Notify(EN_CHANGE, nullptr);
+    }
+    // The selection moved by an edit is reported after the edit itself.
+    if (selPending_) {
+      selPending_ = false;
+      OnCursorChanged();
     }
   });
   connect(this, &QTextEdit::cursorPositionChanged, this, [this] { OnCursorChanged(); });
@@ -381,6 +389,10 @@ void TRichEngine::OnContentsChange(int pos, int removed, int added) {
 }
 
 void TRichEngine::OnCursorChanged() {
+  if (changePending_) {
+    selPending_ = true;
+    return;
+  }
   const CHARRANGE now = GetSel();
   if (now == lastSel_) return;
   lastSel_ = now;
@@ -458,7 +470,7 @@ int TRichEngine::TextLength() const { return document()->characterCount() - 1; }
 
 QString TRichEngine::Text() const {
   QString raw = document()->toRawText();
-  if (!raw.isEmpty()) raw.chop(1);  // the final paragraph mark is not part of the text
+  if (raw.size() > TextLength()) raw.truncate(TextLength());  // the final paragraph mark is not text
   return EngineText(raw);
 }
 

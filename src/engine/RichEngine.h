@@ -211,6 +211,7 @@ class TRichEngine : public QTextEdit {
   bool linkDown_ = false;
   bool inInternalChange_ = false;
   bool changePending_ = false;
+  bool selPending_ = false;
   QSize lastRequestedSize_;
   bool inFormatChange_ = false;
   bool hideSelection_ = true;
