@@ -1016,8 +1016,12 @@ void TLmCustomControl::focusOutEvent(QFocusEvent* event) {
 void TLmCustomControl::changeEvent(QEvent* event) {
   switch (event->type()) {
     case QEvent::EnabledChange: EnabledChanged(); break;
-    case QEvent::ParentChange:
-    case QEvent::PaletteChange: ParentColorMessage(); break;
+    case QEvent::ParentChange: ParentColorMessage(); break;
+    case QEvent::PaletteChange:
+      ParentColorMessage();
+      // System colours follow the palette: the cached bitmaps may hold old ones.
+      if (!Loading()) RebuildBitmaps();
+      break;
     case QEvent::FontChange: Repaint(); break;
     default: break;
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFontMetrics>
 
 #include "GradientTestUtil.h"
@@ -238,6 +239,19 @@ TEST_F(PanelFixture, ClicksDoubleClicksAndParentColour) {
   TLmButton button(panel);
   EXPECT_EQ(button.Color(), clRed);
   EXPECT_EQ(button.FontColor(), 13500416);
+}
+
+TEST_F(PanelFixture, ADesktopPaletteChangeRedrawsSystemColours) {
+  const QPalette original = QApplication::palette();
+  QPalette changed = original;
+  changed.setColor(QPalette::Window, QColor(1, 2, 3));
+  QApplication::setPalette(changed);
+  QCoreApplication::processEvents();
+  const TColor corner = PixelAt(panel->Background(), 0, 0);
+  QApplication::setPalette(original);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(corner, RGBToColor(1, 2, 3));
+  EXPECT_EQ(PixelAt(panel->Background(), 0, 0), ColorToRGB(clBtnFace));
 }
 
 }  // namespace
