@@ -112,8 +112,11 @@ CodePageDecoder::Converter* CodePageDecoder::Get(int cp) {
       char* op = reinterpret_cast<char*>(&outc);
       size_t ol = 2;
       iconv(c->cd, nullptr, nullptr, nullptr, nullptr);
-      if (iconv(c->cd, &ip, &il, &op, &ol) != size_t(-1) && ol == 0) c->table[b] = outc;
-      else c->table[b] = 0;
+      // Some converters (1255, 1258) hold a character back in case a combining mark follows;
+      // the flush call hands it over.
+      const bool ok = iconv(c->cd, &ip, &il, &op, &ol) != size_t(-1) &&
+                      iconv(c->cd, nullptr, nullptr, &op, &ol) != size_t(-1);
+      c->table[b] = ok && ol == 0 ? outc : 0;
     }
   }
   Converter* raw = c.get();

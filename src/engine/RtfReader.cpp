@@ -67,7 +67,9 @@ struct State {
   bool firstWord = true;   // no control word yet in this group
   bool ownsDest = false;   // this group opened its destination (pict, object, field, pn)
   bool pictInResult = false;
-  bool pictOpensGroup = false;  // \pict was the group's first word: the group is the picture
+  bool pictOpensGroup = false;
+  bool upr = false;       // this group holds an ANSI and a Unicode form of the same text
+  bool uprAnsi = false;   // inside the ANSI form: its text is dropped  // \pict was the group's first word: the group is the picture
   int uc = 1;
   int field = -1;          // index into the open fields
   qsizetype groupStart = 0;
@@ -107,7 +109,7 @@ enum Kw : int {
   kwUnknown,
   // destinations
   kwFonttbl, kwColortbl, kwPict, kwObject, kwObjclass, kwObjdata, kwResult, kwField, kwFldinst,
-  kwFldrslt, kwPn, kwListtable, kwListoverridetable, kwShppict, kwSkipDest,
+  kwFldrslt, kwPn, kwListtable, kwListoverridetable, kwShppict, kwSkipDest, kwUpr, kwUd,
   // document
   kwAnsi, kwMac, kwPc, kwPca, kwAnsicpg, kwDeff, kwRtf, kwUc, kwU, kwBin,
   // fonts and colours
@@ -142,11 +144,15 @@ const std::unordered_map<std::string_view, KwEntry>& Keywords() {
       {"result", {kwResult, 0}}, {"field", {kwField, 0}}, {"fldinst", {kwFldinst, 0}},
       {"fldrslt", {kwFldrslt, 0}}, {"pn", {kwPn, 0}}, {"listtable", {kwListtable, 0}},
       {"listoverridetable", {kwListoverridetable, 0}}, {"shppict", {kwShppict, 0}},
+      // Row properties of nested tables: some writers put the cells' text inside, and nothing
+      // in it is harmful to read.
+      {"nesttableprops", {kwShppict, 0}},
+      {"upr", {kwUpr, 0}}, {"ud", {kwUd, 0}},
       // Destinations whose text is not part of the body.
       {"stylesheet", {kwSkipDest, 0}}, {"info", {kwSkipDest, 0}}, {"header", {kwSkipDest, 0}},
       {"headerl", {kwSkipDest, 0}}, {"headerr", {kwSkipDest, 0}}, {"headerf", {kwSkipDest, 0}},
       {"footer", {kwSkipDest, 0}}, {"footerl", {kwSkipDest, 0}}, {"footerr", {kwSkipDest, 0}},
-      {"footerf", {kwSkipDest, 0}}, {"footnote", {kwSkipDest, 0}}, {"pntext", {kwSkipDest, 0}},
+      {"footerf", {kwSkipDest, 0}}, {"nonesttables", {kwSkipDest, 0}}, {"footnote", {kwSkipDest, 0}}, {"pntext", {kwSkipDest, 0}},
       {"listtext", {kwSkipDest, 0}}, {"pnseclvl", {kwSkipDest, 0}},
       {"nonshppict", {kwSkipDest, 0}}, {"shp", {kwSkipDest, 0}}, {"shpinst", {kwSkipDest, 0}},
       {"xe", {kwSkipDest, 0}}, {"tc", {kwSkipDest, 0}}, {"txe", {kwSkipDest, 0}},
@@ -349,6 +355,10 @@ void Reader::PushGroup(qsizetype at) {
   s.ownsDest = false;
   s.groupStart = at;
   if (stack_.empty()) s.dest = Dest::Text;
+  if (s.upr) {
+    s.upr = false;
+    s.uprAnsi = true;
+  }
   // Groups inside a picture hold its properties, never text or tables of the document.
   if (s.dest == Dest::Pict) s.dest = Dest::Skip;
   stack_.push_back(std::move(s));
@@ -469,6 +479,7 @@ int Reader::CodePageOf(int font) {
 void Reader::HexByte(unsigned char b) {
   ResolveSurrogate();
   State& s = stack_.back();
+  if (s.uprAnsi) return;
   if (s.dest == Dest::Skip || s.dest == Dest::ColorTable || s.dest == Dest::ListTable ||
       s.dest == Dest::ListOverride || s.dest == Dest::Pn || s.dest == Dest::Object ||
       s.dest == Dest::ObjResult || s.dest == Dest::Pict)
@@ -502,6 +513,7 @@ void Reader::FlushBytes() {
 
 void Reader::EmitText(const QString& s) {
   FlushBytes();
+  if (stack_.back().uprAnsi) return;
   const Dest d = stack_.back().dest;
   switch (d) {
     case Dest::Text: EmitToDocument(s); break;
@@ -681,8 +693,6 @@ QTextBlockFormat Reader::BlockFormat(const ParaState& pa) {
       const ListLevel& lv = l->second[std::clamp(pa.ilvl, 0, int(l->second.size()) - 1)];
       numbering = NumberingOfNfc(lv.nfc);
       start = lv.start;
-    } else {
-      numbering = 1;
     }
   }
   if (numbering > 0) {
@@ -734,6 +744,7 @@ void Reader::EndParagraph() {
 void Reader::HandleText(const char* p, qsizetype n) {
   ResolveSurrogate();
   State& s = stack_.back();
+  if (s.uprAnsi) return;
   switch (s.dest) {
     case Dest::Text:
     case Dest::FontTable:
@@ -778,7 +789,8 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
     const bool known = kw == kwFonttbl || kw == kwColortbl || kw == kwPict || kw == kwObject ||
                        kw == kwObjclass || kw == kwObjdata || kw == kwResult || kw == kwField ||
                        kw == kwFldinst || kw == kwFldrslt || kw == kwPn ||
-                       kw == kwListtable || kw == kwListoverridetable || kw == kwShppict;
+                       kw == kwListtable || kw == kwListoverridetable || kw == kwShppict ||
+                       kw == kwUd;
     if (!known) {
       StartDest(s, Dest::Skip);
       return;
@@ -897,6 +909,13 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
       StartDest(s, s.dest == Dest::Text ? Dest::ListOverride : Dest::Skip);
       return;
     case kwShppict: return;
+    case kwUpr:
+      // {\upr{ansi text}{\*\ud{unicode text}}}: the same text twice; the Unicode form wins.
+      s.upr = true;
+      return;
+    case kwUd:
+      s.uprAnsi = false;
+      return;
     default: break;
   }
 

@@ -194,31 +194,7 @@ void Writer::Text(const QString& s, qsizetype from, qsizetype to) {
 
 QByteArray Writer::NumberLabel(int numbering, int n) {
   if (numbering == 1) return "\\'95";
-  QByteArray label;
-  if (numbering == 3 || numbering == 4) {
-    int v = n;
-    QByteArray letters;
-    while (v > 0) {
-      --v;
-      letters.prepend(char((numbering == 3 ? 'a' : 'A') + v % 26));
-      v /= 26;
-    }
-    label = letters;
-  } else if (numbering == 5 || numbering == 6) {
-    static const std::pair<int, const char*> table[] = {
-        {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
-        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
-    int v = std::clamp(n, 1, 3999);
-    for (const auto& [value, text] : table)
-      while (v >= value) {
-        label.append(text);
-        v -= value;
-      }
-    if (numbering == 6) label = label.toUpper();
-  } else {
-    label = Num(n);
-  }
-  return label + ".";
+  return ListLabel(numbering, n).toLatin1();
 }
 
 QByteArray Writer::ParagraphProps(const QTextBlockFormat& f) {

@@ -8,6 +8,7 @@
 // TextModel.cpp once they exist, or set the property and the Qt value side by side).
 
 #include <QList>
+#include <QString>
 #include <QTextFormat>
 
 namespace engine {
@@ -89,5 +90,9 @@ int LineSpacingRule(const QTextBlockFormat& f);
 int LineSpacingValue(const QTextBlockFormat& f);
 QList<int> TabStopsTw(const QTextBlockFormat& f);
 int Alignment(const QTextBlockFormat& f);
+
+// The label of the number-th paragraph of a list with the given kNumbering kind: a bullet, or
+// "3.", "c.", "C.", "iii.", "III.".
+QString ListLabel(int numbering, int number);
 
 }  // namespace engine
