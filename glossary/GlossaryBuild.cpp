@@ -15,7 +15,13 @@ namespace glossary {
 
 namespace {
 
-const char* const kTableFiles[] = {"tableMaster.DB", "tableDetail.DB"};
+// The two table files, as the store names them.
+QStringList TableFiles() {
+  QStringList files;
+  for (const char* t : {"tableMaster", "tableDetail"})
+    files << data::FindStoreTable(QLatin1String(t))->fileName;
+  return files;
+}
 
 bool Fill(const QList<Entry>& entries, const QString& folder, QString* error) {
   if (!data::CreateGlossaryTables(folder, error)) return false;
@@ -32,6 +38,13 @@ bool Fill(const QList<Entry>& entries, const QString& folder, QString* error) {
     ids << id;
   }
   for (const Entry& e : entries) {
+    if (e.letter < 1 || e.letter > ids.size()) {
+      *error = QStringLiteral("%1:%2: no letter has the record number %3")
+                   .arg(e.file)
+                   .arg(e.line)
+                   .arg(e.letter);
+      return false;
+    }
     if (!writer.AddTerm(ids[e.letter - 1], e.term, DefinitionBytes(e.markup))) {
       *error = QStringLiteral("%1:%2: %3").arg(e.file).arg(e.line).arg(writer.ErrorText());
       return false;
@@ -54,8 +67,8 @@ QByteArray DefinitionBytes(const QString& markup) {
 BuildResult BuildTables(const QList<Entry>& entries, const QString& dataFolder, QString* message) {
   const QDir data(dataFolder);
   QStringList present;
-  for (const char* f : kTableFiles)
-    if (QFileInfo::exists(data.filePath(QLatin1String(f)))) present << QLatin1String(f);
+  for (const QString& f : TableFiles())
+    if (QFileInfo::exists(data.filePath(f))) present << f;
   if (present.size() == 2) {
     *message = QStringLiteral("The glossary tables are already in %1; they are left as they are.")
                    .arg(QDir::toNativeSeparators(data.absolutePath()));
@@ -87,12 +100,12 @@ BuildResult BuildTables(const QList<Entry>& entries, const QString& dataFolder, 
   }
 
   QStringList moved;
-  for (const char* f : kTableFiles) {
-    const QString to = data.filePath(QLatin1String(f));
-    if (!QFile::rename(QDir(scratch.path()).filePath(QLatin1String(f)), to)) {
+  for (const QString& f : TableFiles()) {
+    const QString to = data.filePath(f);
+    if (!QFile::rename(QDir(scratch.path()).filePath(f), to)) {
       for (const QString& m : moved) QFile::remove(m);  // only files this build put there
       *message = QStringLiteral("Cannot move the finished table into %1 (is %2 there now?).")
-                     .arg(data.absolutePath(), QLatin1String(f));
+                     .arg(data.absolutePath(), f);
       return BuildResult::Failed;
     }
     moved << to;
@@ -109,8 +122,8 @@ int RunBuilder(const QString& sourceFolder, const QString& dataFolder, QTextStre
   QString message;
   // Existing tables are the user's: say so before even reading the source.
   bool both = true;
-  for (const char* f : kTableFiles)
-    both = both && QFileInfo::exists(QDir(dataFolder).filePath(QLatin1String(f)));
+  for (const QString& f : TableFiles())
+    both = both && QFileInfo::exists(QDir(dataFolder).filePath(f));
   if (both) {
     BuildTables({}, dataFolder, &message);
     out << message << Qt::endl;

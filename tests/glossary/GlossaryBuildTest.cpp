@@ -215,4 +215,7 @@ TEST(GlossaryBuild, FaultsLeaveNoTableBehind) {
   EXPECT_EQ(glossary::BuildTables(entries, data.path(), &message), glossary::BuildResult::Failed);
   EXPECT_TRUE(message.contains("01.txt:4")) << message.toStdString();
   EXPECT_TRUE(QDir(data.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+  entries[1] = {28, U("Яма"), "Текст.", "28.txt", 1};
+  EXPECT_EQ(glossary::BuildTables(entries, data.path(), &message), glossary::BuildResult::Failed);
+  EXPECT_TRUE(QDir(data.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
 }
