@@ -6,6 +6,7 @@
 #include <QTextDocument>
 #include <QTextImageFormat>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "RtfCodePage.h"
@@ -16,9 +17,15 @@ namespace engine {
 
 namespace {
 
-const CodePageEncoder& Cp1251() {
-  static const CodePageEncoder enc(1251);
-  return enc;
+// Byte of every character in code page 1251, -1 where it has none: one lookup per character.
+const std::vector<short>& Cp1251() {
+  static const std::vector<short> table = [] {
+    std::vector<short> t(65536, -1);
+    const CodePageEncoder enc(1251);
+    for (int c = 0x80; c < 65536; ++c) t[c] = short(enc.Byte(char16_t(c)));
+    return t;
+  }();
+  return table;
 }
 
 struct RunState {
@@ -80,6 +87,7 @@ class Writer {
   std::map<FontKey, int> fontIndex_;
   std::vector<FontKey> fonts_;
   std::map<QRgb, int> colorIndex_;
+  std::unordered_map<int, RunState> stateOfFormat_;  // by the document's format index
   std::vector<QColor> colors_;
   QString defaultFamily_;
   int defaultFs_ = 24;
@@ -167,7 +175,7 @@ void Writer::Char(char16_t c, char16_t next) {
     return;
   }
   if (c < 0x20 || c == 0x7F || c == 0xFFFC || c == 0x2029) return;
-  const int b = Cp1251().Byte(c);
+  const int b = Cp1251()[c];
   if (b >= 0) {
     static const char hex[] = "0123456789abcdef";
     const char esc[4] = {'\\', '\'', hex[b >> 4], hex[b & 15]};
@@ -317,7 +325,10 @@ QByteArray Writer::Write(int from, int to) {
       const QString href = cf.isAnchor() ? cf.anchorHref() : QString();
       if (inLink_ && href != linkHref_) CloseLink();
       if (!href.isEmpty() && !inLink_) OpenLink(href);
-      SwitchTo(StateOf(cf));
+      auto known = stateOfFormat_.find(frag.charFormatIndex());
+      if (known == stateOfFormat_.end())
+        known = stateOfFormat_.emplace(frag.charFormatIndex(), StateOf(cf)).first;
+      SwitchTo(known->second);
       const QString text = frag.text();
       const qsizetype a = fs - frag.position(), b = fe - frag.position();
       if (cf.objectType() == kEmbeddedObjectType) {
