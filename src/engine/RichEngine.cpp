@@ -530,6 +530,7 @@ void TRichEngine::ReplaceSel(const QString& text, bool canUndo) {
   QTextCursor c = textCursor();
   const int from = c.selectionStart(), to = c.selectionEnd();
   if (ProtectedRefuses(EM_REPLACESEL, canUndo, 0, from, to)) return;
+  NotifyObjectsRemoved(from, to);
   if (!canUndo) {
     // Not undoable: the change is not recorded, and what was recorded before no longer applies.
     c.beginEditBlock();
@@ -868,6 +869,7 @@ void TRichEngine::Cut() {
   if (readOnly_ || s.cpMin == s.cpMax) return;
   if (ProtectedRefuses(WM_CUT, 0, 0, s.cpMin, s.cpMax)) return;
   Copy();
+  NotifyObjectsRemoved(s.cpMin, s.cpMax);
   QTextCursor c = textCursor();
   c.removeSelectedText();
   setTextCursor(c);
@@ -877,6 +879,7 @@ void TRichEngine::Clear() {
   const CHARRANGE s = GetSel();
   if (readOnly_ || s.cpMin == s.cpMax) return;
   if (ProtectedRefuses(WM_CLEAR, 0, 0, s.cpMin, s.cpMax)) return;
+  NotifyObjectsRemoved(s.cpMin, s.cpMax);
   QTextCursor c = textCursor();
   c.removeSelectedText();
   setTextCursor(c);
@@ -1179,6 +1182,7 @@ bool TRichEngine::EditKeyAllowed(QKeyEvent* e) {
     platform::Beep();
     return false;
   }
+  NotifyObjectsRemoved(from, to);
   return true;
 }
 
@@ -1224,13 +1228,32 @@ void TRichEngine::inputMethodEvent(QInputMethodEvent* e) {
   QTextEdit::inputMethodEvent(e);
 }
 
-int TRichEngine::LinkAt(const QPoint& viewportPos, CHARRANGE* range) const {
+int TRichEngine::CharUnder(const QPoint& viewportPos) const {
   const QTextCursor c = cursorForPosition(viewportPos);
   const int pos = c.position();
   // The character under the point, not the caret position nearest to it.
   const QRect r = cursorRect(c);
   const int ch = viewportPos.x() < r.x() ? pos - 1 : pos;
-  if (ch < 0 || ch >= TextLength()) return -1;
+  return ch < 0 || ch >= TextLength() ? -1 : ch;
+}
+
+void TRichEngine::SelectObjectUnder(const QPoint& viewportPos) {
+  // A click on an embedded object selects the object, as the host's object commands expect.
+  const int ch = CharUnder(viewportPos);
+  if (ch >= 0 && IsObjectChar(document()->characterAt(ch))) SetSel({ch, ch + 1});
+}
+
+void TRichEngine::NotifyObjectsRemoved(int from, int to) {
+  if (!oleCallback_ || !ole_ || from >= to) return;
+  const QString t = GetTextRange(from, to);
+  for (int i = 0; i < t.size(); ++i)
+    if (IsObjectChar(t[i]))
+      if (IOleObject* obj = static_cast<TRichEngineOle*>(ole_.get())->ObjectAt(from + i)) oleCallback_->DeleteObject(obj);
+}
+
+int TRichEngine::LinkAt(const QPoint& viewportPos, CHARRANGE* range) const {
+  const int ch = CharUnder(viewportPos);
+  if (ch < 0) return -1;
   for (const CHARRANGE& l : autoLinks_)
     if (l.cpMin <= ch && ch < l.cpMax) {
       if (range) *range = l;
@@ -1290,6 +1313,7 @@ void TRichEngine::mousePressEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton && SendLink(WM_LBUTTONDOWN, e)) return;
   if (e->button() == Qt::RightButton && SendLink(WM_RBUTTONDOWN, e)) return;
   QTextEdit::mousePressEvent(e);
+  if (e->button() == Qt::LeftButton && !(e->modifiers() & Qt::ShiftModifier)) SelectObjectUnder(e->position().toPoint());
 }
 
 void TRichEngine::mouseReleaseEvent(QMouseEvent* e) {
@@ -1565,7 +1589,10 @@ LRESULT TRichEngine::Perform(UINT msg, WPARAM w, LPARAM l) {
                                                       : QEvent::MouseButtonDblClick;
       const Qt::MouseButtons held = msg == WM_LBUTTONUP ? Qt::NoButton : Qt::LeftButton;
       QMouseEvent me(type, at, viewport()->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
-      if (msg == WM_LBUTTONDOWN) QTextEdit::mousePressEvent(&me);
+      if (msg == WM_LBUTTONDOWN) {
+        QTextEdit::mousePressEvent(&me);
+        SelectObjectUnder(at.toPoint());
+      }
       else if (msg == WM_LBUTTONUP) QTextEdit::mouseReleaseEvent(&me);
       else QTextEdit::mouseDoubleClickEvent(&me);
       return 0;

@@ -182,6 +182,9 @@ class TRichEngine : public QTextEdit {
   void ApplyTypography();
   void DetectUrls(int from, int to);
   int LinkAt(const QPoint& viewportPos, CHARRANGE* range) const;
+  int CharUnder(const QPoint& viewportPos) const;
+  void SelectObjectUnder(const QPoint& viewportPos);
+  void NotifyObjectsRemoved(int from, int to);
   bool FitsLimit(int removing, int adding) const;
   QTextCursor CursorFor(int cpMin, int cpMax) const;
   void EnsureLayout() const;

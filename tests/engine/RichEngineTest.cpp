@@ -803,6 +803,7 @@ TEST(RichEngine, ObjectsReadFromRtfAreKeptCountedAndWrittenBack) {
 TEST(RichEngine, ObjectCallbackIsAskedAboutInsertsAndPastes) {
   struct Callback : IRichEditOleCallback {
     int insertQueries = 0, acceptQueries = 0;
+    std::vector<IOleObject*> deleted;
     HRESULT answer = S_OK;
     HRESULT GetNewStorage(IStorage**) override { return E_NOTIMPL; }
     HRESULT GetInPlaceContext() override { return E_NOTIMPL; }
@@ -811,7 +812,10 @@ TEST(RichEngine, ObjectCallbackIsAskedAboutInsertsAndPastes) {
       ++insertQueries;
       return answer;
     }
-    HRESULT DeleteObject(IOleObject*) override { return S_OK; }
+    HRESULT DeleteObject(IOleObject* o) override {
+      deleted.push_back(o);
+      return S_OK;
+    }
     HRESULT QueryAcceptData(const QMimeData*, UINT*, DWORD, bool) override {
       ++acceptQueries;
       return answer;
@@ -842,6 +846,44 @@ TEST(RichEngine, ObjectCallbackIsAskedAboutInsertsAndPastes) {
   EXPECT_NE(ole->InsertObject(&reo), S_OK);
   EXPECT_EQ(cb.insertQueries, 1);
   EXPECT_EQ(ole->GetObjectCount(), 0);
+
+  // An object the host hands in comes back with its interface, and its removal is reported.
+  struct Doc : IOleObject {
+    QString ClassName() const override { return QStringLiteral("Doc"); }
+    QString UserType(int) const override { return QStringLiteral("Document"); }
+    HRESULT DoVerb(LONG) override { return S_OK; }
+    HRESULT Update() override { return S_OK; }
+    QByteArray ObjectRtf() const override { return "{\\object{\\*\\objclass Doc}{\\*\\objdata 00}}"; }
+  } doc;
+  cb.answer = S_OK;
+  REOBJECT host;
+  host.cp = 3;
+  host.clsid = QStringLiteral("Doc");
+  host.poleobj = &doc;
+  ASSERT_EQ(ole->InsertObject(&host), S_OK);
+  REOBJECT back;
+  ASSERT_EQ(ole->GetObject(0, &back, REO_GETOBJ_POLEOBJ), S_OK);
+  EXPECT_EQ(back.poleobj, &doc);
+  EXPECT_EQ(back.cp, 3);
+  Select(e, 2, 4);
+  e.Perform(WM_CUT);
+  EXPECT_EQ(cb.deleted, std::vector<IOleObject*>{&doc});
+  EXPECT_EQ(ole->GetObjectCount(), 0);
+}
+
+TEST(RichEngine, AClickOnAnObjectSelectsIt) {
+  TRichEngine e;
+  e.resize(400, 200);
+  e.show();
+  ASSERT_TRUE(e.LoadRtf("{\\rtf1\\ansi ab{\\pict\\pngblip\\picw1\\pich1\\picwgoal600\\pichgoal600 "
+                        "89504e470d0a1a0a0000000d4948445200000001000000010806000000"
+                        "1f15c4890000000d49444154789c6360f8ffff3f0005fe02fea7d6a4ee0000000049454e44ae426082}cd\\par}"));
+  POINTL pt;
+  e.Perform(EM_POSFROMCHAR, LPARAM(&pt), 2);
+  e.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x + 10, pt.y + 10));
+  e.Perform(WM_LBUTTONUP, 0, MAKELPARAM(pt.x + 10, pt.y + 10));
+  EXPECT_EQ(e.GetSel(), (CHARRANGE{2, 3}));
+  EXPECT_EQ(e.Perform(EM_SELECTIONTYPE), SEL_OBJECT);
 }
 
 TEST(RichEngine, RedrawScrollCaretAndBackground) {
