@@ -219,6 +219,8 @@ void TForm1::CreateComponents() {
 
   LmPanel1 = new TLmPanel(this);
   LmPanel1->setObjectName(QStringLiteral("LmPanel1"));
+  // Its background is built once, when every setting is in (see the end of this function).
+  LmPanel1->BeginLoad();
   LmPanel1->setGeometry(4, 0, 817, 325);
   LmPanel1->SetColor(kPanelColor);
   LmPanel1->SetFont(SansSerif8());
@@ -331,6 +333,8 @@ void TForm1::CreateComponents() {
                       Lm[22],  Lm[23],       Lm[20],        Lm[21], Lm[24], LmButton1, Button1, DBGrid2,
                       DBNavigator2, Lm[19], Button2};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  LmPanel1->Loaded();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
