@@ -88,6 +88,8 @@ TqvCustomRichEdit::TqvCustomRichEdit(QWidget* Parent) : engine::TCustomRichEdit(
 
 TqvCustomRichEdit::~TqvCustomRichEdit() {
   FDestroying = true;
+  // The window goes first, so nothing it still reports reaches parts already freed.
+  if (HandleAllocated()) DestroyWnd();
   FFrame.reset();
   delete FFontDialog.data();
   delete FBuiltInPopup;
@@ -97,7 +99,6 @@ TqvCustomRichEdit::~TqvCustomRichEdit() {
   FPrintFooter.reset();
   FSavedContents.reset();
   FEditorPosition.reset();
-  if (HandleAllocated()) DestroyWnd();
   FLines.reset();
   if (FController) FController->UnregisterControl(this);
 }
@@ -115,7 +116,9 @@ void TqvCustomRichEdit::CreatePopupItems() {}
 
 void TqvCustomRichEdit::CreateParams(TCreateParams& Params) {
   if (FRichEditVersion < 2) {
+    // The version-1 engine's class.
     engine::TCustomRichEdit::CreateParams(Params);
+    Params.WinClassName = QStringLiteral("RICHEDIT");
     return;
   }
   FEngineModule = 0;
@@ -171,7 +174,7 @@ void TqvCustomRichEdit::DestroyWnd() {
     EngineLines().SaveToStream(*FSavedContents);
     FContentsSaved = true;
   }
-  if (HandleAllocated()) {
+  if (HandleAllocated() && !FDestroying) {
     TqvFlagGuard Guard(FLoading, true);
     EngineLines().Clear();
   }
@@ -286,7 +289,8 @@ void TqvCustomRichEdit::SetFormatRect() {
   TqvFlagGuard Guard(FLoading, true);
   // The printer-width layout belongs to printing; until a printer width is known the text is
   // laid out at the window, as with rewWindowSize.
-  const int ClientWidth = Engine()->viewport()->width();
+  // The engine's client area: inside its border (it shows no scroll bars of its own here).
+  const int ClientWidth = Engine()->contentsRect().width();
   RECT R;
   R.bottom = height();
   R.right = ClientWidth - 2;
@@ -380,7 +384,7 @@ void TqvCustomRichEdit::SetAutoURLDetect(bool Value) {
 
 void TqvCustomRichEdit::SelectionChange() {
   engine::TCustomRichEdit::SelectionChange();
-  if (!FFrame->Enabled() || !FFocused || !HandleAllocated()) return;
+  if (!FFrame || !FFrame->Enabled() || !FFocused || !HandleAllocated()) return;
   const RECT R = Engine()->GetRect();
   const int First = Engine()->CharFromPos(QPoint(R.left + 1, R.top + 1));
   const int Lines = Engine()->GetLineCount();

@@ -423,9 +423,7 @@ void TqvDBRichEdit::KeyPress(QChar& Key) {
 
 LRESULT TqvDBRichEdit::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
   if ((Msg == WM_CUT || Msg == WM_PASTE) && GetField()) {
-    bool Ok = true;
-    if (Msg == WM_CUT || !GetReadOnly()) Ok = Guarded(this, [this] { BeginEdit(); });
-    if (!Ok) return 0;
+    if (!Guarded(this, [this] { BeginEdit(); })) return 0;
   }
   return TqvCustomRichEdit::WndProc(Msg, WParam, LParam);
 }

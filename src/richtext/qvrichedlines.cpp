@@ -81,7 +81,7 @@ void TqvRichEditStrings::AddStrings(const QStringList& Lines) {
   auto Saved = std::move(FRichEdit->OnSelectionChange);
   FRichEdit->OnSelectionChange = nullptr;
   try {
-    TStrings::AddStrings(Lines);
+    for (const QString& Line : Lines) Add(Line);
   } catch (...) {
     FRichEdit->OnSelectionChange = std::move(Saved);
     throw;

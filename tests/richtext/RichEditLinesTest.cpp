@@ -54,7 +54,7 @@ TEST(RichEditLines, PutInsertAndDelete) {
   L.Put(1, "bee");
   L.Put(-1, "never");
   L.Put(9, "never");
-  EXPECT_EQ(E->Text(), QString("a\rbee"));
+  EXPECT_EQ(E->Text(), QString("a\r\nbee"));
 
   L.Insert(0, "first");
   EXPECT_EQ(L.ToStringList(), QStringList({"first", "a", "bee"}));
@@ -66,7 +66,7 @@ TEST(RichEditLines, PutInsertAndDelete) {
 
   E->QvLines().SetText("a\r\nb\r\n");  // the last line is empty
   L.Insert(3, "after");
-  EXPECT_EQ(E->Text(), QString("a\rb\r"));
+  EXPECT_EQ(E->Text(), QString("a\r\nb\r\n"));
 
   E->QvLines().SetText("a\r\nb\r\nc");
   L.Delete(1);
@@ -115,7 +115,7 @@ TEST(RichEditLines, LoadRichStreamFallsBackToPlainText) {
   B.setData("not rtf\nsecond");
   B.open(QIODevice::ReadOnly);
   E->LoadRichStream(B, false, 0);
-  EXPECT_EQ(E->Text(), QString("not rtf\rsecond"));
+  EXPECT_EQ(E->Text(), QString("not rtf\r\nsecond"));
 
   QBuffer R;
   R.setData(Rtf("{\\b x}y"));
