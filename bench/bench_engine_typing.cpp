@@ -86,7 +86,9 @@ void BM_QTextEditKeystroke(benchmark::State& state) {
   source.SetTypographyOptions(engine::TO_ADVANCEDTYPOGRAPHY, engine::TO_ADVANCEDTYPOGRAPHY);
   QTextEdit plain;
   QTextDocument* doc = source.document()->clone(&plain);
+  doc->setDocumentMargin(0);
   plain.setDocument(doc);
+  plain.setFrameShape(QFrame::NoFrame);
   Prepare(&plain);
   for (auto _ : state) Keystroke(&plain);
   state.counters["chars"] = plain.document()->characterCount() - 1;

@@ -812,7 +812,7 @@ QString TCustomRichEdit::Text() const {
 
 void TCustomRichEdit::SetText(const QString& text) {
   if (!engine_ && destroying_) return;
-  Handle()->SetPlainText(text);
+  Perform(WM_SETTEXT, 0, LPARAM(text.utf16()));
 }
 
 int TCustomRichEdit::GetTextLen() const { return engine_ ? engine_->TextLength() : int(keptText_.size()); }

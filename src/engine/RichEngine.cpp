@@ -1188,10 +1188,7 @@ bool TRichEngine::EditKeyAllowed(QKeyEvent* e) {
 
 void TRichEngine::keyPressEvent(QKeyEvent* e) {
   if (host_ && host_->EngineKeyDown(this, e)) return;
-  if (IsNavigation(e)) {
-    QTextEdit::keyPressEvent(e);
-    return;
-  }
+  // Clipboard and undo keys first: some of them (Shift+Insert) look like navigation.
   if (e->matches(QKeySequence::Undo)) {
     Undo();
     return;
@@ -1206,6 +1203,10 @@ void TRichEngine::keyPressEvent(QKeyEvent* e) {
   }
   if (e->matches(QKeySequence::Paste)) {
     Paste();
+    return;
+  }
+  if (IsNavigation(e)) {
+    QTextEdit::keyPressEvent(e);
     return;
   }
   const bool edits = e->key() == Qt::Key_Backspace || e->key() == Qt::Key_Delete || e->key() == Qt::Key_Return ||

@@ -708,9 +708,19 @@ TEST(RichEngine, FormatRangePaginatesEveryCharacterExactlyOnce) {
   EXPECT_EQ(pages.back().second, len);
   for (size_t i = 1; i < pages.size(); ++i) EXPECT_EQ(pages[i].first, pages[i - 1].second);
 
-  // Measuring gives the same breaks as rendering, and a limited range stops at its end.
+  // Measuring gives the same breaks as rendering, on a device of any resolution, and a limited
+  // range stops at its end.
   fr.chrg = {0, -1};
   EXPECT_EQ(e.Perform(EM_FORMATRANGE, 0, LPARAM(&fr)), pages[0].second);
+  QImage fine(2550, 3300, QImage::Format_RGB32);
+  fine.setDotsPerMeterX(int(300 / 0.0254));
+  fine.setDotsPerMeterY(int(300 / 0.0254));
+  QPainter fp(&fine);
+  FORMATRANGE at300 = fr;
+  at300.hdc = at300.hdcTarget = &fp;
+  at300.chrg = {pages[1].first, -1};
+  EXPECT_EQ(e.Perform(EM_FORMATRANGE, 1, LPARAM(&at300)), pages[1].second);
+  fp.end();
   fr.chrg = {0, 10};
   EXPECT_EQ(e.Perform(EM_FORMATRANGE, 0, LPARAM(&fr)), 10);
 }
