@@ -260,7 +260,8 @@ void Writer::OpenLink(const QString& href) {
   QString code;
   for (QChar c : href) {
     if (c == u'\\' || c == u'"') code.append(u'\\');
-    code.append(c);
+    // Controls (a tab from a broken field) cannot be written as field code text.
+    code.append(c.unicode() < 0x20 || c == QChar::LineSeparator ? QChar(u' ') : c);
   }
   Escaped(code);
   body_.append("\"}}{\\fldrslt{");

@@ -406,6 +406,11 @@ TEST(RtfRead, PicturesAndObjectsAreShownAndKeptByteForByte) {
     EXPECT_TRUE(out.contains(group)) << group.left(40).toStdString();
   EXPECT_EQ(WriteRtf(*Read(out)), out);
 
+  // HTML carries the pictures along as data.
+  const QString html = DocumentToHtml(*doc);
+  EXPECT_EQ(html.count(QLatin1String("src=\"data:image/png;base64,")), 3);
+  EXPECT_TRUE(html.contains(u'a') && html.contains(u'c'));
+
   // Drawing goes through the registered handler without a fuss.
   QImage canvas(400, 200, QImage::Format_ARGB32);
   QPainter painter(&canvas);

@@ -126,3 +126,23 @@ TEST(RtfSafety, FiftyMegabytesOfObjectData) {
   EXPECT_EQ(c.charFormat().property(kObjectRtf).toByteArray().size(), group.size())
       << "the object is kept whole";
 }
+
+TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
+  const std::vector<std::pair<const char*, QByteArray>> cases = {
+      {"a tab in a font name", "{\\rtf1{\\fonttbl{\\f0 Bad\tName;}}\\f0 x}"},
+      {"a font name with braces", "{\\rtf1{\\fonttbl{\\f0 A\\{b\\};}}\\f0 x}"},
+      {"a font table inside a picture",
+       "{\\rtf1{\\fonttbl{\\f0 One;}}\\f0 a{\\pict\\pngblip{\\fonttbl{\\f0 Two;}} 00}b}"},
+      {"a picture that is not its group's first word", "{\\rtf1 a{\\b \\{\\pict\\pngblip 00}b}"},
+      {"a picture cut off inside binary data", "{\\rtf1 a{\\pict\\pngblip\\bin10 xy"},
+      {"a tab in a link target",
+       "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"a\tb\"}{\\fldrslt link}}}"},
+      {"a field result inside a picture",
+       "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK x}{\\pict{\\fldrslt text}}}}"},
+  };
+  for (const auto& [what, rtf] : cases) {
+    const Result r = Read(rtf);
+    ASSERT_TRUE(r.read) << what;
+    ExpectStableRoundTrip(*r.doc, what);
+  }
+}
