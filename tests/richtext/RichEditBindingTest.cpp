@@ -1,5 +1,10 @@
 // The control bound to TextDetail: showing the current definition, editing, storing, dropping.
 #include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QPainter>
 
 #include "RichEditFixture.h"
 #include "TestQuestions.h"
@@ -224,4 +229,70 @@ TEST_F(RichEditBinding, PreviewLoadsOnlyTheFirstChunks) {
   EXPECT_TRUE(E->Text().startsWith("word0 word1"));
   EXPECT_LT(E->Text().size(), 20000);
   EXPECT_GT(E->Text().size(), 0);
+}
+
+TEST_F(RichEditBinding, AFieldThatIsNotABlobShowsAndTakesItsText) {
+  auto E = MakeEdit();
+  E->SetDataSource(&G.DataSource2);
+  E->SetDataField("WordDetail");
+  EXPECT_TRUE(E->ContentLoaded());
+  EXPECT_EQ(E->Text(), QString::fromUtf8("Акация"));
+  E->SetSelStart(6);
+  TypeKey(*E, Qt::Key_A, QChar(0x44F));  // "я", typed as any Cyrillic letter is
+  EXPECT_EQ(G.Table2.State(), dsEdit);
+  G.Table2.Post();
+  EXPECT_EQ(G.Word.AsString(), QString::fromUtf8("Акацияя"));
+
+  // A character the field refuses beeps and is dropped; the record stays as it was.
+  auto N = MakeEdit();
+  N->SetDataSource(&G.DataSource2);
+  N->SetDataField("AssistDetail");
+  const QString Before = N->Text();
+  N->SetSelStart(0);
+  TypeKey(*N, Qt::Key_X, QChar('x'));
+  EXPECT_EQ(N->Text(), Before);
+  EXPECT_EQ(G.Table2.State(), dsBrowse);
+}
+
+TEST_F(RichEditBinding, F2OpensTheEditorAndPastingNeedsSomethingPastable) {
+  auto E = Bound();
+  TypeKey(*E, Qt::Key_F2);
+  EXPECT_TRUE(E->Executed);
+  E->Executed = false;
+  E->SetPopupOptions(TqvRichEditPopupOptions{rpoPopupCut});
+  TypeKey(*E, Qt::Key_F2);
+  EXPECT_FALSE(E->Executed);
+
+  auto* Raster = new QMimeData;
+  Raster->setImageData(QImage(2, 2, QImage::Format_RGB32));
+  QGuiApplication::clipboard()->setMimeData(Raster);
+  TypeKey(*E, Qt::Key_V, QChar(22), Qt::ControlModifier);
+  TypeKey(*E, Qt::Key_Insert, QChar(), Qt::ShiftModifier);
+  EXPECT_EQ(G.Table2.State(), dsBrowse);  // consumed before anything started an edit
+  EXPECT_EQ(E->Text(), QString("Acacia blossom"));
+
+  QGuiApplication::clipboard()->setText("royal ");
+  E->SetSelStart(0);
+  TypeKey(*E, Qt::Key_V, QChar(22), Qt::ControlModifier);
+  EXPECT_EQ(G.Table2.State(), dsEdit);
+  EXPECT_EQ(E->Text(), QString("royal Acacia blossom"));
+  QGuiApplication::clipboard()->clear();
+}
+
+TEST_F(RichEditBinding, DrawsTheFieldAsACopy) {
+  auto E = Bound();
+  E->SetAutoDisplay(false);
+  G.Table2.Next();
+  ASSERT_FALSE(E->ContentLoaded());
+  QImage Canvas(E->size(), QImage::Format_RGB32);
+  Canvas.fill(Qt::white);
+  {
+    QPainter P(&Canvas);
+    E->PaintCopy(P);
+  }
+  int Ink = 0;
+  for (int Y = 0; Y < Canvas.height(); ++Y)
+    for (int X = 0; X < Canvas.width(); ++X) Ink += Canvas.pixel(X, Y) != qRgb(255, 255, 255);
+  EXPECT_GT(Ink, 20);                  // the stored text was drawn
+  EXPECT_FALSE(E->ContentLoaded());    // without loading it into the control
 }
