@@ -36,6 +36,8 @@ enum class Dest : unsigned char {
   ObjResult,
   FieldInst,
   Pn,
+  PnTextAfter,   // {\pntxta ...}: what follows the number
+  PnTextBefore,  // {\pntxtb ...}: what precedes it
   ListTable,
   ListOverride,
 };
@@ -123,7 +125,7 @@ enum Kw : int {
   kwLs, kwIlvl, kwIntbl,
   // numbering
   kwPnlvlblt, kwPnlvlbody, kwPnlvlcont, kwPnlvl, kwPndec, kwPnlcltr, kwPnucltr, kwPnlcrm, kwPnucrm,
-  kwPnstart, kwPnindent,
+  kwPnstart, kwPnindent, kwPntxta, kwPntxtb,
   kwList, kwListlevel, kwListid, kwLevelnfc, kwLevelstartat,
   // pictures and objects
   kwPngblip, kwJpegblip, kwDibitmap, kwWbitmap, kwWmetafile, kwEmfblip, kwMacpict, kwPmmetafile,
@@ -186,6 +188,7 @@ const std::unordered_map<std::string_view, KwEntry>& Keywords() {
       {"pnlvlcont", {kwPnlvlcont, 0}}, {"pnlvl", {kwPnlvl, 0}}, {"pndec", {kwPndec, 0}},
       {"pnlcltr", {kwPnlcltr, 0}}, {"pnucltr", {kwPnucltr, 0}}, {"pnlcrm", {kwPnlcrm, 0}},
       {"pnucrm", {kwPnucrm, 0}}, {"pnstart", {kwPnstart, 0}}, {"pnindent", {kwPnindent, 0}},
+      {"pntxta", {kwPntxta, 0}}, {"pntxtb", {kwPntxtb, 0}},
       {"list", {kwList, 0}}, {"listlevel", {kwListlevel, 0}}, {"listid", {kwListid, 0}},
       {"levelnfc", {kwLevelnfc, 0}}, {"levelnfcn", {kwLevelnfc, 0}},
       {"levelstartat", {kwLevelstartat, 0}},
@@ -307,6 +310,7 @@ class Reader {
   bool colorSet_ = false;
   std::vector<QString> links_;
   std::vector<Field> fields_;
+  QString pnAfter_, pnBefore_;
   Picture pict_;
   ObjectInfo obj_;
   std::unordered_map<int, std::vector<ListLevel>> lists_;
@@ -426,12 +430,19 @@ void Reader::PopGroup() {
       obj_ = ObjectInfo{};
       break;
     }
-    case Dest::Pn:
+    case Dest::Pn: {
       parent.pa.numbering = done.pa.numbering ? done.pa.numbering : 2;
       parent.pa.numStart = done.pa.numStart;
-      parent.pa.numStyle = done.pa.numStyle;
       parent.pa.numTab = done.pa.numTab;
+      // The text around the number gives the numbering style: "1)", "(1)", "1." or "1".
+      const QString after = pnAfter_.trimmed(), before = pnBefore_.trimmed();
+      int style = 0x200;
+      if (before == QLatin1String("(") && after == QLatin1String(")")) style = 0x100;
+      else if (after == QLatin1String(")")) style = 0;
+      else if (after.isEmpty() && before.isEmpty()) style = 0x300;
+      parent.pa.numStyle = parent.pa.numbering == 1 ? 0 : style;
       break;
+    }
     case Dest::ColorTable:
       if (colorSet_) colors_.emplace_back(red_, green_, blue_);
       colorSet_ = false;
@@ -507,6 +518,8 @@ void Reader::FlushBytes() {
       if (!fields_.empty()) fields_.back().inst += s;
       break;
     case Dest::ObjClass: obj_.cls += s; break;
+    case Dest::PnTextAfter: pnAfter_ += s; break;
+    case Dest::PnTextBefore: pnBefore_ += s; break;
     default: break;
   }
 }
@@ -527,6 +540,8 @@ void Reader::EmitText(const QString& s) {
       if (!fields_.empty()) fields_.back().inst += s;
       break;
     case Dest::ObjClass: obj_.cls += s; break;
+    case Dest::PnTextAfter: pnAfter_ += s; break;
+    case Dest::PnTextBefore: pnBefore_ += s; break;
     default: break;
   }
 }
@@ -685,7 +700,7 @@ QTextBlockFormat Reader::BlockFormat(const ParaState& pa) {
   }
   SetLineSpacing(f, rule, value);
   if (!pa.tabs.isEmpty()) SetTabStops(f, pa.tabs);
-  int numbering = pa.numbering, start = pa.numStart;
+  int numbering = pa.numbering, start = pa.numStart, style = pa.numStyle;
   if (numbering == 0 && pa.ls > 0) {
     auto o = overrides_.find(pa.ls);
     auto l = lists_.find(o != overrides_.end() ? o->second : -1);
@@ -693,12 +708,13 @@ QTextBlockFormat Reader::BlockFormat(const ParaState& pa) {
       const ListLevel& lv = l->second[std::clamp(pa.ilvl, 0, int(l->second.size()) - 1)];
       numbering = NumberingOfNfc(lv.nfc);
       start = lv.start;
+      style = 0x200;
     }
   }
   if (numbering > 0) {
     f.setProperty(kNumbering, numbering);
     f.setProperty(kNumberingStart, start);
-    f.setProperty(kNumberingStyle, pa.numStyle);
+    f.setProperty(kNumberingStyle, style);
     f.setProperty(kNumberingTabTw, pa.numTab);
   }
   lastBlockState_ = pa;
@@ -749,7 +765,9 @@ void Reader::HandleText(const char* p, qsizetype n) {
     case Dest::Text:
     case Dest::FontTable:
     case Dest::FieldInst:
-    case Dest::ObjClass: break;
+    case Dest::ObjClass:
+    case Dest::PnTextAfter:
+    case Dest::PnTextBefore: break;
     case Dest::ColorTable:
       for (qsizetype i = 0; i < n; ++i)
         if (p[i] == ';') {
@@ -896,6 +914,8 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
     case kwPn:
       if (s.dest == Dest::Text) {
         StartDest(s, Dest::Pn);
+        pnAfter_.clear();
+        pnBefore_.clear();
         s.pa.numbering = 0;
         s.pa.numStart = 1;
         s.pa.numStyle = 0;
@@ -1000,6 +1020,8 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
         case kwPnucrm: s.pa.numbering = 6; return;
         case kwPnstart: s.pa.numStart = v; return;
         case kwPnindent: s.pa.numTab = v; return;
+        case kwPntxta: StartDest(s, Dest::PnTextAfter); return;
+        case kwPntxtb: StartDest(s, Dest::PnTextBefore); return;
         default: return;
       }
     case Dest::ListTable:
@@ -1027,6 +1049,8 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
     case Dest::Skip:
     case Dest::ObjClass:
     case Dest::FieldInst:
+    case Dest::PnTextAfter:
+    case Dest::PnTextBefore:
       if (kw != kwU && kw != kwUc) return;
       break;
     default: break;

@@ -73,7 +73,7 @@ class Writer {
   }
   void Escaped(const QString& s);
   QByteArray ParagraphProps(const QTextBlockFormat& f);
-  QByteArray NumberLabel(int numbering, int n);
+  QByteArray NumberLabel(int numbering, int n, int style);
   void OpenLink(const QString& href);
   void CloseLink();
 
@@ -200,9 +200,9 @@ void Writer::Text(const QString& s, qsizetype from, qsizetype to) {
   for (qsizetype i = from; i < to; ++i) Char(s[i].unicode(), i + 1 < to ? s[i + 1].unicode() : 0);
 }
 
-QByteArray Writer::NumberLabel(int numbering, int n) {
+QByteArray Writer::NumberLabel(int numbering, int n, int style) {
   if (numbering == 1) return "\\'95";
-  return ListLabel(numbering, n).toLatin1();
+  return ListLabel(numbering, n, style).toLatin1();
 }
 
 QByteArray Writer::ParagraphProps(const QTextBlockFormat& f) {
@@ -221,7 +221,13 @@ QByteArray Writer::ParagraphProps(const QTextBlockFormat& f) {
     p.append("\\pnindent" + Num(f.intProperty(kNumberingTabTw)));
     if (numbering > 1) {
       const int start = f.hasProperty(kNumberingStart) ? f.intProperty(kNumberingStart) : 1;
-      p.append("\\pnstart" + Num(start) + "{\\pntxta.}");
+      p.append("\\pnstart" + Num(start));
+      switch (NumberingStyle(f) & 0xF00) {
+        case 0x000: p.append("{\\pntxta )}"); break;
+        case 0x100: p.append("{\\pntxtb (}{\\pntxta )}"); break;
+        case 0x300: break;
+        default: p.append("{\\pntxta .}"); break;
+      }
     } else {
       p.append("{\\pntxtb\\'95}");
     }
@@ -310,7 +316,7 @@ QByteArray Writer::Write(int from, int to) {
                                                   ? bf.intProperty(kNumberingStart)
                                                   : 1);
       // For readers that do not number paragraphs themselves.
-      body_.append("{\\pntext " + NumberLabel(numbering, counter) + "\\tab}");
+      body_.append("{\\pntext " + NumberLabel(numbering, counter, NumberingStyle(bf)) + "\\tab}");
       needDelim_ = false;
     }
     prevNumbering = numbering;

@@ -124,7 +124,7 @@ int Alignment(const QTextBlockFormat& f) {
   return 1;
 }
 
-QString ListLabel(int numbering, int n) {
+QString ListLabel(int numbering, int n, int style) {
   if (numbering == 1) return QString(QChar(0x2022));
   QString label;
   if (numbering == 3 || numbering == 4) {
@@ -146,7 +146,12 @@ QString ListLabel(int numbering, int n) {
   } else {
     label = QString::number(n);
   }
-  return label + u'.';
+  switch (style & 0xF00) {
+    case 0x000: return label + u')';
+    case 0x100: return u'(' + label + u')';
+    case 0x300: return label;
+    default: return label + u'.';
+  }
 }
 
 }  // namespace engine

@@ -91,8 +91,14 @@ int LineSpacingValue(const QTextBlockFormat& f);
 QList<int> TabStopsTw(const QTextBlockFormat& f);
 int Alignment(const QTextBlockFormat& f);
 
-// The label of the number-th paragraph of a list with the given kNumbering kind: a bullet, or
-// "3.", "c.", "C.", "iii.", "III.".
-QString ListLabel(int numbering, int number);
+// The label of the number-th paragraph of a list with the given kNumbering kind and
+// kNumberingStyle: a bullet, or the number ("3", "c", "C", "iii", "III") as "3)" (style 0),
+// "(3)" (0x100), "3." (0x200) or "3" (0x300).
+QString ListLabel(int numbering, int number, int style = 0x200);
+
+// The numbering style of a paragraph format (0x200, "1.", when it has none).
+inline int NumberingStyle(const QTextBlockFormat& f) {
+  return f.hasProperty(kNumberingStyle) ? f.intProperty(kNumberingStyle) : 0x200;
+}
 
 }  // namespace engine

@@ -54,7 +54,7 @@ QString VisibleText(const QTextDocument& doc) {
                                      : (f.hasProperty(engine::kNumberingStart)
                                             ? f.intProperty(engine::kNumberingStart)
                                             : 1);
-      out += engine::ListLabel(numbering, number) + u' ';
+      out += engine::ListLabel(numbering, number, engine::NumberingStyle(f)) + u' ';
     }
     previous = numbering;
     QString t = b.text();
@@ -99,7 +99,6 @@ const std::map<QString, const char*>& Exceptions() {
        "legal-style multi-level numbering (\\levellegal, level texts with chapter prefixes)"},
       {"osxcart/RtfInterpreterTest_10.rtf", "nested lists: second-level bullets and restarts"},
       {"other-pandoc/list_simple.rtf", "nested list: a second-level bullet"},
-      {"other-rtfpipe/Issue53.rtf", "a numbering format with a parenthesis, shown as \"1.\""},
       {"libreoffice-rtfexport/invalidParagraphStyle.rtf",
        "the paragraphs are in list 1 (\\ls1); the reference drops that along with an invalid "
        "paragraph style"},

@@ -110,6 +110,7 @@ std::unique_ptr<QTextDocument> FormattedSample() {
   SetLineSpacing(b3, 3, 400);
   b3.setProperty(kNumbering, 2);
   b3.setProperty(kNumberingStart, 3);
+  b3.setProperty(kNumberingStyle, 0x100);
   b3.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
   c.insertBlock(b3, plain);
   c.insertText(QStringLiteral("pic:"), plain);
@@ -133,7 +134,7 @@ std::unique_ptr<QTextDocument> FormattedSample() {
 }
 
 struct BlockFacts {
-  int align, start, right, offset, before, after, rule, value, numbering;
+  int align, start, right, offset, before, after, rule, value, numbering, numberingStyle;
   QList<int> tabs;
   bool pageBreak;
   bool operator==(const BlockFacts&) const = default;
@@ -143,7 +144,8 @@ BlockFacts FactsOf(const QTextBlock& b) {
   const QTextBlockFormat f = b.blockFormat();
   return {Alignment(f),       StartIndentTw(f),   RightIndentTw(f),      OffsetTw(f),
           SpaceBeforeTw(f),   SpaceAfterTw(f),    LineSpacingRule(f),    LineSpacingValue(f),
-          f.intProperty(kNumbering), TabStopsTw(f),
+          f.intProperty(kNumbering), f.intProperty(kNumbering) > 1 ? NumberingStyle(f) : 0,
+          TabStopsTw(f),
           bool(f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)};
 }
 
