@@ -554,6 +554,8 @@ void TCustomRichEdit::CreateWnd() {
   engine_->OnNotify = [this](UINT code, void* hdr) -> LRESULT { return CNNotify(code, hdr); };
   engine_->installEventFilter(this);
   setFocusProxy(engine_);
+  // The window's default character format is the control's font.
+  engine_->document()->setDefaultFont(font());
   ApplyWindowSettings();
   engine_->SetEventMask(kBaseEventMask);
   if (!keptText_.isEmpty()) {

@@ -345,6 +345,10 @@ TRichEngine::~TRichEngine() {
   }
   OnNotify = nullptr;
   host_ = nullptr;
+  // The document outlives this part of the object; nothing of it may call back in here.
+  document()->disconnect(this);
+  document()->documentLayout()->disconnect(this);
+  disconnect(this, nullptr, this, nullptr);
 }
 
 // ---- notifications ------------------------------------------------------------------------------

@@ -102,6 +102,15 @@ TEST(CustomRichEdit, TextAttributesOfSelectionAndTypingDefault) {
   EXPECT_EQ(typed.SelAttributes().Name(), QStringLiteral("Courier New"));
   EXPECT_EQ(typed.SelAttributes().Size(), 9);
   EXPECT_EQ(typed.SelAttributes().Style(), fsItalic);
+
+  // The typing default follows the control's font, before and after the window exists.
+  TCustomRichEdit f;
+  f.setFont(QFont(QStringLiteral("DejaVu Serif"), 13));
+  EXPECT_EQ(f.DefAttributes().Size(), 13);
+  f.setFont(QFont(QStringLiteral("DejaVu Sans"), 11, QFont::Bold));
+  EXPECT_EQ(f.DefAttributes().Size(), 11);
+  EXPECT_EQ(f.DefAttributes().Name(), QStringLiteral("DejaVu Sans"));
+  EXPECT_EQ(f.DefAttributes().Style(), fsBold);
 }
 
 TEST(CustomRichEdit, ParagraphAttributesInPoints) {
