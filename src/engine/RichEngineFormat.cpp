@@ -1,4 +1,5 @@
 // Character and paragraph formats with masks, and find.
+#include <QPalette>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -116,7 +117,14 @@ DWORD Agreement(const CHARFORMAT2& a, const CHARFORMAT2& b) {
   return m;
 }
 
-void CopyOutCharFormat(const CHARFORMAT2& full, DWORD mask, CHARFORMAT& cf, bool v2) {
+// Automatic colours read as the colours they show in: the window's text and background.
+void ResolveAutoColors(CHARFORMAT2& cf, const QPalette& pal) {
+  if (cf.dwEffects & CFE_AUTOCOLOR) cf.crTextColor = QColorToColorRef(pal.color(QPalette::Active, QPalette::Text));
+  if (cf.dwEffects & CFE_AUTOBACKCOLOR) cf.crBackColor = QColorToColorRef(pal.color(QPalette::Active, QPalette::Base));
+}
+
+void CopyOutCharFormat(CHARFORMAT2 full, DWORD mask, CHARFORMAT& cf, bool v2, const QPalette& pal) {
+  ResolveAutoColors(full, pal);
   const UINT size = cf.cbSize;
   if (v2) {
     auto& out = static_cast<CHARFORMAT2&>(cf);
@@ -197,13 +205,13 @@ void TRichEngine::GetCharFormat(DWORD scf, CHARFORMAT& cf) const {
   if (!(scf & SCF_SELECTION)) {
     Describe(defaultFormat_, def, full);
     if (!defaultFormat_.hasProperty(QTextFormat::ForegroundBrush)) full.dwEffects |= CFE_AUTOCOLOR;
-    CopyOutCharFormat(full, CFM_ALL2, cf, v2);
+    CopyOutCharFormat(full, CFM_ALL2, cf, v2, palette());
     return;
   }
   const QTextCursor c = textCursor();
   if (!c.hasSelection()) {
     Describe(c.charFormat(), def, full);
-    CopyOutCharFormat(full, CFM_ALL2, cf, v2);
+    CopyOutCharFormat(full, CFM_ALL2, cf, v2, palette());
     return;
   }
   const QList<Span> spans = SpansOf(document(), c.selectionStart(), c.selectionEnd());
@@ -222,7 +230,7 @@ void TRichEngine::GetCharFormat(DWORD scf, CHARFORMAT& cf) const {
     mask &= Agreement(full, one);
   }
   if (first && !spans.isEmpty()) Describe(spans.first().format, def, full);
-  CopyOutCharFormat(full, mask, cf, v2);
+  CopyOutCharFormat(full, mask, cf, v2, palette());
 }
 
 void TRichEngine::ApplyCharFormatRange(int from, int to, const CHARFORMAT& cf, bool v2) {

@@ -913,4 +913,10 @@ TEST(RichEngine, RedrawScrollCaretAndBackground) {
   EXPECT_TRUE(e.Redraw());
   e.Perform(EM_SETBKGNDCOLOR, 0, LPARAM(RGB(255, 255, 200)));
   EXPECT_EQ(e.palette().color(QPalette::Base), QColor(255, 255, 200));
+  // Text with no highlight of its own reports the window's background.
+  Select(e, 0, 3);
+  CHARFORMAT2 cf;
+  e.Perform(EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(&cf));
+  EXPECT_TRUE(cf.dwEffects & CFE_AUTOBACKCOLOR);
+  EXPECT_EQ(cf.crBackColor, RGB(255, 255, 200));
 }
