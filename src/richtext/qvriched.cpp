@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPrinterInfo>
 #include <QScreen>
 #include <QSet>
@@ -30,6 +31,26 @@ TqvRichEditHooks& QvRichEditHooks() {
 }
 
 namespace {
+// Draws the edit frame over the engine's client area; clicks go through to the text.
+class TqvFrameOverlay : public QWidget {
+ public:
+  TqvFrameOverlay(QWidget* Viewport, std::function<void(QPainter&, const QRect&)> Draw)
+      : QWidget(Viewport), FDraw(std::move(Draw)) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::NoFocus);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter P(this);
+    FDraw(P, rect());
+  }
+
+ private:
+  std::function<void(QPainter&, const QRect&)> FDraw;
+};
+
 QSet<QString>& MissingModules() {
   static QSet<QString> Missing;
   return Missing;
@@ -82,6 +103,7 @@ TqvCustomRichEdit::TqvCustomRichEdit(QWidget* Parent) : engine::TCustomRichEdit(
   FFrame = std::make_unique<TqvEditFrame>(this);
   FFrame->OnChange = [this] {
     if (HandleAllocated()) SetFormatRect();
+    UpdateFrameOverlay();
     update();
   };
 }
@@ -139,6 +161,10 @@ void TqvCustomRichEdit::CreateWnd() {
     Perform(EM_SETBKGNDCOLOR, 0, LPARAM(ColorToRGB(Color())));
   }
   Engine()->viewport()->installEventFilter(this);
+  FFrameOverlay = new TqvFrameOverlay(Engine()->viewport(), [this](QPainter& P, const QRect& R) {
+    if (FFrame && FrameActive()) FFrame->DrawFrame(P, R, FFocused);
+  });
+  UpdateFrameOverlay();
   if (FRichEditVersion > 1) Perform(EM_SETTYPOGRAPHYOPTIONS, 1, 1);
   if (!FOleOptions.Contains(reoDisableOLE)) {
     IRichEditOle* Ole = nullptr;
@@ -356,7 +382,13 @@ LRESULT TqvCustomRichEdit::CNNotify(UINT Code, void* NMHdr) {
   } else if (Link->msg == WM_LBUTTONUP && FLinkPressed) {
     FLinkPressed = false;
     bool UseDefault = true;
-    DoURLOpen(Text, UseDefault);
+    try {
+      DoURLOpen(Text, UseDefault);
+    } catch (const std::exception& E) {
+      // The hook's failure ends the opening; it reaches the user as any failure would.
+      platform::ShowError(QString::fromUtf8(E.what()), platform::ApplicationTitle(), this);
+      return 0;
+    }
     if (UseDefault) {
       TqvWaitCursor Wait;
       // A link nobody handles gives no message.
@@ -471,7 +503,18 @@ void TqvCustomRichEdit::KeyPress(QChar& Key) {
   engine::TCustomRichEdit::KeyPress(Key);
 }
 
+void TqvCustomRichEdit::UpdateFrameOverlay() {
+  if (!FFrameOverlay || !Engine()) return;
+  FFrameOverlay->setGeometry(Engine()->viewport()->rect());
+  FFrameOverlay->setVisible(FFrame && FrameActive());
+  if (FFrameOverlay->isVisible()) {
+    FFrameOverlay->raise();
+    FFrameOverlay->update();
+  }
+}
+
 bool TqvCustomRichEdit::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Engine() && Watched == Engine()->viewport() && Event->type() == QEvent::Resize) UpdateFrameOverlay();
   if (Engine() && Watched == Engine()->viewport() && Event->type() == QEvent::Paint) {
     TqvFlagGuard Guard(FInPaint, true);
     return engine::TCustomRichEdit::eventFilter(Watched, Event);

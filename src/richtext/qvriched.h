@@ -351,6 +351,8 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   // True while the control sits in a grid host that draws it as a copy.
   virtual bool DrawnAsCopy() const { return false; }
   bool FrameActive() const;
+  // Shows the frame over the text while the frame is active, in the focus state it has.
+  void UpdateFrameOverlay();
   // Streams the engine lines through a memory stream with MaxLength raised for the load.
   void LoadLinesKeepingLimit(QIODevice& Stream);
   // Reads one chunk-limited stream-in; returns dwError.
@@ -417,6 +419,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   QPointer<TqvController> FController;
   bool FFindRequestPlain = false;  // the next EM_FINDTEXT keeps its flags
   bool FDestroying = false;
+  QPointer<QWidget> FFrameOverlay;
   int FFontCharset = 1;  // DEFAULT_CHARSET
   TColor FFontColor = engine::clWindowText;
 };

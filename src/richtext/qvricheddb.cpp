@@ -312,6 +312,7 @@ void TqvDBRichEdit::DoEnter() {
     SetColor(FUnfocusedSavedColor);
   if (FFrame->Enabled()) {
     update();
+    UpdateFrameOverlay();
     if (IsTransparent() && parentWidget()) parentWidget()->update(geometry());
   }
   if (AutoSelect()) SelectAll();
@@ -338,7 +339,10 @@ void TqvDBRichEdit::DoExit() {
     SetColor(FFrame->NonFocusColor());
   }
   if (IsTransparent()) Frame().Repaint(TqvEditFrame::rfFrame | TqvEditFrame::rfParent);
-  if (FFrame->Enabled()) update();
+  if (FFrame->Enabled()) {
+    update();
+    UpdateFrameOverlay();
+  }
 }
 
 // ---- keys -----------------------------------------------------------------------------------

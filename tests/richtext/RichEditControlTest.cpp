@@ -251,3 +251,27 @@ TEST(RichEditControl, EditorHooksRunWhenInstalled) {
   EXPECT_EQ(Calls, 1);
   QvRichEditHooks().ShowParagraphDialog = nullptr;
 }
+
+TEST(RichEditControl, AnEnabledFrameIsDrawnAndInsetsTheText) {
+  auto E = MakeEdit(200, 100);
+  E->Frame().SetBorderColor(clRed);
+  E->Frame().SetBorderWidth(2);
+  E->Frame().SetEnabled(true);
+  E->show();
+  const QImage Shot = E->grab().toImage();
+  int Red = 0;
+  for (int Y = 0; Y < Shot.height(); ++Y)
+    for (int X = 0; X < Shot.width(); ++X) Red += Shot.pixelColor(X, Y) == QColor(Qt::red);
+  EXPECT_GT(Red, 200);
+  int Left = 0, Top = 0, RightInset = 0;
+  E->Frame().Insets(false, Left, Top, RightInset);
+  EXPECT_EQ(E->Engine()->GetRect().left, Left + E->GutterWidth() - 2);
+  EXPECT_EQ(E->Engine()->GetRect().top, Top);
+
+  E->Frame().SetEnabled(false);
+  const QImage Plain = E->grab().toImage();
+  int RedLeft = 0;
+  for (int Y = 0; Y < Plain.height(); ++Y)
+    for (int X = 0; X < Plain.width(); ++X) RedLeft += Plain.pixelColor(X, Y) == QColor(Qt::red);
+  EXPECT_EQ(RedLeft, 0);
+}
