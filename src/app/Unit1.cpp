@@ -8,6 +8,8 @@
 #include "BeeIcon.h"
 #include "DateLine.h"
 #include "Question.h"
+#include "RichEngine.h"
+#include "RichEditTypes.h"
 #include "Shell.h"
 
 namespace {
@@ -269,14 +271,25 @@ void TForm1::CreateComponents() {
   DBNavigator1->SetConfirmDelete(true);
   DBNavigator1->SetDataSource(DataSource2);
 
-  qvDBRichEdit1 = new TDefinitionEdit(LmPanel1);
+  qvDBRichEdit1 = new TqvDBRichEdit(LmPanel1);
   qvDBRichEdit1->setObjectName(QStringLiteral("qvDBRichEdit1"));
   qvDBRichEdit1->setGeometry(312, 64, 497, 221);
-  qvDBRichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  qvDBRichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  qvDBRichEdit1->SetScrollBars(engine::ssVertical);
+  qvDBRichEdit1->SetAutoURLDetect(false);
+  qvDBRichEdit1->SetColor(engine::clInfoBk);
   qvDBRichEdit1->setFont(Verdana12());
-  SetTextColor(qvDBRichEdit1, kTextBlue);
-  SetBaseColor(qvDBRichEdit1, clInfoBk);
+  qvDBRichEdit1->SetControlFontCharset(204);
+  qvDBRichEdit1->SetControlFontColor(kTextBlue);
+  qvDBRichEdit1->SetPrintJobName(QStringLiteral("Quillon 5"));
+  qvDBRichEdit1->SetEditorCaption(QStringLiteral("Edit Rich Text"));
+  qvDBRichEdit1->EditorPosition() = TqvFormPosition{0, 0, 0, 0};
+  qvDBRichEdit1->SetMeasurementUnits(muInches);
+  qvDBRichEdit1->PrintMargins() = TqvPrintMargins{1.0, 1.0, 1.0, 1.0};
+  for (TqvRTFHeaderFooter* hf : {&qvDBRichEdit1->PrintHeader(), &qvDBRichEdit1->PrintFooter()}) {
+    hf->VertMargin = 0.5;
+    hf->Font = SansSerif8();
+  }
+  qvDBRichEdit1->SetRichEditVersion(2);
   qvDBRichEdit1->SetDataSource(DataSource2);
   qvDBRichEdit1->SetDataField(QStringLiteral("TextDetail"));
 
@@ -354,8 +367,14 @@ void TForm1::FormCreate(QObject*) {
 }
 
 void TForm1::SendJustifyMessages() {
-  qvDBRichEdit1->SetAdvancedTypography(true);
-  qvDBRichEdit1->JustifySelection();
+  // Straight to the engine's window: justified paragraphs show as justified only with advanced
+  // typography on.
+  engine::TRichEngine* engineWindow = qvDBRichEdit1->Handle();
+  engineWindow->Perform(engine::EM_SETTYPOGRAPHYOPTIONS, engine::TO_ADVANCEDTYPOGRAPHY, engine::TO_ADVANCEDTYPOGRAPHY);
+  engine::PARAFORMAT2 pf;
+  pf.dwMask = engine::PFM_ALIGNMENT;
+  pf.wAlignment = engine::PFA_JUSTIFY;
+  engineWindow->Perform(engine::EM_SETPARAFORMAT, 0, reinterpret_cast<engine::LPARAM>(&pf));
 }
 
 void TForm1::PickLetter(int recNo) {
@@ -402,7 +421,8 @@ void TForm1::LmButton1Click(QObject*) { platform::Inform(AboutText(), platform::
 void TForm1::Button1Click(QObject*) {
   // Right after start the detail is being edited, so this acts only after a post or cancel.
   if (Table2->State() != dsBrowse) return;
-  qvDBRichEdit1->SetSelFont(QStringLiteral("Verdana"), 12);
+  qvDBRichEdit1->SelAttributes().SetName(QStringLiteral("Verdana"));
+  qvDBRichEdit1->SelAttributes().SetSize(12);
   SendJustifyMessages();
   data::ShowDataError([this] { Table2->Edit(); }, this);
 }

@@ -12,6 +12,8 @@
 #include <memory>
 
 #include "DateLine.h"
+#include "RichEditTypes.h"
+#include "RichEngine.h"
 #include "GlossaryFixture.h"
 #include "Startup.h"
 #include "TestQuestions.h"
@@ -65,6 +67,12 @@ TEST_F(Form1Test, StartsWithTheDateLineAndTheFirstTermOfLetterOneBeingEdited) {
   EXPECT_EQ(f->Table2->State(), dsEdit);
   EXPECT_EQ(f->Table2WordDetail->AsString(), QString::fromUtf8("Акация"));
   EXPECT_FALSE(f->windowIcon().isNull());
+  EXPECT_TRUE(f->qvDBRichEdit1->Text().contains(QString::fromUtf8("Definition of Акация")));
+  // Advanced typography stays on, so stored justified paragraphs show justified. (The justified
+  // selection itself does not outlive the edit that follows: the edit reloads the definition.)
+  engine::TRichEngine* e = f->qvDBRichEdit1->Handle();
+  EXPECT_EQ(e->Perform(engine::EM_GETTYPOGRAPHYOPTIONS) & engine::TO_ADVANCEDTYPOGRAPHY,
+            engine::TO_ADVANCEDTYPOGRAPHY);
 }
 
 TEST_F(Form1Test, StartsInsertingWhenLetterOneHasNoTerms) {
@@ -206,6 +214,8 @@ TEST_F(Form1Test, HiddenFontButtonActsOnlyWhenTheDetailIsBrowsing) {
   f->Table2->Cancel();
   f->Button1Click(f->Button1);
   EXPECT_EQ(f->Table2->State(), dsEdit);
+  EXPECT_EQ(f->qvDBRichEdit1->Handle()->Perform(engine::EM_GETTYPOGRAPHYOPTIONS) & engine::TO_ADVANCEDTYPOGRAPHY,
+            engine::TO_ADVANCEDTYPOGRAPHY);
 }
 
 // ---- the open failure path --------------------------------------------------------------------
