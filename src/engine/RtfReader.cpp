@@ -1214,7 +1214,8 @@ void Reader::Run() {
           (data[p + 4] == '-' || (data[p + 4] >= '0' && data[p + 4] <= '9'))) {
         // fall through to the control word parser below
       } else {
-        ++p;
+        // An escaped brace is text, not a group.
+        p += c == '\\' && p + 1 < size ? 2 : 1;
         continue;
       }
     }

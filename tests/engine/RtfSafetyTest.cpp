@@ -49,6 +49,10 @@ TEST(RtfSafety, HundredThousandNestedGroups) {
   ASSERT_TRUE(r.read);
   EXPECT_TRUE(r.text.startsWith(QLatin1String("before")));
   EXPECT_TRUE(r.text.endsWith(QLatin1String(" after")));
+  // Escaped braces deep down are text, not groups: the text after them is still reached.
+  const Result escaped =
+      Read("{\\rtf1 a" + QByteArray(n, '{') + "\\}\\}" + QByteArray(n, '}') + "b}");
+  EXPECT_EQ(escaped.text, QStringLiteral("ab"));
   // Unclosed, too: the end of the file closes them all.
   const Result open = Read("{\\rtf1 x" + QByteArray(n, '{') + "y");
   EXPECT_TRUE(open.read);
