@@ -1209,6 +1209,10 @@ void TRichEngine::keyPressEvent(QKeyEvent* e) {
     Paste();
     return;
   }
+  if (e->matches(QKeySequence::Copy)) {
+    Copy();
+    return;
+  }
   if (IsNavigation(e)) {
     QTextEdit::keyPressEvent(e);
     return;
@@ -1443,7 +1447,10 @@ LRESULT TRichEngine::Perform(UINT msg, WPARAM w, LPARAM l) {
     case EM_CANREDO: return CanRedo() ? 1 : 0;
     case EM_EMPTYUNDOBUFFER: EmptyUndoBuffer(); return 0;
     case EM_STOPGROUPTYPING: return 0;
-    case EM_SETUNDOLIMIT: document()->setMaximumBlockCount(0); return w;
+    case EM_SETUNDOLIMIT:
+      // Qt keeps no count of undo steps: a limit of 0 turns undo off, any other keeps it on.
+      document()->setUndoRedoEnabled(w != 0);
+      return w;
     case EM_CANPASTE: return CanPaste(UINT(w)) ? 1 : 0;
     case EM_PASTESPECIAL: PasteSpecial(UINT(w)); return 0;
     case EM_GETMODIFY: return GetModify() ? 1 : 0;
