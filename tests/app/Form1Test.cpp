@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStatusBar>
@@ -110,6 +111,26 @@ TEST_F(Form1Test, EachLetterButtonMovesTheMasterToItsRecord) {
     EXPECT_EQ(f->Table1->RecNo(), n);
     EXPECT_EQ(f->Lm[n]->Caption(), QString::fromUtf16(kLetterCaptions[n - 1]));
   }
+}
+
+TEST_F(Form1Test, EnterOrSpaceOnAFocusedLetterPicksIt) {
+  auto f = Open();
+  ASSERT_TRUE(f);
+  f->show();
+  QApplication::setActiveWindow(f.get());
+  struct Case {
+    int button;
+    Qt::Key key;
+  } cases[] = {{10, Qt::Key_Return}, {27, Qt::Key_Space}, {2, Qt::Key_Enter}};
+  for (const auto& c : cases) {
+    f->Lm[c.button]->setFocus();
+    QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier, c.key == Qt::Key_Space ? " " : "\r");
+    QKeyEvent release(QEvent::KeyRelease, c.key, Qt::NoModifier, c.key == Qt::Key_Space ? " " : "\r");
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+    QApplication::sendEvent(QApplication::focusWidget(), &release);
+    EXPECT_EQ(f->Table1->RecNo(), c.button) << c.button;
+  }
+  f->hide();
 }
 
 TEST_F(Form1Test, TheCurrentLetterLeavesThePendingEditInPlaceAndAnotherLetterStoresIt) {
