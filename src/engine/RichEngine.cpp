@@ -131,7 +131,8 @@ QString ClipboardFormatMime(UINT format) {
 }
 
 UINT RegisterClipboardFormat(const QString& mimeType) {
-  if (mimeType == QLatin1String(kMimeRtf)) return CF_RTF;
+  // The rich text flavour keeps its old registered name as well as its MIME type.
+  if (mimeType == QLatin1String(kMimeRtf) || mimeType == QLatin1String("Rich Text Format")) return CF_RTF;
   if (mimeType == QLatin1String(kMimeHtml)) return CF_HTML;
   QStringList& list = RegisteredFormats();
   qsizetype i = list.indexOf(mimeType);
@@ -949,12 +950,22 @@ bool TRichEngine::InsertMimeData(const QMimeData* md, UINT onlyFormat) {
   const bool rtfOk = (format == 0 || format == CF_RTF || format == CF_RTFNOOBJS) && HasRtf(md);
   const bool htmlOk = (format == 0 || format == CF_HTML) && md->hasHtml();
   const bool textOk = (format == 0 || format == CF_TEXT || format == CF_UNICODETEXT) && md->hasText();
-  QString text;
-  if (!rtfOk && !htmlOk && textOk) text = md->text();
-  if (!rtfOk && !htmlOk && !textOk) return false;
+  // A format registered by the host: its bytes are RTF when they look like it, else UTF-8 text.
+  const QString customMime = format >= 0xC100 ? ClipboardFormatMime(format) : QString();
+  const bool customOk = !customMime.isEmpty() && md->hasFormat(customMime);
+  if (!rtfOk && !htmlOk && !textOk && !customOk) return false;
   c.beginEditBlock();
   const int before = TextLength();
   bool done = false;
+  if (customOk) {
+    const QByteArray bytes = md->data(customMime);
+    c.removeSelectedText();
+    if (LooksLikeRtf(bytes)) done = ReadRtf(bytes, c, nullptr);
+    if (!done) {
+      InsertPlainText(QString::fromUtf8(bytes), c);
+      done = true;
+    }
+  }
   if (rtfOk) {
     c.removeSelectedText();
     done = ReadRtf(RtfOf(md), c, nullptr);
@@ -964,7 +975,7 @@ bool TRichEngine::InsertMimeData(const QMimeData* md, UINT onlyFormat) {
     c.insertFragment(QTextDocumentFragment::fromHtml(md->html(), document()));
     done = true;
   }
-  if (!done && (textOk || md->hasText())) {
+  if (!done && textOk) {
     c.removeSelectedText();
     InsertPlainText(md->text(), c);
     done = true;

@@ -640,6 +640,22 @@ TEST(RichEngine, ClipboardCarriesRtfHtmlAndTextAndPastePrefersRtf) {
   EXPECT_EQ(h.Text(), QStringLiteral("bee"));
   EXPECT_FALSE(got.dwEffects & CFE_BOLD);
 
+  // A format the host registered is pasted by name; its RTF is read as RTF.
+  const UINT utf8Rtf = RegisterClipboardFormat(QStringLiteral("RTF in UTF8"));
+  EXPECT_EQ(RegisterClipboardFormat(QStringLiteral("RTF in UTF8")), utf8Rtf);
+  EXPECT_EQ(RegisterClipboardFormat(QStringLiteral("Rich Text Format")), UINT(CF_RTF));
+  auto* custom = new QMimeData;
+  custom->setData(QStringLiteral("RTF in UTF8"), "{\\rtf1\\ansi {\\i slanted}}");
+  QApplication::clipboard()->setMimeData(custom);
+  TRichEngine k;
+  EXPECT_TRUE(k.Perform(EM_CANPASTE, utf8Rtf));
+  EXPECT_FALSE(k.Perform(EM_CANPASTE, CF_RTF));
+  k.Perform(EM_PASTESPECIAL, utf8Rtf);
+  EXPECT_EQ(k.Text(), QStringLiteral("slanted"));
+  Select(k, 0, 7);
+  k.Perform(EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(&got));
+  EXPECT_TRUE(got.dwEffects & CFE_ITALIC);
+
   // Nothing can be pasted while read-only, and a picture alone is not text.
   h.Perform(EM_SETREADONLY, 1);
   EXPECT_EQ(h.Perform(EM_CANPASTE), 0);
