@@ -1443,7 +1443,8 @@ LRESULT TRichEngine::Perform(UINT msg, WPARAM w, LPARAM l) {
       document()->clearUndoRedoStacks();
       return 1;
     }
-    case WM_GETTEXT: return CopyOut(Text(), reinterpret_cast<char16_t*>(l), qsizetype(w));
+    // The window text has CR LF between paragraphs, as the class library's Text shows it.
+    case WM_GETTEXT: return CopyOut(PlainText(*document()), reinterpret_cast<char16_t*>(l), qsizetype(w));
     case WM_GETTEXTLENGTH:
     case EM_GETTEXTLENGTHEX: return TextLength();
     case WM_SETREDRAW: SetRedraw(w != 0); return 0;
