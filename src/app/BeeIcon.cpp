@@ -80,8 +80,12 @@ QImage BeeImage(int size) {
 }
 
 QIcon BeeIcon() {
-  QIcon icon;
-  for (int s : {16, 32, 48, 64}) icon.addPixmap(QPixmap::fromImage(BeeImage(s)));
+  // Drawn once: the application and its window share it.
+  static const QIcon icon = [] {
+    QIcon i;
+    for (int s : {16, 32, 48, 64}) i.addPixmap(QPixmap::fromImage(BeeImage(s)));
+    return i;
+  }();
   return icon;
 }
 
