@@ -1232,11 +1232,11 @@ void TRichEngine::keyPressEvent(QKeyEvent* e) {
                      e->key() == Qt::Key_Enter || e->key() == Qt::Key_Tab ||
                      e->matches(QKeySequence::DeleteStartOfWord) || e->matches(QKeySequence::DeleteEndOfWord) ||
                      (!e->text().isEmpty() && e->text().at(0).isPrint());
-  if (edits && !EditKeyAllowed(e)) return;
-  if (e->key() == Qt::Key_Tab && tabChangesFocus()) {
-    e->ignore();
+  if ((e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) && tabChangesFocus()) {
+    e->ignore();  // the window moves the focus on
     return;
   }
+  if (edits && !EditKeyAllowed(e)) return;
   QTextEdit::keyPressEvent(e);
 }
 
