@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "BeeIcon.h"
 #include "GlossaryFixture.h"
 #include "Startup.h"
 #include "Unit1.h"
@@ -154,6 +155,24 @@ TEST_F(Form1Layout, TheGridShowsTheTermColumnAndTheNavigatorItsSevenButtons) {
   EXPECT_EQ(form->DBNavigator2->VisibleButtons(), nbAllButtons);
   EXPECT_EQ(form->DBGrid2->Column(0).Title().Caption(), "Letter");
   EXPECT_EQ(form->DBGrid2->Column(0).Width(), 44);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BeeIcon, IsA64PixelPictureOfAtMost256Colours) {
+  const QImage img = app::BeeImage(64);
+  EXPECT_EQ(img.size(), QSize(64, 64));
+  EXPECT_EQ(img.format(), QImage::Format_Indexed8);
+  EXPECT_LE(img.colorCount(), 256);
+  // Something is drawn, and the corners stay transparent.
+  int opaque = 0;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) opaque += qAlpha(img.pixel(x, y)) == 255;
+  EXPECT_GT(opaque, 64 * 64 / 4);
+  EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0);
+  EXPECT_TRUE(app::BeeIcon().availableSizes().contains(QSize(64, 64)));
 }
 
 }  // namespace
