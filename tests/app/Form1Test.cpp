@@ -147,16 +147,20 @@ TEST_F(Form1Test, TheCurrentLetterLeavesThePendingEditInPlaceAndAnotherLetterSto
   EXPECT_EQ(Words(*f), QStringList({QStringLiteral("Акация белая"), QStringLiteral("Апис")}));
 }
 
-TEST_F(Form1Test, AnUnpostedEditIsLostWhenTheWindowCloses) {
+TEST_F(Form1Test, APostedChangeSurvivesARestartAndAnUnpostedOneIsLost) {
   {
     auto f = Open();
     ASSERT_TRUE(f);
     f->Table2WordDetail->SetAsString(QStringLiteral("Акация белая"));
+    f->DBNavigator1->BtnClick(nbPost);
+    f->DBNavigator1->BtnClick(nbNext);
+    f->DBNavigator1->BtnClick(nbEdit);
+    f->Table2WordDetail->SetAsString(QStringLiteral("Апис меллифера"));
   }
   QString error;
   auto again = app::CreateForm1(tmp.path(), &error);
   ASSERT_TRUE(again) << error.toStdString();
-  EXPECT_EQ(Words(*again), QStringList({QStringLiteral("Акация"), QStringLiteral("Апис")}));
+  EXPECT_EQ(Words(*again), QStringList({QStringLiteral("Акация белая"), QStringLiteral("Апис")}));
 }
 
 TEST_F(Form1Test, AboutShowsOnePlainBoxCaptionedWithTheTitle) {
