@@ -70,6 +70,7 @@ struct State {
   bool ownsDest = false;   // this group opened its destination (pict, object, field, pn)
   bool pictInResult = false;
   bool pictOpensGroup = false;
+  bool inPict = false;    // a group inside a picture
   bool upr = false;       // this group holds an ANSI and a Unicode form of the same text
   bool uprAnsi = false;   // inside the ANSI form: its text is dropped  // \pict was the group's first word: the group is the picture
   int uc = 1;
@@ -363,8 +364,12 @@ void Reader::PushGroup(qsizetype at) {
     s.upr = false;
     s.uprAnsi = true;
   }
-  // Groups inside a picture hold its properties, never text or tables of the document.
-  if (s.dest == Dest::Pict) s.dest = Dest::Skip;
+  // Groups inside a picture hold its properties, never text or tables of the document; only
+  // binary picture data may sit in one.
+  if (s.dest == Dest::Pict) {
+    s.dest = Dest::Skip;
+    s.inPict = true;
+  }
   stack_.push_back(std::move(s));
 }
 
@@ -1248,7 +1253,7 @@ void Reader::Run() {
         if (word == "bin") {
           // Binary data: exactly N bytes, whatever they look like, never more than the file has.
           const qsizetype n = hasParam && param > 0 ? std::min<qsizetype>(param, size - p) : 0;
-          if (overflow_ == 0 && skipChars_ == 0 && s.dest == Dest::Pict)
+          if (overflow_ == 0 && skipChars_ == 0 && (s.dest == Dest::Pict || s.inPict))
             pict_.data.append(data + p, n);
           if (skipChars_ > 0) --skipChars_;
           p += n;

@@ -429,3 +429,16 @@ TEST(RtfPlainText, InsertsParagraphsForEveryKindOfLineBreak) {
   EXPECT_EQ(DecodeCodePage("\xcf\xf7\xb8"), QString::fromUtf8("Пчё"));
   EXPECT_EQ(EncodeCodePage(QString::fromUtf8("Пчё€日")), QByteArray("\xcf\xf7\xb8\x88?"));
 }
+
+TEST(RtfRead, BinaryPictureDataDirectlyOrInAGroupOfItsOwn) {
+  const QByteArray png = Png(5, 4, Qt::green);
+  const QByteArray n = QByteArray::number(png.size());
+  for (const QByteArray& rtf : {"{\\rtf1 {\\pict\\pngblip\\bin" + n + " " + png + "}}",
+                                "{\\rtf1 {\\pict\\pngblip {\\bin" + n + " " + png + "}}}"}) {
+    auto doc = Read(rtf);
+    QTextCursor c(doc.get());
+    c.setPosition(1);
+    EXPECT_EQ(ObjectImage(c.charFormat()).size(), QSize(5, 4));
+    EXPECT_TRUE(WriteRtf(*doc).contains(rtf.mid(7, rtf.size() - 8))) << "kept byte for byte";
+  }
+}
