@@ -100,8 +100,10 @@ int Writer::FontIndex(const QTextCharFormat& f) {
   if (key.name.isEmpty() && f.hasProperty(QTextFormat::FontFamily)) key.name = f.font().family();
   // A name is one line of text up to its semicolon in the font table.
   key.name.remove(u';');
-  for (QChar& c : key.name)
-    if (c.unicode() < 0x20 || c == QChar::LineSeparator) c = u' ';
+  for (QChar& c : key.name) {
+    const char16_t u = c.unicode();
+    if (u < 0x20 || u == 0x7F || u == 0x2028 || u == 0x2029 || u == 0xFFFC) c = u' ';
+  }
   key.name = key.name.simplified();
   if (key.name.isEmpty()) key.name = defaultFamily_;
   key.pitchFamily = f.intProperty(kPitchAndFamily) & 0xF3;

@@ -134,6 +134,7 @@ TEST(RtfSafety, FiftyMegabytesOfObjectData) {
 TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
   const std::vector<std::pair<const char*, QByteArray>> cases = {
       {"a tab in a font name", "{\\rtf1{\\fonttbl{\\f0 Bad\tName;}}\\f0 x}"},
+      {"a font name starting with a delete character", "{\\rtf1{\\fonttbl{\\f0 \\'7f Name;}}\\f0 x}"},
       {"a font name with braces", "{\\rtf1{\\fonttbl{\\f0 A\\{b\\};}}\\f0 x}"},
       {"a font table inside a picture",
        "{\\rtf1{\\fonttbl{\\f0 One;}}\\f0 a{\\pict\\pngblip{\\fonttbl{\\f0 Two;}} 00}b}"},
