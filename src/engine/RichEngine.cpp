@@ -956,6 +956,7 @@ bool TRichEngine::InsertMimeData(const QMimeData* md, UINT onlyFormat) {
   if (!rtfOk && !htmlOk && !textOk && !customOk) return false;
   c.beginEditBlock();
   const int before = TextLength();
+  const int pasteStart = c.selectionStart();
   bool done = false;
   if (customOk) {
     const QByteArray bytes = md->data(customMime);
@@ -989,6 +990,7 @@ bool TRichEngine::InsertMimeData(const QMimeData* md, UINT onlyFormat) {
   }
   if (done) {
     if (!(typography_ & TO_ADVANCEDTYPOGRAPHY)) ApplyJustification();
+    SyncNumbering(pasteStart, c.position());
     setTextCursor(c);
     ensureCursorVisible();
   }
@@ -1238,6 +1240,57 @@ void TRichEngine::keyPressEvent(QKeyEvent* e) {
   }
   if (edits && !EditKeyAllowed(e)) return;
   QTextEdit::keyPressEvent(e);
+  // Backspace at the start of a list item or Enter on an empty one takes the paragraph out of
+  // its list; the paragraph's numbering must say so too, or it would be written back.
+  if (edits) {
+    const int pos = textCursor().position();
+    SyncNumbering(std::max(0, pos - 1), pos);
+  }
+}
+
+void TRichEngine::SyncNumbering(int from, int to) {
+  QTextDocument* doc = document();
+  QTextCursor c(doc);
+  bool began = false;
+  for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
+    const QTextBlockFormat f = b.blockFormat();
+    const QTextList* list = b.textList();
+    const int has = f.intProperty(kNumbering);
+    int want = 0;
+    if (list) {
+      switch (list->format().style()) {
+        case QTextListFormat::ListDisc:
+        case QTextListFormat::ListCircle:
+        case QTextListFormat::ListSquare: want = PFN_BULLET; break;
+        case QTextListFormat::ListLowerAlpha: want = PFN_LCLETTER; break;
+        case QTextListFormat::ListUpperAlpha: want = PFN_UCLETTER; break;
+        case QTextListFormat::ListLowerRoman: want = PFN_LCROMAN; break;
+        case QTextListFormat::ListUpperRoman: want = PFN_UCROMAN; break;
+        default: want = PFN_ARABIC; break;
+      }
+      if (has == PFN_ARABIC && want == PFN_ARABIC) continue;
+    }
+    if (has == want) continue;
+    if (!began) {
+      c.joinPreviousEditBlock();  // part of the edit that caused it, one undo step
+      began = true;
+      inFormatChange_ = true;
+    }
+    QTextBlockFormat g;
+    if (want) g.setProperty(kNumbering, want);
+    c.setPosition(b.position());
+    if (want) {
+      c.mergeBlockFormat(g);
+    } else {
+      QTextBlockFormat cleared = f;
+      cleared.clearProperty(kNumbering);
+      c.setBlockFormat(cleared);
+    }
+  }
+  if (began) {
+    c.endEditBlock();
+    inFormatChange_ = false;
+  }
 }
 
 void TRichEngine::inputMethodEvent(QInputMethodEvent* e) {

@@ -185,6 +185,7 @@ class TRichEngine : public QTextEdit {
   int CharUnder(const QPoint& viewportPos) const;
   void SelectObjectUnder(const QPoint& viewportPos);
   void NotifyObjectsRemoved(int from, int to);
+  void SyncNumbering(int from, int to);
   bool FitsLimit(int removing, int adding) const;
   QTextCursor CursorFor(int cpMin, int cpMax) const;
   void EnsureLayout() const;

@@ -405,6 +405,20 @@ TEST(RichEngine, TabStopsBulletsAndJustification) {
   EXPECT_EQ(e.document()->begin().textList(), nullptr);
   EXPECT_EQ(e.Text(), QStringLiteral("a\tb"));
 
+  // Backspace at the start of a bulleted paragraph takes the bullet away for good: what is
+  // written back has no bullet either.
+  e.show();
+  bullet.dwMask = PFM_NUMBERING;
+  bullet.wNumbering = PFN_BULLET;
+  e.Perform(EM_SETPARAFORMAT, 0, LPARAM(&bullet));
+  EXPECT_TRUE(e.SaveRtf().contains("\\pn"));
+  Select(e, 0, 0);
+  QTest::keyClick(&e, Qt::Key_Backspace);
+  e.Perform(EM_GETPARAFORMAT, 0, LPARAM(&got));
+  EXPECT_EQ(got.wNumbering, 0);
+  EXPECT_FALSE(e.SaveRtf().contains("\\pn"));
+  EXPECT_EQ(e.Text(), QStringLiteral("a\tb"));
+
   // Justified paragraphs are laid out justified only while advanced typography is on.
   PARAFORMAT2 just;
   just.dwMask = PFM_ALIGNMENT;
