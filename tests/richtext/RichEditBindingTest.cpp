@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QPainter>
 
+#include "DBGrid.h"
 #include "RichEditFixture.h"
 #include "TestQuestions.h"
 
@@ -295,4 +296,49 @@ TEST_F(RichEditBinding, DrawsTheFieldAsACopy) {
     for (int X = 0; X < Canvas.width(); ++X) Ink += Canvas.pixel(X, Y) != qRgb(255, 255, 255);
   EXPECT_GT(Ink, 20);                  // the stored text was drawn
   EXPECT_FALSE(E->ContentLoaded());    // without loading it into the control
+}
+
+TEST_F(RichEditBinding, NotLoadedContentsLoadOnPaintOrDoubleClickAndNoEditorOpens) {
+  auto E = Bound();
+  E->SetAutoDisplay(false);
+  G.Table2.Next();
+  ASSERT_FALSE(E->ContentLoaded());
+  E->DblClick();  // only loads
+  EXPECT_TRUE(E->ContentLoaded());
+  EXPECT_FALSE(E->Executed);
+  E->DblClick();  // outside a grid a double click opens no editor
+  EXPECT_FALSE(E->Executed);
+
+  G.Table2.Prior();
+  ASSERT_FALSE(E->ContentLoaded());
+  E->show();
+  (void)E->grab();  // paints it
+  EXPECT_TRUE(E->ContentLoaded());
+  EXPECT_EQ(E->Text(), QString("Acacia blossom"));
+}
+
+TEST_F(RichEditBinding, InsideAGridNavigationKeysAndDoubleClicksBelongToTheGrid) {
+  TDBGrid Grid;
+  Grid.SetDataSource(&G.DataSource2);
+  Grid.resize(400, 300);
+  auto* E = new TProbeRichEdit(&Grid);
+  E->setGeometry(10, 10, 200, 100);
+  E->SetDataSource(&G.DataSource2);
+  E->SetDataField("TextDetail");
+  Grid.show();
+  QApplication::setActiveWindow(&Grid);
+  E->Engine()->setFocus();
+  ASSERT_TRUE(E->Engine()->hasFocus());
+  const int Row = G.Table2.RecNo();
+  TypeKey(*E, Qt::Key_Down);
+  EXPECT_TRUE(Grid.hasFocus());
+  EXPECT_EQ(G.Table2.RecNo(), Row + 1);  // the grid took the key as its own
+
+  E->DblClick();
+  EXPECT_TRUE(E->Executed);
+
+  E->Engine()->setFocus();
+  E->SetWantNavigationKeys(true);
+  TypeKey(*E, Qt::Key_Down);
+  EXPECT_TRUE(E->Engine()->hasFocus());
 }

@@ -22,6 +22,7 @@ class TProbeRichEdit : public TqvDBRichEdit {
   using TqvDBRichEdit::MouseUp;
   using TqvDBRichEdit::DoEnter;
   using TqvDBRichEdit::DoExit;
+  using TqvDBRichEdit::DblClick;
   bool Executed = false;
   bool Execute() override {
     Executed = true;

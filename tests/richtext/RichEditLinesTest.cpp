@@ -210,3 +210,15 @@ TEST(RichEditLines, DescriptionWithoutDataReadsStoredLinesAsRtfWhenTheyAreRtf) {
   EXPECT_THROW(Bad->ReadDescription(Broken), engine::EStreamError);
   EXPECT_FALSE(Bad->PlainText());  // put back after the failure
 }
+
+TEST(RichEditLines, UpdatesStopRedrawingOnlyWhileTheOutermostRuns) {
+  auto E = MakeEdit();
+  E->show();
+  E->Lines().BeginUpdate();
+  E->Lines().BeginUpdate();
+  EXPECT_FALSE(E->Engine()->Redraw());
+  E->Lines().EndUpdate();
+  EXPECT_FALSE(E->Engine()->Redraw());
+  E->Lines().EndUpdate();
+  EXPECT_TRUE(E->Engine()->Redraw());
+}
