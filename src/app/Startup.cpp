@@ -11,6 +11,21 @@
 
 namespace app {
 
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+  return DeliverGuarded([&] { return QApplication::notify(receiver, event); });
+}
+
+bool DeliverGuarded(const std::function<bool()>& deliver) {
+  try {
+    return deliver();
+  } catch (const EDatabaseError& e) {
+    platform::ShowError(e.Message());
+  } catch (const std::exception& e) {
+    platform::ShowError(QString::fromLocal8Bit(e.what()));
+  }
+  return false;
+}
+
 std::unique_ptr<TForm1> CreateForm1(const QString& folder, QString* error, std::function<QDate()> today) {
   try {
     return std::make_unique<TForm1>(folder, std::move(today));

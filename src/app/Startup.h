@@ -2,6 +2,7 @@
 // Program start: the application title, the glossary window on the tables of the working
 // folder, and the message loop.
 
+#include <QApplication>
 #include <QDate>
 #include <QString>
 #include <functional>
@@ -10,6 +11,17 @@
 class TForm1;
 
 namespace app {
+
+// Runs `deliver`; a failure it throws is shown in an error box with its text and reads as false.
+bool DeliverGuarded(const std::function<bool()>& deliver);
+
+// The application object. A failure that escapes an event handler (the store refusing a post,
+// for instance) is shown in an error box with its text, and the program goes on.
+class TApplication : public QApplication {
+ public:
+  TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+  bool notify(QObject* receiver, QEvent* event) override;
+};
 
 // Creates the glossary window on the tables in `folder`. When they cannot be opened the store's
 // text is put into `error` and nothing is returned; no table is ever created.

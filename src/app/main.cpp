@@ -1,6 +1,4 @@
 // Termora: a beekeeper's glossary.
-#include <QApplication>
-
 #include "Startup.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +7,6 @@ int main(int argc, char** argv) {
   (void)argc;
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
-  QApplication application(qtArgc, qtArgv);
+  app::TApplication application(qtArgc, qtArgv);
   return app::RunTermora();
 }

@@ -243,6 +243,15 @@ TEST_F(Form1Test, HiddenFontButtonActsOnlyWhenTheDetailIsBrowsing) {
             engine::TO_ADVANCEDTYPOGRAPHY);
 }
 
+TEST(DeliverGuarded, AFailureEscapingAHandlerIsShownAndTheProgramGoesOn) {
+  TestQuestions q;
+  EXPECT_TRUE(app::DeliverGuarded([] { return true; }));
+  EXPECT_FALSE(app::DeliverGuarded([]() -> bool { throw EDatabaseError("Record changed by another user"); }));
+  EXPECT_FALSE(app::DeliverGuarded([]() -> bool { throw std::runtime_error("out of range"); }));
+  EXPECT_EQ(q.Texts(), QStringList({"Record changed by another user", "out of range"}));
+  for (const auto& a : q.asked) EXPECT_EQ(a.icon, platform::Icon::Error);
+}
+
 // ---- the open failure path --------------------------------------------------------------------
 
 TEST(OpenFailure, MissingOrCorruptTablesAreReportedAndNothingIsCreated) {
