@@ -300,6 +300,8 @@ void TqvDBRichEdit::Change() {
 // ---- focus ----------------------------------------------------------------------------------
 
 void TqvDBRichEdit::DoEnter() {
+  // Coming back to an active window or from a popup menu is no new entry.
+  if (FFocused) return;
   FFocused = true;
   if (GetField() && !IsBlobField()) FDataLink->Reset();
   TqvCustomRichEdit::DoEnter();
@@ -319,6 +321,9 @@ void TqvDBRichEdit::DoEnter() {
 }
 
 void TqvDBRichEdit::DoExit() {
+  // Only a move of the focus to another control of the window is an exit; the window losing
+  // activation or a popup menu opening leaves the control focused within its window.
+  if (Engine() && window()->focusWidget() == Engine()) return;
   if (GetField()) {
     const bool Written = Guarded(this, [this] { FDataLink->UpdateRecord(); });
     if (!Written) {

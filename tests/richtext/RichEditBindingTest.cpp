@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
 
@@ -341,4 +342,34 @@ TEST_F(RichEditBinding, InsideAGridNavigationKeysAndDoubleClicksBelongToTheGrid)
   E->SetWantNavigationKeys(true);
   TypeKey(*E, Qt::Key_Down);
   EXPECT_TRUE(E->Engine()->hasFocus());
+}
+
+TEST_F(RichEditBinding, LeavingForAnotherControlWritesBackButDeactivatingTheWindowDoesNot) {
+  QWidget Window;
+  auto* E = new TProbeRichEdit(&Window);
+  E->setGeometry(0, 0, 200, 100);
+  auto* Other = new QLineEdit(&Window);
+  Other->setGeometry(0, 120, 100, 20);
+  E->SetDataSource(&G.DataSource2);
+  E->SetDataField("TextDetail");
+  Window.show();
+  QApplication::setActiveWindow(&Window);
+  E->Engine()->setFocus();
+  ASSERT_TRUE(E->IsFocused());
+  E->SetSelStart(0);
+  TypeKey(*E, Qt::Key_W, QChar('w'));
+  ASSERT_EQ(G.Table2.State(), dsEdit);
+  const QByteArray Stored = G.Text.AsBytes();
+
+  QWidget Elsewhere;
+  Elsewhere.show();
+  QApplication::setActiveWindow(&Elsewhere);
+  EXPECT_TRUE(E->IsFocused());
+  EXPECT_EQ(G.Text.AsBytes(), Stored);  // nothing written while the window is inactive
+
+  QApplication::setActiveWindow(&Window);
+  Other->setFocus();
+  EXPECT_FALSE(E->IsFocused());
+  EXPECT_EQ(G.Text.AsBytes(), EngineRtf(*E));  // written into the record, not yet posted
+  EXPECT_EQ(G.Table2.State(), dsEdit);
 }
