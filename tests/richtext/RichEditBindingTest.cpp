@@ -373,3 +373,16 @@ TEST_F(RichEditBinding, LeavingForAnotherControlWritesBackButDeactivatingTheWind
   EXPECT_EQ(G.Text.AsBytes(), EngineRtf(*E));  // written into the record, not yet posted
   EXPECT_EQ(G.Table2.State(), dsEdit);
 }
+
+TEST(RichEditBindingProtected, ProtectedTextNeverBlocksLoadingTheNextDefinition) {
+  TGlossary G({{QString::fromUtf8("Акация"), Rtf("{\\protect locked} text")},
+               {QString::fromUtf8("Апис"), Rtf("next definition")}});
+  auto E = MakeEdit();
+  E->SetDataSource(&G.DataSource2);
+  E->SetDataField("TextDetail");
+  ASSERT_EQ(E->Text(), QString("locked text"));
+  E->OnProtectChange = [](engine::TCustomRichEdit*, int, int, bool& Allow) { Allow = false; };
+  G.Table2.Next();
+  EXPECT_EQ(E->Text(), QString("next definition"));
+  EXPECT_TRUE(bool(E->OnProtectChange));  // the control's own handler is back
+}
