@@ -51,8 +51,8 @@ class TqvFrameOverlay : public QWidget {
   std::function<void(QPainter&, const QRect&)> FDraw;
 };
 
-QSet<QString>& MissingModules() {
-  static QSet<QString> Missing;
+QSet<int>& MissingModules() {
+  static QSet<int> Missing;
   return Missing;
 }
 
@@ -64,19 +64,17 @@ class TqvWaitCursor {
 };
 }  // namespace
 
-std::uintptr_t QvLoadEngineModule(const QString& Name) {
-  // Our engine provides both library names; the handles only tell which one was asked for.
-  if (MissingModules().contains(Name.toUpper())) return 0;
-  if (Name.compare(QLatin1String("RICHED20.DLL"), Qt::CaseInsensitive) == 0) return 0x20;
-  if (Name.compare(QLatin1String("MSFTEDIT.DLL"), Qt::CaseInsensitive) == 0) return 0x41;
-  return 0;
+std::uintptr_t QvLoadEngineModule(TqvEngineLibrary Library) {
+  // Our engine serves both; the handles only tell which one was asked for.
+  if (MissingModules().contains(int(Library))) return 0;
+  return Library == elStandard ? 0x20 : 0x41;
 }
 
 void QvFreeEngineModule(std::uintptr_t) {}
 
-void QvSetEngineModuleAvailable(const QString& Name, bool Available) {
-  if (Available) MissingModules().remove(Name.toUpper());
-  else MissingModules().insert(Name.toUpper());
+void QvSetEngineModuleAvailable(TqvEngineLibrary Library, bool Available) {
+  if (Available) MissingModules().remove(int(Library));
+  else MissingModules().insert(int(Library));
 }
 
 // ---- creation and destruction -------------------------------------------------------------
@@ -144,8 +142,8 @@ void TqvCustomRichEdit::CreateParams(TCreateParams& Params) {
     return;
   }
   FEngineModule = 0;
-  if (FMSVersion > 3) FEngineModule = QvLoadEngineModule(QStringLiteral("MSFTEDIT.DLL"));
-  if (FEngineModule == 0) FEngineModule = QvLoadEngineModule(QStringLiteral("RICHED20.DLL"));
+  if (FMSVersion > 3) FEngineModule = QvLoadEngineModule(elNewer);
+  if (FEngineModule == 0) FEngineModule = QvLoadEngineModule(elStandard);
   engine::TCustomRichEdit::CreateParams(Params);
   Params.WinClassName = FEngineModule != 0 ? QStringLiteral("RICHEDIT20A") : QStringLiteral("RICHEDIT");
   if (!HideScrollBars()) Params.Style |= ES_DISABLENOSCROLL;

@@ -134,10 +134,13 @@ TqvRichEditHooks& QvRichEditHooks();
 using TqvFontDialogRunner = std::function<bool(TqvCustomRichEdit* Edit, QFont& Font, TColor& Color)>;
 TqvFontDialogRunner SetFontDialogRunner(TqvFontDialogRunner Runner);
 
-// Loads an engine library by name; 0 when it is not available. Tests may make names missing.
-std::uintptr_t QvLoadEngineModule(const QString& Name);
+// The engine libraries a version-2 control may load: the standard one, and a newer one tried
+// first when MSVersion is above 3.
+enum TqvEngineLibrary { elStandard, elNewer };
+// Loads an engine library; 0 when it is not available. Tests may make a library missing.
+std::uintptr_t QvLoadEngineModule(TqvEngineLibrary Library);
 void QvFreeEngineModule(std::uintptr_t Module);
-void QvSetEngineModuleAvailable(const QString& Name, bool Available);
+void QvSetEngineModuleAvailable(TqvEngineLibrary Library, bool Available);
 
 // ---------------------------------------------------------------------------------------------
 // The published line list: answers line questions through the engine window and hands loading

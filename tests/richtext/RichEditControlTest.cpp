@@ -64,7 +64,7 @@ TEST(RichEditControl, CreationDefaults) {
 TEST(RichEditControl, EngineClassFollowsVersionAndLibraries) {
   struct Case {
     int Version, MSVersion;
-    bool Riched20, Msftedit;
+    bool Standard, Newer;
     const char* Class;
     bool Module;
     int ParaSize;
@@ -76,8 +76,8 @@ TEST(RichEditControl, EngineClassFollowsVersionAndLibraries) {
       {2, 4, false, false, "RICHEDIT", false, 188},
   };
   for (const auto& C : Cases) {
-    QvSetEngineModuleAvailable("RICHED20.DLL", C.Riched20);
-    QvSetEngineModuleAvailable("MSFTEDIT.DLL", C.Msftedit);
+    QvSetEngineModuleAvailable(elStandard, C.Standard);
+    QvSetEngineModuleAvailable(elNewer, C.Newer);
     TqvDBRichEdit E;
     E.SetRichEditVersion(C.Version);
     E.SetMSVersion(C.MSVersion);
@@ -88,8 +88,8 @@ TEST(RichEditControl, EngineClassFollowsVersionAndLibraries) {
     E.GetParagraphFormat(P);
     EXPECT_EQ(int(P.cbSize), C.ParaSize);
   }
-  QvSetEngineModuleAvailable("RICHED20.DLL", true);
-  QvSetEngineModuleAvailable("MSFTEDIT.DLL", true);
+  QvSetEngineModuleAvailable(elStandard, true);
+  QvSetEngineModuleAvailable(elNewer, true);
 }
 
 TEST(RichEditControl, FormattedContentsSurviveWindowRecreation) {
