@@ -351,6 +351,9 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   void resizeEvent(QResizeEvent* E) override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
+  // A formatting operation changed the selection's format: such a change raises no text change,
+  // so a bound control notes it here to have it written back with the record.
+  virtual void FormatChanged() {}
   // True while the control sits in a grid host that draws it as a copy.
   virtual bool DrawnAsCopy() const { return false; }
   bool FrameActive() const;
@@ -488,6 +491,7 @@ class TqvDBRichEdit : public TqvCustomRichEdit {
   void CreateWnd() override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
   void changeEvent(QEvent* E) override;
+  void FormatChanged() override;
 
  private:
   void FieldDataChanged();

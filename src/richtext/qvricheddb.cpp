@@ -297,6 +297,13 @@ void TqvDBRichEdit::Change() {
   TqvCustomRichEdit::Change();
 }
 
+void TqvDBRichEdit::FormatChanged() {
+  if (GetField() && FContentLoaded && !FLoading && !GetReadOnly() && FDataLink->Editing()) {
+    FDataLink->Modified();
+    SetModified(true);
+  }
+}
+
 // ---- focus ----------------------------------------------------------------------------------
 
 void TqvDBRichEdit::DoEnter() {

@@ -84,6 +84,7 @@ void TqvCustomRichEdit::SetParagraphFormat(unsigned Mask, const QString& Alignme
     Format.dyLineSpacing = LineSpacing;
   }
   Perform(EM_SETPARAFORMAT, 0, LPARAM(static_cast<PARAFORMAT*>(&Format)));
+  FormatChanged();
 }
 
 void TqvCustomRichEdit::GetParagraphFormat(PARAFORMAT2& Format) {
@@ -103,7 +104,10 @@ void TqvCustomRichEdit::GetIndents(int& FirstLineOffset, int& RightIndent, int& 
 void TqvCustomRichEdit::SetBullet(bool On) {
   BeginEdit();
   if (On) SetParagraphFormat(pmNumbering | pmOffset, QString(), 0, 0, 0, 0, nullptr, 0, 0, 0, 720, true);
-  else Paragraph().SetNumbering(nsNone);
+  else {
+    Paragraph().SetNumbering(nsNone);
+    FormatChanged();
+  }
 }
 
 // ---- characters -----------------------------------------------------------------------------
@@ -122,6 +126,7 @@ void TqvCustomRichEdit::SetSelFont(const QString& Name, int Size, TColor Color, 
   if (Style & fsStrikeOut) Format.dwEffects |= CFE_STRIKEOUT;
   Format.yHeight = Size * 20;
   Perform(EM_SETCHARFORMAT, SCF_SELECTION, LPARAM(static_cast<CHARFORMAT*>(&Format)));
+  FormatChanged();
 }
 
 void TqvCustomRichEdit::SetEffect(int Effect, bool On) {
@@ -133,6 +138,7 @@ void TqvCustomRichEdit::SetEffect(int Effect, bool On) {
   if (On) Format.dwEffects |= Bit;
   else Format.dwEffects &= ~Bit;
   Perform(EM_SETCHARFORMAT, SCF_SELECTION, LPARAM(static_cast<CHARFORMAT*>(&Format)));
+  FormatChanged();
 }
 
 void TqvCustomRichEdit::SetControlFontCharset(int Value) {
@@ -195,6 +201,7 @@ void TqvCustomRichEdit::SetSelBackColor(TColor Color) {
   Format.dwMask = CFM_BACKCOLOR;
   Format.crBackColor = ColorToRGB(Color);
   Perform(EM_SETCHARFORMAT, SCF_SELECTION, LPARAM(static_cast<CHARFORMAT*>(&Format)));
+  FormatChanged();
   SetSelLength(0);
 }
 
@@ -214,4 +221,5 @@ void TqvCustomRichEdit::RemoveHighlight() {
   TqvRichMemoryStream Stripped;
   Stripped.WriteBuffer(QvRemoveHighlightWords(Selection.Bytes()));
   LoadSelectionRtf(Stripped);
+  FormatChanged();
 }

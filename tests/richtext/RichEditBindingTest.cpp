@@ -386,3 +386,14 @@ TEST(RichEditBindingProtected, ProtectedTextNeverBlocksLoadingTheNextDefinition)
   EXPECT_EQ(E->Text(), QString("next definition"));
   EXPECT_TRUE(bool(E->OnProtectChange));  // the control's own handler is back
 }
+
+TEST_F(RichEditBinding, ParagraphFormattingStartsAnEdit) {
+  auto E = Bound();
+  ASSERT_EQ(G.Table2.State(), dsBrowse);
+  E->SetBullet(true);
+  EXPECT_EQ(G.Table2.State(), dsEdit);
+  G.Table2.Post();
+  PARAFORMAT2 P;
+  E->GetParagraphFormat(P);
+  EXPECT_EQ(P.wNumbering, PFN_BULLET);  // stored and shown again after the post
+}

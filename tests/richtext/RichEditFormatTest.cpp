@@ -218,3 +218,18 @@ TEST(RichEditFormat, TypingFollowsTheControlFont) {
   EXPECT_EQ(E->DefAttributes().Color(), clNavy);
   EXPECT_EQ(E->DefAttributes().Name(), F.family());
 }
+
+TEST(RichEditFormat, WithoutAWindowParagraphQuestionsAnswerZero) {
+  TqvDBRichEdit E;
+  int FirstLine = -1, Right = -1, Start = -1;
+  E.GetIndents(FirstLine, Right, Start);
+  EXPECT_EQ(FirstLine, 0);
+  EXPECT_EQ(Right, 0);
+  EXPECT_EQ(Start, 0);
+  PARAFORMAT2 P;
+  P.dxStartIndent = 99;
+  E.GetParagraphFormat(P);
+  EXPECT_EQ(P.dxStartIndent, 0);
+  EXPECT_EQ(P.cbSize, sizeof(PARAFORMAT2));
+  EXPECT_FALSE(E.HandleAllocated());
+}
