@@ -397,3 +397,19 @@ TEST_F(RichEditBinding, ParagraphFormattingStartsAnEdit) {
   E->GetParagraphFormat(P);
   EXPECT_EQ(P.wNumbering, PFN_BULLET);  // stored and shown again after the post
 }
+
+TEST_F(RichEditBinding, AParentChangeReloadsTheFieldUnlessTheUserHasUnpostedChanges) {
+  QWidget First, Second;
+  auto* E = new TProbeRichEdit(&First);
+  E->SetDataSource(&G.DataSource2);
+  E->SetDataField("TextDetail");
+  ASSERT_TRUE(E->ContentLoaded());
+  E->setParent(&Second);
+  EXPECT_FALSE(E->ContentLoaded());  // read again when next shown
+  E->LoadFieldContents();
+  E->SetSelStart(0);
+  TypeKey(*E, Qt::Key_M, QChar('m'));
+  E->setParent(&First);
+  EXPECT_TRUE(E->ContentLoaded());
+  EXPECT_EQ(E->Text(), QString("mAcacia blossom"));
+}
