@@ -257,6 +257,9 @@ void MarkupToDocument(const QString& markup, QTextDocument* doc) {
     // A little air before each ordinary paragraph; a list stays with the line that introduces it.
     if (i + 1 < paragraphs.size() && !paragraphs[i + 1].bullet)
       engine::SetSpaceAfter(block, kParagraphGapTw);
+    // Definitions read as justified text in the glossary window (it turns advanced typography
+    // on); list items stay ragged so their short lines are not stretched.
+    if (!p.bullet) engine::SetAlignment(block, 4);
     if (p.bullet) {
       block.setProperty(engine::kNumbering, 1);
       block.setProperty(engine::kNumberingStart, 1);

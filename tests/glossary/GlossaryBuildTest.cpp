@@ -138,14 +138,16 @@ TEST(GlossaryBuild, CreatesTheLettersInRecordOrderAndTheTermsUnderThem) {
   QTextCursor at(&doc);
   ASSERT_TRUE(engine::ReadRtf(stored, at));
   QStringList texts;
-  QList<int> numbering;
+  QList<int> numbering, alignment;
   for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
     if (b.text().isEmpty() && !b.next().isValid()) break;  // the closing empty paragraph
     texts << b.text();
     numbering << b.blockFormat().intProperty(engine::kNumbering);
+    alignment << engine::Alignment(b.blockFormat());
   }
   EXPECT_EQ(texts, QStringList({U("Дерево."), U("первое"), U("второе")}));
   EXPECT_EQ(numbering, QList<int>({0, 1, 1}));
+  EXPECT_EQ(alignment, QList<int>({4, 1, 1}));  // text justified, list items ragged
   QTextDocument apis;
   QTextCursor at2(&apis);
   ASSERT_TRUE(engine::ReadRtf(t.definitions.value(U("Апис")), at2));
