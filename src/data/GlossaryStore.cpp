@@ -62,7 +62,11 @@ const QStringList& DetailSchema() {
       " TextDetail BLOB,"
       " SortKeyDetail TEXT NOT NULL DEFAULT '',"
       " VersionDetail INTEGER NOT NULL DEFAULT 0)",
-      "CREATE INDEX SecInxDetail ON tableDetail (AssistDetail, SortKeyDetail, IDDetail)"};
+      // The columns after IDDetail do not change the order (IDDetail is unique); they let a
+      // letter's range be read from the index alone, without the table pages that hold each
+      // term beside its definition.
+      "CREATE INDEX SecInxDetail ON tableDetail"
+      " (AssistDetail, SortKeyDetail, IDDetail, NumDetail, WordDetail, VersionDetail)"};
   return s;
 }
 
