@@ -2,11 +2,13 @@
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QWidget>
 #include <algorithm>
+#include <sqlite3.h>
 
 #include "GlossaryStore.h"
 #include "Question.h"
@@ -39,6 +41,31 @@ struct Teardown {
   Teardown() { ++g_teardown; }
   ~Teardown() { --g_teardown; }
 };
+
+// The SQLite handle under a connection, or nullptr when the driver gives none.
+sqlite3* RawHandle(const QSqlDatabase& db) {
+  if (!db.driver()) return nullptr;
+  const QVariant h = db.driver()->handle();
+  if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0) return nullptr;
+  return *static_cast<sqlite3* const*>(h.constData());
+}
+
+// A column as the Qt SQL driver gives it: integers as qlonglong, NULL as a null QString.
+QVariant ColumnValue(sqlite3_stmt* s, int c) {
+  switch (sqlite3_column_type(s, c)) {
+    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(s, c)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(s, c));
+    case SQLITE_NULL: return QVariant(QMetaType::fromType<QString>());
+    case SQLITE_BLOB: {
+      const char* b = static_cast<const char*>(sqlite3_column_blob(s, c));
+      return QVariant(QByteArray(b, sqlite3_column_bytes(s, c)));
+    }
+    default: {
+      const char* t = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+      return QVariant(QString::fromUtf8(t, sqlite3_column_bytes(s, c)));
+    }
+  }
+}
 
 bool SameKey(const QVariant& a, const QVariant& b) {
   if (a.isNull() || b.isNull()) return a.isNull() == b.isNull();
@@ -114,6 +141,22 @@ struct TTable::Impl {
   qint64 blobVersion = -1;
   std::vector<QByteArray> blobCache;
   std::vector<bool> blobCached;
+  // The range read, prepared once per opening on the connection's own handle: a letter's rows
+  // are read straight from SQLite rather than through the driver's row cache.
+  sqlite3_stmt* rangeStmt = nullptr;
+  bool rangeStmtTried = false;
+
+  ~Impl() { FinishRangeRead(); }
+  void FinishRangeRead() {
+    if (rangeStmt) sqlite3_finalize(rangeStmt);
+    rangeStmt = nullptr;
+    rangeStmtTried = false;
+  }
+  // Closes the connection; the prepared range read must go first or SQLite keeps the file open.
+  void CloseConnection() {
+    FinishRangeRead();
+    conn.Close();
+  }
 
   int ColumnCount() const { return int(table->fields.size()); }
   bool IsBlobColumn(int c) const {
@@ -288,7 +331,7 @@ void TTable::Open() {
     ReadRange(0, 0);
   } catch (...) {
     UnbindFields();
-    d->conn.Close();
+    d->CloseConnection();
     d->table = nullptr;
     throw;
   }
@@ -310,7 +353,7 @@ void TTable::Close() {
   SetState(dsInactive);
   UnbindFields();
   d->DropBlobCache();
-  d->conn.Close();
+  d->CloseConnection();
   d->table = nullptr;
 }
 
@@ -362,29 +405,74 @@ void TTable::ReadRange(qint64 keepKey, int keepIndex) {
     current_ = -1;
     return;
   }
-  QSqlQuery q(d->conn.Db());
-  q.setForwardOnly(true);
-  if (!q.prepare(d->selectSql)) Raise(QStringLiteral("%1: %2").arg(d->TableLabel(), q.lastError().text()));
-  if (d->rangeSet) q.addBindValue(d->rangeValue);
-  if (!q.exec()) {
-    if (IsBusy(q.lastError()))
-      Raise(QStringLiteral("The table %1 is busy: another program is writing to it. Try again in a moment.")
-                .arg(d->TableLabel()));
-    Raise(QStringLiteral("%1: %2").arg(d->TableLabel(), q.lastError().text()));
-  }
   const int n = d->ColumnCount();
-  int found = -1;
-  while (q.next()) {
-    Row r;
-    r.values.resize(n);
-    for (int c = 0; c < n; ++c)
-      if (!d->IsBlobColumn(c)) r.values[c] = q.value(c);
-    r.key = r.values[0].toLongLong();
-    r.version = q.value(n).toLongLong();
-    if (keepKey != 0 && r.key == keepKey) found = int(rows_.size());
-    rows_.push_back(std::move(r));
+  const QString busy =
+      QStringLiteral("The table %1 is busy: another program is writing to it. Try again in a moment.");
+
+  // Straight from SQLite when the handle and the bound value allow it; any other failure is left
+  // to the driver's path below, which reports it.
+  bool direct = false;
+  const int keyType = d->rangeValue.metaType().id();
+  const bool intKey = keyType == QMetaType::Int || keyType == QMetaType::LongLong ||
+                      keyType == QMetaType::UInt || keyType == QMetaType::Short;
+  if (!d->rangeStmtTried) {
+    d->rangeStmtTried = true;
+    if (sqlite3* h = RawHandle(d->conn.Db())) {
+      const QByteArray sql = d->selectSql.toUtf8();
+      if (sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &d->rangeStmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(d->rangeStmt);
+        d->rangeStmt = nullptr;
+      }
+    }
   }
-  if (q.lastError().isValid()) Raise(QStringLiteral("%1: %2").arg(d->TableLabel(), q.lastError().text()));
+  sqlite3_stmt* s = d->rangeStmt;
+  if (s && sqlite3_bind_parameter_count(s) == (d->rangeSet ? 1 : 0) && (!d->rangeSet || intKey)) {
+    if (d->rangeSet) sqlite3_bind_int64(s, 1, d->rangeValue.toLongLong());
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+      Row r;
+      r.values.resize(n);
+      for (int c = 0; c < n; ++c)
+        if (!d->IsBlobColumn(c)) r.values[c] = ColumnValue(s, c);
+      r.key = r.values[0].toLongLong();
+      r.version = sqlite3_column_int64(s, n);
+      rows_.push_back(std::move(r));
+    }
+    sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
+    if (rc == SQLITE_DONE) {
+      direct = true;
+    } else {
+      rows_.clear();
+      if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) Raise(busy.arg(d->TableLabel()));
+    }
+  }
+
+  if (!direct) {
+    QSqlQuery q(d->conn.Db());
+    q.setForwardOnly(true);
+    if (!q.prepare(d->selectSql)) Raise(QStringLiteral("%1: %2").arg(d->TableLabel(), q.lastError().text()));
+    if (d->rangeSet) q.addBindValue(d->rangeValue);
+    if (!q.exec()) {
+      if (IsBusy(q.lastError())) Raise(busy.arg(d->TableLabel()));
+      Raise(QStringLiteral("%1: %2").arg(d->TableLabel(), q.lastError().text()));
+    }
+    while (q.next()) {
+      Row r;
+      r.values.resize(n);
+      for (int c = 0; c < n; ++c)
+        if (!d->IsBlobColumn(c)) r.values[c] = q.value(c);
+      r.key = r.values[0].toLongLong();
+      r.version = q.value(n).toLongLong();
+      rows_.push_back(std::move(r));
+    }
+    if (q.lastError().isValid()) Raise(QStringLiteral("%1: %2").arg(d->TableLabel(), q.lastError().text()));
+  }
+
+  int found = -1;
+  if (keepKey != 0)
+    for (int i = 0; i < int(rows_.size()) && found < 0; ++i)
+      if (rows_[i].key == keepKey) found = i;
   if (rows_.empty())
     current_ = -1;
   else if (found >= 0)
