@@ -126,13 +126,11 @@ TForm1::TForm1(const QString& databaseName, std::function<QDate()> today, QWidge
 }
 
 TForm1::~TForm1() {
-  // A pending edit is not stored when the window closes. Nothing may escape a destructor: a
-  // store that fails while closing has nothing left to lose.
+  // A pending edit is not stored when the window closes: closing the table drops it (a Cancel
+  // first would only make the editor reload a definition that is about to go away). Nothing may
+  // escape a destructor: a store that fails while closing has nothing left to lose.
   try {
-    if (Table2 && Table2->Active()) {
-      if (Table2->State() != dsBrowse) Table2->Cancel();
-      Table2->Close();
-    }
+    if (Table2 && Table2->Active()) Table2->Close();
     if (Table1 && Table1->Active()) Table1->Close();
   } catch (const std::exception& e) {
     qWarning("Termora: closing the tables: %s", e.what());
