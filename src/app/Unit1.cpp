@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -350,6 +351,11 @@ void TForm1::CreateComponents() {
                       DBNavigator2, Lm[19], Button2};
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
+  // The window is not shown yet, so the panel would hear of its size only at the show and build
+  // its background twice: at its default size now and at its real size then. Told its size now,
+  // it builds once here, and the resize at the show finds the background already that size.
+  QResizeEvent sized(LmPanel1->size(), QSize());
+  QCoreApplication::sendEvent(LmPanel1, &sized);
   LmPanel1->Loaded();
 }
 
