@@ -23,6 +23,7 @@
 #include <QTextList>
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "Question.h"
 #include "RtfReader.h"
@@ -1252,6 +1253,36 @@ void TRichEngine::SyncNumbering(int from, int to) {
   QTextDocument* doc = document();
   QTextCursor c(doc);
   bool began = false;
+  auto begin = [&] {
+    if (began) return;
+    c.joinPreviousEditBlock();  // part of the edit that caused it, one undo step
+    began = true;
+    inFormatChange_ = true;
+  };
+  // A list brought in as HTML (or indented by the toolkit's own keys) shows its indent through
+  // the list, which the stored form does not know: the paragraphs take it over as their own
+  // start indent, so what is shown is what is written.
+  std::vector<QTextList*> indented;
+  for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
+    QTextList* list = b.textList();
+    if (list && list->format().indent() > 0 &&
+        std::find(indented.begin(), indented.end(), list) == indented.end())
+      indented.push_back(list);
+  }
+  for (QTextList* list : indented) {
+    begin();
+    QTextListFormat lf = list->format();
+    const int extraTw = DocToTwips(doc->indentWidth() * lf.indent());
+    for (int i = 0; i < list->count(); ++i) {
+      const QTextBlock item = list->item(i);
+      QTextBlockFormat f = item.blockFormat();
+      SetIndents(f, StartIndentTw(f) + extraTw, RightIndentTw(f), OffsetTw(f));
+      c.setPosition(item.position());
+      c.setBlockFormat(f);
+    }
+    lf.setIndent(0);
+    list->setFormat(lf);
+  }
   for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
     const QTextBlockFormat f = b.blockFormat();
     const QTextList* list = b.textList();
@@ -1271,11 +1302,7 @@ void TRichEngine::SyncNumbering(int from, int to) {
       if (has == PFN_ARABIC && want == PFN_ARABIC) continue;
     }
     if (has == want) continue;
-    if (!began) {
-      c.joinPreviousEditBlock();  // part of the edit that caused it, one undo step
-      began = true;
-      inFormatChange_ = true;
-    }
+    begin();
     QTextBlockFormat g;
     if (want) g.setProperty(kNumbering, want);
     c.setPosition(b.position());

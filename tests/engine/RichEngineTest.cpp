@@ -950,3 +950,40 @@ TEST(RichEngine, RedrawScrollCaretAndBackground) {
   EXPECT_TRUE(cf.dwEffects & CFE_AUTOBACKCOLOR);
   EXPECT_EQ(cf.crBackColor, RGB(255, 255, 200));
 }
+
+TEST(RichEngine, PastedHtmlListKeepsItsIndentThroughSaveAndLoad) {
+  // Where each list item's text starts on screen, and its paragraph format.
+  auto itemStarts = [](TRichEngine& e) {
+    std::vector<int> xs;
+    e.show();
+    QApplication::processEvents();
+    for (QTextBlock b = e.document()->begin(); b.isValid(); b = b.next())
+      xs.push_back(e.cursorRect(QTextCursor(b)).x());
+    return xs;
+  };
+  TRichEngine e;
+  e.resize(400, 300);
+  auto* md = new QMimeData;
+  md->setHtml(QStringLiteral("<p>Корм</p><ul><li>мёд</li><li>перга</li></ul><ol><li>вода</li></ol>"));
+  ASSERT_TRUE(e.InsertMimeData(md));
+  delete md;
+  Select(e, 5, 5);  // the first item
+  PARAFORMAT2 item;
+  e.Perform(EM_GETPARAFORMAT, 0, LPARAM(&item));
+  EXPECT_EQ(item.wNumbering, PFN_BULLET);
+  EXPECT_GT(item.dxStartIndent, 0);
+  const std::vector<int> shown = itemStarts(e);
+  ASSERT_EQ(shown.size(), 4u);
+  EXPECT_GT(shown[1], shown[0]);
+
+  TRichEngine f;
+  f.resize(400, 300);
+  StreamInBytes(f, SF_RTF, StreamOutBytes(e, SF_RTF));
+  EXPECT_EQ(itemStarts(f), shown);
+  Select(f, 5, 5);
+  PARAFORMAT2 back;
+  f.Perform(EM_GETPARAFORMAT, 0, LPARAM(&back));
+  EXPECT_EQ(back.wNumbering, PFN_BULLET);
+  EXPECT_EQ(back.dxStartIndent, item.dxStartIndent);
+  EXPECT_EQ(back.dxOffset, item.dxOffset);
+}

@@ -233,3 +233,23 @@ TEST(RichEditFormat, WithoutAWindowParagraphQuestionsAnswerZero) {
   EXPECT_EQ(P.cbSize, sizeof(PARAFORMAT2));
   EXPECT_FALSE(E.HandleAllocated());
 }
+
+TEST(RichEditFormat, HighlightRemovalAcrossParagraphsKeepsTextAndParagraphs) {
+  auto E = MakeEdit();
+  LoadAll(*E, Rtf("\\pard\\qc\\highlight0 \\'cc\\'e5\\'e4 {\\b \\'f1\\'ee\\'f2\\'fb}\\par\r\n"
+                  "\\pard\\li720\\ri360 \\'cf\\'e5\\'f0\\'e3\\'e0 \\'e8 \\'e2\\'ee\\'f1\\'ea\\par\r\n"
+                  "\\pard\\qr \\'cf\\'f7\\'e5\\'eb\\'e0\\par\r\n"));
+  const QString Text = E->Text();
+  const QByteArray Plain = SaveAll(*E);
+  // From inside the first paragraph to inside the second, and from inside the second to the end.
+  for (auto [From, To] : {std::pair{2, 14}, std::pair{9, int(Text.size())}}) {
+    E->SetSelStart(From);
+    E->SetSelLength(To - From);
+    E->SetSelBackColor(clYellow);
+    E->SetSelStart(From);
+    E->SetSelLength(To - From);
+    E->RemoveHighlight();
+    EXPECT_EQ(E->Text(), Text) << From;
+    EXPECT_EQ(SaveAll(*E), Plain) << From;
+  }
+}
