@@ -207,6 +207,31 @@ void FillRows(QImage& image, int y0, int y1, int x0, int x1, TColor color) {
   for (int y = y0 + 1; y < y1; ++y) std::memcpy(image.scanLine(y) + x0 * 3, first, size_t(x1 - x0) * 3);
 }
 
+// Averages the 3 x 3 blocks of `source`, whose top-left pixel sits at (ox, oy) of the whole
+// three-times picture, into the pixels of `area` of the target.
+void AverageDown(const QImage& source, int ox, int oy, QImage& target, const QRect& area) {
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    std::uint8_t* out = target.scanLine(y) + size_t(area.left()) * 3;
+    const std::uint8_t* rows[3];
+    for (int j = 0; j < 3; ++j) rows[j] = source.constScanLine(3 * y - oy + j) + size_t(3 * area.left() - ox) * 3;
+    for (int x = area.left(); x <= area.right(); ++x, out += 3) {
+      unsigned sum[3] = {0, 0, 0};
+      for (int j = 0; j < 3; ++j) {
+        const std::uint8_t* s = rows[j];
+        for (int i = 0; i < 9; i += 3) {
+          sum[0] += s[i];
+          sum[1] += s[i + 1];
+          sum[2] += s[i + 2];
+        }
+        rows[j] = s + 9;
+      }
+      out[0] = std::uint8_t(sum[0] / 9);
+      out[1] = std::uint8_t(sum[1] / 9);
+      out[2] = std::uint8_t(sum[2] / 9);
+    }
+  }
+}
+
 }  // namespace
 
 void TLmPanel::RebuildBitmaps() {
@@ -214,24 +239,6 @@ void TLmPanel::RebuildBitmaps() {
   const int W = FBackground.width(), H = FBackground.height();
   const int a = FAntialiased ? 3 : 1;
   const int Wa = W * a, Ha = H * a;
-  QImage scratch;
-  if (a == 3) scratch = QImage(Wa, Ha, QImage::Format_BGR888);
-  QImage& work = a == 3 ? scratch : FBackground;
-
-  // Anti-aliased, only the source pixels under the averaged band are ever read: everything
-  // else is drawn into nothing, which is what keeps the rebuild cheap.
-  QRegion drawn(0, 0, Wa, Ha);
-  const int band = FCornerWidth + 20;
-  const int half = (band < 1 ? a : band) / 2;
-  if (a == 3 && 2 * half + 2 < std::min(W, H)) {
-    const int edge = (half + 1) * a;       // rows and columns 0 … half
-    const int far = (W - half) * a;        // columns W - half … W - 1
-    const int farY = (H - half) * a;
-    drawn = QRegion(0, 0, Wa, edge) + QRegion(0, farY, Wa, Ha - farY) + QRegion(0, 0, edge, Ha) +
-            QRegion(far, 0, Wa - far, Ha);
-  }
-
-  for (const QRect& r : drawn) FillRows(work, r.top(), r.bottom() + 1, r.left(), r.right() + 1, FOuterColor);
 
   const int th = CaptionTextHeight();
   const int pen = a * FBorderWidth - 1;
@@ -240,15 +247,17 @@ void TLmPanel::RebuildBitmaps() {
   const int corner = a * FCornerWidth;
   const int right = Wa - inset, bottom = Ha - inset;
 
-  if (FGradient) {
-    const QRegion region = CreateRoundRectRgn(inset, top, right, bottom, corner, corner);
-    FillGradient(work, QRect(0, 0, Wa, Ha), FDefaultFrom, FDefaultTo, FGradientType, &region);
-  }
-
-  if (right - inset > 0 && bottom - top > 0) {
+  // Draws the frame into `work`, which holds the part of the a-times picture from (ox, oy) on.
+  auto paintFrame = [&](QImage& work, int ox, int oy) {
+    FillRows(work, 0, work.height(), 0, work.width(), FOuterColor);
+    if (FGradient) {
+      const QRegion region = CreateRoundRectRgn(inset, top, right, bottom, corner, corner).translated(-ox, -oy);
+      FillGradient(work, QRect(-ox, -oy, Wa, Ha), FDefaultFrom, FDefaultTo, FGradientType, &region);
+    }
+    if (right - inset <= 0 || bottom - top <= 0) return;
     QPainter p(&work);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setClipRegion(drawn);
+    p.translate(-ox, -oy);
     QPen outline(ColorToQColor(FBorderColor));
     outline.setWidth(std::max(pen, 0));
     outline.setJoinStyle(Qt::MiterJoin);
@@ -261,9 +270,33 @@ void TLmPanel::RebuildBitmaps() {
     // covers exactly the p pixels from the bitmap's edge inwards.
     const QRectF box(inset + 0.5, top + 0.5, right - inset - 1, bottom - top - 1);
     p.drawRoundedRect(box, corner / 2.0, corner / 2.0, Qt::AbsoluteSize);
-  }
+  };
 
-  if (a == 3) DownsampleEdges(work, FBackground, 3, Color(), band);
+  // Anti-aliased, only a band along the edges is averaged down; the inside is flat. So the
+  // three-times picture is drawn only under that band, strip by strip, instead of whole (which
+  // for the glossary window is megabytes of fresh memory for a few hundred kilobytes used).
+  const int band = FCornerWidth + 20;
+  const int half = (band < 1 ? a : band) / 2;
+  if (a == 3 && !FGradient && 2 * half + 2 < std::min(W, H)) {
+    const int edge = 3 * half;
+    QImage strip(Wa, edge, QImage::Format_BGR888);
+    paintFrame(strip, 0, 0);
+    AverageDown(strip, 0, 0, FBackground, QRect(0, 0, W, half));
+    paintFrame(strip, 0, Ha - edge);
+    AverageDown(strip, 0, Ha - edge, FBackground, QRect(0, H - half, W, half));
+    QImage column(edge, Ha - 2 * edge, QImage::Format_BGR888);
+    paintFrame(column, 0, edge);
+    AverageDown(column, 0, edge, FBackground, QRect(0, half, half, H - 2 * half));
+    paintFrame(column, Wa - edge, edge);
+    AverageDown(column, Wa - edge, edge, FBackground, QRect(W - half, half, half, H - 2 * half));
+    FillRows(FBackground, half, H - half, half, W - half, Color());
+  } else if (a == 3) {
+    QImage whole(Wa, Ha, QImage::Format_BGR888);
+    paintFrame(whole, 0, 0);
+    DownsampleEdges(whole, FBackground, 3, Color(), band);
+  } else {
+    paintFrame(FBackground, 0, 0);
+  }
   Repaint();
 }
 

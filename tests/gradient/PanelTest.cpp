@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPainter>
 
 #include "GradientTestUtil.h"
 #include "LmButton.h"
@@ -134,6 +135,59 @@ TEST_F(PanelFixture, TheGlossaryPanelBackground) {
   const QImage shot = panel->grab().toImage();
   EXPECT_EQ(PixelAt(shot, 0, 0), face);
   EXPECT_EQ(PixelAt(shot, 400, 160), 14933983);
+}
+
+// The plain way to get the anti-aliased background: the whole frame at three times the size,
+// averaged down over the edge band, the inside left flat.
+QImage WholeTripleReference(const TLmPanel& panel) {
+  const int W = panel.width(), H = panel.height();
+  QImage whole(3 * W, 3 * H, QImage::Format_BGR888);
+  whole.fill(ColorToQColor(ColorToRGB(panel.OuterColor())));
+  const int pen = 3 * panel.BorderWidth() - 1, inset = pen / 2;
+  const int th = QFontMetrics(panel.Font()).height();
+  const int top = panel.CaptionPosition() == cpGroupBox ? inset + (3 * th) / 2 : inset;
+  const int corner = 3 * panel.CornerWidth();
+  {
+    QPainter p(&whole);
+    QPen outline(ColorToQColor(panel.BorderColor()));
+    outline.setWidth(pen);
+    outline.setJoinStyle(Qt::MiterJoin);
+    p.setPen(outline);
+    p.setBrush(ColorToQColor(panel.Color()));
+    p.drawRoundedRect(QRectF(inset + 0.5, top + 0.5, 3 * W - 2 * inset - 1, 3 * H - inset - top - 1),
+                      corner / 2.0, corner / 2.0, Qt::AbsoluteSize);
+  }
+  QImage target(W, H, QImage::Format_BGR888);
+  DownsampleEdges(whole, target, 3, panel.Color(), panel.CornerWidth() + 20);
+  return target;
+}
+
+TEST_F(PanelFixture, TheBandIsDrawnAsTheWholeTriplePictureWouldBe) {
+  struct Case {
+    int w, h, cornerWidth, borderWidth;
+    TLmCaptionPos position;
+  };
+  const Case cases[] = {{817, 325, 10, 2, cpTopLeft},
+                        {185, 105, 0, 1, cpTopLeft},
+                        {301, 97, 27, 3, cpGroupBox},
+                        {64, 40, 10, 2, cpTopLeft}};  // too small for strips: drawn whole
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " corner " << c.cornerWidth);
+    panel->resize(c.w, c.h);
+    panel->SetCornerWidth(c.cornerWidth);
+    panel->SetBorderWidth(c.borderWidth);
+    panel->SetCaptionPosition(c.position);
+    panel->SetBorderColor(RGBToColor(40, 90, 160));
+    const QImage expected = WholeTripleReference(*panel);
+    const QImage& got = panel->Background();
+    ASSERT_EQ(got.size(), expected.size());
+    int differing = 0;
+    for (int y = 0; y < c.h; ++y)
+      for (int x = 0; x < c.w; ++x)
+        if (got.pixel(x, y) != expected.pixel(x, y) && differing++ < 3)
+          ADD_FAILURE() << "pixel " << x << "," << y;
+    EXPECT_EQ(differing, 0);
+  }
 }
 
 TEST_F(PanelFixture, WithoutAntialiasingTheBorderIsOnePixel) {
