@@ -489,7 +489,8 @@ void TRichEngine::ApplyJustification() {
   inFormatChange_ = true;
   for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
     QTextBlockFormat f = b.blockFormat();
-    if (f.intProperty(kAlignment) != PFA_JUSTIFY) continue;
+    // Pasted HTML brings justification without the engine's own alignment mark.
+    if (Alignment(f) != PFA_JUSTIFY) continue;
     const bool shown = f.alignment() & Qt::AlignJustify;
     if (shown == show) continue;
     if (!began) {

@@ -128,7 +128,10 @@ int Writer::ColorIndex(const QColor& c) {
 RunState Writer::StateOf(const QTextCharFormat& f) {
   RunState s;
   s.font = FontIndex(f);
-  const qreal pt = f.fontPointSize();
+  qreal pt = f.fontPointSize();
+  // A size relative to the text around it (a heading pasted from a web page) is written as the
+  // size it is shown in.
+  if (pt <= 0 && f.intProperty(QTextFormat::FontSizeAdjustment) != 0) pt = f.font().pointSizeF();
   s.fs = pt > 0 ? std::clamp(qRound(pt * 2), 1, 3276) : defaultFs_;
   s.bold = f.fontWeight() > QFont::Medium;
   s.italic = f.fontItalic();

@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTest>
+#include <tuple>
 #include <vector>
 
 #include "RichEngine.h"
@@ -951,20 +952,22 @@ TEST(RichEngine, RedrawScrollCaretAndBackground) {
   EXPECT_EQ(cf.crBackColor, RGB(255, 255, 200));
 }
 
-TEST(RichEngine, PastedHtmlListKeepsItsIndentThroughSaveAndLoad) {
-  // Where each list item's text starts on screen, and its paragraph format.
+TEST(RichEngine, PastedHtmlListsAndHeadingsLookTheSameAfterSaveAndLoad) {
+  // Where each paragraph's text starts on screen, how tall its first line is, how it is aligned.
   auto itemStarts = [](TRichEngine& e) {
-    std::vector<int> xs;
+    std::vector<std::tuple<int, int, int>> xs;
     e.show();
     QApplication::processEvents();
     for (QTextBlock b = e.document()->begin(); b.isValid(); b = b.next())
-      xs.push_back(e.cursorRect(QTextCursor(b)).x());
+      xs.emplace_back(e.cursorRect(QTextCursor(b)).x(), e.cursorRect(QTextCursor(b)).height(),
+                      int(b.blockFormat().alignment()));
     return xs;
   };
   TRichEngine e;
   e.resize(400, 300);
   auto* md = new QMimeData;
-  md->setHtml(QStringLiteral("<p>Корм</p><ul><li>мёд</li><li>перга</li></ul><ol><li>вода</li></ol>"));
+  md->setHtml(QStringLiteral("<p>Корм</p><ul><li>мёд</li><li>перга</li></ul><ol><li>вода</li></ol><h1>Улей</h1>"
+                             "<p align=justify>Рамки</p>"));
   ASSERT_TRUE(e.InsertMimeData(md));
   delete md;
   Select(e, 5, 5);  // the first item
@@ -972,9 +975,10 @@ TEST(RichEngine, PastedHtmlListKeepsItsIndentThroughSaveAndLoad) {
   e.Perform(EM_GETPARAFORMAT, 0, LPARAM(&item));
   EXPECT_EQ(item.wNumbering, PFN_BULLET);
   EXPECT_GT(item.dxStartIndent, 0);
-  const std::vector<int> shown = itemStarts(e);
-  ASSERT_EQ(shown.size(), 4u);
-  EXPECT_GT(shown[1], shown[0]);
+  const std::vector<std::tuple<int, int, int>> shown = itemStarts(e);
+  ASSERT_EQ(shown.size(), 6u);
+  EXPECT_GT(std::get<0>(shown[1]), std::get<0>(shown[0]));
+  EXPECT_GT(std::get<1>(shown[4]), std::get<1>(shown[0]));
 
   TRichEngine f;
   f.resize(400, 300);
