@@ -2,6 +2,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
@@ -13,6 +14,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPalette>
+#include <QPixmap>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStringDecoder>
@@ -21,6 +23,7 @@
 #include <QTextDocumentFragment>
 #include <QTextLayout>
 #include <QTextList>
+#include <QUrl>
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -926,6 +929,43 @@ bool Offers(const QMimeData* md, UINT format) {
     }
   }
 }
+// Pictures in pasted HTML come in as the toolkit's own images, which the stored form does not
+// know and would drop: each one whose image is at hand becomes a picture of the engine's own.
+void AdoptHtmlPictures(QTextDocument* doc, int from, int to) {
+  std::vector<std::pair<int, QTextImageFormat>> found;
+  for (QTextBlock b = doc->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
+    for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+      const QTextFragment f = it.fragment();
+      if (!f.isValid() || !f.charFormat().isImageFormat()) continue;
+      for (int i = 0; i < f.length(); ++i) {
+        const int pos = f.position() + i;
+        if (pos >= from && pos < to) found.emplace_back(pos, f.charFormat().toImageFormat());
+      }
+    }
+  }
+  QTextCursor c(doc);
+  for (const auto& [pos, img] : found) {
+    const QVariant res = doc->resource(QTextDocument::ImageResource, QUrl(img.name()));
+    QImage image;
+    if (res.typeId() == QMetaType::QImage) image = res.value<QImage>();
+    else if (res.typeId() == QMetaType::QPixmap) image = res.value<QPixmap>().toImage();
+    else if (res.typeId() == QMetaType::QByteArray) image = QImage::fromData(res.toByteArray());
+    if (image.isNull()) continue;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) continue;
+    QTextCharFormat pf = PictureFormat(png, 1, img.width() > 0 ? DocToTwips(img.width()) : 0,
+                                       img.height() > 0 ? DocToTwips(img.height()) : 0);
+    if (img.isAnchor()) {
+      pf.setAnchor(true);
+      pf.setAnchorHref(img.anchorHref());
+    }
+    c.setPosition(pos);
+    c.setPosition(pos + 1, QTextCursor::KeepAnchor);
+    c.setCharFormat(pf);
+  }
+}
 }  // namespace
 
 bool TRichEngine::CanPaste(UINT format) const {
@@ -974,7 +1014,9 @@ bool TRichEngine::InsertMimeData(const QMimeData* md, UINT onlyFormat) {
   }
   if (!done && htmlOk) {
     c.removeSelectedText();
+    const int htmlStart = c.position();
     c.insertFragment(QTextDocumentFragment::fromHtml(md->html(), document()));
+    AdoptHtmlPictures(document(), htmlStart, c.position());
     done = true;
   }
   if (!done && textOk) {

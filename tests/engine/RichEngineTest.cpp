@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QImage>
 #include <QKeyEvent>
@@ -16,6 +17,7 @@
 
 #include "RichEngine.h"
 #include "TextModel.h"
+#include "TextObjects.h"
 
 using namespace engine;
 
@@ -990,4 +992,30 @@ TEST(RichEngine, PastedHtmlListsAndHeadingsLookTheSameAfterSaveAndLoad) {
   EXPECT_EQ(back.wNumbering, PFN_BULLET);
   EXPECT_EQ(back.dxStartIndent, item.dxStartIndent);
   EXPECT_EQ(back.dxOffset, item.dxOffset);
+}
+
+TEST(RichEngine, PictureInPastedHtmlIsStoredAndComesBack) {
+  QImage red(2, 2, QImage::Format_RGB32);
+  red.fill(Qt::red);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  red.save(&buffer, "PNG");
+  TRichEngine e;
+  auto* md = new QMimeData;
+  md->setHtml(QStringLiteral("<p>Соты <img src=\"data:image/png;base64,%1\" width=\"20\" height=\"10\"></p>")
+                  .arg(QString::fromLatin1(png.toBase64())));
+  ASSERT_TRUE(e.InsertMimeData(md));
+  delete md;
+  const QByteArray rtf = StreamOutBytes(e, SF_RTF);
+  EXPECT_TRUE(rtf.contains("\\pict")) << rtf.constData();
+
+  TRichEngine f;
+  StreamInBytes(f, SF_RTF, rtf);
+  QTextCursor c(f.document());
+  c.setPosition(6);
+  const QTextCharFormat object = c.charFormat();
+  ASSERT_EQ(object.objectType(), kEmbeddedObjectType);
+  EXPECT_EQ(ObjectImage(object).pixelColor(1, 1), QColor(Qt::red));
+  EXPECT_EQ(ObjectSize(object).toSize(), QSize(20, 10));
 }
