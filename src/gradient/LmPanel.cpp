@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 TLmPanel::TLmPanel(QWidget* parent) : TLmCustomControl(parent) {
   FAcceptsDoubleClicks = true;
@@ -278,17 +279,33 @@ void TLmPanel::RebuildBitmaps() {
   const int band = FCornerWidth + 20;
   const int half = (band < 1 ? a : band) / 2;
   if (a == 3 && !FGradient && 2 * half + 2 < std::min(W, H)) {
-    const int edge = 3 * half;
-    QImage strip(Wa, edge, QImage::Format_BGR888);
-    paintFrame(strip, 0, 0);
-    AverageDown(strip, 0, 0, FBackground, QRect(0, 0, W, half));
-    paintFrame(strip, 0, Ha - edge);
-    AverageDown(strip, 0, Ha - edge, FBackground, QRect(0, H - half, W, half));
-    QImage column(edge, Ha - 2 * edge, QImage::Format_BGR888);
-    paintFrame(column, 0, edge);
-    AverageDown(column, 0, edge, FBackground, QRect(0, half, half, H - 2 * half));
-    paintFrame(column, Wa - edge, edge);
-    AverageDown(column, Wa - edge, edge, FBackground, QRect(W - half, half, half, H - 2 * half));
+    // Small pieces stay in the cache and one buffer holds them all; pieces of the side columns
+    // are cut short, since a fill over many rows is handed to the raster engine's thread pool,
+    // whose start costs more than the fill.
+    constexpr int kPiecePixels = 32768;
+    constexpr int kPieceRows = 20;
+    const int step = std::max(1, kPiecePixels / (9 * half));
+    const int longest = 3 * std::min(step, std::max(W, H)), side = 3 * half;
+    auto stride = [](int width) { return (width * 3 + 3) & ~3; };
+    std::vector<uchar> buffer(std::max(size_t(stride(longest)) * side, size_t(stride(side)) * longest));
+    auto drawArea = [&](const QRect& area) {
+      const bool across = area.width() >= area.height();
+      const int length = across ? area.width() : area.height();
+      const int each = across ? step : std::min(step, kPieceRows);
+      for (int at = 0; at < length; at += each) {
+        const int n = std::min(each, length - at);
+        const QRect part = across ? QRect(area.left() + at, area.top(), n, area.height())
+                                  : QRect(area.left(), area.top() + at, area.width(), n);
+        QImage piece(buffer.data(), 3 * part.width(), 3 * part.height(), stride(3 * part.width()),
+                     QImage::Format_BGR888);
+        paintFrame(piece, 3 * part.left(), 3 * part.top());
+        AverageDown(piece, 3 * part.left(), 3 * part.top(), FBackground, part);
+      }
+    };
+    drawArea(QRect(0, 0, W, half));
+    drawArea(QRect(0, H - half, W, half));
+    drawArea(QRect(0, half, half, H - 2 * half));
+    drawArea(QRect(W - half, half, half, H - 2 * half));
     FillRows(FBackground, half, H - half, half, W - half, Color());
   } else if (a == 3) {
     QImage whole(Wa, Ha, QImage::Format_BGR888);
