@@ -557,37 +557,18 @@ void TDBGrid::keyPressEvent(QKeyEvent* e) {
 }
 
 bool TDBGrid::focusNextPrevChild(bool next) {
-  // Tab goes from cell to cell along the row, then on to the next record; at the ends of the
-  // data it leaves the grid.
+  // Tab goes from cell to cell along the current row; past its last (or, backwards, its first)
+  // cell it leaves the grid. It never walks on to other records: with one column that would keep
+  // the user in the grid for as many Tabs as there are terms, and from a new row it would land on
+  // the next term, where the typing meant for the next control replaces that term.
   TTable* t = link_->DataSet();
   const int count = ColumnCount();
   if (tabbing_ && t && link_->Active() && count > 0 && (hasFocus() || editor_->hasFocus())) {
     if (EditorMode() && !WriteEditor()) return true;
-    if (next && selectedColumn_ < count - 1) {
-      SetSelectedColumn(selectedColumn_ + 1);
+    const int column = selectedColumn_ + (next ? 1 : -1);
+    if (column >= 0 && column < count) {
+      SetSelectedColumn(column);
       setFocus();
-      return true;
-    }
-    if (!next && selectedColumn_ > 0) {
-      SetSelectedColumn(selectedColumn_ - 1);
-      setFocus();
-      return true;
-    }
-    const int cur = t->CurrentIndex();
-    if (next && cur >= 0 && cur < t->RowCount() - 1) {
-      HideEditor();
-      MoveRecord(1);
-      selectedColumn_ = 0;
-      setFocus();
-      update();
-      return true;
-    }
-    if (!next && cur > 0) {
-      HideEditor();
-      MoveRecord(-1);
-      selectedColumn_ = count - 1;
-      setFocus();
-      update();
       return true;
     }
   }

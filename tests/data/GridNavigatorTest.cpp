@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QTest>
 
 #include "DBGrid.h"
 #include "DBNavigator.h"
@@ -233,23 +234,43 @@ TEST_F(GridNavigatorTest, TypingEditsTheTermInPlaceUpToItsWidth) {
   EXPECT_EQ(t->Table2.State(), dsBrowse);
 }
 
-TEST_F(GridNavigatorTest, TabWalksTheCellsThenTheRecords) {
+TEST_F(GridNavigatorTest, TabWalksTheCellsOfTheRowThenLeavesTheGrid) {
   grid->ClearColumns();
   grid->AddColumn("WordDetail");
   grid->AddColumn("NumDetail");
   EXPECT_EQ(grid->SelectedColumn(), 0);
   Key(grid, Qt::Key_Tab);
   EXPECT_EQ(grid->SelectedColumn(), 1);
-  EXPECT_EQ(t->Table2.RecNo(), 1);
-  Key(grid, Qt::Key_Tab);
-  EXPECT_EQ(grid->SelectedColumn(), 0);
-  EXPECT_EQ(t->Table2.RecNo(), 2);
-  Key(grid, Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(grid->SelectedColumn(), 1);
-  EXPECT_EQ(t->Table2.RecNo(), 1);
+  EXPECT_TRUE(grid->hasFocus());
   // A number column takes digits only.
   Key(grid, Qt::Key_X, Qt::NoModifier, "x");
   EXPECT_FALSE(grid->EditorMode());
+  // Past the last cell the focus goes on, from any row: Tab does not walk the records.
+  Key(grid, Qt::Key_Tab);
+  EXPECT_FALSE(grid->hasFocus());
+  EXPECT_EQ(t->Table2.RecNo(), 1);
+
+  grid->setFocus();
+  Key(grid, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(grid->SelectedColumn(), 0);
+  EXPECT_TRUE(grid->hasFocus());
+  Key(grid, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_FALSE(grid->hasFocus());
+  EXPECT_EQ(t->Table2.RecNo(), 1);
+
+  // From the editor the same, and what it holds is kept.
+  grid->setFocus();
+  Key(grid, Qt::Key_Down);
+  Key(grid, Qt::Key_F2);
+  ASSERT_TRUE(grid->EditorMode());
+  grid->InplaceEditor()->setText("Апис меллифера");
+  grid->InplaceEditor()->setModified(true);
+  Key(grid->InplaceEditor(), Qt::Key_Tab);
+  EXPECT_EQ(grid->SelectedColumn(), 1);
+  EXPECT_EQ(t->Table2WordDetail.AsString(), "Апис меллифера");
+  Key(grid, Qt::Key_Tab);
+  EXPECT_FALSE(grid->hasFocus());
+  EXPECT_EQ(t->Table2.RecNo(), 2);
 }
 
 TEST_F(GridNavigatorTest, DraggingATitleEdgeResizesThatColumn) {
@@ -280,6 +301,59 @@ TEST_F(GridNavigatorTest, PaintsEveryStateWithoutTrouble) {
   }
   t->Table2.Close();
   grid->grab();
+}
+
+TEST_F(GridNavigatorTest, ANewTermKeepsItsTypingAndTabGoesOnToTheNextControl) {
+  // The keys go wherever the focus is, as they do for a user.
+  auto type = [](const QString& text) { QTest::keyClicks(static_cast<QWidget*>(nullptr), text); };
+  auto key = [](Qt::Key k) { QTest::keyClick(static_cast<QWidget*>(nullptr), k); };
+  QWidget::setTabOrder(grid, other);  // the definition's place in the window
+  struct Start {
+    const char* name;
+    const char* term;
+    std::function<void()> begin;
+  };
+  const std::vector<Start> starts = {
+      {"navigator insert on the first row", "Propolis", [&] { nav->BtnClick(nbInsert); }},
+      {"Insert key on the second row", "Nectar",
+       [&] {
+         key(Qt::Key_Home);
+         key(Qt::Key_Down);
+         key(Qt::Key_Insert);
+       }},
+      {"Down on the last row", "Pollen",
+       [&] {
+         key(Qt::Key_End);
+         key(Qt::Key_Down);
+       }},
+  };
+  QStringList expected = t->Words();
+  for (const Start& s : starts) {
+    SCOPED_TRACE(s.name);
+    grid->setFocus();
+    other->clear();
+    s.begin();
+    ASSERT_EQ(t->Table2.State(), dsInsert);
+    const QString term = QString::fromLatin1(s.term);
+    type(term.left(3));
+    QApplication::processEvents();
+    type(term.mid(3));
+    ASSERT_TRUE(grid->EditorMode());
+    EXPECT_EQ(grid->InplaceEditor()->text(), term);
+
+    key(Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), other);
+    EXPECT_EQ(t->Table2.State(), dsInsert);
+    EXPECT_EQ(t->Table2WordDetail.AsString(), term);
+    type("Definition");
+    EXPECT_EQ(other->text(), "Definition");
+    EXPECT_EQ(t->Table2WordDetail.AsString(), term);
+
+    nav->BtnClick(nbPost);
+    expected << term;
+    expected.sort();
+    EXPECT_EQ(t->Words(), expected);
+  }
 }
 
 }  // namespace
