@@ -754,6 +754,27 @@ void TTable::Post() {
 void TTable::Cancel() {
   if (!IsEditMode(state_)) return;
   DataEvent(deCheckBrowseMode);
+  if (state_ == dsEdit && current_ >= 0) {
+    // The edit may have been refused because another window stored this record meanwhile:
+    // show what is stored now, not the copy read before, so the user sees the other text.
+    Row& r = rows_[current_];
+    QStringList cols;
+    for (int c = 0; c < d->ColumnCount(); ++c) cols << (d->IsBlobColumn(c) ? QStringLiteral("NULL") : d->table->fields[c].name);
+    QSqlQuery q(d->conn.Db());
+    q.prepare(QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4 = ?")
+                  .arg(cols.join(QLatin1String(", ")), d->table->versionColumn, d->table->name, d->KeyColumn()));
+    q.addBindValue(r.key);
+    // A failed read only leaves the old copy on show; cancelling itself must not fail.
+    if (q.exec() && q.next()) {
+      const qint64 version = q.value(d->ColumnCount()).toLongLong();
+      if (version != r.version) {
+        for (int c = 0; c < d->ColumnCount(); ++c)
+          if (!d->IsBlobColumn(c)) r.values[c] = q.value(c);
+        r.version = version;
+        d->DropBlobCache();
+      }
+    }
+  }
   if (state_ == dsInsert) {
     rows_.erase(rows_.begin() + current_);
     if (rows_.empty())

@@ -313,9 +313,24 @@ TEST_F(DataSetTest, TwoWindowsNeverOverwriteEachOtherSilently) {
   // Leaving the letter tries to store it again and fails again: the master stays put.
   EXPECT_THROW(b.Table1.SetRecNo(2), EDatabaseError);
   EXPECT_EQ(b.Table1.RecNo(), 1);
+  // Cancelling shows the other's stored text at once, without a refresh.
   b.Table2.Cancel();
-  b.Table2.Refresh();
   EXPECT_EQ(b.Table2TextDetail.AsBytes(), QByteArray("from A"));
+
+  // The same for a rename, which the grid shows from the rows read for the letter.
+  a.Table2.Edit();
+  b.Table2.Edit();
+  const QString before = b.Table2WordDetail.AsString();
+  a.Table2WordDetail.SetAsString("Имя от A");
+  a.Table2.Post();
+  b.Table2WordDetail.SetAsString("Имя от B");
+  EXPECT_THROW(b.Table2.Post(), EDatabaseError);
+  EXPECT_EQ(b.Table2WordDetail.AsString(), "Имя от B");
+  b.Table2.Cancel();
+  EXPECT_EQ(b.Table2WordDetail.AsString(), "Имя от A");
+  a.Table2.Edit();
+  a.Table2WordDetail.SetAsString(before);
+  a.Table2.Post();
 
   // An edit begun after the other's post starts from what is stored now.
   a.Table2.Edit();
