@@ -688,12 +688,15 @@ QTextBlockFormat Reader::BlockFormat(const ParaState& pa) {
   int rule = 0, value = 0;
   if (pa.sl != 0) {
     if (pa.slmult && pa.sl > 0) {
-      if (pa.sl == 240) rule = 0;
-      else if (pa.sl == 360) rule = 1;
-      else if (pa.sl == 480) rule = 2;
+      // Kept in twentieths of a line; a value that rounds to single, one and a half or double
+      // spacing is that rule, so what we write reads back as the same rule.
+      const int lines20 = qRound(pa.sl / 12.0);
+      if (lines20 == 20) rule = 0;
+      else if (lines20 == 30) rule = 1;
+      else if (lines20 == 40) rule = 2;
       else {
         rule = 5;
-        value = qRound(pa.sl / 12.0);
+        value = lines20;
       }
     } else if (pa.sl > 0) {
       rule = 3;

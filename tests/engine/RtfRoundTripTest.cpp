@@ -442,3 +442,15 @@ TEST(RtfRead, BinaryPictureDataDirectlyOrInAGroupOfItsOwn) {
     EXPECT_TRUE(WriteRtf(*doc).contains(rtf.mid(7, rtf.size() - 8))) << "kept byte for byte";
   }
 }
+
+// A multiple line spacing that rounds to single spacing once kept in twentieths of a line must
+// not turn into a different rule after one more write and read (found by fuzzing).
+TEST(RtfRoundTrip, LineSpacingNearSingleIsStableAcrossWrites) {
+  for (const char* sl : {"\\sl236\\slmult1", "\\sl245\\slmult1", "\\sl356\\slmult1", "\\sl484\\slmult1"}) {
+    SCOPED_TRACE(sl);
+    const auto doc = Read(QByteArray("{\\rtf1\\ansi\\pard") + sl + " Text\\par}");
+    const QByteArray once = WriteRtf(*doc);
+    const QByteArray twice = WriteRtf(*Read(once));
+    EXPECT_EQ(once, twice);
+  }
+}
