@@ -500,8 +500,10 @@ void Reader::HexByte(unsigned char b) {
       s.dest == Dest::ListOverride || s.dest == Dest::Pn || s.dest == Dest::Object ||
       s.dest == Dest::ObjResult || s.dest == Dest::Pict)
     return;
-  const int cp = s.dest == Dest::FontTable && curFont_ >= 0 ? CodePageOf(curFont_)
-                                                             : CodePageOf(s.ch.font);
+  int cp = s.dest == Dest::FontTable && curFont_ >= 0 ? CodePageOf(curFont_)
+                                                       : CodePageOf(s.ch.font);
+  // A symbol font's name is ordinary text: only its glyphs live in the symbol table.
+  if (s.dest == Dest::FontTable && cp == kSymbolCodePage) cp = docCp_;
   if (!bytes_.isEmpty() && (bytesCp_ != cp || bytesDest_ != s.dest)) FlushBytes();
   bytesCp_ = cp;
   bytesDest_ = s.dest;

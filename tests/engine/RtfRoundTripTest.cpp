@@ -454,3 +454,12 @@ TEST(RtfRoundTrip, LineSpacingNearSingleIsStableAcrossWrites) {
     EXPECT_EQ(once, twice);
   }
 }
+
+// A symbol font keeps its name; only the text set in it maps to the symbol glyphs.
+TEST(RtfRead, SymbolFontKeepsItsName) {
+  const auto doc = Read("{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil Calibri;}{\\f1\\fnil\\fcharset2 Symbol;}}"
+                        "\\pard\\f1\\'b7\\f0  dot\\par}");
+  const QByteArray rtf = WriteRtf(*doc);
+  EXPECT_TRUE(rtf.contains("\\fcharset2 Symbol;") || rtf.contains(" Symbol;")) << rtf.constData();
+  EXPECT_EQ(doc->begin().begin().fragment().charFormat().fontFamilies().toStringList().value(0), "Symbol");
+}
