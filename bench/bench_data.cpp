@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "DBGrid.h"
-#include "DataSet.h"
-#include "GlossaryStore.h"
+#include "data/DBGrid.h"
+#include "data/DataSet.h"
+#include "data/GlossaryStore.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <QTextEdit>
 #include <memory>
 
-#include "RichEngine.h"
+#include "engine/RichEngine.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 
 #include <memory>
 
-#include "LmButton.h"
-#include "LmPanel.h"
+#include "gradient/LmButton.h"
+#include "gradient/LmPanel.h"
 
 namespace {
 

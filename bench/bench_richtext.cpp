@@ -6,7 +6,7 @@
 
 #include <QApplication>
 
-#include "qvriched.h"
+#include "richtext/qvriched.h"
 
 namespace {
 QByteArray LongDefinition() {

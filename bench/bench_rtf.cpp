@@ -12,9 +12,9 @@
 #include <cstring>
 #include <malloc.h>
 
-#include "RtfReader.h"
-#include "RtfWriter.h"
-#include "TextModel.h"
+#include "engine/RtfReader.h"
+#include "engine/RtfWriter.h"
+#include "engine/TextModel.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 #include <cstring>
 #include <memory>
 
-#include "GlossaryStore.h"
-#include "Question.h"
-#include "Startup.h"
-#include "Unit1.h"
+#include "data/GlossaryStore.h"
+#include "platform/Question.h"
+#include "app/Startup.h"
+#include "app/Unit1.h"
 
 namespace {
 

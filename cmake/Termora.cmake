@@ -7,14 +7,14 @@ function(termora_library name)
   if(NOT _src)
     # A folder whose code has not been written yet still links, so the tree always configures.
     add_library(${name} INTERFACE)
-    target_include_directories(${name} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} INTERFACE ${TL_DEPS})
     return()
   endif()
   add_library(${name} STATIC ${_src})
-  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  # Includes are rooted at src/ ("engine/RichEngine.h"), so an include line shows its layer.
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${TL_DEPS})
-  target_compile_options(${name} PRIVATE -Wall -Wextra)
 endfunction()
 
 # termora_test(<name> DEPS <targets...>): one GoogleTest program from every .cpp in the calling

@@ -7,8 +7,8 @@
 #include <QTextDocument>
 #include <cstdlib>
 
-#include "RtfReader.h"
-#include "RtfWriter.h"
+#include "engine/RtfReader.h"
+#include "engine/RtfWriter.h"
 
 namespace {
 QGuiApplication* app = nullptr;

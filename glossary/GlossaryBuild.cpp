@@ -1,4 +1,4 @@
-#include "GlossaryBuild.h"
+#include "glossary/GlossaryBuild.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,8 +8,8 @@
 #include <QTextDocument>
 #include <QTextStream>
 
-#include "GlossaryStore.h"
-#include "RtfWriter.h"
+#include "data/GlossaryStore.h"
+#include "engine/RtfWriter.h"
 
 namespace glossary {
 

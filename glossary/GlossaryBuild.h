@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-#include "GlossarySource.h"
+#include "glossary/GlossarySource.h"
 
 class QTextDocument;
 class QTextStream;

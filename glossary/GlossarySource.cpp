@@ -1,4 +1,4 @@
-#include "GlossarySource.h"
+#include "glossary/GlossarySource.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,7 +10,7 @@
 #include <QTextDocument>
 #include <QTextList>
 
-#include "TextModel.h"
+#include "engine/TextModel.h"
 
 namespace glossary {
 

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "GlossaryBuild.h"
+#include "glossary/GlossaryBuild.h"
 
 int main(int argc, char** argv) {
   // Runs at install time and from scripts, where there may be no display.

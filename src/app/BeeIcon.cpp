@@ -1,4 +1,4 @@
-#include "BeeIcon.h"
+#include "app/BeeIcon.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "DateLine.h"
+#include "app/DateLine.h"
 
 namespace app {
 

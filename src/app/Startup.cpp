@@ -1,13 +1,13 @@
-#include "Startup.h"
+#include "app/Startup.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
 #include <exception>
 
-#include "BeeIcon.h"
-#include "Question.h"
-#include "Unit1.h"
+#include "app/BeeIcon.h"
+#include "platform/Question.h"
+#include "app/Unit1.h"
 
 namespace app {
 

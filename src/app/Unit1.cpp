@@ -1,4 +1,4 @@
-#include "Unit1.h"
+#include "app/Unit1.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -6,12 +6,12 @@
 #include <QResizeEvent>
 #include <QStatusBar>
 
-#include "BeeIcon.h"
-#include "DateLine.h"
-#include "Question.h"
-#include "RichEngine.h"
-#include "RichEditTypes.h"
-#include "Shell.h"
+#include "app/BeeIcon.h"
+#include "app/DateLine.h"
+#include "platform/Question.h"
+#include "engine/RichEngine.h"
+#include "engine/RichEditTypes.h"
+#include "platform/Shell.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <QWidget>
 #include <functional>
 
-#include "DBGrid.h"
-#include "DBNavigator.h"
-#include "DataSet.h"
-#include "LmButton.h"
-#include "LmPanel.h"
-#include "qvriched.h"
+#include "data/DBGrid.h"
+#include "data/DBNavigator.h"
+#include "data/DataSet.h"
+#include "gradient/LmButton.h"
+#include "gradient/LmPanel.h"
+#include "richtext/qvriched.h"
 
 class QPushButton;
 class QStatusBar;

@@ -1,5 +1,5 @@
 // Termora: a beekeeper's glossary.
-#include "Startup.h"
+#include "app/Startup.h"
 
 int main(int argc, char** argv) {
   // The program reads no command line: Qt gets the program's name only, so not even its own

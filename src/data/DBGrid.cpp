@@ -1,4 +1,4 @@
-#include "DBGrid.h"
+#include "data/DBGrid.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -12,7 +12,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
-#include "Question.h"
+#include "platform/Question.h"
 
 class TDBGrid::Link : public TDataLink {
  public:

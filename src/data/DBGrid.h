@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "DataSet.h"
+#include "data/DataSet.h"
 
 class QLineEdit;
 class QScrollBar;

@@ -1,4 +1,4 @@
-#include "DBNavigator.h"
+#include "data/DBNavigator.h"
 
 #include <QAbstractButton>
 #include <QKeyEvent>
@@ -6,7 +6,7 @@
 #include <QPainterPath>
 #include <QStyleOptionButton>
 
-#include "Question.h"
+#include "platform/Question.h"
 
 namespace {
 

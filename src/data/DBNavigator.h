@@ -6,7 +6,7 @@
 #include <array>
 #include <memory>
 
-#include "DataSet.h"
+#include "data/DataSet.h"
 
 class QAbstractButton;
 

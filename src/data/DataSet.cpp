@@ -1,4 +1,4 @@
-#include "DataSet.h"
+#include "data/DataSet.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <sqlite3.h>
 
-#include "GlossaryStore.h"
-#include "Question.h"
-#include "StoreConnection.h"
+#include "data/GlossaryStore.h"
+#include "platform/Question.h"
+#include "data/StoreConnection.h"
 
 using data::StoreTable;
 

@@ -1,4 +1,4 @@
-#include "GlossaryStore.h"
+#include "data/GlossaryStore.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -9,7 +9,7 @@
 #include <QSqlQuery>
 #include <QVariant>
 
-#include "StoreConnection.h"
+#include "data/StoreConnection.h"
 
 namespace data {
 

@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "DataSet.h"
+#include "data/DataSet.h"
 
 namespace data {
 

@@ -1,4 +1,4 @@
-#include "StoreConnection.h"
+#include "data/StoreConnection.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>

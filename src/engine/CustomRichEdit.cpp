@@ -1,4 +1,4 @@
-#include "CustomRichEdit.h"
+#include "engine/CustomRichEdit.h"
 
 #include <QApplication>
 #include <QFile>
@@ -12,7 +12,7 @@
 #include <QScrollBar>
 #include <cstring>
 
-#include "RtfWriter.h"
+#include "engine/RtfWriter.h"
 
 namespace engine {
 

@@ -10,9 +10,9 @@
 #include <functional>
 #include <memory>
 
-#include "RichEditTypes.h"
-#include "RichEngine.h"
-#include "Strings.h"
+#include "engine/RichEditTypes.h"
+#include "engine/RichEngine.h"
+#include "engine/Strings.h"
 
 class QIODevice;
 

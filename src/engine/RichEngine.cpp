@@ -1,4 +1,4 @@
-#include "RichEngine.h"
+#include "engine/RichEngine.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -28,11 +28,11 @@
 #include <cstring>
 #include <vector>
 
-#include "Question.h"
-#include "RtfReader.h"
-#include "RtfWriter.h"
-#include "TextModel.h"
-#include "TextObjects.h"
+#include "platform/Question.h"
+#include "engine/RtfReader.h"
+#include "engine/RtfWriter.h"
+#include "engine/TextModel.h"
+#include "engine/TextObjects.h"
 
 namespace engine {
 

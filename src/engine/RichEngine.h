@@ -14,7 +14,7 @@
 #include <functional>
 #include <memory>
 
-#include "RichEditTypes.h"
+#include "engine/RichEditTypes.h"
 
 class QMimeData;
 

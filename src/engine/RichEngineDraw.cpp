@@ -7,9 +7,9 @@
 #include <QTextLayout>
 #include <cmath>
 
-#include "RichEngine.h"
-#include "TextModel.h"
-#include "TextObjects.h"
+#include "engine/RichEngine.h"
+#include "engine/TextModel.h"
+#include "engine/TextObjects.h"
 
 namespace engine {
 

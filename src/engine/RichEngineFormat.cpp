@@ -5,8 +5,8 @@
 #include <QTextList>
 #include <algorithm>
 
-#include "RichEngine.h"
-#include "TextModel.h"
+#include "engine/RichEngine.h"
+#include "engine/TextModel.h"
 
 namespace engine {
 

@@ -1,4 +1,4 @@
-#include "RtfCodePage.h"
+#include "engine/RtfCodePage.h"
 
 #include <iconv.h>
 

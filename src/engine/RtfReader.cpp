@@ -1,4 +1,4 @@
-#include "RtfReader.h"
+#include "engine/RtfReader.h"
 
 #include <QColor>
 #include <QHash>
@@ -11,9 +11,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "RtfCodePage.h"
-#include "TextModel.h"
-#include "TextObjects.h"
+#include "engine/RtfCodePage.h"
+#include "engine/TextModel.h"
+#include "engine/TextObjects.h"
 
 namespace engine {
 

@@ -1,4 +1,4 @@
-#include "RtfWriter.h"
+#include "engine/RtfWriter.h"
 
 #include <QBuffer>
 #include <QTextBlock>
@@ -9,9 +9,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "RtfCodePage.h"
-#include "TextModel.h"
-#include "TextObjects.h"
+#include "engine/RtfCodePage.h"
+#include "engine/TextModel.h"
+#include "engine/TextObjects.h"
 
 namespace engine {
 

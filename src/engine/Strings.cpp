@@ -1,4 +1,4 @@
-#include "Strings.h"
+#include "engine/Strings.h"
 
 #include <QFile>
 #include <QSaveFile>

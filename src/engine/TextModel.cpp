@@ -1,4 +1,4 @@
-#include "TextModel.h"
+#include "engine/TextModel.h"
 
 #include <QTextOption>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "TextObjects.h"
+#include "engine/TextObjects.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
@@ -7,7 +7,7 @@
 #include <QTextDocument>
 #include <QtEndian>
 
-#include "TextModel.h"
+#include "engine/TextModel.h"
 
 namespace engine {
 

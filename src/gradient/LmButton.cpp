@@ -1,4 +1,4 @@
-#include "LmButton.h"
+#include "gradient/LmButton.h"
 
 #include <QDialog>
 #include <QFontMetrics>

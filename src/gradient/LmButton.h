@@ -6,7 +6,7 @@
 #include <QImage>
 #include <QPointer>
 
-#include "LmDrawCore.h"
+#include "gradient/LmDrawCore.h"
 
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 

@@ -1,4 +1,4 @@
-#include "LmDrawCore.h"
+#include "gradient/LmDrawCore.h"
 
 #include <QApplication>
 #include <QEnterEvent>

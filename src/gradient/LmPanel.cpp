@@ -1,4 +1,4 @@
-#include "LmPanel.h"
+#include "gradient/LmPanel.h"
 
 #include <QFontMetrics>
 #include <QPaintEvent>

@@ -4,7 +4,7 @@
 
 #include <QImage>
 
-#include "LmDrawCore.h"
+#include "gradient/LmDrawCore.h"
 
 enum TLmCaptionPos {
   cpGroupBox,

@@ -1,4 +1,6 @@
-#include "Question.h"
+#include "platform/Question.h"
+
+#include "base/Exception.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -69,6 +71,10 @@ void Inform(const QString& text, const QString& caption, Icon icon, QWidget* par
 
 void ShowError(const QString& text, const QString& caption, QWidget* parent) {
   Ask({caption, text, Icon::Error, Buttons::Ok}, parent);
+}
+
+void ShowException(const std::exception& e, const QString& caption, QWidget* parent) {
+  ShowError(base::MessageOf(e), caption, parent);
 }
 
 bool Confirm(const QString& text, const QString& caption, QWidget* parent) {

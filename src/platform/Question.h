@@ -3,6 +3,7 @@
 // answer them and see what was asked.
 
 #include <QString>
+#include <exception>
 #include <functional>
 
 class QWidget;
@@ -48,6 +49,22 @@ bool Confirm(const QString& text, const QString& caption = ApplicationTitle(), Q
 
 // Installs an answerer (tests); returns the previous one. An empty function restores real boxes.
 Answerer SetAnswerer(Answerer a);
+
+// Shows a failure's message in the error box: the one place an exception reaches the user.
+void ShowException(const std::exception& e, const QString& caption = ApplicationTitle(), QWidget* parent = nullptr);
+
+// Runs `f`; an exception it throws is shown with ShowException and swallowed. Returns whether
+// `f` finished without one.
+template <class F>
+bool Guarded(F&& f, QWidget* parent = nullptr, const QString& caption = ApplicationTitle()) {
+  try {
+    f();
+    return true;
+  } catch (const std::exception& e) {
+    ShowException(e, caption, parent);
+    return false;
+  }
+}
 
 // Sounds the desktop's bell (a refused keystroke, for instance).
 void Beep();

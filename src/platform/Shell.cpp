@@ -1,4 +1,4 @@
-#include "Shell.h"
+#include "platform/Shell.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "Question.h"
+#include "platform/Question.h"
 
 #include <unistd.h>
 

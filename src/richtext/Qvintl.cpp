@@ -1,4 +1,4 @@
-#include "Qvintl.h"
+#include "richtext/Qvintl.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "qvEditFrame.h"
+#include "richtext/qvEditFrame.h"
 
 #include <QPainter>
 #include <QWidget>

@@ -8,7 +8,7 @@
 #include <QList>
 #include <functional>
 
-#include "RichEditTypes.h"
+#include "engine/RichEditTypes.h"
 
 class QPainter;
 class QWidget;

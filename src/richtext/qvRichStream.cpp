@@ -1,4 +1,4 @@
-#include "qvRichStream.h"
+#include "richtext/qvRichStream.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The rich edit control itself: creation, its engine window, the formatting rectangle, find
 // requests, web links, mouse and keys, the clipboard test and the controller link.
 
-#include "qvriched.h"
+#include "richtext/qvriched.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -18,9 +18,9 @@
 #include <QScreen>
 #include <QSet>
 
-#include "Question.h"
-#include "Qvintl.h"
-#include "Shell.h"
+#include "platform/Question.h"
+#include "richtext/Qvintl.h"
+#include "platform/Shell.h"
 
 using namespace engine;
 

@@ -16,11 +16,11 @@
 #include <initializer_list>
 #include <memory>
 
-#include "CustomRichEdit.h"
-#include "DataSet.h"
-#include "RichEditTypes.h"
-#include "qvEditFrame.h"
-#include "qvRichStream.h"
+#include "engine/CustomRichEdit.h"
+#include "data/DataSet.h"
+#include "engine/RichEditTypes.h"
+#include "richtext/qvEditFrame.h"
+#include "richtext/qvRichStream.h"
 
 class QAction;
 class QMenu;

@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "Question.h"
-#include "qvriched.h"
+#include "platform/Question.h"
+#include "richtext/qvriched.h"
 
 using namespace engine;
 

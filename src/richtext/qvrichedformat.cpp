@@ -3,8 +3,8 @@
 
 #include <QFontDialog>
 
-#include "Qvintl.h"
-#include "qvriched.h"
+#include "richtext/Qvintl.h"
+#include "richtext/qvriched.h"
 
 using namespace engine;
 

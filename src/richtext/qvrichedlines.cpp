@@ -1,7 +1,7 @@
 // How the control's contents move: the published line list, chunked and limited loads,
 // selection transfer, copying between controls, and the form description entries.
 
-#include "qvriched.h"
+#include "richtext/qvriched.h"
 
 #include <QApplication>
 #include <QtEndian>

@@ -7,10 +7,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "BeeIcon.h"
-#include "GlossaryFixture.h"
-#include "Startup.h"
-#include "Unit1.h"
+#include "app/BeeIcon.h"
+#include "tests/app/GlossaryFixture.h"
+#include "app/Startup.h"
+#include "app/Unit1.h"
 
 namespace {
 

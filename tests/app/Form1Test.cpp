@@ -12,13 +12,13 @@
 #include <QTimer>
 #include <memory>
 
-#include "DateLine.h"
-#include "RichEditTypes.h"
-#include "RichEngine.h"
-#include "GlossaryFixture.h"
-#include "Startup.h"
-#include "TestQuestions.h"
-#include "Unit1.h"
+#include "app/DateLine.h"
+#include "engine/RichEditTypes.h"
+#include "engine/RichEngine.h"
+#include "tests/app/GlossaryFixture.h"
+#include "app/Startup.h"
+#include "tests/common/TestQuestions.h"
+#include "app/Unit1.h"
 
 namespace {
 

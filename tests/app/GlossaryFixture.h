@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-#include "GlossaryStore.h"
+#include "data/GlossaryStore.h"
 
 inline const char16_t* const kLetterCaptions[27] = {u"А", u"Б", u"В", u"Г", u"Д", u"Е", u"Ж", u"З", u"И",
                                                     u"К", u"Л", u"М", u"Н", u"О", u"П", u"Р", u"С", u"Т",

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <deque>
 
-#include "Question.h"
+#include "platform/Question.h"
 
 class TestQuestions {
  public:

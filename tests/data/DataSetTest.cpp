@@ -4,7 +4,7 @@
 #include <QSqlQuery>
 #include <QThread>
 
-#include "GlossaryFixture.h"
+#include "tests/data/GlossaryFixture.h"
 
 namespace {
 

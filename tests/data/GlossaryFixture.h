@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "DataSet.h"
-#include "GlossaryStore.h"
+#include "data/DataSet.h"
+#include "data/GlossaryStore.h"
 
 // Letters and their terms; an empty list is a letter without terms.
 struct LetterTerms {

@@ -6,10 +6,10 @@
 #include <QMouseEvent>
 #include <QTest>
 
-#include "DBGrid.h"
-#include "DBNavigator.h"
-#include "GlossaryFixture.h"
-#include "TestQuestions.h"
+#include "data/DBGrid.h"
+#include "data/DBNavigator.h"
+#include "tests/data/GlossaryFixture.h"
+#include "tests/common/TestQuestions.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QSqlQuery>
 #include <QThread>
 
-#include "GlossaryFixture.h"
+#include "tests/data/GlossaryFixture.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <QTest>
 #include <vector>
 
-#include "CustomRichEdit.h"
-#include "TestQuestions.h"
+#include "engine/CustomRichEdit.h"
+#include "tests/common/TestQuestions.h"
 
 using namespace engine;
 

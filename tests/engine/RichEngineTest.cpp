@@ -15,9 +15,9 @@
 #include <tuple>
 #include <vector>
 
-#include "RichEngine.h"
-#include "TextModel.h"
-#include "TextObjects.h"
+#include "engine/RichEngine.h"
+#include "engine/TextModel.h"
+#include "engine/TextObjects.h"
 
 using namespace engine;
 

@@ -13,8 +13,8 @@
 #include <QTextDocument>
 #include <map>
 
-#include "RtfReader.h"
-#include "TextModel.h"
+#include "engine/RtfReader.h"
+#include "engine/TextModel.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "RtfWriter.h"
-#include "TextModel.h"
+#include "engine/RtfWriter.h"
+#include "engine/TextModel.h"
 
 using namespace engine;
 

@@ -10,10 +10,10 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "RtfReader.h"
-#include "RtfWriter.h"
-#include "TextModel.h"
-#include "TextObjects.h"
+#include "engine/RtfReader.h"
+#include "engine/RtfWriter.h"
+#include "engine/TextModel.h"
+#include "engine/TextObjects.h"
 
 using namespace engine;
 

@@ -6,9 +6,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "RtfReader.h"
-#include "RtfWriter.h"
-#include "TextModel.h"
+#include "engine/RtfReader.h"
+#include "engine/RtfWriter.h"
+#include "engine/TextModel.h"
 
 using namespace engine;
 

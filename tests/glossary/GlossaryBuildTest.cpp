@@ -11,10 +11,10 @@
 #include <QTextDocument>
 #include <QTextStream>
 
-#include "GlossaryBuild.h"
-#include "GlossarySource.h"
-#include "RtfReader.h"
-#include "TextModel.h"
+#include "glossary/GlossaryBuild.h"
+#include "glossary/GlossarySource.h"
+#include "engine/RtfReader.h"
+#include "engine/TextModel.h"
 
 using glossary::Entry;
 

@@ -7,8 +7,8 @@
 #include <QTextFragment>
 #include <QTextList>
 
-#include "GlossarySource.h"
-#include "TextModel.h"
+#include "glossary/GlossarySource.h"
+#include "engine/TextModel.h"
 
 using glossary::Entry;
 using glossary::SourceError;

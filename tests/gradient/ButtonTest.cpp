@@ -9,8 +9,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "GradientTestUtil.h"
-#include "LmButton.h"
+#include "tests/gradient/GradientTestUtil.h"
+#include "gradient/LmButton.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QPainter>
 
-#include "GradientTestUtil.h"
-#include "LmButton.h"
-#include "LmDrawCore.h"
+#include "tests/gradient/GradientTestUtil.h"
+#include "gradient/LmButton.h"
+#include "gradient/LmDrawCore.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <QTimerEvent>
 #include <QWidget>
 
-#include "LmDrawCore.h"
+#include "gradient/LmDrawCore.h"
 
 // The colour of a pixel, as 0x00BBGGRR.
 inline TColor PixelAt(const QImage& image, int x, int y) {

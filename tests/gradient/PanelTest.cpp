@@ -6,9 +6,9 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "GradientTestUtil.h"
-#include "LmButton.h"
-#include "LmPanel.h"
+#include "tests/gradient/GradientTestUtil.h"
+#include "gradient/LmButton.h"
+#include "gradient/LmPanel.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Question.h"
-#include "TestQuestions.h"
+#include "platform/Question.h"
+#include "tests/common/TestQuestions.h"
 
 TEST(Question, ScriptedAnswersAreGivenInOrderAndRecorded) {
   TestQuestions q;

@@ -7,7 +7,7 @@
 #include <QProgressDialog>
 #include <QTemporaryDir>
 
-#include "Shell.h"
+#include "platform/Shell.h"
 
 #include <unistd.h>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "Qvintl.h"
+#include "richtext/Qvintl.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <QMimeData>
 #include <QPainter>
 
-#include "DBGrid.h"
-#include "RichEditFixture.h"
-#include "TestQuestions.h"
+#include "data/DBGrid.h"
+#include "tests/richtext/RichEditFixture.h"
+#include "tests/common/TestQuestions.h"
 
 using namespace engine;
 

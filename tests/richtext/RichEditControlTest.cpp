@@ -6,9 +6,9 @@
 #include <QImage>
 #include <QMimeData>
 
-#include "Qvintl.h"
-#include "RichEditFixture.h"
-#include "TestQuestions.h"
+#include "richtext/Qvintl.h"
+#include "tests/richtext/RichEditFixture.h"
+#include "tests/common/TestQuestions.h"
 
 using namespace engine;
 

@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "GlossaryStore.h"
-#include "qvriched.h"
+#include "data/GlossaryStore.h"
+#include "richtext/qvriched.h"
 
 // Exposes the protected hooks the tests drive directly.
 class TProbeRichEdit : public TqvDBRichEdit {

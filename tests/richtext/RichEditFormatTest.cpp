@@ -1,8 +1,8 @@
 // Formatting of the selection: paragraphs, characters, the font dialog, highlight.
 #include <QBuffer>
 
-#include "Qvintl.h"
-#include "RichEditFixture.h"
+#include "richtext/Qvintl.h"
+#include "tests/richtext/RichEditFixture.h"
 
 using namespace engine;
 

@@ -3,7 +3,7 @@
 #include <QBuffer>
 #include <QtEndian>
 
-#include "RichEditFixture.h"
+#include "tests/richtext/RichEditFixture.h"
 
 using namespace engine;
 

@@ -2,7 +2,7 @@
 
 #include <QBuffer>
 
-#include "qvRichStream.h"
+#include "richtext/qvRichStream.h"
 
 TEST(RichMemoryStream, CapacityGrowsInWholeSteps) {
   struct Case {

@@ -6,9 +6,9 @@
 #include <QTextDocument>
 #include <cstdio>
 
-#include "RtfReader.h"
-#include "RtfWriter.h"
-#include "TextObjects.h"
+#include "engine/RtfReader.h"
+#include "engine/RtfWriter.h"
+#include "engine/TextObjects.h"
 
 namespace {
 
