@@ -12,6 +12,9 @@
 #include "tests/gradient/GradientTestUtil.h"
 #include "gradient/LmButton.h"
 
+using namespace base;
+using namespace gradient;
+
 namespace {
 
 struct Levels {
