@@ -70,12 +70,6 @@ PreparedText PrepareText(const QFont& font, const QString& text, const QRect& re
 
 }  // namespace
 
-void DrawTextFlags(QPainter& canvas, const QString& text, const QRect& rect, unsigned flags) {
-  if (text.isEmpty()) return;
-  const PreparedText t = PrepareText(canvas.font(), text, rect, flags);
-  canvas.drawText(rect, t.qtFlags, t.shown);
-}
-
 void DrawFocusRect(QPainter& canvas, const QRect& rect) {
   const int l = rect.x(), t = rect.y(), r = rect.x() + rect.width(), b = rect.y() + rect.height();
   if (r <= l || b <= t) return;

@@ -39,11 +39,6 @@ constexpr unsigned DT_NOCLIP = 0x0100;
 constexpr unsigned DT_NOPREFIX = 0x0800;
 constexpr unsigned DT_END_ELLIPSIS = 0x8000;
 
-// Draws text into a rectangle as the flags say: horizontal alignment always, vertical alignment
-// only for a single line, word wrap, '&' underlining the next letter unless DT_NOPREFIX, an
-// ellipsis where a single line does not fit. Clips to the rectangle unless DT_NOCLIP.
-void DrawTextFlags(QPainter& canvas, const QString& text, const QRect& rect, unsigned flags);
-
 // The dotted focus rectangle.
 void DrawFocusRect(QPainter& canvas, const QRect& rect);
 
@@ -85,6 +80,10 @@ void BlendBitmap(QImage& target, const QImage& overlay, const QRect& rect, int p
 // `base` may be `target` itself; the copy then moves overlapping areas correctly.
 void LayerBitmaps(QImage& target, const QImage& base, const QImage& overlay, int offset,
                   const QRect& rect, int percent);
+// Draws text into a rectangle as the flags say (horizontal alignment always, vertical alignment
+// only for a single line, word wrap, '&' underlining the next letter unless DT_NOPREFIX, an
+// ellipsis where a single line does not fit, clipped unless DT_NOCLIP): in the font colour over a
+// shadow one pixel right and down, or embossed when disabled.
 void DrawShadowText(QPainter& canvas, const QString& text, const QFont& font, TColor fontColor,
                     TColor shadowColor, bool shadow, unsigned flags, const QRect& rect,
                     bool enabled);

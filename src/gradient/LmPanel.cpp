@@ -27,11 +27,6 @@ TLmPanel::~TLmPanel() = default;
 
 void TLmPanel::SetCaption(const QString& value) { SetText(value); }
 
-void TLmPanel::TextChanged() {
-  // The caption's height sets the group-box frame; a new caption only changes what is drawn.
-  TLmCustomControl::TextChanged();
-}
-
 void TLmPanel::SetCaptionPosition(TLmCaptionPos value) {
   if (captionPosition_ == value) return;
   const TLmCaptionPos old = captionPosition_;
@@ -118,8 +113,6 @@ void TLmPanel::ParentColorMessage() {
 void TLmPanel::DblClick() {
   if (OnDblClick) OnDblClick(this);
 }
-
-void TLmPanel::Loaded() { TLmCustomControl::Loaded(); }
 
 int TLmPanel::CaptionTextHeight() const { return QFontMetrics(Font()).height(); }
 

@@ -61,7 +61,6 @@ class TLmPanel : public TLmCustomControl {
   // The cached background.
   const QImage& Background() const { return background_; }
 
-  void Loaded() override;
   QSize sizeHint() const override { return QSize(185, 105); }
 
  protected:
@@ -70,7 +69,6 @@ class TLmPanel : public TLmCustomControl {
   void ColorChanged() override;
   void ParentColorMessage() override;
   void DblClick() override;
-  void TextChanged() override;
 
   void paintEvent(QPaintEvent* event) override;
   void changeEvent(QEvent* event) override;
