@@ -32,6 +32,8 @@ TEST(Colors, SystemColoursAreTheNegativeCodesOfTheirIndex) {
     EXPECT_EQ(std::uint32_t(c.color), 0xFF000000u | std::uint32_t(c.index)) << c.index;
     EXPECT_LT(c.color, 0) << c.index;
     EXPECT_TRUE(IsSystemColor(c.color)) << c.index;
+    EXPECT_EQ(SystemColorIndex(c.color), c.index);
+    EXPECT_EQ(SystemColor(c.index), c.color);
   }
   EXPECT_EQ(clBtnFace, TColor(0xFF00000F));
   for (TColor plain : {clBlack, clWhite, clNavy, TColor(14933983), clNone, clDefault})
@@ -93,12 +95,12 @@ TEST(Colors, EachSystemColourReadsThePaletteRoleOfItsMeaning) {
       {clInfoBk, QPalette::Active, QPalette::ToolTipBase},
   };
   for (const auto& c : byRole)
-    EXPECT_EQ(ColorToRGB(c.color), QColorToColor(Distinct(c.group, c.role))) << (c.color & 0xFF);
+    EXPECT_EQ(ColorToRGB(c.color), QColorToColor(Distinct(c.group, c.role))) << SystemColorIndex(c.color);
 
   // Colours the palette has no role for come from the classic table even with an application.
   for (TColor c : {clScrollBar, clBackground, clActiveCaption, clInactiveCaption, clWindowFrame, clCaptionText,
                    clAppWorkSpace, clInactiveCaptionText})
-    EXPECT_EQ(ColorToRGB(c), FallbackSystemColor(c & 0xFF)) << (c & 0xFF);
+    EXPECT_EQ(ColorToRGB(c), FallbackSystemColor(SystemColorIndex(c))) << SystemColorIndex(c);
 }
 
 // Without a GUI application every system colour comes from this table; with the test's

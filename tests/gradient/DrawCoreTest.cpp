@@ -183,14 +183,6 @@ TEST(PixelRoutines, TintAndCaptionFormat) {
   EXPECT_EQ(CaptionFormat(taLeftJustify, true), 0x8814u);
 }
 
-// Counts pixels of exactly one colour.
-int CountColor(const QImage& image, TColor color) {
-  int n = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) n += PixelAt(image, x, y) == color;
-  return n;
-}
-
 TEST(DrawShadowText, ShadowOnlyWhenEnabledAndSwitchedOnEmbossedWhenDisabled) {
   QFont font;
   font.setPixelSize(20);

@@ -17,6 +17,14 @@ inline base::TColor PixelAt(const QImage& image, int x, int y) {
   return base::RGBToColor(qRed(c), qGreen(c), qBlue(c));
 }
 
+// How many pixels have exactly this colour.
+inline int CountColor(const QImage& image, base::TColor color) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) n += PixelAt(image, x, y) == color;
+  return n;
+}
+
 inline QImage Bitmap(int w, int h, base::TColor fill = base::clBlack) {
   QImage image(w, h, QImage::Format_BGR888);
   image.fill(base::ColorToQColor(fill));
