@@ -20,6 +20,8 @@
 #include "gradient/LmButton.h"
 #include "gradient/LmPanel.h"
 
+using namespace gradient;
+
 namespace {
 
 QFont LetterFont() {

@@ -6,8 +6,9 @@
 #include <exception>
 
 #include "app/BeeIcon.h"
-#include "platform/Question.h"
 #include "app/Unit1.h"
+#include "base/Exception.h"
+#include "platform/Question.h"
 
 namespace app {
 
@@ -16,23 +17,16 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 bool DeliverGuarded(const std::function<bool()>& deliver) {
-  try {
-    return deliver();
-  } catch (const EDatabaseError& e) {
-    platform::ShowError(e.Message());
-  } catch (const std::exception& e) {
-    platform::ShowError(QString::fromLocal8Bit(e.what()));
-  }
-  return false;
+  bool delivered = false;
+  platform::Guarded([&] { delivered = deliver(); });
+  return delivered;
 }
 
 std::unique_ptr<TForm1> CreateForm1(const QString& folder, QString* error, std::function<QDate()> today) {
   try {
     return std::make_unique<TForm1>(folder, std::move(today));
-  } catch (const EDatabaseError& e) {
-    *error = e.Message();
   } catch (const std::exception& e) {
-    *error = QString::fromLocal8Bit(e.what());
+    *error = base::MessageOf(e);
   }
   if (error->isEmpty()) *error = QStringLiteral("The glossary tables could not be opened.");
   return nullptr;

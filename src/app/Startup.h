@@ -8,9 +8,9 @@
 #include <functional>
 #include <memory>
 
-class TForm1;
-
 namespace app {
+
+class TForm1;
 
 // Runs `deliver`; a failure it throws is shown in an error box with its text and reads as false.
 bool DeliverGuarded(const std::function<bool()>& deliver);

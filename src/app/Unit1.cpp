@@ -8,10 +8,16 @@
 
 #include "app/BeeIcon.h"
 #include "app/DateLine.h"
-#include "platform/Question.h"
-#include "engine/RichEngine.h"
+#include "base/Colors.h"
 #include "engine/RichEditTypes.h"
+#include "engine/RichEngine.h"
+#include "platform/Question.h"
 #include "platform/Shell.h"
+
+namespace app {
+
+using namespace base;
+using namespace gradient;
 
 namespace {
 
@@ -21,6 +27,7 @@ constexpr TColor kButtonTo = 13745839;
 constexpr TColor kButtonOverTo = 12489846;
 constexpr TColor kButtonClickedFrom = 13029334;
 constexpr TColor kButtonClickedTo = 15463415;
+constexpr int kCyrillicCharset = 204;  // the character set of the definitions' fonts
 
 // A font given by face and character height in pixels; where the face is missing the desktop
 // substitutes its nearest match at the same pixel height.
@@ -41,12 +48,6 @@ void SetTextColor(QWidget* w, TColor c) {
   p.setColor(QPalette::WindowText, q);
   p.setColor(QPalette::Text, q);
   p.setColor(QPalette::ButtonText, q);
-  w->setPalette(p);
-}
-
-void SetBaseColor(QWidget* w, TColor c) {
-  QPalette p = w->palette();
-  p.setColor(QPalette::Base, ColorToQColor(c));
   w->setPalette(p);
 }
 
@@ -105,7 +106,7 @@ TForm1::TForm1(const QString& databaseName, std::function<QDate()> today, QWidge
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setWindowTitle(QStringLiteral(" Termora \"Словарь пчеловода\""));
-  setWindowIcon(app::BeeIcon());
+  setWindowIcon(BeeIcon());
   setFont(SansSerif8());
   SetTextColor(this, clWindowText);
   QPalette p = palette();
@@ -280,9 +281,9 @@ void TForm1::CreateComponents() {
   qvDBRichEdit1->setGeometry(312, 64, 497, 221);
   qvDBRichEdit1->SetScrollBars(engine::ssVertical);
   qvDBRichEdit1->SetAutoURLDetect(false);
-  qvDBRichEdit1->SetColor(engine::clInfoBk);
+  qvDBRichEdit1->SetColor(clInfoBk);
   qvDBRichEdit1->setFont(Verdana12());
-  qvDBRichEdit1->SetControlFontCharset(204);
+  qvDBRichEdit1->SetControlFontCharset(kCyrillicCharset);
   qvDBRichEdit1->SetControlFontColor(kTextBlue);
   qvDBRichEdit1->SetPrintJobName(QStringLiteral("Quillon 5"));
   qvDBRichEdit1->SetEditorCaption(QStringLiteral("Edit Rich Text"));
@@ -368,7 +369,7 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 
 void TForm1::FormCreate(QObject*) {
   // The date line is written once; it is not refreshed while the program runs.
-  StatusBar1->showMessage(app::DateLine(today_()));
+  StatusBar1->showMessage(DateLine(today_()));
 
   if (Table2->State() != dsBrowse) return;
   SendJustifyMessages();
@@ -450,3 +451,5 @@ void TForm1::Button2Click(QObject*) {
   platform::Inform(BackupMessage(r.result, r.anyOperationsAborted), platform::ApplicationTitle(), platform::Icon::None,
                    this);
 }
+
+}  // namespace app

@@ -17,6 +17,8 @@
 class QPushButton;
 class QStatusBar;
 
+namespace app {
+
 class TForm1 : public QWidget {
   Q_OBJECT
  public:
@@ -71,12 +73,12 @@ class TForm1 : public QWidget {
 
   // Components, in creation order.
   QStatusBar* StatusBar1 = nullptr;
-  TLmPanel* LmPanel1 = nullptr;
+  gradient::TLmPanel* LmPanel1 = nullptr;
   TDBGrid* DBGrid1 = nullptr;
   TDBNavigator* DBNavigator1 = nullptr;
   TqvDBRichEdit* qvDBRichEdit1 = nullptr;
-  TLmButton* Lm[28] = {};  // Lm[1] ... Lm[27]
-  TLmButton* LmButton1 = nullptr;
+  gradient::TLmButton* Lm[28] = {};  // Lm[1] ... Lm[27]
+  gradient::TLmButton* LmButton1 = nullptr;
   QPushButton* Button1 = nullptr;
   TDBGrid* DBGrid2 = nullptr;
   TDBNavigator* DBNavigator2 = nullptr;
@@ -100,10 +102,12 @@ class TForm1 : public QWidget {
  private:
   void CreateComponents();
   void CreateData(const QString& databaseName);
-  TLmButton* CreateLetterButton(int n);
+  gradient::TLmButton* CreateLetterButton(int n);
   void PickLetter(int recNo);
   // Advanced typography on, then the selection's paragraphs justified.
   void SendJustifyMessages();
 
   std::function<QDate()> today_;
 };
+
+}  // namespace app

@@ -73,7 +73,7 @@ TColor FallbackSystemColor(int index) {
 TColor ColorToRGB(TColor color) {
   if (color == clNone || color == clDefault) return clBlack;
   if (color >= 0) return color & 0xFFFFFF;
-  const int index = color & 0xFF;
+  const int index = SystemColorIndex(color);
   QPalette::ColorGroup group;
   QPalette::ColorRole role;
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) && PaletteRole(index, group, role))

@@ -14,6 +14,7 @@ using TColor = std::int32_t;
 constexpr TColor clSystemColor = TColor(0xFF000000u);
 constexpr TColor SystemColor(int index) { return TColor(std::uint32_t(clSystemColor) | std::uint32_t(index & 0xFF)); }
 constexpr bool IsSystemColor(TColor c) { return (std::uint32_t(c) & 0xFF000000u) == 0xFF000000u; }
+constexpr int SystemColorIndex(TColor c) { return int(std::uint32_t(c) & 0xFFu); }
 
 constexpr TColor clScrollBar = SystemColor(0);
 constexpr TColor clBackground = SystemColor(1);

@@ -9,6 +9,10 @@
 #include <algorithm>
 #include <cstring>
 
+namespace gradient {
+
+using namespace base;
+
 namespace {
 
 void PutPixel(QImage& image, int x, int y, const std::uint8_t* px) {
@@ -96,85 +100,85 @@ bool TLmButton::CaptionLayer::operator==(const CaptionLayer& o) const {
          shadow == o.shadow && enabled == o.enabled;
 }
 
-TLmButton::TLmButton(QWidget* parent) : TLmCustomControl(parent), FColors(new TLmControlColors(this)) {
+TLmButton::TLmButton(QWidget* parent) : TLmCustomControl(parent), colors_(new TLmControlColors(this)) {
   resize(75, 25);
   RebuildBitmaps();
 }
 
 TLmButton::~TLmButton() {
-  if (FWatchedWindow) FWatchedWindow->removeEventFilter(this);
-  delete FColors;
-  FColors = nullptr;
+  if (watchedWindow_) watchedWindow_->removeEventFilter(this);
+  delete colors_;
+  colors_ = nullptr;
 }
 
 void TLmButton::SetGlyph(const QImage& value) {
-  FGlyph = value.isNull() ? QImage() : value.copy();
+  glyph_ = value.isNull() ? QImage() : value.copy();
   Repaint();
 }
 
-void TLmButton::SetSpacing(int value) { FSpacing = std::max(value, 0); }
+void TLmButton::SetSpacing(int value) { spacing_ = std::max(value, 0); }
 
 void TLmButton::SetLayout(TButtonLayout value) {
-  if (FLayout == value) return;
-  FLayout = value;
+  if (layout_ == value) return;
+  layout_ = value;
   Repaint();
 }
 
 void TLmButton::SetColors(const TLmControlColors& value) {
-  FColors->Assign(&value);
+  colors_->Assign(&value);
   // The copy tells nobody, so the cached gradients follow here.
   RebuildBitmaps();
 }
 
 void TLmButton::SetShowFocusRect(bool value) {
-  if (FShowFocusRect == value) return;
-  FShowFocusRect = value;
+  if (showFocusRect_ == value) return;
+  showFocusRect_ = value;
   Repaint();
 }
 
 void TLmButton::SetHotTrack(bool value) {
-  if (FHotTrack == value) return;
-  FHotTrack = value;
+  if (hotTrack_ == value) return;
+  hotTrack_ = value;
   Repaint();
 }
 
 void TLmButton::SetDefault(bool value) {
-  if (FDefault == value) return;
-  FDefault = value;
+  if (default_ == value) return;
+  default_ = value;
   WatchWindowKeys();
   Repaint();
 }
 
 void TLmButton::SetCancel(bool value) {
-  FCancel = value;
+  cancel_ = value;
   WatchWindowKeys();
 }
 
 void TLmButton::SetGradientType(TGradientType value) {
-  if (FGradientType == value) return;
-  FGradientType = value;
+  if (gradientType_ == value) return;
+  gradientType_ = value;
   RebuildBitmaps();
 }
 
 void TLmButton::RebuildBitmaps() {
-  if (!FColors) return;
+  if (!colors_) return;
   const int w = width(), h = height();
   const QRect r(0, 0, w, h);
   auto build = [&](QImage& image, TColor from, TColor to) {
     if (image.size() != size() || image.isNull())
       image = (w > 0 && h > 0) ? QImage(w, h, QImage::Format_BGR888) : QImage();
-    FillGradient(image, r, from, to, FGradientType);
+    FillGradient(image, r, from, to, gradientType_);
   };
-  build(FNormal, FColors->DefaultFrom(), FColors->DefaultTo());
-  build(FOver, FColors->OverFrom(), FColors->OverTo());
-  build(FPressed, FColors->ClickedFrom(), FColors->ClickedTo());
-  FBuilt = true;
+  build(normal_, colors_->DefaultFrom(), colors_->DefaultTo());
+  build(over_, colors_->OverFrom(), colors_->OverTo());
+  build(pressed_, colors_->ClickedFrom(), colors_->ClickedTo());
+  built_ = true;
   Repaint();
 }
 
 void TLmButton::SizeChanged() {
   // A resize to the same size (the first show, for instance) changes nothing.
-  if (FNormal.size() == size() && FBuilt) return;
+  if (normal_.size() == size() && built_) return;
   RebuildBitmaps();
 }
 
@@ -182,29 +186,29 @@ void TLmButton::FocusChanged() { Repaint(); }
 
 void TLmButton::LeftMouseDown() {
   TLmCustomControl::LeftMouseDown();
-  FState |= stOver | stPressed;
-  FTimerStep = tsFadeIn;
+  state_ |= stOver | stPressed;
+  timerStep_ = tsFadeIn;
   StartFadeTimer();
 }
 
 void TLmButton::LeftMouseUp() {
-  if (!FDown) FState &= std::uint8_t(~stPressed);
-  if (IsOver()) FTimerStep = tsFadeIn;
+  if (!down_) state_ &= std::uint8_t(~stPressed);
+  if (IsOver()) timerStep_ = tsFadeIn;
   StartFadeTimer();
 }
 
 void TLmButton::MouseEntered() {
   TLmCustomControl::MouseEntered();
-  FState |= stOver;
-  FTimerStep = tsFadeIn;
+  state_ |= stOver;
+  timerStep_ = tsFadeIn;
   StartFadeTimer();
 }
 
 void TLmButton::MouseLeft() {
   TLmCustomControl::MouseLeft();
-  if (FDown) return;
-  FState &= std::uint8_t(~stOver);
-  FTimerStep = tsFadeOut;
+  if (down_) return;
+  state_ &= std::uint8_t(~stOver);
+  timerStep_ = tsFadeOut;
   StartFadeTimer();
 }
 
@@ -212,28 +216,28 @@ QList<TLmButton*> TLmButton::GroupSiblings() const {
   QList<TLmButton*> out;
   if (!parent()) return out;
   for (QObject* o : parent()->children())
-    if (auto* b = qobject_cast<TLmButton*>(o); b && b != this && b->FGroupIndex == FGroupIndex)
+    if (auto* b = qobject_cast<TLmButton*>(o); b && b != this && b->groupIndex_ == groupIndex_)
       out.append(b);
   return out;
 }
 
 bool TLmButton::MayRelease() const {
-  if (FAllowAllUp) return true;
+  if (allowAllUp_) return true;
   const QList<TLmButton*> siblings = GroupSiblings();
-  return std::any_of(siblings.begin(), siblings.end(), [](TLmButton* b) { return b->FDown; });
+  return std::any_of(siblings.begin(), siblings.end(), [](TLmButton* b) { return b->down_; });
 }
 
 void TLmButton::SetDown(bool value) {
-  if (FGroupIndex <= 0) return;
+  if (groupIndex_ <= 0) return;
   if (!value && !MayRelease()) return;
-  FDown = value;
+  down_ = value;
   if (value) {
     for (TLmButton* b : GroupSiblings()) b->SetDown(false);
-    FState |= stOver | stPressed;
-    FTimerStep = tsFadeIn;
+    state_ |= stOver | stPressed;
+    timerStep_ = tsFadeIn;
   } else {
-    FState &= std::uint8_t(~stPressed);
-    FTimerStep = tsFadeOut;
+    state_ &= std::uint8_t(~stPressed);
+    timerStep_ = tsFadeOut;
   }
   StartFadeTimer();
 }
@@ -241,19 +245,19 @@ void TLmButton::SetDown(bool value) {
 void TLmButton::WriteFormModalResult() {
   QWidget* form = window();
   if (!form || form == this) return;
-  form->setProperty("ModalResult", FModalResult);
+  form->setProperty("ModalResult", modalResult_);
   if (auto* dialog = qobject_cast<QDialog*>(form)) {
     // A nonzero result ends a dialog that runs modally, as it would be closed by its own buttons.
-    if (FModalResult != 0 && dialog->isModal() && dialog->isVisible())
-      dialog->done(FModalResult);
+    if (modalResult_ != 0 && dialog->isModal() && dialog->isVisible())
+      dialog->done(modalResult_);
     else
-      dialog->setResult(FModalResult);
+      dialog->setResult(modalResult_);
   }
 }
 
 void TLmButton::Click() {
   WriteFormModalResult();
-  if (FGroupIndex > 0) SetDown(!FDown);
+  if (groupIndex_ > 0) SetDown(!down_);
   TLmCustomControl::Click();
 }
 
@@ -261,7 +265,7 @@ bool TLmButton::DialogKey(int key, Qt::KeyboardModifiers modifiers) {
   const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
   const bool plain =
       (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
-  const bool mine = (enter && (hasFocus() || FDefault)) || (key == Qt::Key_Escape && FCancel && plain);
+  const bool mine = (enter && (hasFocus() || default_)) || (key == Qt::Key_Escape && cancel_ && plain);
   if (!mine || !CanFocus()) return false;
   Click();
   return true;
@@ -285,17 +289,17 @@ void TLmButton::keyPressEvent(QKeyEvent* event) {
 }
 
 void TLmButton::WatchWindowKeys() {
-  QWidget* form = (FDefault || FCancel) ? window() : nullptr;
+  QWidget* form = (default_ || cancel_) ? window() : nullptr;
   if (form == this) form = nullptr;
-  if (form == FWatchedWindow) return;
-  if (FWatchedWindow) FWatchedWindow->removeEventFilter(this);
-  FWatchedWindow = form;
+  if (form == watchedWindow_) return;
+  if (watchedWindow_) watchedWindow_->removeEventFilter(this);
+  watchedWindow_ = form;
   if (form) form->installEventFilter(this);
 }
 
 bool TLmButton::eventFilter(QObject* watched, QEvent* event) {
   // Enter or Escape that no control used reaches the window: the default or cancel button takes it.
-  if (watched == FWatchedWindow && event->type() == QEvent::KeyPress) {
+  if (watched == watchedWindow_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     const int k = key->key();
     if ((k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) &&
@@ -315,57 +319,54 @@ void TLmButton::changeEvent(QEvent* event) {
 void TLmButton::paintEvent(QPaintEvent*) {
   const int W = width(), H = height();
   if (W <= 0 || H <= 0) return;
-  if (FNormal.size() != size()) {
+  if (normal_.size() != size()) {
     // Resized while hidden: the resize arrives only when shown, so catch up here.
-    const bool was = updatesEnabled();
-    setUpdatesEnabled(false);
-    RebuildBitmaps();
-    setUpdatesEnabled(was);
+    RebuildWhilePainting();
   }
 
   // The work and screen bitmaps live as long as the button keeps its size: a fade repaints
   // every few milliseconds.
-  if (FWork.size() != size()) {
-    FWork = QImage(W, H, QImage::Format_BGR888);
-    FScreen = QImage(W, H, QImage::Format_RGB32);
+  if (work_.size() != size()) {
+    work_ = QImage(W, H, QImage::Format_BGR888);
+    screen_ = QImage(W, H, QImage::Format_RGB32);
   }
-  QImage& work = FWork;
+  QImage& work = work_;
   work.fill(Qt::black);
   int l = 0, t = 0, r = W, b = H;
-  LayerBitmaps(work, FNormal, FOver, 1, QRect(l, t, r - l, b - t), FHoverLevel);
-  if (FPressLevel > 0) {
-    if (FGradientBorder) { l += 3; t += 3; r -= 3; b -= 3; }
-    LayerBitmaps(work, work, FPressed, 1, QRect(l, t, r - l, b - t), FPressLevel);
-    if (FGradientBorder) { l -= 3; t -= 3; r += 3; b += 3; }
+  LayerBitmaps(work, normal_, over_, 1, QRect(l, t, r - l, b - t), hoverLevel_);
+  if (pressLevel_ > 0) {
+    if (gradientBorder_) { l += 3; t += 3; r -= 3; b -= 3; }
+    LayerBitmaps(work, work, pressed_, 1, QRect(l, t, r - l, b - t), pressLevel_);
+    if (gradientBorder_) { l -= 3; t -= 3; r += 3; b += 3; }
   }
   FrameRect(work, l, t, r, b, Color());
-  FrameRoundRect5(work, W, H, FColors->BorderColor());
+  FrameRoundRect5(work, W, H, colors_->BorderColor());
 
   // Handed to the screen in its native pixel layout, so the copy is a plain block copy.
   for (int y = 0; y < H; ++y) {
     const std::uint8_t* in = work.constScanLine(y);
-    auto* out = reinterpret_cast<QRgb*>(FScreen.scanLine(y));
+    auto* out = reinterpret_cast<QRgb*>(screen_.scanLine(y));
     for (int x = 0; x < W; ++x, in += 3) out[x] = qRgb(in[2], in[1], in[0]);
   }
   QPainter p(this);
-  p.drawImage(0, 0, FScreen);
+  p.drawImage(0, 0, screen_);
 
   int tl = 0, tt = 0, tr = W, tb = H;
-  const bool glyph = !FGlyph.isNull();
-  const int gw = glyph ? FGlyph.width() : 0, gh = glyph ? FGlyph.height() : 0;
+  const bool glyph = !glyph_.isNull();
+  const int gw = glyph ? glyph_.width() : 0, gh = glyph ? glyph_.height() : 0;
   if (glyph) {
-    switch (FLayout) {
-      case blGlyphLeft: tl += gw + FSpacing; break;
-      case blGlyphRight: tl -= gw + FSpacing; break;
-      case blGlyphTop: tt += gh + FSpacing; break;
-      case blGlyphBottom: tt -= gh + FSpacing; break;
+    switch (layout_) {
+      case blGlyphLeft: tl += gw + spacing_; break;
+      case blGlyphRight: tl -= gw + spacing_; break;
+      case blGlyphTop: tt += gh + spacing_; break;
+      case blGlyphBottom: tt -= gh + spacing_; break;
     }
   }
   const unsigned flags = CaptionFormat(taCenter, false);
   const QFont f = Font();
   p.setFont(f);
   TColor textColor = FontColor();
-  if (FHotTrack && IsOver()) textColor = FColors->HotTrack();
+  if (hotTrack_ && IsOver()) textColor = colors_->HotTrack();
   const QString caption = Caption();
   if (ShowCaption() && !caption.isEmpty()) {
     CaptionLayer want;
@@ -376,22 +377,22 @@ void TLmButton::paintEvent(QPaintEvent*) {
     want.ratio = devicePixelRatioF();
     want.flags = flags;
     want.colors[0] = ColorToRGB(textColor);
-    want.colors[1] = ColorToRGB(FColors->TextShadow());
+    want.colors[1] = ColorToRGB(colors_->TextShadow());
     want.colors[2] = ColorToRGB(clBtnHighlight);
     want.colors[3] = ColorToRGB(clBtnShadow);
     want.shadow = TextShadow();
     want.enabled = isEnabled();
-    if (!(want == FCaptionLayer)) {
+    if (!(want == captionLayer_)) {
       want.image = QImage((QSizeF(size()) * want.ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
       want.image.setDevicePixelRatio(want.ratio);
       want.image.fill(Qt::transparent);
       QPainter layer(&want.image);
-      DrawShadowText(layer, caption, f, textColor, FColors->TextShadow(), TextShadow(), flags, want.rect,
+      DrawShadowText(layer, caption, f, textColor, colors_->TextShadow(), TextShadow(), flags, want.rect,
                      isEnabled());
       layer.end();
-      FCaptionLayer = std::move(want);
+      captionLayer_ = std::move(want);
     }
-    p.drawImage(0, 0, FCaptionLayer.image);
+    p.drawImage(0, 0, captionLayer_.image);
   }
 
   if (glyph) {
@@ -399,26 +400,28 @@ void TLmButton::paintEvent(QPaintEvent*) {
     const int tw = fm.horizontalAdvance(caption), th = fm.height();
     const bool withText = !caption.isEmpty() && ShowCaption();
     int x = 0, y = 0;
-    switch (FLayout) {
+    switch (layout_) {
       case blGlyphLeft:
-        x = withText ? (tl + tr - tw) / 2 - FSpacing - gw : (tl + tr - FSpacing) / 2 - gw;
+        x = withText ? (tl + tr - tw) / 2 - spacing_ - gw : (tl + tr - spacing_) / 2 - gw;
         y = (H - gh) / 2;
         break;
       case blGlyphRight:
-        x = withText ? (tl + tr + tw) / 2 + FSpacing : (tl + tr) / 2 + FSpacing;
+        x = withText ? (tl + tr + tw) / 2 + spacing_ : (tl + tr) / 2 + spacing_;
         y = (H - gh) / 2;
         break;
       case blGlyphTop:
         x = (W - gw) / 2;
-        y = withText ? (tt + tb - th) / 2 - FSpacing - gh : (tt + tb) / 2 - FSpacing - gh;
+        y = withText ? (tt + tb - th) / 2 - spacing_ - gh : (tt + tb) / 2 - spacing_ - gh;
         break;
       case blGlyphBottom:
         x = (W - gw) / 2;
-        y = withText ? (tt + tb + th) / 2 + FSpacing : (tt + tb) / 2 + FSpacing;
+        y = withText ? (tt + tb + th) / 2 + spacing_ : (tt + tb) / 2 + spacing_;
         break;
     }
-    p.drawImage(x, y, TransparentGlyph(FGlyph, !isEnabled()));
+    p.drawImage(x, y, TransparentGlyph(glyph_, !isEnabled()));
   }
 
-  if (hasFocus() && FShowFocusRect) DrawFocusRect(p, rect().adjusted(2, 2, -2, -2));
+  if (hasFocus() && showFocusRect_) DrawFocusRect(p, rect().adjusted(2, 2, -2, -2));
 }
+
+}  // namespace gradient

@@ -8,6 +8,8 @@
 
 #include "gradient/LmDrawCore.h"
 
+namespace gradient {
+
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
 using TModalResult = int;
@@ -20,35 +22,35 @@ class TLmButton : public TLmCustomControl {
 
   QString Caption() const { return Text(); }
   void SetCaption(const QString& value) { SetText(value); }
-  TModalResult ModalResult() const { return FModalResult; }
-  void SetModalResult(TModalResult value) { FModalResult = value; }
-  QImage Glyph() const { return FGlyph; }
+  TModalResult ModalResult() const { return modalResult_; }
+  void SetModalResult(TModalResult value) { modalResult_ = value; }
+  QImage Glyph() const { return glyph_; }
   void SetGlyph(const QImage& value);
-  int Spacing() const { return FSpacing; }
+  int Spacing() const { return spacing_; }
   void SetSpacing(int value);
-  TButtonLayout Layout() const { return FLayout; }
+  TButtonLayout Layout() const { return layout_; }
   void SetLayout(TButtonLayout value);
-  TLmControlColors* Colors() const { return FColors; }
+  TLmControlColors* Colors() const { return colors_; }
   void SetColors(const TLmControlColors& value);
-  TFadeSpeed FadeSpeed() const { return FFadeSpeed; }
-  void SetFadeSpeed(TFadeSpeed value) { FFadeSpeed = value; }
-  bool ShowFocusRect() const { return FShowFocusRect; }
+  TFadeSpeed FadeSpeed() const { return fadeSpeed_; }
+  void SetFadeSpeed(TFadeSpeed value) { fadeSpeed_ = value; }
+  bool ShowFocusRect() const { return showFocusRect_; }
   void SetShowFocusRect(bool value);
-  bool HotTrack() const { return FHotTrack; }
+  bool HotTrack() const { return hotTrack_; }
   void SetHotTrack(bool value);
-  bool Default() const { return FDefault; }
+  bool Default() const { return default_; }
   void SetDefault(bool value);
-  bool Cancel() const { return FCancel; }
+  bool Cancel() const { return cancel_; }
   void SetCancel(bool value);
-  bool GradientBorder() const { return FGradientBorder; }
-  void SetGradientBorder(bool value) { FGradientBorder = value; }
-  int GroupIndex() const { return FGroupIndex; }
-  void SetGroupIndex(int value) { FGroupIndex = value; }
-  bool AllowAllUp() const { return FAllowAllUp; }
-  void SetAllowAllUp(bool value) { FAllowAllUp = value; }
-  bool Down() const { return FDown; }
+  bool GradientBorder() const { return gradientBorder_; }
+  void SetGradientBorder(bool value) { gradientBorder_ = value; }
+  int GroupIndex() const { return groupIndex_; }
+  void SetGroupIndex(int value) { groupIndex_ = value; }
+  bool AllowAllUp() const { return allowAllUp_; }
+  void SetAllowAllUp(bool value) { allowAllUp_ = value; }
+  bool Down() const { return down_; }
   void SetDown(bool value);
-  TGradientType GradientType() const { return FGradientType; }
+  TGradientType GradientType() const { return gradientType_; }
   void SetGradientType(TGradientType value);
 
   // Writes the form's modal result, latches within a group, then fires OnClick.
@@ -57,9 +59,9 @@ class TLmButton : public TLmCustomControl {
   bool DialogKey(int key, Qt::KeyboardModifiers modifiers);
 
   // The cached gradients (normal, pointer over, pressed), for inspection.
-  const QImage& NormalBitmap() const { return FNormal; }
-  const QImage& OverBitmap() const { return FOver; }
-  const QImage& PressedBitmap() const { return FPressed; }
+  const QImage& NormalBitmap() const { return normal_; }
+  const QImage& OverBitmap() const { return over_; }
+  const QImage& PressedBitmap() const { return pressed_; }
 
   QSize sizeHint() const override { return QSize(75, 25); }
 
@@ -83,26 +85,26 @@ class TLmButton : public TLmCustomControl {
   void WatchWindowKeys();
   void WriteFormModalResult();
 
-  TModalResult FModalResult = 0;
-  QImage FGlyph;
-  int FSpacing = 2;
-  TButtonLayout FLayout = blGlyphLeft;
-  TLmControlColors* FColors;
-  bool FShowFocusRect = true;
-  bool FHotTrack = false;
-  bool FDefault = false;
-  bool FCancel = false;
-  bool FGradientBorder = true;
-  int FGroupIndex = 0;
-  bool FAllowAllUp = false;
-  bool FDown = false;
-  TGradientType FGradientType = gtVertical;
-  QImage FNormal;
-  QImage FOver;
-  QImage FPressed;
-  QImage FWork;
-  QImage FScreen;
-  QPointer<QWidget> FWatchedWindow;
+  TModalResult modalResult_ = 0;
+  QImage glyph_;
+  int spacing_ = 2;
+  TButtonLayout layout_ = blGlyphLeft;
+  TLmControlColors* colors_;
+  bool showFocusRect_ = true;
+  bool hotTrack_ = false;
+  bool default_ = false;
+  bool cancel_ = false;
+  bool gradientBorder_ = true;
+  int groupIndex_ = 0;
+  bool allowAllUp_ = false;
+  bool down_ = false;
+  TGradientType gradientType_ = gtVertical;
+  QImage normal_;
+  QImage over_;
+  QImage pressed_;
+  QImage work_;
+  QImage screen_;
+  QPointer<QWidget> watchedWindow_;
 
   // The shadowed caption drawn once onto a transparent layer, redrawn only when something that
   // shapes it changes; every paint in a fade then only lays it over the face.
@@ -119,6 +121,8 @@ class TLmButton : public TLmCustomControl {
     QImage image;
     bool operator==(const CaptionLayer& o) const;
   };
-  CaptionLayer FCaptionLayer;
-  bool FBuilt = false;
+  CaptionLayer captionLayer_;
+  bool built_ = false;
 };
+
+}  // namespace gradient

@@ -1,101 +1,27 @@
 #include "gradient/LmDrawCore.h"
 
-#include <QApplication>
 #include <QEnterEvent>
 #include <QFocusEvent>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPalette>
 #include <QResizeEvent>
 #include <QTimerEvent>
 #include <QVariant>
 
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <cmath>
+#include <memory>
 #include <cstring>
 #include <vector>
 
-// ---------------------------------------------------------------------------------------------
-// Colours
+#include "base/ScopeGuard.h"
 
-namespace {
+namespace gradient {
 
-// The classic desktop scheme, used where no application palette exists.
-constexpr TColor kClassicSystemColors[] = {
-    RGBToColor(200, 200, 200),  // scroll bar
-    RGBToColor(58, 110, 165),   // desktop
-    RGBToColor(10, 36, 106),    // active caption
-    RGBToColor(128, 128, 128),  // inactive caption
-    RGBToColor(212, 208, 200),  // menu
-    RGBToColor(255, 255, 255),  // window
-    RGBToColor(0, 0, 0),        // window frame
-    RGBToColor(0, 0, 0),        // menu text
-    RGBToColor(0, 0, 0),        // window text
-    RGBToColor(255, 255, 255),  // caption text
-    RGBToColor(212, 208, 200),  // active border
-    RGBToColor(212, 208, 200),  // inactive border
-    RGBToColor(128, 128, 128),  // application workspace
-    RGBToColor(10, 36, 106),    // highlight
-    RGBToColor(255, 255, 255),  // highlight text
-    RGBToColor(212, 208, 200),  // button face
-    RGBToColor(128, 128, 128),  // button shadow
-    RGBToColor(128, 128, 128),  // grey text
-    RGBToColor(0, 0, 0),        // button text
-    RGBToColor(212, 208, 200),  // inactive caption text
-    RGBToColor(255, 255, 255),  // button highlight
-    RGBToColor(64, 64, 64),     // 3D dark shadow
-    RGBToColor(212, 208, 200),  // 3D light
-    RGBToColor(0, 0, 0),        // info text
-    RGBToColor(255, 255, 225),  // info background
-};
-
-bool PaletteRole(int index, QPalette::ColorGroup& group, QPalette::ColorRole& role) {
-  group = QPalette::Active;
-  switch (index) {
-    case 4: case 10: case 11: case 15: role = QPalette::Window; return true;
-    case 5: role = QPalette::Base; return true;
-    case 7: case 8: role = QPalette::WindowText; return true;
-    case 13: role = QPalette::Highlight; return true;
-    case 14: role = QPalette::HighlightedText; return true;
-    case 16: role = QPalette::Dark; return true;
-    case 17: group = QPalette::Disabled; role = QPalette::WindowText; return true;
-    case 18: role = QPalette::ButtonText; return true;
-    case 20: role = QPalette::Light; return true;
-    case 21: role = QPalette::Shadow; return true;
-    case 22: role = QPalette::Midlight; return true;
-    case 23: role = QPalette::ToolTipText; return true;
-    case 24: role = QPalette::ToolTipBase; return true;
-    default: return false;
-  }
-}
-
-}  // namespace
-
-TColor ColorToRGB(TColor color) {
-  if (color == clNone || color == clDefault) return clBlack;
-  if (color >= 0) return color & 0xFFFFFF;
-  const int index = color & 0xFF;
-  QPalette::ColorGroup group;
-  QPalette::ColorRole role;
-  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) && PaletteRole(index, group, role))
-    return QColorToColor(QGuiApplication::palette().color(group, role));
-  if (index < int(std::size(kClassicSystemColors))) return kClassicSystemColors[index];
-  return kClassicSystemColors[15];
-}
-
-QColor ColorToQColor(TColor color) {
-  const TColor c = ColorToRGB(color);
-  return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-}
-
-TColor QColorToColor(const QColor& color) {
-  return RGBToColor(color.red(), color.green(), color.blue());
-}
+using namespace base;
 
 // ---------------------------------------------------------------------------------------------
 // Text
@@ -143,12 +69,6 @@ PreparedText PrepareText(const QFont& font, const QString& text, const QRect& re
 }
 
 }  // namespace
-
-void DrawTextFlags(QPainter& canvas, const QString& text, const QRect& rect, unsigned flags) {
-  if (text.isEmpty()) return;
-  const PreparedText t = PrepareText(canvas.font(), text, rect, flags);
-  canvas.drawText(rect, t.qtFlags, t.shown);
-}
 
 void DrawFocusRect(QPainter& canvas, const QRect& rect) {
   const int l = rect.x(), t = rect.y(), r = rect.x() + rect.width(), b = rect.y() + rect.height();
@@ -550,28 +470,24 @@ void TLmPersistent::AssignTo(TLmPersistent& dest) const { dest.AssignError(this)
 
 void TLmPersistent::AssignError(const TLmPersistent* source) const {
   const QString sourceName = source ? source->ClassName() : QStringLiteral("nil");
-  throw EAssignError(
-      QStringLiteral("Cannot assign a %1 to a %2").arg(sourceName, ClassName()).toStdString());
+  throw EAssignError(QStringLiteral("Cannot assign a %1 to a %2").arg(sourceName, ClassName()));
 }
 
-TLmCustomColors::TLmCustomColors(QObject* owner) : FOwner(owner) {}
+TLmCustomColors::TLmCustomColors(QObject* owner) : owner_(owner) {}
 
-#define LM_COLOR_SETTER(Class, Name)          \
-  void Class::Set##Name(TColor value) {       \
-    if (F##Name == value) return;             \
-    F##Name = value;                          \
-    Changed();                                \
-  }
+void TLmCustomColors::SetColorAndRebuild(TColor& field, TColor value) {
+  if (field == value) return;
+  field = value;
+  Changed();
+}
 
-LM_COLOR_SETTER(TLmCustomColors, DefaultFrom)
-LM_COLOR_SETTER(TLmCustomColors, DefaultTo)
-LM_COLOR_SETTER(TLmCustomColors, OverFrom)
-LM_COLOR_SETTER(TLmCustomColors, OverTo)
-LM_COLOR_SETTER(TLmControlColors, ClickedFrom)
-LM_COLOR_SETTER(TLmControlColors, ClickedTo)
-LM_COLOR_SETTER(TLmControlColors, BorderColor)
-
-#undef LM_COLOR_SETTER
+void TLmCustomColors::SetDefaultFrom(TColor value) { SetColorAndRebuild(defaultFrom_, value); }
+void TLmCustomColors::SetDefaultTo(TColor value) { SetColorAndRebuild(defaultTo_, value); }
+void TLmCustomColors::SetOverFrom(TColor value) { SetColorAndRebuild(overFrom_, value); }
+void TLmCustomColors::SetOverTo(TColor value) { SetColorAndRebuild(overTo_, value); }
+void TLmControlColors::SetClickedFrom(TColor value) { SetColorAndRebuild(clickedFrom_, value); }
+void TLmControlColors::SetClickedTo(TColor value) { SetColorAndRebuild(clickedTo_, value); }
+void TLmControlColors::SetBorderColor(TColor value) { SetColorAndRebuild(borderColor_, value); }
 
 void TLmCustomColors::AssignTo(TLmPersistent& dest) const {
   auto* colors = dynamic_cast<TLmCustomColors*>(&dest);
@@ -580,48 +496,48 @@ void TLmCustomColors::AssignTo(TLmPersistent& dest) const {
     return;
   }
   // A straight copy: the target's owner is not told.
-  colors->FDefaultFrom = FDefaultFrom;
-  colors->FDefaultTo = FDefaultTo;
-  colors->FOverFrom = FOverFrom;
-  colors->FOverTo = FOverTo;
+  colors->defaultFrom_ = defaultFrom_;
+  colors->defaultTo_ = defaultTo_;
+  colors->overFrom_ = overFrom_;
+  colors->overTo_ = overTo_;
   auto* to = dynamic_cast<TLmControlColors*>(colors);
   auto* from = dynamic_cast<const TLmControlColors*>(this);
   if (to && from) {
-    to->FClickedFrom = from->FClickedFrom;
-    to->FClickedTo = from->FClickedTo;
-    to->FHotTrack = from->FHotTrack;
-    to->FBorderColor = from->FBorderColor;
-    to->FTextShadow = from->FTextShadow;
+    to->clickedFrom_ = from->clickedFrom_;
+    to->clickedTo_ = from->clickedTo_;
+    to->hotTrack_ = from->hotTrack_;
+    to->borderColor_ = from->borderColor_;
+    to->textShadow_ = from->textShadow_;
   }
 }
 
 TLmControlColors::TLmControlColors(QObject* owner) : TLmCustomColors(owner) {}
 
 void TLmControlColors::SetHotTrack(TColor value) {
-  if (FHotTrack == value) return;
-  FHotTrack = value;
+  if (hotTrack_ == value) return;
+  hotTrack_ = value;
   RepaintOwner();
 }
 
 void TLmControlColors::SetTextShadow(TColor value) {
-  if (FTextShadow == value) return;
-  FTextShadow = value;
+  if (textShadow_ == value) return;
+  textShadow_ = value;
   RepaintOwner();
 }
 
 void TLmControlColors::Changed() {
-  if (auto* control = qobject_cast<TLmCustomControl*>(FOwner)) control->RebuildBitmaps();
+  if (auto* control = qobject_cast<TLmCustomControl*>(owner_)) control->RebuildBitmaps();
 }
 
 void TLmControlColors::RepaintOwner() {
-  if (auto* widget = qobject_cast<QWidget*>(FOwner)) widget->update();
+  if (auto* widget = qobject_cast<QWidget*>(owner_)) widget->update();
 }
 
 TLmSplitterColors::TLmSplitterColors(QObject* owner) : TLmCustomColors(owner) {
-  FDefaultFrom = clBtnFace;
-  FDefaultTo = clBtnFace;
-  FOverFrom = clWhite;
-  FOverTo = 12489846;
+  defaultFrom_ = clBtnFace;
+  defaultTo_ = clBtnFace;
+  overFrom_ = clWhite;
+  overTo_ = 12489846;
 }
 
 void TLmSplitterColors::Changed() {}
@@ -640,15 +556,15 @@ QList<TLmCustomControl*>& LiveControls() {
 }  // namespace
 
 TLmStyleManager::TLmStyleManager(QObject* owner)
-    : QObject(owner), FColors(new TLmControlColors(nullptr)), FSplitterColors(new TLmSplitterColors(nullptr)) {}
+    : QObject(owner), colors_(new TLmControlColors(nullptr)), splitterColors_(new TLmSplitterColors(nullptr)) {}
 
 TLmStyleManager::~TLmStyleManager() {
-  FDestroying = true;
+  destroying_ = true;
   // Every control that may know this manager hears of its removal: the registered ones and the
   // controls that share its owner.
   // The owner may itself be tearing down its children, so it is not asked for them: the
   // living controls are walked instead, comparing their ancestors by address only.
-  QList<TLmCustomControl*> told = FControls;
+  QList<TLmCustomControl*> told = controls_;
   if (QObject* owner = parent())
     for (TLmCustomControl* c : LiveControls()) {
       if (told.contains(c)) continue;
@@ -659,23 +575,23 @@ TLmStyleManager::~TLmStyleManager() {
         }
     }
   for (TLmCustomControl* c : told) c->Notification(this, opRemove);
-  delete FColors;
-  delete FSplitterColors;
+  delete colors_;
+  delete splitterColors_;
 }
 
-void TLmStyleManager::SetColors(const TLmControlColors& value) { FColors->Assign(&value); }
+void TLmStyleManager::SetColors(const TLmControlColors& value) { colors_->Assign(&value); }
 
 void TLmStyleManager::SetSplitterColors(const TLmSplitterColors& value) {
-  FSplitterColors->Assign(&value);
+  splitterColors_->Assign(&value);
 }
 
 void TLmStyleManager::RegisterControl(TLmCustomControl* control) {
-  if (control && !FControls.contains(control)) FControls.append(control);
+  if (control && !controls_.contains(control)) controls_.append(control);
 }
 
 void TLmStyleManager::UnregisterControl(TLmCustomControl* control) {
-  if (FDestroying) return;
-  FControls.removeAll(control);
+  if (destroying_) return;
+  controls_.removeAll(control);
 }
 
 void TLmStyleManager::AssignTo(TLmPersistent& dest) const {
@@ -684,17 +600,17 @@ void TLmStyleManager::AssignTo(TLmPersistent& dest) const {
     TLmPersistent::AssignTo(dest);
     return;
   }
-  manager->FColors->Assign(FColors);
-  manager->FSplitterColors->Assign(FSplitterColors);
-  manager->FShowFocusRect = FShowFocusRect;
-  manager->FHotTrack = FHotTrack;
-  manager->FGradientBorder = FGradientBorder;
-  manager->FCheckColor = FCheckColor;
-  manager->FFont = FFont;
-  manager->FFadeSpeed = FFadeSpeed;
-  manager->FPanelColor = FPanelColor;
-  manager->FBorderColor = FBorderColor;
-  manager->FTextShadow = FTextShadow;
+  manager->colors_->Assign(colors_);
+  manager->splitterColors_->Assign(splitterColors_);
+  manager->showFocusRect_ = showFocusRect_;
+  manager->hotTrack_ = hotTrack_;
+  manager->gradientBorder_ = gradientBorder_;
+  manager->checkColor_ = checkColor_;
+  manager->font_ = font_;
+  manager->fadeSpeed_ = fadeSpeed_;
+  manager->panelColor_ = panelColor_;
+  manager->borderColor_ = borderColor_;
+  manager->textShadow_ = textShadow_;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -705,62 +621,62 @@ TLmCustomControl::TLmCustomControl(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
-  if (parent) FColor = ParentColorValue();
+  if (parent) color_ = ParentColorValue();
   LiveControls().append(this);
 }
 
 TLmCustomControl::~TLmCustomControl() {
   LiveControls().removeOne(this);
-  FFadeTimer.stop();
-  if (FLmStyleManager) FLmStyleManager->UnregisterControl(this);
+  fadeTimer_.stop();
+  if (lmStyleManager_) lmStyleManager_->UnregisterControl(this);
 }
 
 QString TLmCustomControl::About() const { return QStringLiteral("LmControls gradient control kit"); }
 
 void TLmCustomControl::SetTextShadow(bool value) {
-  if (FTextShadow == value) return;
-  FTextShadow = value;
+  if (textShadow_ == value) return;
+  textShadow_ = value;
   Repaint();
 }
 
 void TLmCustomControl::SetShowCaption(bool value) {
-  if (FShowCaption == value) return;
-  FShowCaption = value;
+  if (showCaption_ == value) return;
+  showCaption_ = value;
   Repaint();
 }
 
 void TLmCustomControl::SetLmStyleManager(TLmStyleManager* value) {
-  if (FLmStyleManager == value) return;
+  if (lmStyleManager_ == value) return;
   // Leave the old register too, so no manager keeps a control that has moved on.
-  if (FLmStyleManager) FLmStyleManager->UnregisterControl(this);
+  if (lmStyleManager_) lmStyleManager_->UnregisterControl(this);
   if (value) value->RegisterControl(this);
-  FLmStyleManager = value;
+  lmStyleManager_ = value;
 }
 
 void TLmCustomControl::Notification(QObject* component, TOperation operation) {
   if (operation != opRemove || !component) return;
   if (!dynamic_cast<TLmStyleManager*>(component)) return;
-  if (FLmStyleManager && FLmStyleManager != component) FLmStyleManager->UnregisterControl(this);
-  FLmStyleManager = nullptr;
+  if (lmStyleManager_ && lmStyleManager_ != component) lmStyleManager_->UnregisterControl(this);
+  lmStyleManager_ = nullptr;
 }
 
 void TLmCustomControl::SetColor(TColor value) {
-  if (FColor == value) return;
-  FColor = value;
-  FParentColor = false;
+  if (color_ == value) return;
+  color_ = value;
+  parentColor_ = false;
   ColorChanged();
   NotifyChildrenColor();
 }
 
 void TLmCustomControl::SetParentColor(bool value) {
-  if (FParentColor == value) return;
-  FParentColor = value;
+  if (parentColor_ == value) return;
+  parentColor_ = value;
   if (value) ParentColorMessage();
 }
 
 TColor TLmCustomControl::ParentColorValue() const {
   QWidget* p = parentWidget();
-  if (!p) return FColor;
+  if (!p) return color_;
   if (auto* control = qobject_cast<TLmCustomControl*>(p)) return control->Color();
   // A window of the program may carry its colour as a property; else it is a plain window.
   const QVariant v = p->property("Color");
@@ -775,10 +691,10 @@ void TLmCustomControl::NotifyChildrenColor() {
 
 void TLmCustomControl::ParentColorMessage() {
   ParentColorChanged();
-  if (!FParentColor) return;
+  if (!parentColor_) return;
   const TColor c = ParentColorValue();
-  if (c == FColor) return;
-  FColor = c;
+  if (c == color_) return;
+  color_ = c;
   ColorChanged();
   NotifyChildrenColor();
 }
@@ -792,40 +708,40 @@ void TLmCustomControl::SetFont(const QFont& value) {
 }
 
 TColor TLmCustomControl::FontColor() const {
-  if (FFontColorSet) return FFontColor;
+  if (fontColorSet_) return fontColor_;
   if (auto* control = qobject_cast<TLmCustomControl*>(parentWidget())) return control->FontColor();
   return clWindowText;
 }
 
 void TLmCustomControl::SetFontColor(TColor value) {
   const TColor old = FontColor();
-  FFontColor = value;
-  FFontColorSet = true;
+  fontColor_ = value;
+  fontColorSet_ = true;
   if (old == value) return;
   Repaint();
   for (TLmCustomControl* c : findChildren<TLmCustomControl*>()) c->Repaint();
 }
 
 bool TLmCustomControl::ParentFont() const {
-  return !testAttribute(Qt::WA_SetFont) && !FFontColorSet;
+  return !testAttribute(Qt::WA_SetFont) && !fontColorSet_;
 }
 
 void TLmCustomControl::SetParentFont(bool value) {
   if (value == ParentFont()) return;
   if (value) {
-    FFontColorSet = false;
+    fontColorSet_ = false;
     setFont(QFont());
   } else {
-    FFontColor = FontColor();
-    FFontColorSet = true;
+    fontColor_ = FontColor();
+    fontColorSet_ = true;
     SetFont(font());
   }
   Repaint();
 }
 
 void TLmCustomControl::SetTabStop(bool value) {
-  if (FTabStop == value) return;
-  FTabStop = value;
+  if (tabStop_ == value) return;
+  tabStop_ = value;
   // Out of the Tab chain, still focused by a click.
   setFocusPolicy(value ? Qt::StrongFocus : Qt::ClickFocus);
 }
@@ -843,13 +759,13 @@ void TLmCustomControl::Click() {
 }
 
 void TLmCustomControl::Loaded() {
-  FLoading = false;
+  loading_ = false;
   RebuildBitmaps();
 }
 
 void TLmCustomControl::SetText(const QString& value) {
-  if (FText == value) return;
-  FText = value;
+  if (text_ == value) return;
+  text_ = value;
   setAccessibleName(QString(value).remove(QLatin1Char('&')));
   TextChanged();
 }
@@ -879,13 +795,13 @@ void TLmCustomControl::TextChanged() { Repaint(); }
 void TLmCustomControl::FadeOutStep() {
   // Whether anything is still showing is judged before this tick lowers the press level, so a
   // press that reaches 0 still takes the hover level down once more.
-  const bool showing = FHoverLevel > 0 || FPressLevel > 0;
-  if (FPressLevel > 0) FPressLevel -= 25;
+  const bool showing = hoverLevel_ > 0 || pressLevel_ > 0;
+  if (pressLevel_ > 0) pressLevel_ -= 25;
   if (showing) {
-    FHoverLevel -= 10;
+    hoverLevel_ -= 10;
   } else {
-    FHoverLevel = 0;
-    FPressLevel = 0;
+    hoverLevel_ = 0;
+    pressLevel_ = 0;
     KillFadeTimer();
   }
   Repaint();
@@ -893,41 +809,48 @@ void TLmCustomControl::FadeOutStep() {
 
 void TLmCustomControl::FadeInStep() {
   if (IsOver() && IsPressed()) {
-    if (FPressLevel >= 100) {
-      FPressLevel = 100;
+    if (pressLevel_ >= 100) {
+      pressLevel_ = 100;
       Repaint();
       KillFadeTimer();
       return;
     }
-    FPressLevel += 25;
+    pressLevel_ += 25;
     Repaint();
     return;
   }
-  if (FPressLevel > 0) FPressLevel -= 25;
-  if (FHoverLevel < 100)
-    FHoverLevel += 10;
+  if (pressLevel_ > 0) pressLevel_ -= 25;
+  if (hoverLevel_ < 100)
+    hoverLevel_ += 10;
   else
-    FHoverLevel = 100;
+    hoverLevel_ = 100;
   Repaint();
-  if (FPressLevel <= 0 && FHoverLevel >= 100) KillFadeTimer();
+  if (pressLevel_ <= 0 && hoverLevel_ >= 100) KillFadeTimer();
+}
+
+void TLmCustomControl::RebuildWhilePainting() {
+  const bool was = updatesEnabled();
+  setUpdatesEnabled(false);
+  base::ScopeGuard restore([this, was] { setUpdatesEnabled(was); });
+  RebuildBitmaps();
 }
 
 void TLmCustomControl::StartFadeTimer() {
-  FFadeTimer.stop();
-  FTimerInterval = FadeInterval(FFadeSpeed);
-  FFadeTimer.start(FTimerInterval, Qt::PreciseTimer, this);
+  fadeTimer_.stop();
+  timerInterval_ = FadeInterval(fadeSpeed_);
+  fadeTimer_.start(timerInterval_, Qt::PreciseTimer, this);
 }
 
 void TLmCustomControl::KillFadeTimer() {
-  FFadeTimer.stop();
-  FTimerInterval = 0;
+  fadeTimer_.stop();
+  timerInterval_ = 0;
 }
 
 void TLmCustomControl::timerEvent(QTimerEvent* event) {
   try {
-    if (FTimerStep == tsFadeIn)
+    if (timerStep_ == tsFadeIn)
       FadeInStep();
-    else if (FTimerStep == tsFadeOut)
+    else if (timerStep_ == tsFadeOut)
       FadeOutStep();
   } catch (...) {
     // A failing tick must not take the window down; the next tick tries again.
@@ -952,14 +875,14 @@ void TLmCustomControl::resizeEvent(QResizeEvent* event) {
 
 void TLmCustomControl::mousePressEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
-  if (event->button() == Qt::LeftButton) FClicked = true;
+  if (event->button() == Qt::LeftButton) clicked_ = true;
   if (OnMouseDown) OnMouseDown(this, event->button(), event->modifiers(), pos.x(), pos.y());
   event->accept();
   if (event->button() == Qt::LeftButton) LeftMouseDown();
 }
 
 void TLmCustomControl::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (!FAcceptsDoubleClicks) {
+  if (!acceptsDoubleClicks_) {
     // A quick second click is an ordinary click.
     mousePressEvent(event);
     return;
@@ -973,8 +896,8 @@ void TLmCustomControl::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TLmCustomControl::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
-  if (event->button() == Qt::LeftButton && FClicked) {
-    FClicked = false;
+  if (event->button() == Qt::LeftButton && clicked_) {
+    clicked_ = false;
     if (rect().contains(pos)) Click();
   }
   if (OnMouseUp) OnMouseUp(this, event->button(), event->modifiers(), pos.x(), pos.y());
@@ -1027,3 +950,5 @@ void TLmCustomControl::changeEvent(QEvent* event) {
   }
   QWidget::changeEvent(event);
 }
+
+}  // namespace gradient

@@ -1,7 +1,7 @@
 #pragma once
-// The heart of the LmControls gradient kit: colours, the shared pixel routines on 24-bit
-// bitmaps, the colour sets, the style manager and the painted base control with its fade
-// machinery.
+// The heart of the LmControls gradient kit: the shared pixel routines on 24-bit bitmaps, the
+// colour sets, the style manager and the painted base control with its fade machinery. Colours
+// are the program's own (base/Colors.h): system colours follow the desktop's palette.
 
 #include <QBasicTimer>
 #include <QFont>
@@ -14,80 +14,15 @@
 
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
+
+#include "base/Colors.h"
+#include "base/Exception.h"
 
 class QPainter;
 
-// ---------------------------------------------------------------------------------------------
-// Colours
+namespace gradient {
 
-// A colour: 0x00BBGGRR, or a negative system-colour code resolved by ColorToRGB.
-using TColor = std::int32_t;
-
-constexpr TColor SystemColor(int index) {
-  return static_cast<TColor>(0x80000000u | static_cast<std::uint32_t>(index));
-}
-
-constexpr TColor clScrollBar = SystemColor(0);
-constexpr TColor clBackground = SystemColor(1);
-constexpr TColor clActiveCaption = SystemColor(2);
-constexpr TColor clInactiveCaption = SystemColor(3);
-constexpr TColor clMenu = SystemColor(4);
-constexpr TColor clWindow = SystemColor(5);
-constexpr TColor clWindowFrame = SystemColor(6);
-constexpr TColor clMenuText = SystemColor(7);
-constexpr TColor clWindowText = SystemColor(8);
-constexpr TColor clCaptionText = SystemColor(9);
-constexpr TColor clActiveBorder = SystemColor(10);
-constexpr TColor clInactiveBorder = SystemColor(11);
-constexpr TColor clAppWorkSpace = SystemColor(12);
-constexpr TColor clHighlight = SystemColor(13);
-constexpr TColor clHighlightText = SystemColor(14);
-constexpr TColor clBtnFace = SystemColor(15);
-constexpr TColor clBtnShadow = SystemColor(16);
-constexpr TColor clGrayText = SystemColor(17);
-constexpr TColor clBtnText = SystemColor(18);
-constexpr TColor clInactiveCaptionText = SystemColor(19);
-constexpr TColor clBtnHighlight = SystemColor(20);
-constexpr TColor cl3DDkShadow = SystemColor(21);
-constexpr TColor cl3DLight = SystemColor(22);
-constexpr TColor clInfoText = SystemColor(23);
-constexpr TColor clInfoBk = SystemColor(24);
-
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clMaroon = 0x000080;
-constexpr TColor clGreen = 0x008000;
-constexpr TColor clOlive = 0x008080;
-constexpr TColor clNavy = 0x800000;
-constexpr TColor clPurple = 0x800080;
-constexpr TColor clTeal = 0x808000;
-constexpr TColor clGray = 0x808080;
-constexpr TColor clSilver = 0xC0C0C0;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clLime = 0x00FF00;
-constexpr TColor clYellow = 0x00FFFF;
-constexpr TColor clBlue = 0xFF0000;
-constexpr TColor clFuchsia = 0xFF00FF;
-constexpr TColor clAqua = 0xFFFF00;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clLtGray = 0xC0C0C0;
-constexpr TColor clDkGray = 0x808080;
-constexpr TColor clNone = 0x1FFFFFFF;     // no colour / leave unchanged
-constexpr TColor clDefault = 0x20000000;
-
-constexpr TColor RGBToColor(int r, int g, int b) {
-  return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
-}
-constexpr int GetRValue(TColor c) { return c & 0xFF; }
-constexpr int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
-constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
-
-// Resolves a colour to 0x00BBGGRR. System colours follow the desktop's palette when an
-// application object exists (so the controls blend with the windows around them), else a fixed
-// classic table; clNone and clDefault resolve to black.
-TColor ColorToRGB(TColor color);
-QColor ColorToQColor(TColor color);
-TColor QColorToColor(const QColor& color);
+using base::TColor;
 
 // ---------------------------------------------------------------------------------------------
 // Text drawing flags (the bit values callers and stored settings use)
@@ -103,11 +38,6 @@ constexpr unsigned DT_SINGLELINE = 0x0020;
 constexpr unsigned DT_NOCLIP = 0x0100;
 constexpr unsigned DT_NOPREFIX = 0x0800;
 constexpr unsigned DT_END_ELLIPSIS = 0x8000;
-
-// Draws text into a rectangle as the flags say: horizontal alignment always, vertical alignment
-// only for a single line, word wrap, '&' underlining the next letter unless DT_NOPREFIX, an
-// ellipsis where a single line does not fit. Clips to the rectangle unless DT_NOCLIP.
-void DrawTextFlags(QPainter& canvas, const QString& text, const QRect& rect, unsigned flags);
 
 // The dotted focus rectangle.
 void DrawFocusRect(QPainter& canvas, const QRect& rect);
@@ -150,6 +80,10 @@ void BlendBitmap(QImage& target, const QImage& overlay, const QRect& rect, int p
 // `base` may be `target` itself; the copy then moves overlapping areas correctly.
 void LayerBitmaps(QImage& target, const QImage& base, const QImage& overlay, int offset,
                   const QRect& rect, int percent);
+// Draws text into a rectangle as the flags say (horizontal alignment always, vertical alignment
+// only for a single line, word wrap, '&' underlining the next letter unless DT_NOPREFIX, an
+// ellipsis where a single line does not fit, clipped unless DT_NOCLIP): in the font colour over a
+// shadow one pixel right and down, or embossed when disabled.
 void DrawShadowText(QPainter& canvas, const QString& text, const QFont& font, TColor fontColor,
                     TColor shadowColor, bool shadow, unsigned flags, const QRect& rect,
                     bool enabled);
@@ -160,9 +94,9 @@ void DownsampleEdges(const QImage& source, QImage& target, int factor, TColor fi
 // ---------------------------------------------------------------------------------------------
 // Persistent objects and assignment between them
 
-class EAssignError : public std::runtime_error {
+class EAssignError : public base::Exception {
  public:
-  using std::runtime_error::runtime_error;
+  using base::Exception::Exception;
 };
 
 class TLmPersistent {
@@ -186,26 +120,28 @@ class TLmCustomColors : public TLmPersistent {
   ~TLmCustomColors() override = default;
   QString ClassName() const override { return QStringLiteral("TLmCustomColors"); }
 
-  QObject* Owner() const { return FOwner; }
+  QObject* Owner() const { return owner_; }
 
-  TColor DefaultFrom() const { return FDefaultFrom; }
+  TColor DefaultFrom() const { return defaultFrom_; }
   void SetDefaultFrom(TColor value);
-  TColor DefaultTo() const { return FDefaultTo; }
+  TColor DefaultTo() const { return defaultTo_; }
   void SetDefaultTo(TColor value);
-  TColor OverFrom() const { return FOverFrom; }
+  TColor OverFrom() const { return overFrom_; }
   void SetOverFrom(TColor value);
-  TColor OverTo() const { return FOverTo; }
+  TColor OverTo() const { return overTo_; }
   void SetOverTo(TColor value);
 
  protected:
   virtual void Changed() = 0;
   void AssignTo(TLmPersistent& dest) const override;
+  // Sets one colour; a change rebuilds what the owner caches.
+  void SetColorAndRebuild(TColor& field, TColor value);
 
-  QObject* FOwner;
-  TColor FDefaultFrom = clWhite;
-  TColor FDefaultTo = 13745839;
-  TColor FOverFrom = clWhite;
-  TColor FOverTo = 12489846;
+  QObject* owner_;
+  TColor defaultFrom_ = base::clWhite;
+  TColor defaultTo_ = 13745839;
+  TColor overFrom_ = base::clWhite;
+  TColor overTo_ = 12489846;
 };
 
 class TLmControlColors : public TLmCustomColors {
@@ -213,15 +149,15 @@ class TLmControlColors : public TLmCustomColors {
   explicit TLmControlColors(QObject* owner = nullptr);
   QString ClassName() const override { return QStringLiteral("TLmControlColors"); }
 
-  TColor ClickedFrom() const { return FClickedFrom; }
+  TColor ClickedFrom() const { return clickedFrom_; }
   void SetClickedFrom(TColor value);
-  TColor ClickedTo() const { return FClickedTo; }
+  TColor ClickedTo() const { return clickedTo_; }
   void SetClickedTo(TColor value);
-  TColor HotTrack() const { return FHotTrack; }
+  TColor HotTrack() const { return hotTrack_; }
   void SetHotTrack(TColor value);
-  TColor BorderColor() const { return FBorderColor; }
+  TColor BorderColor() const { return borderColor_; }
   void SetBorderColor(TColor value);
-  TColor TextShadow() const { return FTextShadow; }
+  TColor TextShadow() const { return textShadow_; }
   void SetTextShadow(TColor value);
 
  protected:
@@ -229,11 +165,11 @@ class TLmControlColors : public TLmCustomColors {
   void Changed() override;
   void RepaintOwner();
 
-  TColor FClickedFrom = 13029334;
-  TColor FClickedTo = 15463415;
-  TColor FHotTrack = clBlue;
-  TColor FBorderColor = clGray;
-  TColor FTextShadow = clWhite;
+  TColor clickedFrom_ = 13029334;
+  TColor clickedTo_ = 15463415;
+  TColor hotTrack_ = base::clBlue;
+  TColor borderColor_ = base::clGray;
+  TColor textShadow_ = base::clWhite;
 
   friend class TLmCustomColors;
 };
@@ -259,51 +195,51 @@ class TLmStyleManager : public QObject, public TLmPersistent {
   ~TLmStyleManager() override;
   QString ClassName() const override { return QStringLiteral("TLmStyleManager"); }
 
-  TLmControlColors* Colors() const { return FColors; }
+  TLmControlColors* Colors() const { return colors_; }
   void SetColors(const TLmControlColors& value);
-  bool ShowFocusRect() const { return FShowFocusRect; }
-  void SetShowFocusRect(bool value) { FShowFocusRect = value; }
-  bool HotTrack() const { return FHotTrack; }
-  void SetHotTrack(bool value) { FHotTrack = value; }
-  bool GradientBorder() const { return FGradientBorder; }
-  void SetGradientBorder(bool value) { FGradientBorder = value; }
-  bool TextShadow() const { return FTextShadow; }
-  void SetTextShadow(bool value) { FTextShadow = value; }
-  TColor CheckColor() const { return FCheckColor; }
-  void SetCheckColor(TColor value) { FCheckColor = value; }
-  TFadeSpeed FadeSpeed() const { return FFadeSpeed; }
-  void SetFadeSpeed(TFadeSpeed value) { FFadeSpeed = value; }
-  TColor PanelColor() const { return FPanelColor; }
-  void SetPanelColor(TColor value) { FPanelColor = value; }
-  TColor BorderColor() const { return FBorderColor; }
-  void SetBorderColor(TColor value) { FBorderColor = value; }
-  TLmSplitterColors* SplitterColors() const { return FSplitterColors; }
+  bool ShowFocusRect() const { return showFocusRect_; }
+  void SetShowFocusRect(bool value) { showFocusRect_ = value; }
+  bool HotTrack() const { return hotTrack_; }
+  void SetHotTrack(bool value) { hotTrack_ = value; }
+  bool GradientBorder() const { return gradientBorder_; }
+  void SetGradientBorder(bool value) { gradientBorder_ = value; }
+  bool TextShadow() const { return textShadow_; }
+  void SetTextShadow(bool value) { textShadow_ = value; }
+  TColor CheckColor() const { return checkColor_; }
+  void SetCheckColor(TColor value) { checkColor_ = value; }
+  TFadeSpeed FadeSpeed() const { return fadeSpeed_; }
+  void SetFadeSpeed(TFadeSpeed value) { fadeSpeed_ = value; }
+  TColor PanelColor() const { return panelColor_; }
+  void SetPanelColor(TColor value) { panelColor_ = value; }
+  TColor BorderColor() const { return borderColor_; }
+  void SetBorderColor(TColor value) { borderColor_ = value; }
+  TLmSplitterColors* SplitterColors() const { return splitterColors_; }
   void SetSplitterColors(const TLmSplitterColors& value);
-  QFont Font() const { return FFont; }
-  void SetFont(const QFont& value) { FFont = value; }
+  QFont Font() const { return font_; }
+  void SetFont(const QFont& value) { font_ = value; }
 
   // The register of linked controls: no duplicates.
   void RegisterControl(TLmCustomControl* control);
   void UnregisterControl(TLmCustomControl* control);
-  const QList<TLmCustomControl*>& RegisteredControls() const { return FControls; }
+  const QList<TLmCustomControl*>& RegisteredControls() const { return controls_; }
 
  protected:
   void AssignTo(TLmPersistent& dest) const override;
 
  private:
-  TLmControlColors* FColors;
-  TLmSplitterColors* FSplitterColors;
-  bool FShowFocusRect = true;
-  bool FHotTrack = false;
-  bool FGradientBorder = true;
-  bool FTextShadow = true;
-  TColor FCheckColor = clGreen;
-  TFadeSpeed FFadeSpeed = fsMedium;
-  TColor FPanelColor = 14933983;
-  TColor FBorderColor = clGray;
-  QFont FFont;
-  QList<TLmCustomControl*> FControls;
-  bool FDestroying = false;
+  TLmControlColors* colors_;
+  TLmSplitterColors* splitterColors_;
+  bool showFocusRect_ = true;
+  bool hotTrack_ = false;
+  bool gradientBorder_ = true;
+  bool textShadow_ = true;
+  TColor checkColor_ = base::clGreen;
+  TFadeSpeed fadeSpeed_ = fsMedium;
+  TColor panelColor_ = 14933983;
+  TColor borderColor_ = base::clGray;
+  QFont font_;
+  QList<TLmCustomControl*> controls_;
+  bool destroying_ = false;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -321,20 +257,20 @@ class TLmCustomControl : public QWidget {
 
   enum TTimerStep { tsNone, tsFadeIn, tsFadeOut };
 
-  bool TextShadow() const { return FTextShadow; }
+  bool TextShadow() const { return textShadow_; }
   void SetTextShadow(bool value);
-  bool ShowCaption() const { return FShowCaption; }
+  bool ShowCaption() const { return showCaption_; }
   void SetShowCaption(bool value);
-  TLmStyleManager* LmStyleManager() const { return FLmStyleManager; }
+  TLmStyleManager* LmStyleManager() const { return lmStyleManager_; }
   void SetLmStyleManager(TLmStyleManager* value);
   // The kit's banner; setting it changes nothing.
   QString About() const;
   void SetAbout(const QString&) {}
 
   // Background colour; with ParentColor on it follows the parent's colour.
-  TColor Color() const { return FColor; }
+  TColor Color() const { return color_; }
   void SetColor(TColor value);
-  bool ParentColor() const { return FParentColor; }
+  bool ParentColor() const { return parentColor_; }
   void SetParentColor(bool value);
   // Font face and size go through QWidget's font (inherited from the parent unless set); the
   // font colour follows a parent control of the kit unless set.
@@ -349,21 +285,21 @@ class TLmCustomControl : public QWidget {
   void SetEnabled(bool value) { setEnabled(value); }
   bool Visible() const { return isVisibleTo(parentWidget()); }
   void SetVisible(bool value) { setVisible(value); }
-  bool TabStop() const { return FTabStop; }
+  bool TabStop() const { return tabStop_; }
   void SetTabStop(bool value);
   bool Focused() const { return hasFocus(); }
   // Visible and enabled, up through every parent.
   bool CanFocus() const;
 
   // Fade state, for painting and inspection.
-  int HoverLevel() const { return FHoverLevel; }
-  int PressLevel() const { return FPressLevel; }
-  std::uint8_t StateFlags() const { return FState; }
-  bool IsOver() const { return (FState & stOver) != 0; }
-  bool IsPressed() const { return (FState & stPressed) != 0; }
-  TTimerStep TimerStep() const { return FTimerStep; }
-  bool FadeTimerActive() const { return FFadeTimer.isActive(); }
-  int FadeTimerInterval() const { return FFadeTimer.isActive() ? FTimerInterval : 0; }
+  int HoverLevel() const { return hoverLevel_; }
+  int PressLevel() const { return pressLevel_; }
+  std::uint8_t StateFlags() const { return state_; }
+  bool IsOver() const { return (state_ & stOver) != 0; }
+  bool IsPressed() const { return (state_ & stPressed) != 0; }
+  TTimerStep TimerStep() const { return timerStep_; }
+  bool FadeTimerActive() const { return fadeTimer_.isActive(); }
+  int FadeTimerInterval() const { return fadeTimer_.isActive() ? timerInterval_ : 0; }
 
   // Told when a component is removed: a style manager's removal clears the link.
   virtual void Notification(QObject* component, TOperation operation);
@@ -372,9 +308,9 @@ class TLmCustomControl : public QWidget {
   virtual void Click();
 
   // Loading from stored settings: rebuilds are put off until Loaded.
-  void BeginLoad() { FLoading = true; }
+  void BeginLoad() { loading_ = true; }
   virtual void Loaded();
-  bool Loading() const { return FLoading; }
+  bool Loading() const { return loading_; }
 
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
@@ -410,20 +346,22 @@ class TLmCustomControl : public QWidget {
   // The parent's colour changed: with ParentColor on, take it, then ParentColorChanged.
   virtual void ParentColorMessage();
 
+  // Rebuilds the cached bitmaps from inside a paint without the repaint a rebuild asks for.
+  void RebuildWhilePainting();
   void StartFadeTimer();
   void KillFadeTimer();
   void Repaint() { update(); }
 
-  QString Text() const { return FText; }
+  QString Text() const { return text_; }
   void SetText(const QString& value);
 
-  TFadeSpeed FFadeSpeed = fsMedium;
-  int FHoverLevel = 0;
-  int FPressLevel = 0;
-  std::uint8_t FState = 0;
-  TTimerStep FTimerStep = tsNone;
-  bool FAcceptsDoubleClicks = false;
-  bool FClicked = false;
+  TFadeSpeed fadeSpeed_ = fsMedium;
+  int hoverLevel_ = 0;
+  int pressLevel_ = 0;
+  std::uint8_t state_ = 0;
+  TTimerStep timerStep_ = tsNone;
+  bool acceptsDoubleClicks_ = false;
+  bool clicked_ = false;
 
   void timerEvent(QTimerEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
@@ -445,19 +383,21 @@ class TLmCustomControl : public QWidget {
   TColor ParentColorValue() const;
   void NotifyChildrenColor();
 
-  bool FTextShadow = true;
-  bool FShowCaption = true;
-  TLmStyleManager* FLmStyleManager = nullptr;
-  TColor FColor = clBtnFace;
-  bool FParentColor = true;
-  TColor FFontColor = clWindowText;
-  bool FFontColorSet = false;
-  bool FTabStop = true;
-  bool FLoading = false;
-  QString FText;
-  QBasicTimer FFadeTimer;
-  int FTimerInterval = 0;
+  bool textShadow_ = true;
+  bool showCaption_ = true;
+  TLmStyleManager* lmStyleManager_ = nullptr;
+  TColor color_ = base::clBtnFace;
+  bool parentColor_ = true;
+  TColor fontColor_ = base::clWindowText;
+  bool fontColorSet_ = false;
+  bool tabStop_ = true;
+  bool loading_ = false;
+  QString text_;
+  QBasicTimer fadeTimer_;
+  int timerInterval_ = 0;
 
   friend class TLmControlColors;
   friend class TLmStyleManager;
 };
+
+}  // namespace gradient

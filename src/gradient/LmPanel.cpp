@@ -8,13 +8,17 @@
 #include <cstring>
 #include <vector>
 
+namespace gradient {
+
+using namespace base;
+
 TLmPanel::TLmPanel(QWidget* parent) : TLmCustomControl(parent) {
-  FAcceptsDoubleClicks = true;
+  acceptsDoubleClicks_ = true;
   resize(185, 105);
   SetColor(14933983);
   SetParentColor(false);  // its own colour, whatever the parent's
   SetFontColor(13500416);
-  FBackground = QImage(185, 105, QImage::Format_BGR888);
+  background_ = QImage(185, 105, QImage::Format_BGR888);
   Realign();
   RebuildBitmaps();
 }
@@ -23,15 +27,10 @@ TLmPanel::~TLmPanel() = default;
 
 void TLmPanel::SetCaption(const QString& value) { SetText(value); }
 
-void TLmPanel::TextChanged() {
-  // The caption's height sets the group-box frame; a new caption only changes what is drawn.
-  TLmCustomControl::TextChanged();
-}
-
 void TLmPanel::SetCaptionPosition(TLmCaptionPos value) {
-  if (FCaptionPosition == value) return;
-  const TLmCaptionPos old = FCaptionPosition;
-  FCaptionPosition = value;
+  if (captionPosition_ == value) return;
+  const TLmCaptionPos old = captionPosition_;
+  captionPosition_ = value;
   Realign();
   if (old == cpGroupBox || value == cpGroupBox)
     RebuildBitmaps();
@@ -40,64 +39,64 @@ void TLmPanel::SetCaptionPosition(TLmCaptionPos value) {
 }
 
 void TLmPanel::SetCornerWidth(int value) {
-  if (value < 0 || value == FCornerWidth) return;
-  FCornerWidth = value;
+  if (value < 0 || value == cornerWidth_) return;
+  cornerWidth_ = value;
   RebuildBitmaps();
 }
 
 void TLmPanel::SetBorderWidth(int value) {
-  if (value < 1 || value == FBorderWidth) return;
-  FBorderWidth = value;
+  if (value < 1 || value == borderWidth_) return;
+  borderWidth_ = value;
   Realign();
   RebuildBitmaps();
 }
 
 void TLmPanel::SetBorderColor(TColor value) {
-  if (value == FBorderColor) return;
-  FBorderColor = value;
+  if (value == borderColor_) return;
+  borderColor_ = value;
   RebuildBitmaps();
 }
 
 void TLmPanel::SetOuterColor(TColor value) {
-  if (value == FOuterColor) return;
-  FOuterColor = value;
+  if (value == outerColor_) return;
+  outerColor_ = value;
   RebuildBitmaps();
 }
 
 void TLmPanel::SetTextShadowColor(TColor value) {
-  if (value == FTextShadowColor) return;
-  FTextShadowColor = value;
+  if (value == textShadowColor_) return;
+  textShadowColor_ = value;
   Repaint();
 }
 
 void TLmPanel::SetAntialiased(bool value) {
-  if (value == FAntialiased) return;
-  FAntialiased = value;
-  if (value) FGradient = false;
+  if (value == antialiased_) return;
+  antialiased_ = value;
+  if (value) gradient_ = false;
   RebuildBitmaps();
 }
 
 void TLmPanel::SetGradient(bool value) {
-  if (value == FGradient) return;
-  FGradient = FAntialiased ? false : value;
+  if (value == gradient_) return;
+  gradient_ = antialiased_ ? false : value;
   RebuildBitmaps();
 }
 
 void TLmPanel::SetDefaultFrom(TColor value) {
-  if (value == FDefaultFrom) return;
-  FDefaultFrom = value;
+  if (value == defaultFrom_) return;
+  defaultFrom_ = value;
   Repaint();
 }
 
 void TLmPanel::SetDefaultTo(TColor value) {
-  if (value == FDefaultTo) return;
-  FDefaultTo = value;
+  if (value == defaultTo_) return;
+  defaultTo_ = value;
   Repaint();
 }
 
 void TLmPanel::SetGradientType(TGradientType value) {
-  if (value == FGradientType) return;
-  FGradientType = value;
+  if (value == gradientType_) return;
+  gradientType_ = value;
   RebuildBitmaps();
 }
 
@@ -115,25 +114,23 @@ void TLmPanel::DblClick() {
   if (OnDblClick) OnDblClick(this);
 }
 
-void TLmPanel::Loaded() { TLmCustomControl::Loaded(); }
-
 int TLmPanel::CaptionTextHeight() const { return QFontMetrics(Font()).height(); }
 
 QRect TLmPanel::ClientAreaRect() const {
   int l = 0, t = 0, r = width(), b = height();
-  if (FCaptionPosition == cpGroupBox) {
+  if (captionPosition_ == cpGroupBox) {
     const int half = CaptionTextHeight() / 2;
-    l += FBorderWidth + 1;
-    r -= FBorderWidth + 1;
+    l += borderWidth_ + 1;
+    r -= borderWidth_ + 1;
     t += half + 2;
     b -= half + 2;
     t += half - 1;
     b += half - 1;
   } else {
-    l += FBorderWidth + 1;
-    t += FBorderWidth + 1;
-    r -= FBorderWidth + 1;
-    b -= FBorderWidth + 1;
+    l += borderWidth_ + 1;
+    t += borderWidth_ + 1;
+    r -= borderWidth_ + 1;
+    b -= borderWidth_ + 1;
   }
   return QRect(l, t, r - l, b - t);
 }
@@ -147,25 +144,25 @@ void TLmPanel::Realign() {
 
 QRect TLmPanel::CaptionRect(unsigned* flagsOut) const {
   const int W = width(), H = height();
-  int l = (FCornerWidth + FBorderWidth) / 2, t = FBorderWidth;
-  int r = W - (FCornerWidth + FBorderWidth) / 2, b = H - FBorderWidth;
+  int l = (cornerWidth_ + borderWidth_) / 2, t = borderWidth_;
+  int r = W - (cornerWidth_ + borderWidth_) / 2, b = H - borderWidth_;
   unsigned flags = 0;
-  switch (FCaptionPosition) {
+  switch (captionPosition_) {
     case cpGroupBox:
-      t -= FBorderWidth;
-      if (FCornerWidth + FBorderWidth < 2) l += 5;
+      t -= borderWidth_;
+      if (cornerWidth_ + borderWidth_ < 2) l += 5;
       flags = DT_LEFT | DT_TOP;
       break;
     case cpTopLeft: flags = DT_LEFT | DT_TOP; break;
     case cpTopCenter: flags = DT_CENTER; break;
     case cpTopRight: flags = DT_RIGHT; break;
     case cpMiddleLeft:
-      l -= (FCornerWidth - FBorderWidth) / 2;
+      l -= (cornerWidth_ - borderWidth_) / 2;
       flags = DT_VCENTER;
       break;
     case cpMiddleCenter: flags = DT_VCENTER | DT_CENTER; break;
     case cpMiddleRight:
-      r += (FCornerWidth - FBorderWidth) / 2;
+      r += (cornerWidth_ - borderWidth_) / 2;
       flags = DT_VCENTER | DT_RIGHT;
       break;
     case cpBottomLeft: flags = DT_BOTTOM; break;
@@ -179,13 +176,13 @@ QRect TLmPanel::CaptionRect(unsigned* flagsOut) const {
 
 void TLmPanel::SizeChanged() {
   Realign();
-  if (!FBackground.isNull() && FBackground.size() == size()) return;
-  FBackground = (width() > 0 && height() > 0) ? QImage(width(), height(), QImage::Format_BGR888) : QImage();
+  if (!background_.isNull() && background_.size() == size()) return;
+  background_ = (width() > 0 && height() > 0) ? QImage(width(), height(), QImage::Format_BGR888) : QImage();
   RebuildBitmaps();
 }
 
 void TLmPanel::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::FontChange && FCaptionPosition == cpGroupBox) {
+  if (event->type() == QEvent::FontChange && captionPosition_ == cpGroupBox) {
     Realign();
     RebuildBitmaps();
   }
@@ -236,34 +233,34 @@ void AverageDown(const QImage& source, int ox, int oy, QImage& target, const QRe
 }  // namespace
 
 void TLmPanel::RebuildBitmaps() {
-  if (Loading() || FBackground.isNull()) return;
-  const int W = FBackground.width(), H = FBackground.height();
-  const int a = FAntialiased ? 3 : 1;
+  if (Loading() || background_.isNull()) return;
+  const int W = background_.width(), H = background_.height();
+  const int a = antialiased_ ? 3 : 1;
   const int Wa = W * a, Ha = H * a;
 
   const int th = CaptionTextHeight();
-  const int pen = a * FBorderWidth - 1;
+  const int pen = a * borderWidth_ - 1;
   const int inset = pen / 2;
-  const int top = FCaptionPosition == cpGroupBox ? inset + (a * th) / 2 : inset;
-  const int corner = a * FCornerWidth;
+  const int top = captionPosition_ == cpGroupBox ? inset + (a * th) / 2 : inset;
+  const int corner = a * cornerWidth_;
   const int right = Wa - inset, bottom = Ha - inset;
 
   // Draws the frame into `work`, which holds the part of the a-times picture from (ox, oy) on.
   auto paintFrame = [&](QImage& work, int ox, int oy) {
-    FillRows(work, 0, work.height(), 0, work.width(), FOuterColor);
-    if (FGradient) {
+    FillRows(work, 0, work.height(), 0, work.width(), outerColor_);
+    if (gradient_) {
       const QRegion region = CreateRoundRectRgn(inset, top, right, bottom, corner, corner).translated(-ox, -oy);
-      FillGradient(work, QRect(-ox, -oy, Wa, Ha), FDefaultFrom, FDefaultTo, FGradientType, &region);
+      FillGradient(work, QRect(-ox, -oy, Wa, Ha), defaultFrom_, defaultTo_, gradientType_, &region);
     }
     if (right - inset <= 0 || bottom - top <= 0) return;
     QPainter p(&work);
     p.setRenderHint(QPainter::Antialiasing, false);
     p.translate(-ox, -oy);
-    QPen outline(ColorToQColor(FBorderColor));
+    QPen outline(ColorToQColor(borderColor_));
     outline.setWidth(std::max(pen, 0));
     outline.setJoinStyle(Qt::MiterJoin);
     p.setPen(outline);
-    if (FGradient)
+    if (gradient_)
       p.setBrush(Qt::NoBrush);
     else
       p.setBrush(ColorToQColor(Color()));
@@ -276,9 +273,9 @@ void TLmPanel::RebuildBitmaps() {
   // Anti-aliased, only a band along the edges is averaged down; the inside is flat. So the
   // three-times picture is drawn only under that band, strip by strip, instead of whole (which
   // for the glossary window is megabytes of fresh memory for a few hundred kilobytes used).
-  const int band = FCornerWidth + 20;
+  const int band = cornerWidth_ + 20;
   const int half = (band < 1 ? a : band) / 2;
-  if (a == 3 && !FGradient && 2 * half + 2 < std::min(W, H)) {
+  if (a == 3 && !gradient_ && 2 * half + 2 < std::min(W, H)) {
     // Small pieces stay in the cache and one buffer holds them all; pieces of the side columns
     // are cut short, since a fill over many rows is handed to the raster engine's thread pool,
     // whose start costs more than the fill.
@@ -299,51 +296,50 @@ void TLmPanel::RebuildBitmaps() {
         QImage piece(buffer.data(), 3 * part.width(), 3 * part.height(), stride(3 * part.width()),
                      QImage::Format_BGR888);
         paintFrame(piece, 3 * part.left(), 3 * part.top());
-        AverageDown(piece, 3 * part.left(), 3 * part.top(), FBackground, part);
+        AverageDown(piece, 3 * part.left(), 3 * part.top(), background_, part);
       }
     };
     drawArea(QRect(0, 0, W, half));
     drawArea(QRect(0, H - half, W, half));
     drawArea(QRect(0, half, half, H - 2 * half));
     drawArea(QRect(W - half, half, half, H - 2 * half));
-    FillRows(FBackground, half, H - half, half, W - half, Color());
+    FillRows(background_, half, H - half, half, W - half, Color());
   } else if (a == 3) {
     QImage whole(Wa, Ha, QImage::Format_BGR888);
     paintFrame(whole, 0, 0);
-    DownsampleEdges(whole, FBackground, 3, Color(), band);
+    DownsampleEdges(whole, background_, 3, Color(), band);
   } else {
-    paintFrame(FBackground, 0, 0);
+    paintFrame(background_, 0, 0);
   }
   Repaint();
 }
 
 void TLmPanel::paintEvent(QPaintEvent* event) {
-  if (FBackground.size() != size() && width() > 0 && height() > 0) {
+  if (background_.size() != size() && width() > 0 && height() > 0) {
     // Resized while hidden: catch up before drawing.
-    FBackground = QImage(width(), height(), QImage::Format_BGR888);
-    const bool was = updatesEnabled();
-    setUpdatesEnabled(false);
-    RebuildBitmaps();
-    setUpdatesEnabled(was);
+    background_ = QImage(width(), height(), QImage::Format_BGR888);
+    RebuildWhilePainting();
   }
   QPainter p(this);
-  p.fillRect(event->rect(), ColorToQColor(FOuterColor));
-  if (!FBackground.isNull()) p.drawImage(0, 0, FBackground);
+  p.fillRect(event->rect(), ColorToQColor(outerColor_));
+  if (!background_.isNull()) p.drawImage(0, 0, background_);
   const QFont f = Font();
   p.setFont(f);
   if (!ShowCaption()) return;
   unsigned flags = 0;
   const QRect r = CaptionRect(&flags);
   const QString caption = Caption();
-  if (FCaptionPosition == cpGroupBox) {
+  if (captionPosition_ == cpGroupBox) {
     const QFontMetrics fm(f);
     const int th = fm.height();
     QString plain = caption;
     plain.replace(QLatin1String("&&"), QString(QChar(1))).remove(QLatin1Char('&')).replace(QChar(1), QLatin1Char('&'));
     const int tw = fm.horizontalAdvance(plain);
-    const QColor outer = ColorToQColor(FOuterColor);
+    const QColor outer = ColorToQColor(outerColor_);
     p.fillRect(QRect(0, 0, r.x() + r.width(), th / 2), outer);
-    p.fillRect(QRect(r.x(), th / 2, tw, std::min(FBorderWidth, th / 2)), outer);
+    p.fillRect(QRect(r.x(), th / 2, tw, std::min(borderWidth_, th / 2)), outer);
   }
-  DrawShadowText(p, caption, f, FontColor(), FTextShadowColor, TextShadow(), flags, r, isEnabled());
+  DrawShadowText(p, caption, f, FontColor(), textShadowColor_, TextShadow(), flags, r, isEnabled());
 }
+
+}  // namespace gradient

@@ -6,6 +6,8 @@
 
 #include "gradient/LmDrawCore.h"
 
+namespace gradient {
+
 enum TLmCaptionPos {
   cpGroupBox,
   cpTopLeft,
@@ -27,27 +29,27 @@ class TLmPanel : public TLmCustomControl {
 
   QString Caption() const { return Text(); }
   void SetCaption(const QString& value);
-  TLmCaptionPos CaptionPosition() const { return FCaptionPosition; }
+  TLmCaptionPos CaptionPosition() const { return captionPosition_; }
   void SetCaptionPosition(TLmCaptionPos value);
-  int CornerWidth() const { return FCornerWidth; }
+  int CornerWidth() const { return cornerWidth_; }
   void SetCornerWidth(int value);
-  int BorderWidth() const { return FBorderWidth; }
+  int BorderWidth() const { return borderWidth_; }
   void SetBorderWidth(int value);
-  TColor BorderColor() const { return FBorderColor; }
+  TColor BorderColor() const { return borderColor_; }
   void SetBorderColor(TColor value);
-  TColor OuterColor() const { return FOuterColor; }
+  TColor OuterColor() const { return outerColor_; }
   void SetOuterColor(TColor value);
-  TColor TextShadowColor() const { return FTextShadowColor; }
+  TColor TextShadowColor() const { return textShadowColor_; }
   void SetTextShadowColor(TColor value);
-  bool Antialiased() const { return FAntialiased; }
+  bool Antialiased() const { return antialiased_; }
   void SetAntialiased(bool value);
-  bool Gradient() const { return FGradient; }
+  bool Gradient() const { return gradient_; }
   void SetGradient(bool value);
-  TColor DefaultFrom() const { return FDefaultFrom; }
+  TColor DefaultFrom() const { return defaultFrom_; }
   void SetDefaultFrom(TColor value);
-  TColor DefaultTo() const { return FDefaultTo; }
+  TColor DefaultTo() const { return defaultTo_; }
   void SetDefaultTo(TColor value);
-  TGradientType GradientType() const { return FGradientType; }
+  TGradientType GradientType() const { return gradientType_; }
   void SetGradientType(TGradientType value);
 
   TNotifyEvent OnDblClick;
@@ -57,9 +59,8 @@ class TLmPanel : public TLmCustomControl {
   // The caption rectangle and its text flags for the current position.
   QRect CaptionRect(unsigned* flags = nullptr) const;
   // The cached background.
-  const QImage& Background() const { return FBackground; }
+  const QImage& Background() const { return background_; }
 
-  void Loaded() override;
   QSize sizeHint() const override { return QSize(185, 105); }
 
  protected:
@@ -68,7 +69,6 @@ class TLmPanel : public TLmCustomControl {
   void ColorChanged() override;
   void ParentColorMessage() override;
   void DblClick() override;
-  void TextChanged() override;
 
   void paintEvent(QPaintEvent* event) override;
   void changeEvent(QEvent* event) override;
@@ -77,16 +77,18 @@ class TLmPanel : public TLmCustomControl {
   int CaptionTextHeight() const;
   void Realign();
 
-  TLmCaptionPos FCaptionPosition = cpTopLeft;
-  int FCornerWidth = 10;
-  int FBorderWidth = 2;
-  TColor FBorderColor = clGray;
-  TColor FOuterColor = clBtnFace;
-  TColor FTextShadowColor = clWhite;
-  bool FAntialiased = true;
-  bool FGradient = false;
-  TColor FDefaultFrom = clWhite;
-  TColor FDefaultTo = 14933983;
-  TGradientType FGradientType = gtVertical;
-  QImage FBackground;
+  TLmCaptionPos captionPosition_ = cpTopLeft;
+  int cornerWidth_ = 10;
+  int borderWidth_ = 2;
+  TColor borderColor_ = base::clGray;
+  TColor outerColor_ = base::clBtnFace;
+  TColor textShadowColor_ = base::clWhite;
+  bool antialiased_ = true;
+  bool gradient_ = false;
+  TColor defaultFrom_ = base::clWhite;
+  TColor defaultTo_ = 14933983;
+  TGradientType gradientType_ = gtVertical;
+  QImage background_;
 };
+
+}  // namespace gradient

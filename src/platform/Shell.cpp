@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/ScopeGuard.h"
 #include "platform/Question.h"
 
 #include <unistd.h>
@@ -213,6 +214,9 @@ CopyOutcome CopyFolder(const QString& from, const QString& to, const CopyOptions
     return r;
   }
   r.copiedTo = root;
+  // A half-made copy would pass for a backup: however the copy ends early (a failure, Cancel, or
+  // an exception out of the progress window's events), what this call created goes, nothing else.
+  base::ScopeGuard removePartial([&root] { QDir(root).removeRecursively(); });
 
   Copier copier(options, total);
   int code = copier.Step(0, src.fileName()) ? copyOk : copyCancelled;
@@ -238,14 +242,14 @@ CopyOutcome CopyFolder(const QString& from, const QString& to, const CopyOptions
   }
   if (code == copyOk && copier.Cancelled()) code = copyCancelled;
 
-  if (code != copyOk) {
-    // A half-made copy would pass for a backup; remove what this call created, nothing else.
-    QDir(root).removeRecursively();
-    r.copiedTo.clear();
-    r.result = code;
-    r.anyOperationsAborted = code == copyCancelled;
-    if (code == copyCancelled) r.error = QStringLiteral("cancelled by the user");
+  if (code == copyOk) {
+    removePartial.Dismiss();
+    return r;
   }
+  r.copiedTo.clear();
+  r.result = code;
+  r.anyOperationsAborted = code == copyCancelled;
+  if (code == copyCancelled) r.error = QStringLiteral("cancelled by the user");
   return r;
 }
 

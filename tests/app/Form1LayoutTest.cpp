@@ -8,9 +8,13 @@
 #include <memory>
 
 #include "app/BeeIcon.h"
+#include "base/Colors.h"
 #include "tests/app/GlossaryFixture.h"
 #include "app/Startup.h"
 #include "app/Unit1.h"
+
+using app::TForm1;
+using namespace base;
 
 namespace {
 

@@ -20,6 +20,8 @@
 #include "tests/common/TestQuestions.h"
 #include "app/Unit1.h"
 
+using app::TForm1;
+
 namespace {
 
 TEST(DateLine, ReadsTheDateInRussianWithoutLeadingZeroAndWithTheTrailingSpace) {
@@ -287,8 +289,9 @@ TEST(OpenFailure, MissingOrCorruptTablesAreReportedAndNothingIsCreated) {
     EXPECT_FALSE(form) << c.name;
     EXPECT_FALSE(error.isEmpty()) << c.name;
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), before) << c.name;
-    if (QFile m(tmp.filePath("tableMaster.DB")); m.open(QIODevice::ReadOnly))
+    if (QFile m(tmp.filePath("tableMaster.DB")); m.open(QIODevice::ReadOnly)) {
       EXPECT_EQ(m.readAll(), masterBytes) << c.name;
+    }
   }
 }
 

@@ -12,6 +12,9 @@
 #include "tests/gradient/GradientTestUtil.h"
 #include "gradient/LmButton.h"
 
+using namespace base;
+using namespace gradient;
+
 namespace {
 
 struct Levels {
@@ -388,13 +391,6 @@ TEST_F(PaintFixture, GlyphBesideTheCaption) {
   EXPECT_NE(PixelAt(Shot(), x - 1, 14), clRed);
 }
 
-int Count(const QImage& image, TColor color) {
-  int n = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) n += PixelAt(image, x, y) == color;
-  return n;
-}
-
 TEST_F(PaintFixture, CaptionColoursForHotTrackAndDisabled) {
   QFont f;
   f.setPixelSize(18);
@@ -403,16 +399,16 @@ TEST_F(PaintFixture, CaptionColoursForHotTrackAndDisabled) {
   b->SetFont(f);
   b->SetFontColor(clRed);
   b->SetCaption(QStringLiteral("HH"));
-  EXPECT_GT(Count(Shot(), clRed), 0);
+  EXPECT_GT(CountColor(Shot(), clRed), 0);
   b->SetHotTrack(true);
   Enter(b);
   const QImage hot = Shot();
-  EXPECT_EQ(Count(hot, clRed), 0);
-  EXPECT_GT(Count(hot, clBlue), 0);
+  EXPECT_EQ(CountColor(hot, clRed), 0);
+  EXPECT_GT(CountColor(hot, clBlue), 0);
   b->setEnabled(false);
   const QImage disabled = Shot();
-  EXPECT_EQ(Count(disabled, clBlue), 0);
-  EXPECT_GT(Count(disabled, ColorToRGB(clBtnShadow)), 0);
+  EXPECT_EQ(CountColor(disabled, clBlue), 0);
+  EXPECT_GT(CountColor(disabled, ColorToRGB(clBtnShadow)), 0);
 }
 
 TEST_F(PaintFixture, FocusRectangleOnlyWithFocusAndShowFocusRect) {

@@ -9,6 +9,9 @@
 #include "gradient/LmButton.h"
 #include "gradient/LmDrawCore.h"
 
+using namespace base;
+using namespace gradient;
+
 namespace {
 
 // A plain control of the kit to hold others.
@@ -180,14 +183,6 @@ TEST(PixelRoutines, TintAndCaptionFormat) {
   EXPECT_EQ(CaptionFormat(taLeftJustify, true), 0x8814u);
 }
 
-// Counts pixels of exactly one colour.
-int CountColor(const QImage& image, TColor color) {
-  int n = 0;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) n += PixelAt(image, x, y) == color;
-  return n;
-}
-
 TEST(DrawShadowText, ShadowOnlyWhenEnabledAndSwitchedOnEmbossedWhenDisabled) {
   QFont font;
   font.setPixelSize(20);
@@ -213,13 +208,8 @@ TEST(DrawShadowText, ShadowOnlyWhenEnabledAndSwitchedOnEmbossedWhenDisabled) {
   EXPECT_GT(CountColor(disabled, ColorToRGB(clBtnHighlight)), 0);
 }
 
-TEST(Colors, SystemColoursResolveAndPlainOnesPassThrough) {
-  EXPECT_EQ(ColorToRGB(13500416), 13500416);
-  EXPECT_EQ(ColorToRGB(clGray), 8421504);
-  EXPECT_EQ(ColorToRGB(clBtnFace), QColorToColor(QApplication::palette().color(QPalette::Window)));
-  EXPECT_EQ(clBtnFace, TColor(0x8000000F));
-  EXPECT_GE(ColorToRGB(clInfoBk), 0);
-  EXPECT_EQ(ColorToQColor(14933983), QColor(223, 223, 227));
+// The colour resolver itself is base's (tests/base); the kit only adds the fade speeds.
+TEST(FadeInterval, EachSpeedHasItsTimerInterval) {
   EXPECT_EQ(FadeInterval(fsSlow), 40);
   EXPECT_EQ(FadeInterval(fsMedium), 20);
   EXPECT_EQ(FadeInterval(fsFast), 12);
@@ -403,9 +393,15 @@ TEST(StyleManager, AWindowTornDownWithItsManagerAndControlsInAnyOrder) {
     if (!managerFirst) manager = new TLmStyleManager(form);
     button->SetLmStyleManager(manager);
     panel->SetLmStyleManager(manager);
+    // A manager outside the window that one of its controls is linked to.
+    TLmStyleManager outside;
+    auto* linkedOut = new TLmButton(panel);
+    linkedOut->SetLmStyleManager(&outside);
+    ASSERT_EQ(outside.RegisteredControls(), QList<TLmCustomControl*>{linkedOut});
+    ASSERT_EQ(manager->RegisteredControls(), (QList<TLmCustomControl*>{button, panel}));
     delete form;  // must neither crash nor leave a register pointing at a destroyed control
+    EXPECT_TRUE(outside.RegisteredControls().isEmpty()) << (managerFirst ? "manager first" : "manager last");
   }
-  SUCCEED();
 }
 
 TEST(CustomControl, ConstructionValuesAndAbout) {

@@ -9,17 +9,25 @@
 #include <QTimerEvent>
 #include <QWidget>
 
-#include "gradient/LmDrawCore.h"
+#include "base/Colors.h"
 
 // The colour of a pixel, as 0x00BBGGRR.
-inline TColor PixelAt(const QImage& image, int x, int y) {
+inline base::TColor PixelAt(const QImage& image, int x, int y) {
   const QRgb c = image.pixel(x, y);
-  return RGBToColor(qRed(c), qGreen(c), qBlue(c));
+  return base::RGBToColor(qRed(c), qGreen(c), qBlue(c));
 }
 
-inline QImage Bitmap(int w, int h, TColor fill = clBlack) {
+// How many pixels have exactly this colour.
+inline int CountColor(const QImage& image, base::TColor color) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) n += PixelAt(image, x, y) == color;
+  return n;
+}
+
+inline QImage Bitmap(int w, int h, base::TColor fill = base::clBlack) {
   QImage image(w, h, QImage::Format_BGR888);
-  image.fill(ColorToQColor(fill));
+  image.fill(base::ColorToQColor(fill));
   return image;
 }
 

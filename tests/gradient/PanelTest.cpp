@@ -10,6 +10,9 @@
 #include "gradient/LmButton.h"
 #include "gradient/LmPanel.h"
 
+using namespace base;
+using namespace gradient;
+
 namespace {
 
 struct PanelFixture : ::testing::Test {
@@ -298,7 +301,7 @@ TEST_F(PanelFixture, ClicksDoubleClicksAndParentColour) {
 TEST_F(PanelFixture, ADesktopPaletteChangeRedrawsSystemColours) {
   const QPalette original = QApplication::palette();
   QPalette changed = original;
-  changed.setColor(QPalette::Window, QColor(1, 2, 3));
+  changed.setColor(QPalette::Button, QColor(1, 2, 3));  // the face of buttons and dialogs
   QApplication::setPalette(changed);
   QCoreApplication::processEvents();
   const TColor corner = PixelAt(panel->Background(), 0, 0);

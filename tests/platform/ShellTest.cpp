@@ -7,6 +7,8 @@
 #include <QProgressDialog>
 #include <QTemporaryDir>
 
+#include <stdexcept>
+
 #include "platform/Shell.h"
 
 #include <unistd.h>
@@ -125,6 +127,18 @@ TEST_F(CopyFolderTest, AnUnreadableFileFailsAndRemovesThePartialCopy) {
   const auto r = platform::CopyFolder(src, dst, {false, nullptr, {}});
   EXPECT_EQ(r.result, platform::copyAccessDenied);
   EXPECT_FALSE(r.anyOperationsAborted);
+  EXPECT_FALSE(QFileInfo::exists(dst + "/termoraProject"));
+}
+
+TEST_F(CopyFolderTest, AFailureThrownMidwayLeavesNoHalfCopy) {
+  platform::CopyOptions o;
+  o.showProgress = false;
+  o.onProgress = [](qint64 done, qint64) -> bool {
+    if (done > 0) throw std::runtime_error("the disk went away");
+    return true;
+  };
+  EXPECT_THROW(platform::CopyFolder(src, dst, o), std::runtime_error);
+  EXPECT_TRUE(QFileInfo(dst).isDir());
   EXPECT_FALSE(QFileInfo::exists(dst + "/termoraProject"));
 }
 
