@@ -18,7 +18,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 bool DeliverGuarded(const std::function<bool()>& deliver) {
   try {
     return deliver();
-  } catch (const EDatabaseError& e) {
+  } catch (const data::EDatabaseError& e) {
     platform::ShowError(e.Message());
   } catch (const std::exception& e) {
     platform::ShowError(QString::fromLocal8Bit(e.what()));
@@ -29,7 +29,7 @@ bool DeliverGuarded(const std::function<bool()>& deliver) {
 std::unique_ptr<TForm1> CreateForm1(const QString& folder, QString* error, std::function<QDate()> today) {
   try {
     return std::make_unique<TForm1>(folder, std::move(today));
-  } catch (const EDatabaseError& e) {
+  } catch (const data::EDatabaseError& e) {
     *error = e.Message();
   } catch (const std::exception& e) {
     *error = QString::fromLocal8Bit(e.what());

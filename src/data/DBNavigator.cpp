@@ -8,6 +8,8 @@
 
 #include "platform/Question.h"
 
+namespace data {
+
 namespace {
 
 // Each glyph is drawn in a 16 x 16 box, so the bar looks the same at any button size.
@@ -116,7 +118,7 @@ class NavigatorButton : public QAbstractButton {
   TDBNavigator* nav_;
 };
 
-const char* const kDefaultHints[10] = {"First record", "Prior record", "Next record", "Last record",
+const char* const kDefaultHints[kNavigateBtnCount] = {"First record", "Prior record", "Next record", "Last record",
                                        "Insert record", "Delete record", "Edit record", "Post edit",
                                        "Cancel edit", "Refresh data"};
 
@@ -137,7 +139,7 @@ class TDBNavigator::Link : public TDataLink {
 
 TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent), link_(std::make_unique<Link>(this)) {
   setFocusPolicy(Qt::TabFocus);
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < kNavigateBtnCount; ++i) {
     hints_[i] = QString::fromLatin1(kDefaultHints[i]);
     auto* b = new NavigatorButton(TNavigateBtn(i), this);
     b->setObjectName(QStringLiteral("NavButton%1").arg(i));
@@ -165,7 +167,7 @@ void TDBNavigator::SetVisibleButtons(TButtonSet value) {
   visibleButtons_ = value;
   LayoutButtons();
   if (!(visibleButtons_ & NavButton(TNavigateBtn(focusedButton_)))) {
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < kNavigateBtnCount; ++i)
       if (visibleButtons_ & NavButton(TNavigateBtn(i))) {
         focusedButton_ = i;
         break;
@@ -187,7 +189,7 @@ void TDBNavigator::SetHint(TNavigateBtn button, const QString& text) {
 }
 
 void TDBNavigator::UpdateHints() {
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < kNavigateBtnCount; ++i) {
     // "Short|long": the short part is the tooltip.
     const QString hint = hints_[i].section(QLatin1Char('|'), 0, 0);
     buttons_[i]->setToolTip(showHint_ ? hint : QString());
@@ -201,7 +203,7 @@ bool TDBNavigator::ButtonEnabled(TNavigateBtn button) const {
 
 void TDBNavigator::LayoutButtons() {
   int count = 0;
-  for (int i = 0; i < 10; ++i) count += (visibleButtons_ & NavButton(TNavigateBtn(i))) ? 1 : 0;
+  for (int i = 0; i < kNavigateBtnCount; ++i) count += (visibleButtons_ & NavButton(TNavigateBtn(i))) ? 1 : 0;
   if (count == 0) {
     for (auto* b : buttons_) b->hide();
     return;
@@ -209,7 +211,7 @@ void TDBNavigator::LayoutButtons() {
   const int w = width() / count;
   int extra = width() - w * count;
   int x = 0;
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < kNavigateBtnCount; ++i) {
     QAbstractButton* b = buttons_[i];
     if (!(visibleButtons_ & NavButton(TNavigateBtn(i)))) {
       b->hide();
@@ -227,7 +229,7 @@ void TDBNavigator::LayoutButtons() {
 void TDBNavigator::resizeEvent(QResizeEvent*) { LayoutButtons(); }
 
 void TDBNavigator::paintEvent(QPaintEvent*) {
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < kNavigateBtnCount; ++i) {
     auto* b = static_cast<NavigatorButton*>(buttons_[i]);
     const bool show = hasFocus() && i == focusedButton_;
     if (b->showFocus != show) {
@@ -249,8 +251,8 @@ void TDBNavigator::focusOutEvent(QFocusEvent* e) {
 
 void TDBNavigator::keyPressEvent(QKeyEvent* e) {
   auto step = [&](int dir) {
-    for (int n = 1; n <= 10; ++n) {
-      const int i = (focusedButton_ + dir * n + 20) % 10;
+    for (int n = 1; n <= kNavigateBtnCount; ++n) {
+      const int i = (focusedButton_ + dir * n + 2 * kNavigateBtnCount) % kNavigateBtnCount;
       if (visibleButtons_ & NavButton(TNavigateBtn(i))) {
         focusedButton_ = i;
         break;
@@ -312,7 +314,7 @@ void TDBNavigator::BtnClick(TNavigateBtn button) {
   if (BeforeAction) BeforeAction(button);
   if (button == nbDelete && confirmDelete_ && !platform::Confirm(QStringLiteral("Delete record?"), platform::ApplicationTitle(), this))
     return;
-  data::ShowDataError(
+  platform::Guarded(
       [&] {
         switch (button) {
           case nbFirst: t->First(); break;
@@ -330,3 +332,5 @@ void TDBNavigator::BtnClick(TNavigateBtn button) {
       this);
   if (OnClick) OnClick(button);
 }
+
+}  // namespace data

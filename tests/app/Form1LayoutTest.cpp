@@ -8,9 +8,11 @@
 #include <memory>
 
 #include "app/BeeIcon.h"
-#include "tests/app/GlossaryFixture.h"
+#include "tests/common/GlossaryFixture.h"
 #include "app/Startup.h"
 #include "app/Unit1.h"
+
+using namespace data;
 
 namespace {
 

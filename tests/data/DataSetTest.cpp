@@ -4,7 +4,9 @@
 #include <QSqlQuery>
 #include <QThread>
 
-#include "tests/data/GlossaryFixture.h"
+#include "tests/common/GlossaryFixture.h"
+
+using namespace data;
 
 namespace {
 

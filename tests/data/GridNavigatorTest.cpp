@@ -8,8 +8,10 @@
 
 #include "data/DBGrid.h"
 #include "data/DBNavigator.h"
-#include "tests/data/GlossaryFixture.h"
+#include "tests/common/GlossaryFixture.h"
 #include "tests/common/TestQuestions.h"
+
+using namespace data;
 
 namespace {
 
