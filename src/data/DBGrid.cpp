@@ -117,31 +117,11 @@ void TDBGrid::ClearColumns() {
   update();
 }
 
-void TDBGrid::SetColor(const QColor& value) {
-  if (color_ == value) return;
-  color_ = value;
-  update();
-}
-void TDBGrid::SetFixedColor(const QColor& value) {
-  if (fixedColor_ == value) return;
-  fixedColor_ = value;
-  update();
-}
-void TDBGrid::SetTextColor(const QColor& value) {
-  if (textColor_ == value) return;
-  textColor_ = value;
-  update();
-}
-void TDBGrid::SetTitleFont(const QFont& value) {
-  if (titleFont_ == value) return;
-  titleFont_ = value;
-  update();
-}
-void TDBGrid::SetTitleTextColor(const QColor& value) {
-  if (titleTextColor_ == value) return;
-  titleTextColor_ = value;
-  update();
-}
+void TDBGrid::SetColor(const QColor& value) { SetAndRepaint(color_, value); }
+void TDBGrid::SetFixedColor(const QColor& value) { SetAndRepaint(fixedColor_, value); }
+void TDBGrid::SetTextColor(const QColor& value) { SetAndRepaint(textColor_, value); }
+void TDBGrid::SetTitleFont(const QFont& value) { SetAndRepaint(titleFont_, value); }
+void TDBGrid::SetTitleTextColor(const QColor& value) { SetAndRepaint(titleTextColor_, value); }
 
 std::vector<TDBGrid::DisplayColumn> TDBGrid::DisplayColumns() const {
   std::vector<DisplayColumn> out;

@@ -132,6 +132,12 @@ class TDBGrid : public QWidget {
  private:
   class Link;
   friend class Link;
+  template <class T>
+  void SetAndRepaint(T& property, const T& value) {
+    if (property == value) return;
+    property = value;
+    update();
+  }
   struct DisplayColumn {
     TColumn* column;
     TField* field;

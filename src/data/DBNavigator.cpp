@@ -17,14 +17,14 @@ void DrawGlyph(QPainter& p, TNavigateBtn b, const QColor& ink) {
   p.setRenderHint(QPainter::Antialiasing, true);
   p.setPen(Qt::NoPen);
   p.setBrush(ink);
-  auto triangle = [&](qreal tipX, qreal baseX) {
+  // A closed outline through `points`, drawn with the painter's pen and brush.
+  auto outline = [&](std::initializer_list<QPointF> points) {
     QPainterPath path;
-    path.moveTo(tipX, 8);
-    path.lineTo(baseX, 3);
-    path.lineTo(baseX, 13);
+    path.addPolygon(QPolygonF(points));
     path.closeSubpath();
     p.drawPath(path);
   };
+  auto triangle = [&](qreal tipX, qreal baseX) { outline({{tipX, 8}, {baseX, 3}, {baseX, 13}}); };
   QPen pen(ink, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   switch (b) {
     case nbFirst:
@@ -42,18 +42,7 @@ void DrawGlyph(QPainter& p, TNavigateBtn b, const QColor& ink) {
       p.drawRect(QRectF(3, 7, 10, 2));
       break;
     case nbDelete: p.drawRect(QRectF(3, 7, 10, 2)); break;
-    case nbEdit: {
-      // A pencil.
-      QPainterPath path;
-      path.moveTo(3, 13);
-      path.lineTo(4, 10);
-      path.lineTo(11, 3);
-      path.lineTo(13, 5);
-      path.lineTo(6, 12);
-      path.closeSubpath();
-      p.drawPath(path);
-      break;
-    }
+    case nbEdit: outline({{3, 13}, {4, 10}, {11, 3}, {13, 5}, {6, 12}}); break;  // a pencil
     case nbPost:
       p.setPen(pen);
       p.setBrush(Qt::NoBrush);
@@ -70,12 +59,7 @@ void DrawGlyph(QPainter& p, TNavigateBtn b, const QColor& ink) {
       p.drawArc(QRectF(3, 3, 10, 10), 100 * 16, 280 * 16);
       p.setPen(Qt::NoPen);
       p.setBrush(ink);
-      QPainterPath head;
-      head.moveTo(8, 0.5);
-      head.lineTo(11.5, 3.2);
-      head.lineTo(8, 6);
-      head.closeSubpath();
-      p.drawPath(head);
+      outline({{8, 0.5}, {11.5, 3.2}, {8, 6}});
       break;
     }
   }

@@ -9,6 +9,18 @@
 
 namespace data {
 
+namespace {
+
+// Moves `item` from the list its owner `owner` keeps of such items to that of `to`.
+template <class Item, class Owner>
+void MoveTo(Item* item, Owner*& owner, Owner* to, std::vector<Item*> Owner::*list) {
+  if (owner) std::erase(owner->*list, item);
+  owner = to;
+  if (owner) (owner->*list).push_back(item);
+}
+
+}  // namespace
+
 TDataSource::TDataSource(QObject* owner) : QObject(owner) {}
 
 TDataSource::~TDataSource() {
@@ -19,11 +31,7 @@ TDataSource::~TDataSource() {
 
 void TDataSource::SetDataSet(TTable* dataSet) {
   if (dataSet_ == dataSet) return;
-  if (dataSet_) {
-    std::erase(dataSet_->sources_, this);
-  }
-  dataSet_ = dataSet;
-  if (dataSet_) dataSet_->sources_.push_back(this);
+  MoveTo(this, dataSet_, dataSet, &TTable::sources_);
   UpdateState();
 }
 
@@ -89,11 +97,7 @@ TDataLink::~TDataLink() {
 
 void TDataLink::SetDataSource(TDataSource* source) {
   if (dataSource_ == source) return;
-  if (dataSource_) {
-    std::erase(dataSource_->links_, this);
-  }
-  dataSource_ = source;
-  if (dataSource_) dataSource_->links_.push_back(this);
+  MoveTo(this, dataSource_, source, &TDataSource::links_);
   UpdateActive();
 }
 

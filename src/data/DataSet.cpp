@@ -154,20 +154,16 @@ void TTable::SetTableName(const QString& name) {
   tableName_ = name;
 }
 
-void TTable::SetIndexName(const QString& name) {
-  if (indexName_ == name) return;
-  indexName_ = name;
-  if (!name.isEmpty()) indexFieldNames_.clear();
-  if (Active()) {
-    Close();
-    Open();
-  }
-}
+// An index name and index field names exclude each other: setting one clears the other.
+void TTable::SetIndexName(const QString& name) { SetOrder(name, name.isEmpty() ? indexFieldNames_ : QString()); }
 
-void TTable::SetIndexFieldNames(const QString& names) {
-  if (indexFieldNames_ == names) return;
-  indexFieldNames_ = names;
-  if (!names.isEmpty()) indexName_.clear();
+void TTable::SetIndexFieldNames(const QString& names) { SetOrder(names.isEmpty() ? indexName_ : QString(), names); }
+
+void TTable::SetOrder(const QString& indexName, const QString& indexFieldNames) {
+  if (indexName_ == indexName && indexFieldNames_ == indexFieldNames) return;
+  indexName_ = indexName;
+  indexFieldNames_ = indexFieldNames;
+  // An open table reads its rows again in the new order.
   if (Active()) {
     Close();
     Open();
@@ -560,13 +556,17 @@ void TTable::Refresh() {
 void TTable::CheckBrowseMode() {
   CheckActive();
   DataEvent(deCheckBrowseMode);
-  if (IsEditMode(state_)) {
-    UpdateRecord();
-    if (modified_)
-      Post();
-    else
-      Cancel();
-  }
+  EndPendingEdit();
+}
+
+void TTable::EndPendingEdit() {
+  if (!IsEditMode(state_)) return;
+  // What the controls still hold counts: a record they changed is stored, an untouched one dropped.
+  UpdateRecord();
+  if (modified_)
+    Post();
+  else
+    Cancel();
 }
 
 // ---- moving ---------------------------------------------------------------------------------
@@ -623,13 +623,7 @@ int TTable::MoveBy(int distance) {
 void TTable::SetRecNo(int n) {
   CheckActive();
   // End a pending edit of this table only; its dependants keep theirs unless it really moves.
-  if (IsEditMode(state_)) {
-    UpdateRecord();
-    if (modified_)
-      Post();
-    else
-      Cancel();
-  }
+  EndPendingEdit();
   if (n == RecNo()) return;
   if (n < 1 || n > int(d_->rows.size())) return;
   DataEvent(deCheckBrowseMode);

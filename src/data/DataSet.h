@@ -106,6 +106,8 @@ class TTable : public QObject {
   void SetState(TDataSetState state);
   void CheckActive() const;
   void CheckCanModify() const;
+  void SetOrder(const QString& indexName, const QString& indexFieldNames);
+  void EndPendingEdit();
   void BeginInsertAppend(bool append);
   void MasterChanged();
   void ReadRange(qint64 keepKey, int keepIndex);

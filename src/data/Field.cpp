@@ -7,30 +7,6 @@
 
 namespace data {
 
-namespace {
-
-QVariant ValidateInteger(const TField* f, const QVariant& value, qint64 low, qint64 high) {
-  if (value.isNull()) return QVariant();
-  bool ok = false;
-  qint64 v = value.toLongLong(&ok);
-  if (!ok) {
-    const QString s = value.toString().trimmed();
-    v = s.toLongLong(&ok);
-    if (!ok) DatabaseError(QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(s, f->FieldName()));
-  }
-  if (v < low || v > high)
-    DatabaseError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
-              .arg(v)
-              .arg(f->FieldName())
-              .arg(low)
-              .arg(high));
-  return QVariant(int(v));
-}
-
-bool IsIntegerChar(QChar c) { return c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-'); }
-
-}  // namespace
-
 TField::TField(QObject* owner) : QObject(owner) {}
 TField::TField(TFieldType type, int size, QObject* owner) : QObject(owner), dataType_(type), size_(size) {}
 
@@ -135,17 +111,39 @@ void TField::FocusControl() {
 QVariant TField::Validate(const QVariant& value) const { return value; }
 
 
-TAutoIncField::TAutoIncField(QObject* owner) : TField(ftAutoInc, 0, owner) { TField::SetReadOnly(true); }
-bool TAutoIncField::IsValidChar(QChar c) const { return IsIntegerChar(c); }
+TIntegerField::TIntegerField(QObject* owner)
+    : TIntegerField(ftInteger, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), owner) {}
+TIntegerField::TIntegerField(TFieldType type, qint64 low, qint64 high, QObject* owner)
+    : TField(type, 0, owner), low_(low), high_(high) {}
 
-TSmallintField::TSmallintField(QObject* owner) : TField(ftSmallint, 0, owner) {}
-bool TSmallintField::IsValidChar(QChar c) const { return IsIntegerChar(c); }
-QVariant TSmallintField::Validate(const QVariant& value) const { return ValidateInteger(this, value, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()); }
+bool TIntegerField::IsValidChar(QChar c) const {
+  return c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-');
+}
 
-TIntegerField::TIntegerField(QObject* owner) : TField(ftInteger, 0, owner) {}
-bool TIntegerField::IsValidChar(QChar c) const { return IsIntegerChar(c); }
 QVariant TIntegerField::Validate(const QVariant& value) const {
-  return ValidateInteger(this, value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max());
+  if (value.isNull()) return QVariant();
+  bool ok = false;
+  qint64 v = value.toLongLong(&ok);
+  if (!ok) {
+    const QString s = value.toString().trimmed();
+    v = s.toLongLong(&ok);
+    if (!ok) DatabaseError(QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(s, FieldName()));
+  }
+  if (v < low_ || v > high_)
+    DatabaseError(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
+                      .arg(v)
+                      .arg(FieldName())
+                      .arg(low_)
+                      .arg(high_));
+  return QVariant(int(v));
+}
+
+TSmallintField::TSmallintField(QObject* owner)
+    : TIntegerField(ftSmallint, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max(), owner) {}
+
+TAutoIncField::TAutoIncField(QObject* owner)
+    : TIntegerField(ftAutoInc, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), owner) {
+  TField::SetReadOnly(true);
 }
 
 TStringField::TStringField(QObject* owner) : TField(ftString, 20, owner) {}

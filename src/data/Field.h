@@ -75,32 +75,33 @@ class TField : public QObject {
   int column_ = -1;  // the stored column it reads, set while the dataset is open
 };
 
-class TAutoIncField : public TField {
-  Q_OBJECT
- public:
-  explicit TAutoIncField(QObject* owner = nullptr);
-  void SetReadOnly(bool) override {}  // assigned by the store only
-  bool IsValidChar(QChar c) const override;
-};
-
-class TSmallintField : public TField {
-  Q_OBJECT
- public:
-  explicit TSmallintField(QObject* owner = nullptr);
-  bool IsValidChar(QChar c) const override;
-
- protected:
-  QVariant Validate(const QVariant& value) const override;
-};
-
+// The integer kinds share their checks; each stores a range of its own.
 class TIntegerField : public TField {
   Q_OBJECT
  public:
   explicit TIntegerField(QObject* owner = nullptr);
-  bool IsValidChar(QChar c) const override;
+  bool IsValidChar(QChar c) const override;  // digits and a sign
 
  protected:
-  QVariant Validate(const QVariant& value) const override;
+  TIntegerField(TFieldType type, qint64 low, qint64 high, QObject* owner);
+  QVariant Validate(const QVariant& value) const override;  // outside [low, high]: refused
+
+ private:
+  qint64 low_;
+  qint64 high_;
+};
+
+class TSmallintField : public TIntegerField {
+  Q_OBJECT
+ public:
+  explicit TSmallintField(QObject* owner = nullptr);
+};
+
+class TAutoIncField : public TIntegerField {
+  Q_OBJECT
+ public:
+  explicit TAutoIncField(QObject* owner = nullptr);
+  void SetReadOnly(bool) override {}  // assigned by the store only
 };
 
 class TStringField : public TField {

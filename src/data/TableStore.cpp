@@ -271,10 +271,24 @@ void TableStore::WriteColumns(const StoreValues& values, bool inserting, QString
   }
 }
 
-StoreResult TableStore::Insert(const StoreValues& values, qint64* key) {
+StoreResult TableStore::WriteInTransaction(const QString& sql, const QVariantList& bound,
+                                           const std::function<StoreResult()>& settle) {
   StoreResult r = conn_.Exec("BEGIN IMMEDIATE");
   if (!r.Ok()) return r;
   base::ScopeGuard rollback([this] { conn_.Exec("ROLLBACK"); });
+  {
+    Statement s;
+    if (r = Prepare(s, sql); !r.Ok()) return r;
+    for (int i = 0; i < bound.size(); ++i) s.Bind(i + 1, bound[i]);
+    if (const int rc = s.Step(); rc != SQLITE_DONE) return conn_.ResultOf(rc);
+  }
+  if (r = settle(); !r.Ok()) return r;
+  if (r = conn_.Exec("COMMIT"); !r.Ok()) return r;
+  rollback.Dismiss();
+  return {};
+}
+
+StoreResult TableStore::Insert(const StoreValues& values, qint64* key) {
   QStringList names;
   QVariantList bound;
   WriteColumns(values, /*inserting=*/true, &names, &bound);
@@ -283,22 +297,13 @@ StoreResult TableStore::Insert(const StoreValues& values, qint64* key) {
                           : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                 .arg(table_->name, names.join(QLatin1String(", ")),
                                      QStringList(names.size(), QStringLiteral("?")).join(QLatin1String(", ")));
-  {
-    Statement s;
-    if (r = Prepare(s, sql); !r.Ok()) return r;
-    for (int i = 0; i < bound.size(); ++i) s.Bind(i + 1, bound[i]);
-    if (const int rc = s.Step(); rc != SQLITE_DONE) return conn_.ResultOf(rc);
-  }
-  *key = sqlite3_last_insert_rowid(conn_.Handle());
-  if (r = conn_.Exec("COMMIT"); !r.Ok()) return r;
-  rollback.Dismiss();
-  return {};
+  return WriteInTransaction(sql, bound, [&] {
+    *key = sqlite3_last_insert_rowid(conn_.Handle());
+    return StoreResult{};
+  });
 }
 
 StoreResult TableStore::Update(qint64 key, qint64 version, const StoreValues& values) {
-  StoreResult r = conn_.Exec("BEGIN IMMEDIATE");
-  if (!r.Ok()) return r;
-  base::ScopeGuard rollback([this] { conn_.Exec("ROLLBACK"); });
   QStringList names;
   QVariantList bound;
   WriteColumns(values, /*inserting=*/false, &names, &bound);
@@ -306,26 +311,15 @@ StoreResult TableStore::Update(qint64 key, qint64 version, const StoreValues& va
   for (const QString& n : names) sets << n + QStringLiteral(" = ?");
   const QString& v = table_->versionColumn;
   sets << v + QStringLiteral(" = ") + v + QStringLiteral(" + 1");
-  {
-    Statement s;
-    if (r = Prepare(s, QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ? AND %4 = ?")
-                           .arg(table_->name, sets.join(QLatin1String(", ")), KeyColumn(), v));
-        !r.Ok())
-      return r;
-    int i = 0;
-    for (; i < bound.size(); ++i) s.Bind(i + 1, bound[i]);
-    s.Bind(++i, key);
-    s.Bind(++i, version);
-    if (const int rc = s.Step(); rc != SQLITE_DONE) return conn_.ResultOf(rc);
-  }
-  if (sqlite3_changes(conn_.Handle()) == 0) {
+  bound << key << version;
+  const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ? AND %4 = ?")
+                          .arg(table_->name, sets.join(QLatin1String(", ")), KeyColumn(), v);
+  return WriteInTransaction(sql, bound, [&] {
+    if (sqlite3_changes(conn_.Handle()) > 0) return StoreResult{};
     // Someone stored or deleted this row after it was read: never overwrite silently.
     StoredRow now;
-    return {ReadRow(key, &now).Ok() ? StoreStatus::Conflict : StoreStatus::Gone, QString()};
-  }
-  if (r = conn_.Exec("COMMIT"); !r.Ok()) return r;
-  rollback.Dismiss();
-  return {};
+    return StoreResult{ReadRow(key, &now).Ok() ? StoreStatus::Conflict : StoreStatus::Gone, QString()};
+  });
 }
 
 StoreResult TableStore::Delete(qint64 key, qint64 version) {

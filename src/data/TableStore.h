@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -69,6 +70,10 @@ class TableStore {
   StoreResult PrepareOnce(std::unique_ptr<Statement>& s, const QString& sql);
   QString KeyColumn() const { return table_->fields[0].name; }
   QString StoredColumns() const;
+  // Runs one write statement as a transaction of its own; `settle` runs before the commit and
+  // may refuse it.
+  StoreResult WriteInTransaction(const QString& sql, const QVariantList& bound,
+                                 const std::function<StoreResult()>& settle);
   // The columns and values a write stores for `values`, the sort key included.
   void WriteColumns(const StoreValues& values, bool inserting, QStringList* names, QVariantList* bound) const;
 
