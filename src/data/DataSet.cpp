@@ -302,7 +302,12 @@ void TTable::ReadRange(qint64 keepKey, int keepIndex) {
     return;
   }
   const StoreResult r = d_->store.ReadRange(d_->rangeSet ? &d_->rangeValue : nullptr, &rows);
-  if (!r.Ok()) Refuse(r, d_->store.Label(), kReadRefusal);
+  if (!r.Ok()) {
+    // Nothing was read: no current record, rather than a position past the end of the range.
+    current_ = -1;
+    bof_ = eof_ = true;
+    Refuse(r, d_->store.Label(), kReadRefusal);
+  }
   int found = -1;
   if (keepKey != 0)
     for (int i = 0; i < int(rows.size()) && found < 0; ++i)
