@@ -540,7 +540,8 @@ void TTable::Delete() {
   CheckCanModify();
   const StoredRow& r = d_->rows[current_];
   const qint64 version = state_ == dsEdit ? d_->editVersion : r.version;
-  if (const StoreResult res = d_->store.Delete(r.key, version); !res.Ok()) Refuse(res, d_->store.Label(), kDeleteRefusal);
+  if (const StoreResult res = d_->store.Delete(r.key, version); !res.Ok())
+    Refuse(res, d_->store.Label(), kDeleteRefusal);
   const int keepIndex = current_;
   ClearBuffers();
   SetState(dsBrowse);

@@ -33,7 +33,8 @@ StoreResult StoreConnection::Open(const QString& path, bool create, int busyTime
   Close();
   const QFileInfo info(path);
   if (!create) {
-    if (!info.exists()) return StoreResult::Fail(QStringLiteral("Table file not found: %1").arg(info.absoluteFilePath()));
+    if (!info.exists())
+      return StoreResult::Fail(QStringLiteral("Table file not found: %1").arg(info.absoluteFilePath()));
     if (!info.isFile()) return StoreResult::Fail(QStringLiteral("Not a table file: %1").arg(info.absoluteFilePath()));
     if (!info.isReadable())
       return StoreResult::Fail(QStringLiteral("Cannot read the table file %1").arg(info.absoluteFilePath()));

@@ -127,7 +127,8 @@ StoreResult TableStore::Open(const QString& folder, const StoreTable& table, int
     if (rc != SQLITE_DONE)
       return StoreResult::Fail(QStringLiteral("Cannot read the table %1: %2").arg(path, conn_.ResultOf(rc).error));
   }
-  if (columns.isEmpty()) return StoreResult::Fail(QStringLiteral("The file %1 holds no table %2").arg(path, table.name));
+  if (columns.isEmpty())
+    return StoreResult::Fail(QStringLiteral("The file %1 holds no table %2").arg(path, table.name));
   QStringList needed;
   for (const auto& f : table.fields) needed << f.name;
   needed << table.versionColumn;
@@ -141,7 +142,8 @@ StoreResult TableStore::Open(const QString& folder, const StoreTable& table, int
   writable_ = QFileInfo(path).isWritable();
   blobs_.resize(table.fields.size());
   rowSql_ = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(StoredColumns(), table.name, KeyColumn());
-  deleteSql_ = QStringLiteral("DELETE FROM %1 WHERE %2 = ? AND %3 = ?").arg(table.name, KeyColumn(), table.versionColumn);
+  deleteSql_ =
+      QStringLiteral("DELETE FROM %1 WHERE %2 = ? AND %3 = ?").arg(table.name, KeyColumn(), table.versionColumn);
   return SetOrder(QString(), QString());
 }
 
@@ -244,8 +246,9 @@ StoreResult TableStore::ReadRow(qint64 key, StoredRow* row) {
 StoreResult TableStore::ReadBlob(qint64 key, int field, QByteArray* bytes) {
   bytes->clear();
   std::unique_ptr<Statement>& s = blobs_.at(field);
-  const QString sql =
-      s ? QString() : QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(table_->fields[field].name, table_->name, KeyColumn());
+  const QString sql = s ? QString()
+                        : QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                              .arg(table_->fields[field].name, table_->name, KeyColumn());
   if (StoreResult r = PrepareOnce(s, sql); !r.Ok()) return r;
   Statement& stmt = *s;
   base::ScopeGuard done([&stmt] { stmt.Reset(); });

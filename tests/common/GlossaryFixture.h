@@ -41,7 +41,8 @@ inline void MakeGlossary(const QString& folder, const std::vector<LetterTerms>& 
   for (const auto& l : letters) {
     const int id = w.AddLetter(l.letter, num++);
     ASSERT_GT(id, 0) << w.ErrorText().toStdString();
-    for (const GlossaryTerm& t : l.terms) ASSERT_TRUE(w.AddTerm(id, t.word, t.definition)) << w.ErrorText().toStdString();
+    for (const GlossaryTerm& t : l.terms)
+      ASSERT_TRUE(w.AddTerm(id, t.word, t.definition)) << w.ErrorText().toStdString();
   }
   ASSERT_TRUE(w.Commit(&error)) << error.toStdString();
 }
