@@ -1,4 +1,4 @@
-// links: termora_data sqlite3
+// links: termora_data
 // Moving the master to another letter of a 50,000-term glossary (2 KB definitions): the detail's
 // range, the rows the grid shows and the current definition's bytes, against the bare SQLite
 // queries for the same rows run in the same process. Also the resident memory with it open.
@@ -16,6 +16,8 @@
 #include "data/DBGrid.h"
 #include "data/DataSet.h"
 #include "data/GlossaryStore.h"
+
+using namespace data;
 
 namespace {
 

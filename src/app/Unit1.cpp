@@ -19,6 +19,27 @@ namespace app {
 using namespace base;
 using namespace gradient;
 
+using data::dsBrowse;
+using data::nbAllButtons;
+using data::nbCancel;
+using data::nbDelete;
+using data::nbEdit;
+using data::nbInsert;
+using data::nbNext;
+using data::nbPost;
+using data::nbPrior;
+using data::NavButton;
+using data::TAutoIncField;
+using data::TColumn;
+using data::TDataSource;
+using data::TDBGrid;
+using data::TDBNavigator;
+using data::TGraphicField;
+using data::TIntegerField;
+using data::TSmallintField;
+using data::TStringField;
+using data::TTable;
+
 namespace {
 
 constexpr TColor kTextBlue = 13500416;     // text of the panel, grid, editor and letter buttons
@@ -373,7 +394,7 @@ void TForm1::FormCreate(QObject*) {
 
   if (Table2->State() != dsBrowse) return;
   SendJustifyMessages();
-  data::ShowDataError([this] { Table2->Edit(); }, this);
+  platform::Guarded([this] { Table2->Edit(); }, this);
 }
 
 void TForm1::SendJustifyMessages() {
@@ -390,7 +411,7 @@ void TForm1::SendJustifyMessages() {
 void TForm1::PickLetter(int recNo) {
   // The current letter re-reads nothing and a letter the table does not hold does nothing:
   // the dataset's record-number positioning sees to both.
-  data::ShowDataError([this, recNo] { Table1->SetRecNo(recNo); }, this);
+  platform::Guarded([this, recNo] { Table1->SetRecNo(recNo); }, this);
 }
 
 void TForm1::Lm1Click(QObject*) { PickLetter(1); }
@@ -434,7 +455,7 @@ void TForm1::Button1Click(QObject*) {
   qvDBRichEdit1->SelAttributes().SetName(QStringLiteral("Verdana"));
   qvDBRichEdit1->SelAttributes().SetSize(12);
   SendJustifyMessages();
-  data::ShowDataError([this] { Table2->Edit(); }, this);
+  platform::Guarded([this] { Table2->Edit(); }, this);
 }
 
 QString TForm1::BackupMessage(int result, bool anyOperationsAborted) {

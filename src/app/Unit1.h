@@ -74,27 +74,27 @@ class TForm1 : public QWidget {
   // Components, in creation order.
   QStatusBar* StatusBar1 = nullptr;
   gradient::TLmPanel* LmPanel1 = nullptr;
-  TDBGrid* DBGrid1 = nullptr;
-  TDBNavigator* DBNavigator1 = nullptr;
+  data::TDBGrid* DBGrid1 = nullptr;
+  data::TDBNavigator* DBNavigator1 = nullptr;
   TqvDBRichEdit* qvDBRichEdit1 = nullptr;
   gradient::TLmButton* Lm[28] = {};  // Lm[1] ... Lm[27]
   gradient::TLmButton* LmButton1 = nullptr;
   QPushButton* Button1 = nullptr;
-  TDBGrid* DBGrid2 = nullptr;
-  TDBNavigator* DBNavigator2 = nullptr;
+  data::TDBGrid* DBGrid2 = nullptr;
+  data::TDBNavigator* DBNavigator2 = nullptr;
   QPushButton* Button2 = nullptr;
-  TDataSource* DataSource1 = nullptr;
-  TDataSource* DataSource2 = nullptr;
-  TTable* Table1 = nullptr;
-  TTable* Table2 = nullptr;
-  TAutoIncField* Table1IDMaster = nullptr;
-  TSmallintField* Table1NumMaster = nullptr;
-  TStringField* Table1LetterMaster = nullptr;
-  TAutoIncField* Table2IDDetail = nullptr;
-  TSmallintField* Table2NumDetail = nullptr;
-  TIntegerField* Table2AssistDetail = nullptr;
-  TStringField* Table2WordDetail = nullptr;
-  TGraphicField* Table2TextDetail = nullptr;
+  data::TDataSource* DataSource1 = nullptr;
+  data::TDataSource* DataSource2 = nullptr;
+  data::TTable* Table1 = nullptr;
+  data::TTable* Table2 = nullptr;
+  data::TAutoIncField* Table1IDMaster = nullptr;
+  data::TSmallintField* Table1NumMaster = nullptr;
+  data::TStringField* Table1LetterMaster = nullptr;
+  data::TAutoIncField* Table2IDDetail = nullptr;
+  data::TSmallintField* Table2NumDetail = nullptr;
+  data::TIntegerField* Table2AssistDetail = nullptr;
+  data::TStringField* Table2WordDetail = nullptr;
+  data::TGraphicField* Table2TextDetail = nullptr;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -12,7 +12,10 @@
 #include <QWheelEvent>
 #include <cmath>
 
+#include "base/ScopeGuard.h"
 #include "platform/Question.h"
+
+namespace data {
 
 class TDBGrid::Link : public TDataLink {
  public:
@@ -114,31 +117,11 @@ void TDBGrid::ClearColumns() {
   update();
 }
 
-void TDBGrid::SetColor(const QColor& value) {
-  if (color_ == value) return;
-  color_ = value;
-  update();
-}
-void TDBGrid::SetFixedColor(const QColor& value) {
-  if (fixedColor_ == value) return;
-  fixedColor_ = value;
-  update();
-}
-void TDBGrid::SetTextColor(const QColor& value) {
-  if (textColor_ == value) return;
-  textColor_ = value;
-  update();
-}
-void TDBGrid::SetTitleFont(const QFont& value) {
-  if (titleFont_ == value) return;
-  titleFont_ = value;
-  update();
-}
-void TDBGrid::SetTitleTextColor(const QColor& value) {
-  if (titleTextColor_ == value) return;
-  titleTextColor_ = value;
-  update();
-}
+void TDBGrid::SetColor(const QColor& value) { SetAndRepaint(color_, value); }
+void TDBGrid::SetFixedColor(const QColor& value) { SetAndRepaint(fixedColor_, value); }
+void TDBGrid::SetTextColor(const QColor& value) { SetAndRepaint(textColor_, value); }
+void TDBGrid::SetTitleFont(const QFont& value) { SetAndRepaint(titleFont_, value); }
+void TDBGrid::SetTitleTextColor(const QColor& value) { SetAndRepaint(titleTextColor_, value); }
 
 std::vector<TDBGrid::DisplayColumn> TDBGrid::DisplayColumns() const {
   std::vector<DisplayColumn> out;
@@ -231,7 +214,7 @@ void TDBGrid::ShowEditor() {
   if (cols[selectedColumn_].column->ReadOnly() || !f->CanModify()) return;
   if (!link_->Editing()) {
     bool editing = false;
-    data::ShowDataError([&] { editing = link_->Edit(); }, this);
+    platform::Guarded([&] { editing = link_->Edit(); }, this);
     if (!editing) return;
   }
   editor_->setMaxLength(f->DataType() == ftString && f->Size() > 0 ? f->Size() : 32767);
@@ -282,17 +265,15 @@ bool TDBGrid::WriteEditor() {
   if (!f) return true;
   const QString text = editor_->text();
   editor_->setModified(false);
-  try {
-    f->SetText(text);
-  } catch (const EDatabaseError& e) {
-    editor_->setModified(true);
-    platform::ShowError(e.Message(), platform::ApplicationTitle(), this);
-    return false;
-  }
-  return true;
+  return platform::Guarded(
+      [&] {
+        // Refused: what was typed stays pending in the editor.
+        base::ScopeGuard keepPending([this] { editor_->setModified(true); });
+        f->SetText(text);
+        keepPending.Dismiss();
+      },
+      this);
 }
-
-void TDBGrid::Guarded(const std::function<void()>& op) { data::ShowDataError(op, this); }
 
 void TDBGrid::MoveRecord(int distance) {
   TTable* t = link_->DataSet();
@@ -304,7 +285,8 @@ void TDBGrid::MoveToRow(int row) {
   TTable* t = link_->DataSet();
   if (!t || !link_->Active()) return;
   if (EditorMode() && !WriteEditor()) return;
-  Guarded([&] {
+  platform::Guarded(
+      [&] {
     const int current = t->CurrentIndex();
     if (row == current) return;
     // Leaving a new row that was never changed drops it instead of storing an empty term; the
@@ -315,14 +297,15 @@ void TDBGrid::MoveToRow(int row) {
       if (t->IsEmpty()) return;
     }
     t->MoveBy(std::min(row, t->RowCount() - 1) - t->CurrentIndex());
-  });
+      },
+      this);
 }
 
 void TDBGrid::CancelUnchangedInsert() {
   TTable* t = link_->DataSet();
   if (!t || !link_->Active() || t->State() != dsInsert) return;
   if (editor_->isModified()) return;
-  if (!t->Modified()) Guarded([&] { t->Cancel(); });
+  if (!t->Modified()) platform::Guarded([&] { t->Cancel(); }, this);
 }
 
 void TDBGrid::DataChanged() {
@@ -499,7 +482,7 @@ void TDBGrid::keyPressEvent(QKeyEvent* e) {
       if (EditorMode() && !WriteEditor()) break;
       if (t->CurrentIndex() >= t->RowCount() - 1) {
         // Down from the last row starts a new one, unless that row is an untouched new one.
-        if (canModify && !(t->State() == dsInsert && !t->Modified())) Guarded([&] { t->Append(); });
+        if (canModify && !(t->State() == dsInsert && !t->Modified())) platform::Guarded([&] { t->Append(); }, this);
       } else {
         MoveRecord(1);
       }
@@ -508,28 +491,28 @@ void TDBGrid::keyPressEvent(QKeyEvent* e) {
     case Qt::Key_PageDown: MoveRecord(VisibleRowCount()); break;
     case Qt::Key_Home:
       if (EditorMode() && !WriteEditor()) break;
-      Guarded([&] { t->First(); });
+      platform::Guarded([&] { t->First(); }, this);
       break;
     case Qt::Key_End:
       if (EditorMode() && !WriteEditor()) break;
-      Guarded([&] { t->Last(); });
+      platform::Guarded([&] { t->Last(); }, this);
       break;
     case Qt::Key_Left: SetSelectedColumn(selectedColumn_ - 1); break;
     case Qt::Key_Right: SetSelectedColumn(selectedColumn_ + 1); break;
     case Qt::Key_Insert:
       if (canModify && !ctrl) {
         if (EditorMode() && !WriteEditor()) break;
-        Guarded([&] { t->Insert(); });
+        platform::Guarded([&] { t->Insert(); }, this);
       }
       break;
     case Qt::Key_Delete:
       if (ctrl && canModify && !t->IsEmpty()) {
         if (platform::Confirm(QStringLiteral("Delete record?"), platform::ApplicationTitle(), this))
-          Guarded([&] { t->Delete(); });
+          platform::Guarded([&] { t->Delete(); }, this);
       }
       break;
     case Qt::Key_Escape:
-      Guarded([&] { t->Cancel(); });
+      platform::Guarded([&] { t->Cancel(); }, this);
       break;
     case Qt::Key_F2:
     case Qt::Key_Return:
@@ -542,7 +525,7 @@ void TDBGrid::keyPressEvent(QKeyEvent* e) {
           platform::Beep();
           break;
         }
-        Guarded([&] { ShowEditor(); });
+        platform::Guarded([&] { ShowEditor(); }, this);
         if (EditorMode()) {
           editor_->setText(text);
           editor_->setModified(true);
@@ -637,7 +620,7 @@ void TDBGrid::mouseMoveEvent(QMouseEvent* e) {
 void TDBGrid::mouseReleaseEvent(QMouseEvent*) { resizingColumn_ = -1; }
 
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent* e) {
-  if (RowAt(int(e->position().y())) >= 0) Guarded([&] { ShowEditor(); });
+  if (RowAt(int(e->position().y())) >= 0) platform::Guarded([&] { ShowEditor(); }, this);
 }
 
 void TDBGrid::wheelEvent(QWheelEvent* e) {
@@ -682,7 +665,7 @@ bool TDBGrid::eventFilter(QObject* watched, QEvent* event) {
         } else {
           HideEditor();
           TTable* t = link_->DataSet();
-          if (t) Guarded([&] { t->Cancel(); });
+          if (t) platform::Guarded([&] { t->Cancel(); }, this);
         }
         return true;
       case Qt::Key_Delete:
@@ -710,3 +693,5 @@ bool TDBGrid::eventFilter(QObject* watched, QEvent* event) {
   }
   return QWidget::eventFilter(watched, event);
 }
+
+}  // namespace data

@@ -13,7 +13,8 @@
 
 class QLineEdit;
 class QScrollBar;
-class TDBGrid;
+
+namespace data {
 
 class TColumnTitle {
  public:
@@ -131,6 +132,12 @@ class TDBGrid : public QWidget {
  private:
   class Link;
   friend class Link;
+  template <class T>
+  void SetAndRepaint(T& property, const T& value) {
+    if (property == value) return;
+    property = value;
+    update();
+  }
   struct DisplayColumn {
     TColumn* column;
     TField* field;
@@ -150,7 +157,6 @@ class TDBGrid : public QWidget {
   bool WriteEditor();  // false when the store refused; the error was shown
   void MoveRecord(int distance);
   void MoveToRow(int row);
-  void Guarded(const std::function<void()>& op);
   void CancelUnchangedInsert();
 
   std::unique_ptr<Link> link_;
@@ -172,3 +178,5 @@ class TDBGrid : public QWidget {
   bool loadingEditor_ = false;
   bool tabbing_ = false;  // a Tab key is being handled
 };
+
+}  // namespace data

@@ -8,6 +8,8 @@
 
 #include "platform/Question.h"
 
+namespace data {
+
 namespace {
 
 // Each glyph is drawn in a 16 x 16 box, so the bar looks the same at any button size.
@@ -15,14 +17,14 @@ void DrawGlyph(QPainter& p, TNavigateBtn b, const QColor& ink) {
   p.setRenderHint(QPainter::Antialiasing, true);
   p.setPen(Qt::NoPen);
   p.setBrush(ink);
-  auto triangle = [&](qreal tipX, qreal baseX) {
+  // A closed outline through `points`, drawn with the painter's pen and brush.
+  auto outline = [&](std::initializer_list<QPointF> points) {
     QPainterPath path;
-    path.moveTo(tipX, 8);
-    path.lineTo(baseX, 3);
-    path.lineTo(baseX, 13);
+    path.addPolygon(QPolygonF(points));
     path.closeSubpath();
     p.drawPath(path);
   };
+  auto triangle = [&](qreal tipX, qreal baseX) { outline({{tipX, 8}, {baseX, 3}, {baseX, 13}}); };
   QPen pen(ink, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
   switch (b) {
     case nbFirst:
@@ -40,18 +42,7 @@ void DrawGlyph(QPainter& p, TNavigateBtn b, const QColor& ink) {
       p.drawRect(QRectF(3, 7, 10, 2));
       break;
     case nbDelete: p.drawRect(QRectF(3, 7, 10, 2)); break;
-    case nbEdit: {
-      // A pencil.
-      QPainterPath path;
-      path.moveTo(3, 13);
-      path.lineTo(4, 10);
-      path.lineTo(11, 3);
-      path.lineTo(13, 5);
-      path.lineTo(6, 12);
-      path.closeSubpath();
-      p.drawPath(path);
-      break;
-    }
+    case nbEdit: outline({{3, 13}, {4, 10}, {11, 3}, {13, 5}, {6, 12}}); break;  // a pencil
     case nbPost:
       p.setPen(pen);
       p.setBrush(Qt::NoBrush);
@@ -68,12 +59,7 @@ void DrawGlyph(QPainter& p, TNavigateBtn b, const QColor& ink) {
       p.drawArc(QRectF(3, 3, 10, 10), 100 * 16, 280 * 16);
       p.setPen(Qt::NoPen);
       p.setBrush(ink);
-      QPainterPath head;
-      head.moveTo(8, 0.5);
-      head.lineTo(11.5, 3.2);
-      head.lineTo(8, 6);
-      head.closeSubpath();
-      p.drawPath(head);
+      outline({{8, 0.5}, {11.5, 3.2}, {8, 6}});
       break;
     }
   }
@@ -116,7 +102,7 @@ class NavigatorButton : public QAbstractButton {
   TDBNavigator* nav_;
 };
 
-const char* const kDefaultHints[10] = {"First record", "Prior record", "Next record", "Last record",
+const char* const kDefaultHints[kNavigateBtnCount] = {"First record", "Prior record", "Next record", "Last record",
                                        "Insert record", "Delete record", "Edit record", "Post edit",
                                        "Cancel edit", "Refresh data"};
 
@@ -137,7 +123,7 @@ class TDBNavigator::Link : public TDataLink {
 
 TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent), link_(std::make_unique<Link>(this)) {
   setFocusPolicy(Qt::TabFocus);
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < kNavigateBtnCount; ++i) {
     hints_[i] = QString::fromLatin1(kDefaultHints[i]);
     auto* b = new NavigatorButton(TNavigateBtn(i), this);
     b->setObjectName(QStringLiteral("NavButton%1").arg(i));
@@ -165,7 +151,7 @@ void TDBNavigator::SetVisibleButtons(TButtonSet value) {
   visibleButtons_ = value;
   LayoutButtons();
   if (!(visibleButtons_ & NavButton(TNavigateBtn(focusedButton_)))) {
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < kNavigateBtnCount; ++i)
       if (visibleButtons_ & NavButton(TNavigateBtn(i))) {
         focusedButton_ = i;
         break;
@@ -187,7 +173,7 @@ void TDBNavigator::SetHint(TNavigateBtn button, const QString& text) {
 }
 
 void TDBNavigator::UpdateHints() {
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < kNavigateBtnCount; ++i) {
     // "Short|long": the short part is the tooltip.
     const QString hint = hints_[i].section(QLatin1Char('|'), 0, 0);
     buttons_[i]->setToolTip(showHint_ ? hint : QString());
@@ -201,7 +187,7 @@ bool TDBNavigator::ButtonEnabled(TNavigateBtn button) const {
 
 void TDBNavigator::LayoutButtons() {
   int count = 0;
-  for (int i = 0; i < 10; ++i) count += (visibleButtons_ & NavButton(TNavigateBtn(i))) ? 1 : 0;
+  for (int i = 0; i < kNavigateBtnCount; ++i) count += (visibleButtons_ & NavButton(TNavigateBtn(i))) ? 1 : 0;
   if (count == 0) {
     for (auto* b : buttons_) b->hide();
     return;
@@ -209,7 +195,7 @@ void TDBNavigator::LayoutButtons() {
   const int w = width() / count;
   int extra = width() - w * count;
   int x = 0;
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < kNavigateBtnCount; ++i) {
     QAbstractButton* b = buttons_[i];
     if (!(visibleButtons_ & NavButton(TNavigateBtn(i)))) {
       b->hide();
@@ -227,7 +213,7 @@ void TDBNavigator::LayoutButtons() {
 void TDBNavigator::resizeEvent(QResizeEvent*) { LayoutButtons(); }
 
 void TDBNavigator::paintEvent(QPaintEvent*) {
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < kNavigateBtnCount; ++i) {
     auto* b = static_cast<NavigatorButton*>(buttons_[i]);
     const bool show = hasFocus() && i == focusedButton_;
     if (b->showFocus != show) {
@@ -249,8 +235,8 @@ void TDBNavigator::focusOutEvent(QFocusEvent* e) {
 
 void TDBNavigator::keyPressEvent(QKeyEvent* e) {
   auto step = [&](int dir) {
-    for (int n = 1; n <= 10; ++n) {
-      const int i = (focusedButton_ + dir * n + 20) % 10;
+    for (int n = 1; n <= kNavigateBtnCount; ++n) {
+      const int i = (focusedButton_ + dir * n + 2 * kNavigateBtnCount) % kNavigateBtnCount;
       if (visibleButtons_ & NavButton(TNavigateBtn(i))) {
         focusedButton_ = i;
         break;
@@ -312,7 +298,7 @@ void TDBNavigator::BtnClick(TNavigateBtn button) {
   if (BeforeAction) BeforeAction(button);
   if (button == nbDelete && confirmDelete_ && !platform::Confirm(QStringLiteral("Delete record?"), platform::ApplicationTitle(), this))
     return;
-  data::ShowDataError(
+  platform::Guarded(
       [&] {
         switch (button) {
           case nbFirst: t->First(); break;
@@ -330,3 +316,5 @@ void TDBNavigator::BtnClick(TNavigateBtn button) {
       this);
   if (OnClick) OnClick(button);
 }
+
+}  // namespace data

@@ -10,10 +10,15 @@
 
 class QAbstractButton;
 
+namespace data {
+
 enum TNavigateBtn { nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete, nbEdit, nbPost, nbCancel, nbRefresh };
+constexpr int kNavigateBtnCount = nbRefresh + 1;
 using TButtonSet = unsigned;  // bit (1 << TNavigateBtn)
 constexpr TButtonSet NavButton(TNavigateBtn b) { return 1u << unsigned(b); }
-constexpr TButtonSet nbAllButtons = (1u << 10) - 1;
+constexpr TButtonSet nbAllButtons = NavButton(nbFirst) | NavButton(nbPrior) | NavButton(nbNext) | NavButton(nbLast) |
+                                    NavButton(nbInsert) | NavButton(nbDelete) | NavButton(nbEdit) |
+                                    NavButton(nbPost) | NavButton(nbCancel) | NavButton(nbRefresh);
 
 class TDBNavigator : public QWidget {
   Q_OBJECT
@@ -58,10 +63,12 @@ class TDBNavigator : public QWidget {
   void UpdateHints();
 
   std::unique_ptr<Link> link_;
-  std::array<QAbstractButton*, 10> buttons_{};
-  std::array<QString, 10> hints_;
+  std::array<QAbstractButton*, kNavigateBtnCount> buttons_{};
+  std::array<QString, kNavigateBtnCount> hints_;
   TButtonSet visibleButtons_ = nbAllButtons;
   bool showHint_ = false;
   bool confirmDelete_ = true;
   int focusedButton_ = 0;
 };
+
+}  // namespace data

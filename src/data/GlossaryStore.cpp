@@ -70,18 +70,27 @@ const QStringList& DetailSchema() {
   return s;
 }
 
+// How long building the tables waits for another program's lock.
+constexpr int kBuildBusyTimeoutMs = 4000;
+
+bool Failed(const StoreResult& r, QString* error) {
+  if (r.Ok()) return false;
+  if (error) *error = r.error;
+  return true;
+}
+
 bool CreateOne(const QString& path, const QStringList& schema, QString* error) {
   StoreConnection c;
-  if (!c.Open(path, /*create=*/true, 4000, error)) return false;
+  if (Failed(c.Open(path, /*create=*/true, kBuildBusyTimeoutMs), error)) return false;
+  if (Failed(c.Exec("BEGIN"), error)) return false;
   QSqlQuery q(c.Db());
-  if (!c.Exec("BEGIN", error)) return false;
   for (const QString& sql : schema) {
     if (!q.exec(sql)) {
       if (error) *error = q.lastError().text();
       return false;
     }
   }
-  return c.Exec("COMMIT", error);
+  return !Failed(c.Exec("COMMIT"), error);
 }
 
 }  // namespace
@@ -162,14 +171,14 @@ struct GlossaryWriter::Impl {
   bool begun = false;
 };
 
-GlossaryWriter::GlossaryWriter(const QString& folder) : d(new Impl), folder_(folder) {}
+GlossaryWriter::GlossaryWriter(const QString& folder) : d_(std::make_unique<Impl>()), folder_(folder) {}
 
 GlossaryWriter::~GlossaryWriter() {
-  if (d->begun) {
-    d->addLetter.reset();
-    d->addTerm.reset();
-    d->master.Exec("ROLLBACK", nullptr);
-    d->detail.Exec("ROLLBACK", nullptr);
+  if (d_->begun) {
+    d_->addLetter.reset();
+    d_->addTerm.reset();
+    d_->master.Exec("ROLLBACK");
+    d_->detail.Exec("ROLLBACK");
   }
 }
 
@@ -179,27 +188,28 @@ bool GlossaryWriter::Begin(QString* error) {
     if (error) *error = e;
     return false;
   };
-  QString e;
-  if (d->begun) return fail(QStringLiteral("The writer has already begun."));
-  if (!d->master.Open(StoreFilePath(folder_, MasterTable()), false, 4000, &e)) return fail(e);
-  if (!d->detail.Open(StoreFilePath(folder_, DetailTable()), false, 4000, &e)) return fail(e);
-  if (!d->master.Exec("BEGIN IMMEDIATE", &e)) return fail(e);
-  if (!d->detail.Exec("BEGIN IMMEDIATE", &e)) {
-    d->master.Exec("ROLLBACK", nullptr);
-    return fail(e);
+  if (d_->begun) return fail(QStringLiteral("The writer has already begun."));
+  StoreResult r = d_->master.Open(StoreFilePath(folder_, MasterTable()), false, kBuildBusyTimeoutMs);
+  if (r.Ok()) r = d_->detail.Open(StoreFilePath(folder_, DetailTable()), false, kBuildBusyTimeoutMs);
+  if (r.Ok()) r = d_->master.Exec("BEGIN IMMEDIATE");
+  if (!r.Ok()) return fail(r.error);
+  r = d_->detail.Exec("BEGIN IMMEDIATE");
+  if (!r.Ok()) {
+    d_->master.Exec("ROLLBACK");
+    return fail(r.error);
   }
-  d->addLetter = std::make_unique<QSqlQuery>(d->master.Db());
-  d->addLetter->prepare("INSERT INTO tableMaster (NumMaster, LetterMaster) VALUES (?, ?)");
-  d->addTerm = std::make_unique<QSqlQuery>(d->detail.Db());
-  d->addTerm->prepare(
+  d_->addLetter = std::make_unique<QSqlQuery>(d_->master.Db());
+  d_->addLetter->prepare("INSERT INTO tableMaster (NumMaster, LetterMaster) VALUES (?, ?)");
+  d_->addTerm = std::make_unique<QSqlQuery>(d_->detail.Db());
+  d_->addTerm->prepare(
       "INSERT INTO tableDetail (NumDetail, AssistDetail, WordDetail, TextDetail, SortKeyDetail)"
       " VALUES (0, ?, ?, ?, ?)");
-  d->begun = true;
+  d_->begun = true;
   return true;
 }
 
 int GlossaryWriter::AddLetter(const QString& letter, int num) {
-  if (!d->begun) {
+  if (!d_->begun) {
     error_ = QStringLiteral("The writer has not begun.");
     return 0;
   }
@@ -207,17 +217,17 @@ int GlossaryWriter::AddLetter(const QString& letter, int num) {
     error_ = QStringLiteral("A letter is one character: \"%1\".").arg(letter);
     return 0;
   }
-  d->addLetter->bindValue(0, num);
-  d->addLetter->bindValue(1, letter);
-  if (!d->addLetter->exec()) {
-    error_ = d->addLetter->lastError().text();
+  d_->addLetter->bindValue(0, num);
+  d_->addLetter->bindValue(1, letter);
+  if (!d_->addLetter->exec()) {
+    error_ = d_->addLetter->lastError().text();
     return 0;
   }
-  return d->addLetter->lastInsertId().toInt();
+  return d_->addLetter->lastInsertId().toInt();
 }
 
 bool GlossaryWriter::AddTerm(int idMaster, const QString& word, const QByteArray& definition) {
-  if (!d->begun) {
+  if (!d_->begun) {
     error_ = QStringLiteral("The writer has not begun.");
     return false;
   }
@@ -225,32 +235,33 @@ bool GlossaryWriter::AddTerm(int idMaster, const QString& word, const QByteArray
     error_ = QStringLiteral("The term \"%1\" is longer than 40 characters.").arg(word);
     return false;
   }
-  d->addTerm->bindValue(0, idMaster);
-  d->addTerm->bindValue(1, word);
-  d->addTerm->bindValue(2, definition.isNull() ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(definition));
-  d->addTerm->bindValue(3, SortKeyOf(word));
-  if (!d->addTerm->exec()) {
-    error_ = d->addTerm->lastError().text();
+  d_->addTerm->bindValue(0, idMaster);
+  d_->addTerm->bindValue(1, word);
+  d_->addTerm->bindValue(2, definition.isNull() ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(definition));
+  d_->addTerm->bindValue(3, SortKeyOf(word));
+  if (!d_->addTerm->exec()) {
+    error_ = d_->addTerm->lastError().text();
     return false;
   }
   return true;
 }
 
 bool GlossaryWriter::Commit(QString* error) {
-  QString e;
-  if (!d->begun) {
+  if (!d_->begun) {
     error_ = QStringLiteral("The writer has not begun.");
     if (error) *error = error_;
     return false;
   }
-  d->addLetter.reset();
-  d->addTerm.reset();
-  d->begun = false;
-  if (!d->master.Exec("COMMIT", &e) || !d->detail.Exec("COMMIT", &e)) {
-    d->master.Exec("ROLLBACK", nullptr);
-    d->detail.Exec("ROLLBACK", nullptr);
-    error_ = e;
-    if (error) *error = e;
+  d_->addLetter.reset();
+  d_->addTerm.reset();
+  d_->begun = false;
+  StoreResult r = d_->master.Exec("COMMIT");
+  if (r.Ok()) r = d_->detail.Exec("COMMIT");
+  if (!r.Ok()) {
+    d_->master.Exec("ROLLBACK");
+    d_->detail.Exec("ROLLBACK");
+    error_ = r.error;
+    if (error) *error = r.error;
     return false;
   }
   return true;

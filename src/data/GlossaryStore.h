@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "data/DataSet.h"
+#include "data/DataTypes.h"
 
 namespace data {
 
@@ -46,7 +46,7 @@ class GlossaryWriter {
 
  private:
   struct Impl;
-  std::unique_ptr<Impl> d;
+  std::unique_ptr<Impl> d_;
   QString folder_;
   QString error_;
 };

@@ -2,30 +2,42 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <sqlite3.h>
 
 namespace data {
 
 namespace {
+
 QAtomicInt g_connectionCounter;
+
+// Extended result codes keep the primary code in their low byte.
+constexpr int kPrimaryCodeMask = 0xff;
+
+// The SQLite handle under a Qt SQL connection, or nullptr when the driver gives none.
+sqlite3* HandleOf(const QSqlDatabase& db) {
+  if (!db.driver()) return nullptr;
+  const QVariant h = db.driver()->handle();
+  if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0) return nullptr;
+  return *static_cast<sqlite3* const*>(h.constData());
 }
+
+}  // namespace
 
 StoreConnection::~StoreConnection() { Close(); }
 
-bool StoreConnection::Open(const QString& path, bool create, int busyTimeoutMs, QString* error) {
+StoreResult StoreConnection::Open(const QString& path, bool create, int busyTimeoutMs) {
   Close();
-  auto fail = [&](const QString& e) {
-    if (error) *error = e;
-    Close();
-    return false;
-  };
   const QFileInfo info(path);
   if (!create) {
-    if (!info.exists()) return fail(QStringLiteral("Table file not found: %1").arg(info.absoluteFilePath()));
-    if (!info.isFile()) return fail(QStringLiteral("Not a table file: %1").arg(info.absoluteFilePath()));
-    if (!info.isReadable()) return fail(QStringLiteral("Cannot read the table file %1").arg(info.absoluteFilePath()));
+    if (!info.exists())
+      return StoreResult::Fail(QStringLiteral("Table file not found: %1").arg(info.absoluteFilePath()));
+    if (!info.isFile()) return StoreResult::Fail(QStringLiteral("Not a table file: %1").arg(info.absoluteFilePath()));
+    if (!info.isReadable())
+      return StoreResult::Fail(QStringLiteral("Cannot read the table file %1").arg(info.absoluteFilePath()));
   }
   name_ = QStringLiteral("termora-store-%1").arg(g_connectionCounter.fetchAndAddRelaxed(1));
   path_ = info.absoluteFilePath();
@@ -38,6 +50,8 @@ bool StoreConnection::Open(const QString& path, bool create, int busyTimeoutMs, 
     db.setDatabaseName(url.toString(QUrl::FullyEncoded));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
     if (!db.open()) return QStringLiteral("Cannot open the table file %1: %2").arg(path_, db.lastError().text());
+    handle_ = HandleOf(db);
+    if (!handle_) return QStringLiteral("The SQLite driver of Qt SQL is not available.");
     // Reading the schema page tells a damaged or foreign file at once, without scanning it.
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next())
@@ -49,12 +63,16 @@ bool StoreConnection::Open(const QString& path, bool create, int busyTimeoutMs, 
       return QStringLiteral("Cannot use the table file %1: %2").arg(path_, q.lastError().text());
     return QString();
   }();
-  if (!problem.isEmpty()) return fail(problem);
-  return true;
+  if (!problem.isEmpty()) {
+    Close();
+    return StoreResult::Fail(problem);
+  }
+  return {};
 }
 
 void StoreConnection::Close() {
   if (name_.isEmpty()) return;
+  handle_ = nullptr;
   {
     QSqlDatabase db = QSqlDatabase::database(name_, false);
     if (db.isOpen()) db.close();
@@ -65,13 +83,22 @@ void StoreConnection::Close() {
 
 QSqlDatabase StoreConnection::Db() const { return QSqlDatabase::database(name_, false); }
 
-bool StoreConnection::Exec(const QString& sql, QString* error) {
-  QSqlQuery q(Db());
-  if (!q.exec(sql)) {
-    if (error) *error = q.lastError().text();
-    return false;
+StoreResult StoreConnection::Exec(const char* sql) {
+  if (!handle_) return StoreResult::Fail(QStringLiteral("The table file is not open."));
+  return ResultOf(sqlite3_exec(handle_, sql, nullptr, nullptr, nullptr));
+}
+
+StoreResult StoreConnection::ResultOf(int rc) const {
+  switch (rc & kPrimaryCodeMask) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE: return {};
+    default: break;
   }
-  return true;
+  const QString text = QString::fromUtf8(handle_ ? sqlite3_errmsg(handle_) : sqlite3_errstr(rc));
+  const int primary = rc & kPrimaryCodeMask;
+  if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) return {StoreStatus::Busy, text};
+  return StoreResult::Fail(text);
 }
 
 }  // namespace data

@@ -5,7 +5,28 @@
 #include <QSqlDatabase>
 #include <QString>
 
+struct sqlite3;
+
 namespace data {
+
+// What a store operation came to. The callers word each outcome for the user, so the outcomes
+// they word differently are told apart here, once, from SQLite's result codes.
+enum class StoreStatus {
+  Ok,
+  Busy,      // another program held the file's lock for longer than the busy timeout
+  Conflict,  // the row was stored or deleted by someone else since it was read
+  Gone,      // the row is no longer stored
+  Failed,    // anything else
+};
+
+struct StoreResult {
+  StoreStatus status = StoreStatus::Ok;
+  // Opening: the whole message. Other operations: SQLite's own text.
+  QString error;
+
+  bool Ok() const { return status == StoreStatus::Ok; }
+  static StoreResult Fail(const QString& text) { return {StoreStatus::Failed, text}; }
+};
 
 class StoreConnection {
  public:
@@ -16,16 +37,22 @@ class StoreConnection {
 
   // Opens `path`. Without `create` the file must already exist and be an SQLite database: the
   // store never makes a new, empty table in place of the user's file.
-  bool Open(const QString& path, bool create, int busyTimeoutMs, QString* error);
+  StoreResult Open(const QString& path, bool create, int busyTimeoutMs);
   void Close();
   bool IsOpen() const { return !name_.isEmpty(); }
-  QSqlDatabase Db() const;
-  bool Exec(const QString& sql, QString* error);
   QString Path() const { return path_; }
+  QSqlDatabase Db() const;
+  // The connection's own SQLite handle, for the statements the store keeps prepared.
+  sqlite3* Handle() const { return handle_; }
+
+  StoreResult Exec(const char* sql);
+  // The outcome of an SQLite call on this connection that returned `rc`.
+  StoreResult ResultOf(int rc) const;
 
  private:
   QString name_;
   QString path_;
+  sqlite3* handle_ = nullptr;
 };
 
 }  // namespace data

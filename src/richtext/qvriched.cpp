@@ -300,7 +300,7 @@ bool TqvCustomRichEdit::FrameActive() const {
 
 bool TqvCustomRichEdit::ParentIsGrid() const {
   const QWidget* P = parentWidget();
-  return P && (P->inherits("TqvDBGrid") || P->inherits("TDBGrid"));
+  return P && (P->inherits("TqvDBGrid") || P->inherits("data::TDBGrid"));
 }
 
 bool TqvCustomRichEdit::UsesPrinterSize() const {

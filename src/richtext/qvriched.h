@@ -186,7 +186,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   virtual void BeginEdit() {}
   virtual void UpdateData() {}
   virtual bool IsContentLoaded() const { return true; }
-  virtual TField* GetField() const { return nullptr; }
+  virtual data::TField* GetField() const { return nullptr; }
   virtual void DoURLOpen(const QString& URL, bool& UseDefault);
   virtual void LoadRichStream(QIODevice& Stream, bool Selection, int MaxChunks);
   virtual bool IsTransparent() const;
@@ -316,7 +316,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   TColor ControlFontColor() const { return FFontColor; }
   void SetControlFontColor(TColor Value);
   // Loads a BLOB field's stored value into this control (RTF, else plain text).
-  void LoadFromBlobField(TField* Field);
+  void LoadFromBlobField(data::TField* Field);
   // A grid host hands a click on with the time it saw the first click (ms since the epoch).
   void SetLastClickTime(qint64 Value) { FLastClickTime = Value; }
 
@@ -459,14 +459,14 @@ class TqvDBRichEdit : public TqvCustomRichEdit {
   void BeginEdit() override;
   void UpdateData() override;
   bool IsContentLoaded() const override { return FContentLoaded; }
-  TField* GetField() const override;
+  data::TField* GetField() const override;
   void LoadFieldContents() override;
 
   bool IsBlobField() const;
-  void LoadFieldPreview(TField* Field, int MaxChunks);
+  void LoadFieldPreview(data::TField* Field, int MaxChunks);
 
-  TDataSource* DataSource() const;
-  void SetDataSource(TDataSource* Value);
+  data::TDataSource* DataSource() const;
+  void SetDataSource(data::TDataSource* Value);
   QString DataField() const;
   void SetDataField(const QString& Value);
   void SetReadOnly(bool Value);
@@ -474,7 +474,7 @@ class TqvDBRichEdit : public TqvCustomRichEdit {
   void SetAutoDisplay(bool Value);
   bool ContentLoaded() const { return FContentLoaded; }
   const QString& CachedFieldText() const { return FCachedFieldText; }
-  TFieldDataLink& DataLink() { return *FDataLink; }
+  data::TFieldDataLink& DataLink() { return *FDataLink; }
 
   // Draws the field's contents (or this control's text without a field) into Painter, as a
   // grid host shows the control in a cell that does not have it.
@@ -499,12 +499,12 @@ class TqvDBRichEdit : public TqvCustomRichEdit {
   void FieldUpdateData();
   void LoadContentsWithCursor();
   // Blob text as the field holds it, for comparing contents without loading them.
-  QString FieldTextValue(TField* Field) const;
+  QString FieldTextValue(data::TField* Field) const;
 
-  std::unique_ptr<TFieldDataLink> FDataLink;
+  std::unique_ptr<data::TFieldDataLink> FDataLink;
   bool FAutoDisplay = true;
   bool FContentLoaded = false;
   QString FCachedFieldText;
   QPointer<QWidget> FLastParent;
-  QPointer<TDataSource> FWatchedSource;
+  QPointer<data::TDataSource> FWatchedSource;
 };

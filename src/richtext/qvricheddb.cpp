@@ -11,6 +11,12 @@
 #include "richtext/qvriched.h"
 
 using namespace engine;
+using data::bmRead;
+using data::dsBrowse;
+using data::TBlobField;
+using data::TDataSource;
+using data::TField;
+using data::TFieldDataLink;
 
 namespace {
 class TqvWaitCursor {
@@ -26,7 +32,7 @@ bool Guarded(QWidget* Parent, const std::function<void()>& Op) {
   try {
     Op();
     return true;
-  } catch (const EDatabaseError& E) {
+  } catch (const data::EDatabaseError& E) {
     platform::ShowError(E.Message(), platform::ApplicationTitle(), Parent);
   } catch (const engine::Exception& E) {
     platform::ShowError(E.Message(), platform::ApplicationTitle(), Parent);

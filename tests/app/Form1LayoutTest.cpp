@@ -9,12 +9,13 @@
 
 #include "app/BeeIcon.h"
 #include "base/Colors.h"
-#include "tests/app/GlossaryFixture.h"
+#include "tests/common/GlossaryFixture.h"
 #include "app/Startup.h"
 #include "app/Unit1.h"
 
 using app::TForm1;
 using namespace base;
+using namespace data;
 
 namespace {
 

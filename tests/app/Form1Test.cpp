@@ -15,12 +15,13 @@
 #include "app/DateLine.h"
 #include "engine/RichEditTypes.h"
 #include "engine/RichEngine.h"
-#include "tests/app/GlossaryFixture.h"
+#include "tests/common/GlossaryFixture.h"
 #include "app/Startup.h"
 #include "tests/common/TestQuestions.h"
 #include "app/Unit1.h"
 
 using app::TForm1;
+using namespace data;
 
 namespace {
 

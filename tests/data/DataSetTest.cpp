@@ -4,7 +4,9 @@
 #include <QSqlQuery>
 #include <QThread>
 
-#include "tests/data/GlossaryFixture.h"
+#include "tests/common/GlossaryFixture.h"
+
+using namespace data;
 
 namespace {
 
@@ -379,6 +381,76 @@ TEST_F(DataSetTest, ABusyTableIsWaitedForThenReported) {
   t.Table2.Post();
   EXPECT_EQ(t.Table2.State(), dsBrowse);
   EXPECT_EQ(t.Words().first(), "Акация серебристая");
+}
+
+TEST_F(DataSetTest, EveryOperationTellsABusyTableInItsOwnWordsAndKeepsItsState) {
+  struct Case {
+    const char* name;
+    std::function<void(GlossaryTables&)> before;  // run while the file is free
+    std::function<void(GlossaryTables&)> op;
+    const char* says;
+    TDataSetState stateAfter;
+    int rowsAfter;
+  };
+  const std::vector<Case> cases = {
+      {"edit", [](GlossaryTables&) {}, [](GlossaryTables& t) { t.Table2.Edit(); }, "Try again in a moment.", dsBrowse,
+       3},
+      // A range that could not be read is shown empty (see the next test).
+      {"refresh", [](GlossaryTables&) {}, [](GlossaryTables& t) { t.Table2.Refresh(); }, "Try again in a moment.",
+       dsBrowse, 0},
+      {"post",
+       [](GlossaryTables& t) {
+         t.Table2.Edit();
+         t.Table2WordDetail.SetAsString("Акация белая");
+       },
+       [](GlossaryTables& t) { t.Table2.Post(); },
+       "Your changes were not stored and are still in the record; try again in a moment.", dsEdit, 3},
+      {"delete", [](GlossaryTables&) {}, [](GlossaryTables& t) { t.Table2.Delete(); },
+       "The record was not deleted; try again in a moment.", dsBrowse, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GlossaryTables t(dir.path());
+    t.Table2.SetBusyTimeout(100);
+    t.Open();
+    c.before(t);
+    RawStore other(dir.filePath("tableDetail.DB"));
+    ASSERT_TRUE(other.Exec("BEGIN EXCLUSIVE"));
+    try {
+      c.op(t);
+      ADD_FAILURE() << "went through a locked table";
+    } catch (const EDatabaseError& e) {
+      EXPECT_EQ(e.Message(), "The table tableDetail.DB is busy: another program is writing to it. " + QString(c.says));
+    }
+    ASSERT_TRUE(other.Exec("ROLLBACK"));
+    EXPECT_EQ(t.Table2.State(), c.stateAfter);
+    if (c.stateAfter == dsEdit) {
+      EXPECT_EQ(t.Table2WordDetail.AsString(), "Акация белая");
+    }
+    EXPECT_EQ(t.Table2.RowCount(), c.rowsAfter);
+  }
+}
+
+TEST_F(DataSetTest, ARangeThatCouldNotBeReadHasNoCurrentRecordUntilReadAgain) {
+  GlossaryTables t(dir.path());
+  t.Table2.SetBusyTimeout(100);
+  t.Open();
+  t.Table2.Last();
+  {
+    RawStore other(dir.filePath("tableDetail.DB"));
+    ASSERT_TRUE(other.Exec("BEGIN EXCLUSIVE"));
+    EXPECT_THROW(t.Table2.Refresh(), EDatabaseError);
+    ASSERT_TRUE(other.Exec("ROLLBACK"));
+  }
+  // Not a position past the end of an empty range: reading the fields must not reach for a row.
+  EXPECT_EQ(t.Table2.RecNo(), 0);
+  EXPECT_TRUE(t.Table2.IsEmpty());
+  EXPECT_TRUE(t.Table2.Bof() && t.Table2.Eof());
+  EXPECT_TRUE(t.Table2WordDetail.IsNull());
+  EXPECT_TRUE(t.Table2TextDetail.AsBytes().isEmpty());
+  t.Table2.Refresh();
+  EXPECT_EQ(t.Words(), QStringList({"Акация", "Апис", "Аэрозоль"}));
+  EXPECT_EQ(t.Table2.RecNo(), 1);
 }
 
 TEST_F(DataSetTest, EndingTheProgramLosesAnUnpostedEditWhateverGoesFirst) {

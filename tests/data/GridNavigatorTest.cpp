@@ -8,8 +8,10 @@
 
 #include "data/DBGrid.h"
 #include "data/DBNavigator.h"
-#include "tests/data/GlossaryFixture.h"
+#include "tests/common/GlossaryFixture.h"
 #include "tests/common/TestQuestions.h"
+
+using namespace data;
 
 namespace {
 
@@ -288,19 +290,38 @@ TEST_F(GridNavigatorTest, DraggingATitleEdgeResizesThatColumn) {
   EXPECT_EQ(t->Table2.RecNo(), 1);  // the title row moves no record
 }
 
-TEST_F(GridNavigatorTest, PaintsEveryStateWithoutTrouble) {
-  for (int step = 0; step < 3; ++step) {
-    if (step == 1) t->Table2.Edit();
-    if (step == 2) {
-      t->Table2.Cancel();
-      t->Table2.Insert();
-    }
+TEST_F(GridNavigatorTest, PaintsTheCurrentRowsStateAndNoRowsOnceClosed) {
+  // The current row's indicator: a pointer while browsing, an I-beam while editing, a star for
+  // a new row. Each differs from the others and from an empty indicator cell.
+  auto indicator = [&] {
     const QImage image = grid->grab().toImage();
-    EXPECT_FALSE(image.isNull());
-    nav->grab();
-  }
+    const int y = grid->TitleHeight() + (t->Table2.CurrentIndex() - grid->TopRow()) * grid->DefaultRowHeight();
+    return image.copy(0, y, grid->IndicatorWidth(), grid->DefaultRowHeight() - 1);
+  };
+  auto otherRowIndicator = [&] {
+    const QImage image = grid->grab().toImage();
+    const int y = grid->TitleHeight() + (t->Table2.CurrentIndex() + 1 - grid->TopRow()) * grid->DefaultRowHeight();
+    return image.copy(0, y, grid->IndicatorWidth(), grid->DefaultRowHeight() - 1);
+  };
+  const QImage empty = otherRowIndicator();
+  const QImage browse = indicator();
+  t->Table2.Edit();
+  const QImage edit = indicator();
+  t->Table2.Cancel();
+  t->Table2.Insert();
+  const QImage insert = indicator();
+  for (const QImage& state : {browse, edit, insert}) EXPECT_NE(state, empty);
+  EXPECT_NE(browse, edit);
+  EXPECT_NE(browse, insert);
+  EXPECT_NE(edit, insert);
+
+  // Closed: below the title row (and the ends of its column lines) the grid is its own colour.
   t->Table2.Close();
-  grid->grab();
+  const QImage closed = grid->grab().toImage();
+  int stray = 0;
+  for (int y = grid->TitleHeight() + 1; y < closed.height(); ++y)
+    for (int x = 0; x < closed.width(); ++x) stray += closed.pixelColor(x, y).rgb() != grid->Color().rgb();
+  EXPECT_EQ(stray, 0);
 }
 
 TEST_F(GridNavigatorTest, ANewTermKeepsItsTypingAndTabGoesOnToTheNextControl) {

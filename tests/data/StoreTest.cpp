@@ -5,7 +5,9 @@
 #include <QSqlQuery>
 #include <QThread>
 
-#include "tests/data/GlossaryFixture.h"
+#include "tests/common/GlossaryFixture.h"
+
+using namespace data;
 
 namespace {
 
@@ -115,7 +117,9 @@ TEST(GlossaryStore, OpeningNeverCreatesOrCrashesOnAMissingOrDamagedFile) {
     }
     EXPECT_EQ(t.Table2.State(), dsInactive);
     EXPECT_EQ(QFile::exists(dir.filePath("tableDetail.DB")), existed);
-    if (existed) EXPECT_EQ(QFileInfo(dir.filePath("tableDetail.DB")).size(), sizeBefore);
+    if (existed) {
+      EXPECT_EQ(QFileInfo(dir.filePath("tableDetail.DB")).size(), sizeBefore);
+    }
   }
 }
 

@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -15,6 +14,7 @@
 #include "glossary/GlossarySource.h"
 #include "engine/RtfReader.h"
 #include "engine/TextModel.h"
+#include "tests/common/GlossaryFixture.h"
 
 using glossary::Entry;
 
@@ -50,33 +50,26 @@ struct Tables {
 
 Tables ReadTables(const QString& folder) {
   Tables t;
-  const QString name = "glossary-test-read";
+  QMap<int, QString> byId;
   {
-    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", name);
-    db.setDatabaseName(folder + "/tableMaster.DB");
-    EXPECT_TRUE(db.open());
-    QSqlQuery q(db);
+    RawStore master(folder + "/tableMaster.DB");
+    EXPECT_TRUE(master.IsOpen());
+    QSqlQuery q(master.Db());
     EXPECT_TRUE(q.exec("SELECT IDMaster, NumMaster, LetterMaster FROM tableMaster ORDER BY IDMaster"));
-    QMap<int, QString> byId;
     while (q.next()) {
       t.letters.append({q.value(1).toInt(), q.value(2).toString()});
       byId[q.value(0).toInt()] = q.value(2).toString();
     }
-    q.finish();
-    db.close();
-    db.setDatabaseName(folder + "/tableDetail.DB");
-    EXPECT_TRUE(db.open());
-    QSqlQuery d(db);
-    EXPECT_TRUE(d.exec("SELECT AssistDetail, WordDetail, TextDetail FROM tableDetail ORDER BY IDDetail"));
-    while (d.next()) {
-      const QString word = d.value(1).toString();
-      t.termsByLetter[byId.value(d.value(0).toInt(), "?")].append(word);
-      t.definitions[word] = d.value(2).toByteArray();
-    }
-    d.finish();
-    db.close();
   }
-  QSqlDatabase::removeDatabase(name);
+  RawStore detail(folder + "/tableDetail.DB");
+  EXPECT_TRUE(detail.IsOpen());
+  QSqlQuery d(detail.Db());
+  EXPECT_TRUE(d.exec("SELECT AssistDetail, WordDetail, TextDetail FROM tableDetail ORDER BY IDDetail"));
+  while (d.next()) {
+    const QString word = d.value(1).toString();
+    t.termsByLetter[byId.value(d.value(0).toInt(), "?")].append(word);
+    t.definitions[word] = d.value(2).toByteArray();
+  }
   return t;
 }
 

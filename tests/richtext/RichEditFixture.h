@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "data/GlossaryStore.h"
 #include "richtext/qvriched.h"
+#include "tests/common/GlossaryFixture.h"
 
 // Exposes the protected hooks the tests drive directly.
 class TProbeRichEdit : public TqvDBRichEdit {
@@ -47,53 +47,14 @@ inline QByteArray Rtf(const char* Body) {
   return QByteArray("{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fnil\\fcharset204 Arial;}}") + Body + "}";
 }
 
-// A glossary in a temporary folder: letters А and Б with the given definitions.
-struct TGlossary {
-  struct Term {
-    QString Word;
-    QByteArray Definition;
-  };
-
-  explicit TGlossary(const std::vector<Term>& TermsOfA, const std::vector<Term>& TermsOfB = {}) {
-    QString Error;
-    Ok = data::CreateGlossaryTables(Dir.path(), &Error);
-    EXPECT_TRUE(Ok) << Error.toStdString();
-    data::GlossaryWriter W(Dir.path());
-    EXPECT_TRUE(W.Begin(&Error)) << Error.toStdString();
-    const int A = W.AddLetter(QString::fromUtf8("А"), 1);
-    for (const auto& T : TermsOfA) EXPECT_TRUE(W.AddTerm(A, T.Word, T.Definition));
-    const int B = W.AddLetter(QString::fromUtf8("Б"), 2);
-    for (const auto& T : TermsOfB) EXPECT_TRUE(W.AddTerm(B, T.Word, T.Definition));
-    EXPECT_TRUE(W.Commit(&Error)) << Error.toStdString();
-
-    Table1.SetDatabaseName(Dir.path());
-    Table1.SetTableName("tableMaster");
-    DataSource1.SetDataSet(&Table1);
-    Table2.SetDatabaseName(Dir.path());
-    Table2.SetTableName("tableDetail.DB");
-    Table2.SetIndexName("SecInxDetail");
-    Table2.SetMasterFields("IDMaster");
-    Table2.SetMasterSource(&DataSource1);
-    DataSource2.SetDataSet(&Table2);
-    Id.SetFieldName("IDDetail");
-    Num.SetFieldName("NumDetail");
-    Assist.SetFieldName("AssistDetail");
-    Word.SetFieldName("WordDetail");
-    Text.SetFieldName("TextDetail");
-    for (TField* F : std::initializer_list<TField*>{&Id, &Num, &Assist, &Word, &Text}) F->SetDataSet(&Table2);
-    Table1.Open();
-    Table2.Open();
+// A glossary in a temporary folder: letters А and Б with the given definitions, open.
+struct TGlossary : GlossaryFolder, GlossaryTables {
+  using Term = GlossaryTerm;
+  explicit TGlossary(const std::vector<Term>& TermsOfA, const std::vector<Term>& TermsOfB = {})
+      : GlossaryFolder({{QString::fromUtf8("А"), TermsOfA}, {QString::fromUtf8("Б"), TermsOfB}}),
+        GlossaryTables(Dir.path()) {
+    Open();
   }
-
-  QTemporaryDir Dir;
-  bool Ok = false;
-  TTable Table1;
-  TDataSource DataSource1;
-  TTable Table2;
-  TDataSource DataSource2;
-  TAutoIncField Id;
-  TSmallintField Num;
-  TIntegerField Assist;
-  TStringField Word;
-  TGraphicField Text;
+  data::TStringField& Word = Table2WordDetail;
+  data::TGraphicField& Text = Table2TextDetail;
 };

@@ -1,0 +1,340 @@
+#include "data/TableStore.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <sqlite3.h>
+
+#include "base/ScopeGuard.h"
+
+namespace data {
+
+// A prepared statement on the connection's own handle. Values come back as the Qt SQL driver
+// gives them (integers as qlonglong, NULL as a null QString), so rows read here and rows read
+// through the driver compare equal.
+class TableStore::Statement {
+ public:
+  Statement() = default;
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  int Prepare(sqlite3* db, const QString& sql) {
+    sqlite3_finalize(stmt_);
+    stmt_ = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    return sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+  }
+  bool Prepared() const { return stmt_ != nullptr; }
+
+  // Binds as the driver does: a null string or byte array is NULL.
+  void Bind(int index, const QVariant& v) {
+    const int type = v.typeId();
+    if (v.isNull() || (type == QMetaType::QString && v.toString().isNull()) ||
+        (type == QMetaType::QByteArray && v.toByteArray().isNull())) {
+      sqlite3_bind_null(stmt_, index);
+      return;
+    }
+    switch (type) {
+      case QMetaType::Bool:
+      case QMetaType::Short:
+      case QMetaType::UShort:
+      case QMetaType::Int:
+      case QMetaType::UInt:
+      case QMetaType::Long:
+      case QMetaType::LongLong: sqlite3_bind_int64(stmt_, index, v.toLongLong()); break;
+      case QMetaType::Float:
+      case QMetaType::Double: sqlite3_bind_double(stmt_, index, v.toDouble()); break;
+      case QMetaType::QByteArray: {
+        const QByteArray b = v.toByteArray();
+        sqlite3_bind_blob(stmt_, index, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        break;
+      }
+      default: {
+        const QByteArray t = v.toString().toUtf8();
+        sqlite3_bind_text(stmt_, index, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+      }
+    }
+  }
+
+  int Step() { return sqlite3_step(stmt_); }
+
+  QVariant Value(int c) const {
+    switch (sqlite3_column_type(stmt_, c)) {
+      case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(stmt_, c)));
+      case SQLITE_FLOAT: return QVariant(sqlite3_column_double(stmt_, c));
+      case SQLITE_NULL: return QVariant(QMetaType::fromType<QString>());
+      case SQLITE_BLOB: {
+        const char* b = static_cast<const char*>(sqlite3_column_blob(stmt_, c));
+        return QVariant(QByteArray(b, sqlite3_column_bytes(stmt_, c)));
+      }
+      default: {
+        const char* t = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c));
+        return QVariant(QString::fromUtf8(t, sqlite3_column_bytes(stmt_, c)));
+      }
+    }
+  }
+  qint64 Int64(int c) const { return sqlite3_column_int64(stmt_, c); }
+
+  // Ends a use: a statement left stepping would keep the file's read lock.
+  void Reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+  }
+
+ private:
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+namespace {
+
+int FieldIndex(const StoreTable& t, const QString& name) {
+  for (int c = 0; c < int(t.fields.size()); ++c)
+    if (t.fields[c].name.compare(name, Qt::CaseInsensitive) == 0) return c;
+  return -1;
+}
+
+}  // namespace
+
+TableStore::TableStore() = default;
+TableStore::~TableStore() { Close(); }
+
+StoreResult TableStore::Prepare(Statement& s, const QString& sql) {
+  return conn_.ResultOf(s.Prepare(conn_.Handle(), sql));
+}
+
+StoreResult TableStore::PrepareOnce(std::unique_ptr<Statement>& s, const QString& sql) {
+  if (s) return {};
+  auto fresh = std::make_unique<Statement>();
+  StoreResult r = Prepare(*fresh, sql);
+  if (r.Ok()) s = std::move(fresh);
+  return r;
+}
+
+StoreResult TableStore::Open(const QString& folder, const StoreTable& table, int busyTimeoutMs) {
+  Close();
+  const QString path = StoreFilePath(folder, table);
+  StoreResult r = conn_.Open(path, false, busyTimeoutMs);
+  if (!r.Ok()) return r;
+  base::ScopeGuard closeUnlessChecked([this] { Close(); });
+
+  // The file must hold the table with every column we use; checked from the schema only.
+  QStringList columns;
+  {
+    Statement info;
+    int rc = info.Prepare(conn_.Handle(), QStringLiteral("PRAGMA table_info(\"%1\")").arg(table.name));
+    if (rc == SQLITE_OK)
+      while ((rc = info.Step()) == SQLITE_ROW) columns << info.Value(1).toString();
+    if (rc != SQLITE_DONE)
+      return StoreResult::Fail(QStringLiteral("Cannot read the table %1: %2").arg(path, conn_.ResultOf(rc).error));
+  }
+  if (columns.isEmpty())
+    return StoreResult::Fail(QStringLiteral("The file %1 holds no table %2").arg(path, table.name));
+  QStringList needed;
+  for (const auto& f : table.fields) needed << f.name;
+  needed << table.versionColumn;
+  if (!table.sortKeyColumn.isEmpty()) needed << table.sortKeyColumn;
+  for (const QString& n : needed)
+    if (!columns.contains(n, Qt::CaseInsensitive))
+      return StoreResult::Fail(QStringLiteral("Field '%1' not found in the table %2").arg(n, path));
+
+  closeUnlessChecked.Dismiss();
+  table_ = &table;
+  writable_ = QFileInfo(path).isWritable();
+  blobs_.resize(table.fields.size());
+  rowSql_ = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(StoredColumns(), table.name, KeyColumn());
+  deleteSql_ =
+      QStringLiteral("DELETE FROM %1 WHERE %2 = ? AND %3 = ?").arg(table.name, KeyColumn(), table.versionColumn);
+  return SetOrder(QString(), QString());
+}
+
+void TableStore::Close() {
+  // The prepared statements go first, or SQLite keeps the file open.
+  range_.reset();
+  row_.reset();
+  delete_.reset();
+  blobs_.clear();
+  conn_.Close();
+  table_ = nullptr;
+  writable_ = false;
+  rangeField_ = -1;
+}
+
+StoreResult TableStore::SetOrder(const QString& indexName, const QString& indexFieldNames) {
+  const StoreTable& t = *table_;
+  QStringList orderBy;
+  int rangeField = -1;
+  if (!indexName.isEmpty()) {
+    auto idx = std::find_if(t.indexes.begin(), t.indexes.end(), [&](const StoreIndex& i) {
+      return i.name.compare(indexName, Qt::CaseInsensitive) == 0;
+    });
+    if (idx == t.indexes.end()) return StoreResult::Fail(QStringLiteral("Index not found: %1").arg(indexName));
+    orderBy = idx->orderBy;
+    if (!idx->fields.isEmpty()) rangeField = FieldIndex(t, idx->fields.first());
+  } else if (!indexFieldNames.isEmpty()) {
+    for (QString n : indexFieldNames.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+      n = n.trimmed();
+      const int c = FieldIndex(t, n);
+      if (c < 0 || IsBlobType(t.fields[c].type))
+        return StoreResult::Fail(QStringLiteral("Field '%1' cannot be used as an index field").arg(n));
+      // A string orders by its sort key when the store keeps one.
+      orderBy << (t.fields[c].name == t.sortKeySource ? t.sortKeyColumn : t.fields[c].name);
+      if (rangeField < 0) rangeField = c;
+    }
+    orderBy << KeyColumn();
+  } else {
+    orderBy << KeyColumn();
+  }
+  rangeField_ = rangeField;
+  range_.reset();
+  const QString select = QStringLiteral("SELECT %1 FROM %2").arg(StoredColumns(), t.name);
+  const QString order = QStringLiteral(" ORDER BY ") + orderBy.join(QLatin1String(", "));
+  rangeSql_[false] = select + order;
+  rangeSql_[true] = rangeField < 0 ? QString()
+                                   : select + QStringLiteral(" WHERE %1 = ?").arg(t.fields[rangeField].name) + order;
+  return {};
+}
+
+QString TableStore::StoredColumns() const {
+  QStringList select;
+  for (const auto& f : table_->fields) select << (IsBlobType(f.type) ? QStringLiteral("NULL") : f.name);
+  select << table_->versionColumn;
+  return select.join(QLatin1String(", "));
+}
+
+StoreResult TableStore::ReadRange(const QVariant* rangeValue, std::vector<StoredRow>* rows) {
+  rows->clear();
+  const bool ranged = rangeValue && rangeField_ >= 0;
+  if (rangeBound_ != ranged) range_.reset();
+  rangeBound_ = ranged;
+  if (StoreResult r = PrepareOnce(range_, rangeSql_[ranged]); !r.Ok()) return r;
+  Statement& s = *range_;
+  base::ScopeGuard done([&s] { s.Reset(); });
+  if (ranged) s.Bind(1, *rangeValue);
+  const int n = int(table_->fields.size());
+  int rc;
+  while ((rc = s.Step()) == SQLITE_ROW) {
+    StoredRow r;
+    r.values.resize(n);
+    for (int c = 0; c < n; ++c)
+      if (!IsBlobType(table_->fields[c].type)) r.values[c] = s.Value(c);
+    r.key = r.values[0].toLongLong();
+    r.version = s.Int64(n);
+    rows->push_back(std::move(r));
+  }
+  if (rc == SQLITE_DONE) return {};
+  rows->clear();
+  return conn_.ResultOf(rc);
+}
+
+StoreResult TableStore::ReadRow(qint64 key, StoredRow* row) {
+  if (StoreResult r = PrepareOnce(row_, rowSql_); !r.Ok()) return r;
+  Statement& s = *row_;
+  base::ScopeGuard done([&s] { s.Reset(); });
+  s.Bind(1, key);
+  const int rc = s.Step();
+  if (rc == SQLITE_DONE) return {StoreStatus::Gone, QString()};
+  if (rc != SQLITE_ROW) return conn_.ResultOf(rc);
+  const int n = int(table_->fields.size());
+  row->key = key;
+  row->values.resize(n);
+  for (int c = 0; c < n; ++c)
+    if (!IsBlobType(table_->fields[c].type)) row->values[c] = s.Value(c);
+  row->version = s.Int64(n);
+  return {};
+}
+
+StoreResult TableStore::ReadBlob(qint64 key, int field, QByteArray* bytes) {
+  bytes->clear();
+  std::unique_ptr<Statement>& s = blobs_.at(field);
+  const QString sql = s ? QString()
+                        : QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                              .arg(table_->fields[field].name, table_->name, KeyColumn());
+  if (StoreResult r = PrepareOnce(s, sql); !r.Ok()) return r;
+  Statement& stmt = *s;
+  base::ScopeGuard done([&stmt] { stmt.Reset(); });
+  stmt.Bind(1, key);
+  const int rc = stmt.Step();
+  if (rc == SQLITE_ROW) *bytes = stmt.Value(0).toByteArray();
+  return rc == SQLITE_ROW ? StoreResult{} : conn_.ResultOf(rc);
+}
+
+void TableStore::WriteColumns(const StoreValues& values, bool inserting, QStringList* names,
+                              QVariantList* bound) const {
+  const StoreTable& t = *table_;
+  const QVariant* sortSource = nullptr;
+  for (const auto& [field, value] : values) {
+    names->append(t.fields[field].name);
+    const bool blob = IsBlobType(t.fields[field].type);
+    bound->append(blob && !value.isNull() ? QVariant(value.toByteArray()) : value);
+    if (t.fields[field].name == t.sortKeySource) sortSource = &value;
+  }
+  if (!t.sortKeyColumn.isEmpty() && (inserting || sortSource)) {
+    names->append(t.sortKeyColumn);
+    bound->append(SortKeyOf(sortSource ? sortSource->toString() : QString()));
+  }
+}
+
+StoreResult TableStore::WriteInTransaction(const QString& sql, const QVariantList& bound,
+                                           const std::function<StoreResult()>& settle) {
+  StoreResult r = conn_.Exec("BEGIN IMMEDIATE");
+  if (!r.Ok()) return r;
+  base::ScopeGuard rollback([this] { conn_.Exec("ROLLBACK"); });
+  {
+    Statement s;
+    if (r = Prepare(s, sql); !r.Ok()) return r;
+    for (int i = 0; i < bound.size(); ++i) s.Bind(i + 1, bound[i]);
+    if (const int rc = s.Step(); rc != SQLITE_DONE) return conn_.ResultOf(rc);
+  }
+  if (r = settle(); !r.Ok()) return r;
+  if (r = conn_.Exec("COMMIT"); !r.Ok()) return r;
+  rollback.Dismiss();
+  return {};
+}
+
+StoreResult TableStore::Insert(const StoreValues& values, qint64* key) {
+  QStringList names;
+  QVariantList bound;
+  WriteColumns(values, /*inserting=*/true, &names, &bound);
+  const QString sql = names.isEmpty()
+                          ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table_->name)
+                          : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                .arg(table_->name, names.join(QLatin1String(", ")),
+                                     QStringList(names.size(), QStringLiteral("?")).join(QLatin1String(", ")));
+  return WriteInTransaction(sql, bound, [&] {
+    *key = sqlite3_last_insert_rowid(conn_.Handle());
+    return StoreResult{};
+  });
+}
+
+StoreResult TableStore::Update(qint64 key, qint64 version, const StoreValues& values) {
+  QStringList names;
+  QVariantList bound;
+  WriteColumns(values, /*inserting=*/false, &names, &bound);
+  QStringList sets;
+  for (const QString& n : names) sets << n + QStringLiteral(" = ?");
+  const QString& v = table_->versionColumn;
+  sets << v + QStringLiteral(" = ") + v + QStringLiteral(" + 1");
+  bound << key << version;
+  const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ? AND %4 = ?")
+                          .arg(table_->name, sets.join(QLatin1String(", ")), KeyColumn(), v);
+  return WriteInTransaction(sql, bound, [&] {
+    if (sqlite3_changes(conn_.Handle()) > 0) return StoreResult{};
+    // Someone stored or deleted this row after it was read: never overwrite silently.
+    StoredRow now;
+    return StoreResult{ReadRow(key, &now).Ok() ? StoreStatus::Conflict : StoreStatus::Gone, QString()};
+  });
+}
+
+StoreResult TableStore::Delete(qint64 key, qint64 version) {
+  if (StoreResult r = PrepareOnce(delete_, deleteSql_); !r.Ok()) return r;
+  Statement& s = *delete_;
+  base::ScopeGuard done([&s] { s.Reset(); });
+  s.Bind(1, key);
+  s.Bind(2, version);
+  // One statement is one transaction in SQLite.
+  if (const int rc = s.Step(); rc != SQLITE_DONE) return conn_.ResultOf(rc);
+  if (sqlite3_changes(conn_.Handle()) == 0) return {StoreStatus::Conflict, QString()};
+  return {};
+}
+
+}  // namespace data

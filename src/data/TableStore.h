@@ -1,0 +1,96 @@
+#pragma once
+// One table of the store as a dataset uses it: its rows in an index's order and range, one row
+// or one BLOB by key, and the writes, each an outcome the dataset words for the user. Every row
+// carries a version that each store of it changes, so an update or delete of a row someone else
+// stored meanwhile is refused instead of overwriting their work.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "data/GlossaryStore.h"
+#include "data/StoreConnection.h"
+
+namespace data {
+
+struct StoredRow {
+  qint64 key = 0;      // 0 for a row not yet stored
+  qint64 version = 0;
+  std::vector<QVariant> values;  // one per declared field; BLOBs are not read here (null)
+};
+
+// New values of declared fields, by their index in StoreTable::fields.
+using StoreValues = std::vector<std::pair<int, QVariant>>;
+
+class TableStore {
+ public:
+  TableStore();
+  ~TableStore();
+  TableStore(const TableStore&) = delete;
+  TableStore& operator=(const TableStore&) = delete;
+
+  // Opens the table's file in `folder` and checks, from the schema only, that it holds the
+  // table with every column used.
+  StoreResult Open(const QString& folder, const StoreTable& table, int busyTimeoutMs);
+  void Close();
+  bool IsOpen() const { return table_ != nullptr; }
+  const StoreTable& Table() const { return *table_; }
+  QString Label() const { return table_ ? table_->fileName : QString(); }
+  bool Writable() const { return writable_; }
+
+  // The order of ReadRange: a named index, else the fields named "A;B" (a string field orders
+  // by its sort key), else the key. Fails on an unknown index or a field that cannot order.
+  StoreResult SetOrder(const QString& indexName, const QString& indexFieldNames);
+  // The field a range is taken on (the order's first field); -1 when the order has none.
+  int RangeField() const { return rangeField_; }
+
+  // The rows in order; with `rangeValue`, only those whose range field equals it.
+  StoreResult ReadRange(const QVariant* rangeValue, std::vector<StoredRow>* rows);
+  // Gone when the row is no longer stored.
+  StoreResult ReadRow(qint64 key, StoredRow* row);
+  // Empty when the row is gone or the value is null.
+  StoreResult ReadBlob(qint64 key, int field, QByteArray* bytes);
+
+  // Each write is one transaction, and keeps the sort key in step with its source field.
+  StoreResult Insert(const StoreValues& values, qint64* key);
+  // Only if the row still has `version`: Conflict when it was stored since, Gone when deleted.
+  StoreResult Update(qint64 key, qint64 version, const StoreValues& values);
+  // Only if the row still has `version`: Conflict when it was stored or deleted since.
+  StoreResult Delete(qint64 key, qint64 version);
+
+ private:
+  class Statement;
+  StoreResult Prepare(Statement& s, const QString& sql);
+  // Prepares `s` from `sql` unless it already is; on failure `s` stays empty.
+  StoreResult PrepareOnce(std::unique_ptr<Statement>& s, const QString& sql);
+  QString KeyColumn() const { return table_->fields[0].name; }
+  QString StoredColumns() const;
+  // Runs one write statement as a transaction of its own; `settle` runs before the commit and
+  // may refuse it.
+  StoreResult WriteInTransaction(const QString& sql, const QVariantList& bound,
+                                 const std::function<StoreResult()>& settle);
+  // The columns and values a write stores for `values`, the sort key included.
+  void WriteColumns(const StoreValues& values, bool inserting, QStringList* names, QVariantList* bound) const;
+
+  StoreConnection conn_;
+  const StoreTable* table_ = nullptr;
+  bool writable_ = false;
+  int rangeField_ = -1;
+  // Prepared once per opening: reading a letter's rows straight from SQLite rather than through
+  // the driver's row cache is what keeps moving between letters quick.
+  QString rangeSql_[2];      // the whole table; only the rows of one range
+  std::unique_ptr<Statement> range_;
+  bool rangeBound_ = false;  // range_ is the statement of one range
+  QString rowSql_;
+  std::unique_ptr<Statement> row_;
+  QString deleteSql_;
+  std::unique_ptr<Statement> delete_;
+  std::vector<std::unique_ptr<Statement>> blobs_;  // per declared field
+};
+
+}  // namespace data
