@@ -74,7 +74,7 @@ class TForm1 : public QWidget {
   TLmPanel* LmPanel1 = nullptr;
   TDBGrid* DBGrid1 = nullptr;
   TDBNavigator* DBNavigator1 = nullptr;
-  TqvDBRichEdit* qvDBRichEdit1 = nullptr;
+  richtext::TqvDBRichEdit* qvDBRichEdit1 = nullptr;
   TLmButton* Lm[28] = {};  // Lm[1] ... Lm[27]
   TLmButton* LmButton1 = nullptr;
   QPushButton* Button1 = nullptr;

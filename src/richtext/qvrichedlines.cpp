@@ -8,6 +8,8 @@
 
 using namespace engine;
 
+namespace richtext {
+
 namespace {
 class TqvWaitCursor {
  public:
@@ -20,17 +22,17 @@ constexpr int MaxLineChars = 4096;
 // ---- the line list --------------------------------------------------------------------------
 
 int TqvRichEditStrings::Count() const {
-  const LRESULT N = FRichEdit->Perform(EM_GETLINECOUNT);
+  const LRESULT N = richEdit_->Perform(EM_GETLINECOUNT);
   if (N <= 0) return 0;
-  const LRESULT LastStart = FRichEdit->Perform(EM_LINEINDEX, N - 1);
-  if (LastStart >= 0 && FRichEdit->Perform(EM_LINELENGTH, LastStart) == 0) return int(N - 1);
+  const LRESULT LastStart = richEdit_->Perform(EM_LINEINDEX, N - 1);
+  if (LastStart >= 0 && richEdit_->Perform(EM_LINELENGTH, LastStart) == 0) return int(N - 1);
   return int(N);
 }
 
 QString TqvRichEditStrings::Get(int Index) const {
   std::vector<char16_t> Buffer(MaxLineChars + 1, 0);
   Buffer[0] = char16_t(MaxLineChars);
-  LRESULT L = FRichEdit->Perform(EM_GETLINE, Index, LPARAM(Buffer.data()));
+  LRESULT L = richEdit_->Perform(EM_GETLINE, Index, LPARAM(Buffer.data()));
   L = qBound<LRESULT>(0, L, LRESULT(MaxLineChars));
   if (L > 1 && Buffer[size_t(L) - 2] == u'\r' && Buffer[size_t(L) - 1] == u'\n') L -= 2;
   if (L > 0 && Buffer[size_t(L) - 1] == u'\r') L -= 1;
@@ -39,86 +41,86 @@ QString TqvRichEditStrings::Get(int Index) const {
 
 void TqvRichEditStrings::Put(int Index, const QString& S) {
   if (Index < 0) return;
-  const LRESULT Start = FRichEdit->Perform(EM_LINEINDEX, Index);
+  const LRESULT Start = richEdit_->Perform(EM_LINEINDEX, Index);
   if (Start == -1) return;
-  const LRESULT Length = FRichEdit->Perform(EM_LINELENGTH, Start);
+  const LRESULT Length = richEdit_->Perform(EM_LINELENGTH, Start);
   CHARRANGE Range{LONG(Start), LONG(Start + Length)};
-  FRichEdit->Perform(EM_EXSETSEL, 0, LPARAM(&Range));
+  richEdit_->Perform(EM_EXSETSEL, 0, LPARAM(&Range));
   const std::u16string Chars = S.toStdU16String();
-  FRichEdit->Perform(EM_REPLACESEL, 0, LPARAM(Chars.c_str()));
+  richEdit_->Perform(EM_REPLACESEL, 0, LPARAM(Chars.c_str()));
 }
 
 void TqvRichEditStrings::Insert(int Index, const QString& S) {
   if (Index < 0) return;
-  LRESULT Start = FRichEdit->Perform(EM_LINEINDEX, Index);
+  LRESULT Start = richEdit_->Perform(EM_LINEINDEX, Index);
   QString Text;
   if (Start >= 0) {
     Text = S + QStringLiteral("\r\n");
   } else {
     // Past the last line: append after it, which needs a last line with something in it.
-    Start = FRichEdit->Perform(EM_LINEINDEX, Index - 1);
+    Start = richEdit_->Perform(EM_LINEINDEX, Index - 1);
     if (Start < 0) return;
-    const LRESULT Length = FRichEdit->Perform(EM_LINELENGTH, Start);
+    const LRESULT Length = richEdit_->Perform(EM_LINELENGTH, Start);
     if (Length == 0) return;
     Start += Length;
     Text = QStringLiteral("\r\n") + S;
   }
   CHARRANGE Range{LONG(Start), LONG(Start)};
-  FRichEdit->Perform(EM_EXSETSEL, 0, LPARAM(&Range));
+  richEdit_->Perform(EM_EXSETSEL, 0, LPARAM(&Range));
   const std::u16string Chars = Text.toStdU16String();
-  FRichEdit->Perform(EM_REPLACESEL, 0, LPARAM(Chars.c_str()));
+  richEdit_->Perform(EM_REPLACESEL, 0, LPARAM(Chars.c_str()));
 }
 
-void TqvRichEditStrings::Delete(int Index) { FRichEdit->EngineLines().Delete(Index); }
+void TqvRichEditStrings::Delete(int Index) { richEdit_->EngineLines().Delete(Index); }
 
-void TqvRichEditStrings::Clear() { FRichEdit->Clear(); }
+void TqvRichEditStrings::Clear() { richEdit_->Clear(); }
 
 void TqvRichEditStrings::AddStrings(const engine::TStrings& Other) {
   AddStrings(Other.ToStringList());
 }
 
 void TqvRichEditStrings::AddStrings(const QStringList& Lines) {
-  auto Saved = std::move(FRichEdit->OnSelectionChange);
-  FRichEdit->OnSelectionChange = nullptr;
+  auto Saved = std::move(richEdit_->OnSelectionChange);
+  richEdit_->OnSelectionChange = nullptr;
   try {
     for (const QString& Line : Lines) Add(Line);
   } catch (...) {
-    FRichEdit->OnSelectionChange = std::move(Saved);
+    richEdit_->OnSelectionChange = std::move(Saved);
     throw;
   }
-  FRichEdit->OnSelectionChange = std::move(Saved);
+  richEdit_->OnSelectionChange = std::move(Saved);
 }
 
-QString TqvRichEditStrings::Text() const { return FRichEdit->EngineLines().Text(); }
+QString TqvRichEditStrings::Text() const { return richEdit_->EngineLines().Text(); }
 
 void TqvRichEditStrings::SetText(const QString& Text) {
   // Setting the whole text is not a user's change.
-  const LPARAM Mask = FRichEdit->Perform(EM_GETEVENTMASK);
-  FRichEdit->Perform(EM_SETEVENTMASK, 0, Mask & ~LPARAM(ENM_CHANGE));
+  const LPARAM Mask = richEdit_->Perform(EM_GETEVENTMASK);
+  richEdit_->Perform(EM_SETEVENTMASK, 0, Mask & ~LPARAM(ENM_CHANGE));
   try {
-    FRichEdit->EngineLines().SetText(Text);
+    richEdit_->EngineLines().SetText(Text);
   } catch (...) {
-    FRichEdit->Perform(EM_SETEVENTMASK, 0, FRichEdit->Perform(EM_GETEVENTMASK) | LPARAM(ENM_CHANGE));
+    richEdit_->Perform(EM_SETEVENTMASK, 0, richEdit_->Perform(EM_GETEVENTMASK) | LPARAM(ENM_CHANGE));
     throw;
   }
-  FRichEdit->Perform(EM_SETEVENTMASK, 0, FRichEdit->Perform(EM_GETEVENTMASK) | LPARAM(ENM_CHANGE));
+  richEdit_->Perform(EM_SETEVENTMASK, 0, richEdit_->Perform(EM_GETEVENTMASK) | LPARAM(ENM_CHANGE));
 }
 
 void TqvRichEditStrings::SetUpdateState(bool Updating) {
-  const bool Showing = FRichEdit->isVisible();
+  const bool Showing = richEdit_->isVisible();
   if (Updating) {
-    if (Showing) FRichEdit->Perform(WM_SETREDRAW, 0);
+    if (Showing) richEdit_->Perform(WM_SETREDRAW, 0);
   } else {
-    if (Showing) FRichEdit->Perform(WM_SETREDRAW, 1);
-    FRichEdit->update();
+    if (Showing) richEdit_->Perform(WM_SETREDRAW, 1);
+    richEdit_->update();
   }
 }
 
-void TqvRichEditStrings::LoadFromStream(QIODevice& Stream) { FRichEdit->EngineLines().LoadFromStream(Stream); }
-void TqvRichEditStrings::SaveToStream(QIODevice& Stream) const { FRichEdit->EngineLines().SaveToStream(Stream); }
-void TqvRichEditStrings::LoadFromFile(const QString& FileName) { FRichEdit->EngineLines().LoadFromFile(FileName); }
+void TqvRichEditStrings::LoadFromStream(QIODevice& Stream) { richEdit_->EngineLines().LoadFromStream(Stream); }
+void TqvRichEditStrings::SaveToStream(QIODevice& Stream) const { richEdit_->EngineLines().SaveToStream(Stream); }
+void TqvRichEditStrings::LoadFromFile(const QString& FileName) { richEdit_->EngineLines().LoadFromFile(FileName); }
 void TqvRichEditStrings::SaveToFile(const QString& FileName) const {
-  FRichEdit->EngineLines().SaveToFile(FileName);
+  richEdit_->EngineLines().SaveToFile(FileName);
 }
 
 // ---- limited and chunked loads --------------------------------------------------------------
@@ -179,7 +181,7 @@ void TqvCustomRichEdit::LoadSelectionRtf(QIODevice& Stream) {
 void CopyRichText(TqvCustomRichEdit* Source, TqvCustomRichEdit* Target) {
   if (Source == nullptr || Target == nullptr) return;
   TqvWaitCursor Wait;
-  TqvFlagGuard Guard(Source->FLoading, true);
+  TqvFlagGuard Guard(Source->loading_, true);
   if (Source->GetField() != nullptr && !Source->IsContentLoaded()) {
     // The placeholder is not the contents: take them from the field itself.
     Target->LoadFromBlobField(Source->GetField());
@@ -249,7 +251,7 @@ void TqvCustomRichEdit::WriteDescription(QIODevice& Stream) {
 
 void TqvCustomRichEdit::ReadDescription(QIODevice& Stream) {
   SetRichEditVersion(1);
-  const bool FieldFirst = FDataFieldAssigned;
+  const bool FieldFirst = dataFieldAssigned_;
   std::unique_ptr<TqvWaitCursor> Wait;
   if (!FieldFirst) {
     Wait = std::make_unique<TqvWaitCursor>();
@@ -271,10 +273,10 @@ void TqvCustomRichEdit::ReadDescription(QIODevice& Stream) {
           TqvRichMemoryStream Data;
           Data.WriteBuffer(Payload.constData() + 4, Length);
           Data.SetPosition(0);
-          TqvFlagGuard Guard(FLoading, true);
+          TqvFlagGuard Guard(loading_, true);
           EngineLines().LoadFromStream(Data);
         }
-        FDataRead = true;
+        dataRead_ = true;
         SawData = true;
       } else if (Name == "Lines.Strings" && Type == vaList) {
         QStringList Lines;
@@ -282,11 +284,11 @@ void TqvCustomRichEdit::ReadDescription(QIODevice& Stream) {
           if (T != vaString && T != vaLString) throw EStreamError(QStringLiteral("Invalid form description"));
           Lines << ReadStringValue(Stream, T);
         }
-        TqvFlagGuard Guard(FLoading, true);
+        TqvFlagGuard Guard(loading_, true);
         EngineLines().Clear();
         EngineLines().AddStrings(Lines);
       } else if (Name == "Title" && (Type == vaString || Type == vaLString)) {
-        FTitle = ReadStringValue(Stream, Type);
+        title_ = ReadStringValue(Stream, Type);
       } else {
         throw EStreamError(QStringLiteral("Invalid form description: %1").arg(QString::fromLatin1(Name)));
       }
@@ -302,8 +304,10 @@ void TqvCustomRichEdit::ReadDescription(QIODevice& Stream) {
     EngineLines().SaveToStream(Text);
     SetPlainText(false);
     Text.SetPosition(0);
-    TqvFlagGuard Guard(FLoading, true);
+    TqvFlagGuard Guard(loading_, true);
     EngineLines().LoadFromStream(Text);
   }
   if (!isVisible()) HandleNeeded();
 }
+
+}  // namespace richtext

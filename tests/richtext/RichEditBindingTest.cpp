@@ -12,6 +12,7 @@
 #include "tests/common/TestQuestions.h"
 
 using namespace engine;
+using namespace richtext;
 
 namespace {
 QByteArray EngineRtf(TqvCustomRichEdit& E) {

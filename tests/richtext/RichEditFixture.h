@@ -12,6 +12,8 @@
 #include "data/GlossaryStore.h"
 #include "richtext/qvriched.h"
 
+using namespace richtext;
+
 // Exposes the protected hooks the tests drive directly.
 class TProbeRichEdit : public TqvDBRichEdit {
  public:
