@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "rtf/PlainText.h"
+
 namespace richtext {
 
 qint64 QvRoundCapacity(qint64 Requested) {
@@ -26,7 +28,7 @@ void TqvRichMemoryStream::SetCapacity(qint64 NewCapacity) {
   }
   // QByteArray, which hands the bytes out, is limited to int sizes.
   char* P = Rounded > 0x7FFFFFFF ? nullptr : static_cast<char*>(std::realloc(memory_, size_t(Rounded)));
-  if (P == nullptr) throw EqvStreamError("Out of memory while expanding memory stream");
+  if (P == nullptr) throw EqvStreamError(QStringLiteral("Out of memory while expanding memory stream"));
   memory_ = P;
   capacity_ = Rounded;
 }
@@ -71,7 +73,7 @@ qint64 TqvRichMemoryStream::writeData(const char* Data, qint64 MaxSize) {
   try {
     if (P + MaxSize > capacity_) SetCapacity(P + MaxSize);
   } catch (const EqvStreamError& E) {
-    setErrorString(QString::fromUtf8(E.what()));
+    setErrorString(E.Message());
     return -1;
   }
   if (MaxSize > 0) std::memcpy(memory_ + P, Data, size_t(MaxSize));
@@ -79,22 +81,7 @@ qint64 TqvRichMemoryStream::writeData(const char* Data, qint64 MaxSize) {
   return MaxSize;
 }
 
-QByteArray QvAdjustLineBreaks(const QByteArray& Text) {
-  QByteArray Out;
-  Out.reserve(Text.size() + Text.count('\n') + 1);
-  for (qsizetype I = 0; I < Text.size(); ++I) {
-    const char C = Text[I];
-    if (C == '\r') {
-      Out += "\r\n";
-      if (I + 1 < Text.size() && Text[I + 1] == '\n') ++I;
-    } else if (C == '\n') {
-      Out += "\r\n";
-    } else {
-      Out += C;
-    }
-  }
-  return Out;
-}
+QByteArray QvAdjustLineBreaks(const QByteArray& Text) { return rtf::NormalizeLineBreaks(Text); }
 
 QByteArray QvCloseGroupAfterPard(const QByteArray& Chunk) {
   const qsizetype Pard = Chunk.indexOf("\\pard");

@@ -7,15 +7,14 @@
 #include <QIODevice>
 
 #include <cstdint>
-#include <stdexcept>
-#include <string>
+
+#include "base/Exception.h"
 
 namespace richtext {
 
 // A stream failure carrying its message ("Out of memory while expanding memory stream").
-class EqvStreamError : public std::runtime_error {
- public:
-  explicit EqvStreamError(const std::string& Message) : std::runtime_error(Message) {}
+class EqvStreamError : public base::Exception {
+  using base::Exception::Exception;
 };
 
 // A memory stream whose capacity grows in steps of 128 KiB, so that large texts move with few

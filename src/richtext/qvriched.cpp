@@ -59,12 +59,6 @@ QSet<int>& MissingModules() {
   return Missing;
 }
 
-// Restores the override cursor pushed for a long operation, also on failure.
-class TqvWaitCursor {
- public:
-  TqvWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TqvWaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 }  // namespace
 
 std::uintptr_t QvLoadEngineModule(TqvEngineLibrary Library) {
@@ -120,7 +114,7 @@ TqvCustomRichEdit::~TqvCustomRichEdit() {
   printMargins_.reset();
   printHeader_.reset();
   printFooter_.reset();
-  savedContents_.reset();
+  savedContents_.clear();
   editorPosition_.reset();
   lines_.reset();
   if (controller_) controller_->UnregisterControl(this);
@@ -156,7 +150,7 @@ void TqvCustomRichEdit::CreateParams(TCreateParams& Params) {
 
 void TqvCustomRichEdit::CreateWnd() {
   {
-    TqvFlagGuard Guard(loading_, true);
+    base::ValueRestorer<bool> Guard(loading_, true);
     engine::TCustomRichEdit::CreateWnd();
     Perform(EM_SETEVENTMASK, 0, LPARAM(ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED));
     Perform(EM_SETBKGNDCOLOR, 0, LPARAM(base::ColorToRGB(Color())));
@@ -177,10 +171,7 @@ void TqvCustomRichEdit::CreateWnd() {
     if (oleCallback_ != nullptr && Perform(EM_SETOLECALLBACK, 0, LPARAM(oleCallback_)) == 0)
       throw engine::Exception(QStringLiteral("Unable to set callback"));
   }
-  if (contentsSaved_ && savedContents_) {
-    savedContents_->SetPosition(0);
-    LoadLinesKeepingLimit(*savedContents_);
-  }
+  if (contentsSaved_) LoadLinesKeepingLimit(savedContents_);
   if (autoURLDetect_) {
     Perform(EM_AUTOURLDETECT, 1);
     Perform(EM_SETEVENTMASK, 0, Perform(EM_GETEVENTMASK) | LPARAM(ENM_LINK));
@@ -196,13 +187,11 @@ void TqvCustomRichEdit::CreateWnd() {
 void TqvCustomRichEdit::DestroyWnd() {
   contentsSaved_ = false;
   if (!reparenting_ && !destroying_ && HandleAllocated()) {
-    if (!savedContents_) savedContents_ = std::make_unique<TqvRichMemoryStream>();
-    savedContents_->Clear();
-    EngineLines().SaveToStream(*savedContents_);
+    savedContents_ = EngineLines().SaveToBytes();
     contentsSaved_ = true;
   }
   if (HandleAllocated() && !destroying_) {
-    TqvFlagGuard Guard(loading_, true);
+    base::ValueRestorer<bool> Guard(loading_, true);
     EngineLines().Clear();
   }
   richEditOle_ = nullptr;
@@ -213,17 +202,14 @@ void TqvCustomRichEdit::DestroyWnd() {
   }
 }
 
-void TqvCustomRichEdit::LoadLinesKeepingLimit(QIODevice& Stream) {
+void TqvCustomRichEdit::LoadLinesKeepingLimit(const QByteArray& Bytes) {
   const int Limit = MaxLength();
-  TqvFlagGuard Guard(loading_, true);
+  base::ValueRestorer<bool> Guard(loading_, true);
   if (Limit > 0) SetMaxLength(Limit + 1);
-  try {
-    EngineLines().LoadFromStream(Stream);
-  } catch (...) {
+  base::ScopeGuard RestoreLimit([&] {
     if (Limit > 0) SetMaxLength(Limit);
-    throw;
-  }
-  if (Limit > 0) SetMaxLength(Limit);
+  });
+  EngineLines().LoadFromBytes(Bytes);
 }
 
 void TqvCustomRichEdit::SetOleOptions(TqvRichEditOleOptions Value) {
@@ -313,7 +299,7 @@ bool TqvCustomRichEdit::UsesPrinterSize() const {
 
 void TqvCustomRichEdit::SetFormatRect() {
   if (!HandleAllocated()) return;
-  TqvFlagGuard Guard(loading_, true);
+  base::ValueRestorer<bool> Guard(loading_, true);
   // The printer-width layout belongs to printing; until a printer width is known the text is
   // laid out at the window, as with rewWindowSize.
   // The engine's client area: inside its border (it shows no scroll bars of its own here).
@@ -366,7 +352,7 @@ int TqvCustomRichEdit::FindTextPlain(const QString& Text, int Start, int Length,
   WPARAM Flags = 0;
   if (Options & stWholeWord) Flags |= FR_WHOLEWORD;
   if (Options & stMatchCase) Flags |= FR_MATCHCASE;
-  TqvFlagGuard Guard(findRequestPlain_, true);
+  base::ValueRestorer<bool> Guard(findRequestPlain_, true);
   return int(Perform(EM_FINDTEXT, Flags, LPARAM(&Find)));
 }
 
@@ -383,15 +369,10 @@ LRESULT TqvCustomRichEdit::CNNotify(UINT Code, void* NMHdr) {
   } else if (Link->msg == WM_LBUTTONUP && linkPressed_) {
     linkPressed_ = false;
     bool UseDefault = true;
-    try {
-      DoURLOpen(Text, UseDefault);
-    } catch (const std::exception& E) {
-      // The hook's failure ends the opening; it reaches the user as any failure would.
-      platform::ShowError(QString::fromUtf8(E.what()), platform::ApplicationTitle(), this);
-      return 0;
-    }
+    // The hook's failure ends the opening; it reaches the user as any failure would.
+    if (!platform::Guarded([&] { DoURLOpen(Text, UseDefault); }, this)) return 0;
     if (UseDefault) {
-      TqvWaitCursor Wait;
+      base::WaitCursor Wait;
       // A link nobody handles gives no message.
       platform::OpenLink(Text);
     }
@@ -437,7 +418,7 @@ void TqvCustomRichEdit::MouseDown(Qt::MouseButton, Qt::KeyboardModifiers Shift, 
 
 void TqvCustomRichEdit::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
   if (inMouseUp_) return;
-  TqvFlagGuard Guard(inMouseUp_, true);
+  base::ValueRestorer<bool> Guard(inMouseUp_, true);
   if (Button == Qt::RightButton && HandleAllocated()) {
     const int Start = SelStart();
     const int Length = SelLength();
@@ -517,7 +498,7 @@ void TqvCustomRichEdit::UpdateFrameOverlay() {
 bool TqvCustomRichEdit::eventFilter(QObject* Watched, QEvent* Event) {
   if (Engine() && Watched == Engine()->viewport() && Event->type() == QEvent::Resize) UpdateFrameOverlay();
   if (Engine() && Watched == Engine()->viewport() && Event->type() == QEvent::Paint) {
-    TqvFlagGuard Guard(inPaint_, true);
+    base::ValueRestorer<bool> Guard(inPaint_, true);
     return engine::TCustomRichEdit::eventFilter(Watched, Event);
   }
   return engine::TCustomRichEdit::eventFilter(Watched, Event);

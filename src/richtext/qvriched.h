@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <memory>
 
+#include "base/ScopeGuard.h"
 #include "engine/CustomRichEdit.h"
 #include "data/DataSet.h"
 #include "engine/RichEditTypes.h"
@@ -241,7 +242,9 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
 
   // ---- streaming ----
   void SaveSelectionRtf(QIODevice& Stream);
-  void LoadSelectionRtf(QIODevice& Stream);
+  void LoadSelectionRtf(QIODevice& Stream);  // from the stream's start
+  QByteArray SelectionRtf();
+  void SetSelectionRtf(const QByteArray& Rtf);
   // The control's form description: "RichEditVersion" and (without a field) "Data".
   void WriteDescription(QIODevice& Stream);
   void ReadDescription(QIODevice& Stream);
@@ -360,8 +363,10 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   bool FrameActive() const;
   // Shows the frame over the text while the frame is active, in the focus state it has.
   void UpdateFrameOverlay();
-  // Streams the engine lines through a memory stream with MaxLength raised for the load.
-  void LoadLinesKeepingLimit(QIODevice& Stream);
+  // Loads the engine lines from a whole text with MaxLength raised for the load.
+  void LoadLinesKeepingLimit(const QByteArray& Bytes);
+  // Loads a whole text as LoadRichStream does without a chunk limit.
+  void LoadRichBytes(const QByteArray& Bytes, bool Selection);
   // Reads one chunk-limited stream-in; returns dwError.
   engine::DWORD StreamInChunks(QIODevice& Stream, engine::DWORD Format, int MaxChunks);
 
@@ -397,7 +402,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   QStringList verbNames_;
   QList<QAction*> extraPopupItems_;
   bool reparenting_ = false;
-  std::unique_ptr<TqvRichMemoryStream> savedContents_;
+  QByteArray savedContents_;
   bool contentsSaved_ = false;
   bool dataRead_ = false;
   bool linkPressed_ = false;
@@ -434,18 +439,6 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
 // Copies the contents of one control into another through a memory stream (RTF).
 void CopyRichText(TqvCustomRichEdit* Source, TqvCustomRichEdit* Target);
 
-// Sets a flag for the lifetime of the guard and puts the old value back, also on failure.
-class TqvFlagGuard {
- public:
-  TqvFlagGuard(bool& Flag, bool Value) : flag_(Flag), old_(Flag) { Flag = Value; }
-  ~TqvFlagGuard() { flag_ = old_; }
-  TqvFlagGuard(const TqvFlagGuard&) = delete;
-  TqvFlagGuard& operator=(const TqvFlagGuard&) = delete;
-
- private:
-  bool& flag_;
-  bool old_;
-};
 
 // ---------------------------------------------------------------------------------------------
 // The control bound to one field of a dataset.

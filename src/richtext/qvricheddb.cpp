@@ -15,29 +15,6 @@ using namespace engine;
 namespace richtext {
 
 namespace {
-class TqvWaitCursor {
- public:
-  TqvWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TqvWaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
-// Runs an operation started by the user from an event handler: a failure is shown in an error
-// box (as the application shows any failure that reaches it) instead of unwinding through the
-// toolkit. Returns false when it failed.
-bool Guarded(QWidget* Parent, const std::function<void()>& Op) {
-  try {
-    Op();
-    return true;
-  } catch (const EDatabaseError& E) {
-    platform::ShowError(E.Message(), platform::ApplicationTitle(), Parent);
-  } catch (const engine::Exception& E) {
-    platform::ShowError(E.Message(), platform::ApplicationTitle(), Parent);
-  } catch (const std::exception& E) {
-    platform::ShowError(QString::fromUtf8(E.what()), platform::ApplicationTitle(), Parent);
-  }
-  return false;
-}
-
 // "Visible" in the component's sense: not hidden on purpose (a control whose window is not
 // shown yet still counts).
 bool IsVisibleControl(const QWidget* W) {
@@ -48,25 +25,18 @@ bool IsVisibleControl(const QWidget* W) {
 // ---- loading a BLOB field into any control --------------------------------------------------
 
 void TqvCustomRichEdit::LoadFromBlobField(TField* Field) {
-  TqvRichMemoryStream Stream;
-  TqvFlagGuard Guard(loading_, true);
+  QByteArray Bytes;
+  if (auto* Blob = dynamic_cast<TBlobField*>(Field)) Bytes = Blob->AsBytes();
+  else if (Field) Bytes = Field->AsString().toUtf8();
+  base::ValueRestorer<bool> Guard(loading_, true);
   const int Limit = MaxLength();
   if (Limit > 0) SetMaxLength(Limit + 1);
-  try {
-    if (auto* Blob = dynamic_cast<TBlobField*>(Field)) {
-      Blob->SaveToStream(&Stream);
-    } else if (Field) {
-      Stream.WriteBuffer(Field->AsString().toUtf8());
-    }
-    Stream.SetPosition(0);
-    EngineLines().Clear();
-    // An empty field is an empty text; there is nothing for the engine to read.
-    if (Stream.Size() > 0) EngineLines().LoadFromStream(Stream);
-  } catch (...) {
+  base::ScopeGuard RestoreLimit([&] {
     if (Limit > 0) SetMaxLength(Limit);
-    throw;
-  }
-  if (Limit > 0) SetMaxLength(Limit);
+  });
+  EngineLines().Clear();
+  // An empty field is an empty text; there is nothing for the engine to read.
+  if (!Bytes.isEmpty()) EngineLines().LoadFromBytes(Bytes);
 }
 
 // ---- creation and destruction -------------------------------------------------------------
@@ -155,7 +125,7 @@ void TqvDBRichEdit::FieldDataChanged() {
   TField* F = GetField();
   if (F == nullptr) {
     {
-      TqvFlagGuard Guard(loading_, true);
+      base::ValueRestorer<bool> Guard(loading_, true);
       SetText(QString());
     }
     contentLoaded_ = false;
@@ -164,7 +134,7 @@ void TqvDBRichEdit::FieldDataChanged() {
   if (!IsBlobField()) {
     contentLoaded_ = false;
     {
-      TqvFlagGuard Guard(loading_, true);
+      base::ValueRestorer<bool> Guard(loading_, true);
       SetText(focused_ && dataLink_->CanModify() ? F->Text() : F->DisplayText());
     }
     contentLoaded_ = true;
@@ -179,7 +149,7 @@ void TqvDBRichEdit::FieldDataChanged() {
     return;
   }
   contentLoaded_ = false;
-  TqvFlagGuard Guard(loading_, true);
+  base::ValueRestorer<bool> Guard(loading_, true);
   SetText(QStringLiteral("(%1)").arg(F->DisplayLabel()));
 }
 
@@ -195,9 +165,7 @@ void TqvDBRichEdit::UpdateData() {
   if (F == nullptr || !Modified() || !contentLoaded_) return;
   if (auto* Blob = dynamic_cast<TBlobField*>(F)) {
     // The stored form is exactly what the engine streams out.
-    TqvRichMemoryStream Stream;
-    EngineLines().SaveToStream(Stream);
-    Blob->SetAsBytes(Stream.Bytes());
+    Blob->SetAsBytes(EngineLines().SaveToBytes());
   } else {
     F->SetText(Text());
   }
@@ -209,20 +177,17 @@ void TqvDBRichEdit::LoadFieldContents() {
   TField* F = GetField();
   if (F == nullptr || contentLoaded_ || !IsBlobField()) return;
   {
-    TqvFlagGuard Guard(loading_, true);
-    TqvWaitCursor Wait;
+    base::ValueRestorer<bool> Guard(loading_, true);
+    base::WaitCursor Wait;
     // Protected text in the old contents must not block replacing them.
     auto OldProtect = std::move(OnProtectChange);
     OnProtectChange = [](engine::TCustomRichEdit*, int, int, bool& Allow) { Allow = true; };
     contentLoaded_ = true;
     try {
-      try {
+      {
+        base::ScopeGuard RestoreProtect([&] { OnProtectChange = std::move(OldProtect); });
         LoadFromBlobField(F);
-      } catch (...) {
-        OnProtectChange = std::move(OldProtect);
-        throw;
       }
-      OnProtectChange = std::move(OldProtect);
       if (!DrawnAsCopy() && FieldTextValue(F).isEmpty()) {
         Paragraph().SetNumbering(nsNone);
         Paragraph().SetAlignment(taLeftJustify);
@@ -237,32 +202,26 @@ void TqvDBRichEdit::LoadFieldContents() {
 }
 
 void TqvDBRichEdit::LoadContentsWithCursor() {
-  Guarded(this, [this] { LoadFieldContents(); });
+  platform::Guarded([this] { LoadFieldContents(); }, this);
 }
 
 void TqvDBRichEdit::LoadFieldPreview(TField* Field, int MaxChunks) {
   auto* Blob = dynamic_cast<TBlobField*>(Field);
   if (Blob == nullptr) return;
   std::unique_ptr<QIODevice> Source = Blob->CreateBlobStream(bmRead);
-  TqvFlagGuard Guard(loading_, true);
+  base::ValueRestorer<bool> Guard(loading_, true);
   if (PlainText()) {
     LoadRichStream(*Source, false, MaxChunks);
   } else {
     // The first chunks of the RTF source come in as text, closed by the chunk rule, and are
     // then read again as RTF.
     SetPlainText(true);
-    try {
-      LoadRichStream(*Source, false, MaxChunks);
-      TqvRichMemoryStream Text;
-      EngineLines().SaveToStream(Text);
-      SetPlainText(false);
-      EngineLines().Clear();
-      Text.SetPosition(0);
-      LoadRichStream(Text, true, 0);
-    } catch (...) {
-      SetPlainText(false);
-      throw;
-    }
+    base::ScopeGuard BackToRtf([this] { SetPlainText(false); });
+    LoadRichStream(*Source, false, MaxChunks);
+    const QByteArray Text = EngineLines().SaveToBytes();
+    SetPlainText(false);
+    EngineLines().Clear();
+    LoadRichBytes(Text, true);
   }
   contentLoaded_ = false;
 }
@@ -274,14 +233,9 @@ void TqvDBRichEdit::BeginEdit() {
   if (F == nullptr) return;
   if (!dataLink_->Editing()) {
     if (IsBlobField()) cachedFieldText_ = FieldTextValue(F);
-    try {
-      TDataSource* DS = DataSource();
-      if (DS && DS->State() == dsBrowse && DS->AutoEdit()) dataLink_->Edit();
-    } catch (...) {
-      cachedFieldText_.clear();
-      throw;
-    }
-    cachedFieldText_.clear();
+    base::ScopeGuard ForgetCached([this] { cachedFieldText_.clear(); });
+    TDataSource* DS = DataSource();
+    if (DS && DS->State() == dsBrowse && DS->AutoEdit()) dataLink_->Edit();
   }
   if (ParentIsGrid() && !GetReadOnly() && dataLink_->Editing()) dataLink_->Modified();
 }
@@ -291,10 +245,12 @@ void TqvDBRichEdit::Change() {
     Frame().Repaint(TqvEditFrame::rfFrame | TqvEditFrame::rfParent);
   }
   if (GetField() && contentLoaded_ && !loading_ && !reparenting_ && !GetReadOnly()) {
-    Guarded(this, [this] {
-      BeginEdit();
-      dataLink_->Modified();
-    });
+    platform::Guarded(
+        [this] {
+          BeginEdit();
+          dataLink_->Modified();
+        },
+        this);
   }
   TqvCustomRichEdit::Change();
 }
@@ -334,7 +290,7 @@ void TqvDBRichEdit::DoExit() {
   // activation or a popup menu opening leaves the control focused within its window.
   if (Engine() && window()->focusWidget() == Engine()) return;
   if (GetField()) {
-    const bool Written = Guarded(this, [this] { dataLink_->UpdateRecord(); });
+    const bool Written = platform::Guarded([this] { dataLink_->UpdateRecord(); }, this);
     if (!Written) {
       // The record keeps its change and stays in edit mode; the user stays here to mend it.
       QPointer<TqvDBRichEdit> Self(this);
@@ -395,10 +351,10 @@ void TqvDBRichEdit::KeyDown(int& Key, Qt::KeyboardModifiers Shift) {
   if (GetField() && contentLoaded_) {
     const bool Changes = Key == Qt::Key_Delete || Key == Qt::Key_Backspace || PasteKey || (Key == Qt::Key_X && Ctrl);
     if (Changes) {
-      if (!Guarded(this, [this] { BeginEdit(); })) Key = 0;
+      if (!platform::Guarded([this] { BeginEdit(); }, this)) Key = 0;
     } else if (Key == Qt::Key_Return || Key == Qt::Key_Enter) {
       if (WantReturns()) {
-        if (!Guarded(this, [this] { BeginEdit(); })) Key = 0;
+        if (!platform::Guarded([this] { BeginEdit(); }, this)) Key = 0;
       } else {
         SetSelStart(0);
         SetSelLength(0);
@@ -427,7 +383,7 @@ void TqvDBRichEdit::KeyPress(QChar& Key) {
       return;
     }
     if (C == 8 || C == 9 || C == 10 || C == 13 || C == 22 || C == 24 || Printable) {
-      if (!Guarded(this, [this] { BeginEdit(); })) Key = QChar();
+      if (!platform::Guarded([this] { BeginEdit(); }, this)) Key = QChar();
     } else if (C == 27) {
       dataLink_->Reset();
     }
@@ -441,7 +397,7 @@ void TqvDBRichEdit::KeyPress(QChar& Key) {
 
 LRESULT TqvDBRichEdit::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
   if ((Msg == WM_CUT || Msg == WM_PASTE) && GetField()) {
-    if (!Guarded(this, [this] { BeginEdit(); })) return 0;
+    if (!platform::Guarded([this] { BeginEdit(); }, this)) return 0;
   }
   return TqvCustomRichEdit::WndProc(Msg, WParam, LParam);
 }

@@ -218,11 +218,7 @@ base::TColor TqvCustomRichEdit::GetSelBackColor() {
 void TqvCustomRichEdit::RemoveHighlight() {
   // Nothing selected, nothing to strip (and nothing to stream back over the caret).
   if (SelLength() == 0) return;
-  TqvRichMemoryStream Selection;
-  SaveSelectionRtf(Selection);
-  TqvRichMemoryStream Stripped;
-  Stripped.WriteBuffer(QvRemoveHighlightWords(Selection.Bytes()));
-  LoadSelectionRtf(Stripped);
+  SetSelectionRtf(QvRemoveHighlightWords(SelectionRtf()));
   FormatChanged();
 }
 

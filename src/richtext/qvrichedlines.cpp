@@ -3,19 +3,16 @@
 
 #include "richtext/qvriched.h"
 
-#include <QApplication>
 #include <QtEndian>
+#include <optional>
+
+#include "rtf/PlainText.h"
 
 using namespace engine;
 
 namespace richtext {
 
 namespace {
-class TqvWaitCursor {
- public:
-  TqvWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TqvWaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 constexpr int MaxLineChars = 4096;
 }  // namespace
 
@@ -80,15 +77,8 @@ void TqvRichEditStrings::AddStrings(const engine::TStrings& Other) {
 }
 
 void TqvRichEditStrings::AddStrings(const QStringList& Lines) {
-  auto Saved = std::move(richEdit_->OnSelectionChange);
-  richEdit_->OnSelectionChange = nullptr;
-  try {
-    for (const QString& Line : Lines) Add(Line);
-  } catch (...) {
-    richEdit_->OnSelectionChange = std::move(Saved);
-    throw;
-  }
-  richEdit_->OnSelectionChange = std::move(Saved);
+  base::ValueRestorer<engine::TCustomRichEdit::TNotifyEvent> Quiet(richEdit_->OnSelectionChange, nullptr);
+  for (const QString& Line : Lines) Add(Line);
 }
 
 QString TqvRichEditStrings::Text() const { return richEdit_->EngineLines().Text(); }
@@ -97,13 +87,9 @@ void TqvRichEditStrings::SetText(const QString& Text) {
   // Setting the whole text is not a user's change.
   const LPARAM Mask = richEdit_->Perform(EM_GETEVENTMASK);
   richEdit_->Perform(EM_SETEVENTMASK, 0, Mask & ~LPARAM(ENM_CHANGE));
-  try {
-    richEdit_->EngineLines().SetText(Text);
-  } catch (...) {
-    richEdit_->Perform(EM_SETEVENTMASK, 0, richEdit_->Perform(EM_GETEVENTMASK) | LPARAM(ENM_CHANGE));
-    throw;
-  }
-  richEdit_->Perform(EM_SETEVENTMASK, 0, richEdit_->Perform(EM_GETEVENTMASK) | LPARAM(ENM_CHANGE));
+  base::ScopeGuard Restore(
+      [this] { richEdit_->Perform(EM_SETEVENTMASK, 0, richEdit_->Perform(EM_GETEVENTMASK) | LPARAM(ENM_CHANGE)); });
+  richEdit_->EngineLines().SetText(Text);
 }
 
 void TqvRichEditStrings::SetUpdateState(bool Updating) {
@@ -138,7 +124,19 @@ DWORD TqvCustomRichEdit::StreamInChunks(QIODevice& Stream, DWORD Format, int Max
   return Es.dwError;
 }
 
+void TqvCustomRichEdit::LoadRichBytes(const QByteArray& Bytes, bool Selection) {
+  const DWORD Format = (PlainText() ? SF_TEXT : SF_RTF) | (Selection ? SFF_SELECTION : 0);
+  const QByteArray Text = rtf::NormalizeLineBreaks(Bytes);
+  if (Handle()->LoadBytes(Format, Text) == 0 || PlainText() || Selection) return;
+  if (Handle()->LoadBytes(SF_TEXT, Text) != 0) throw EOutOfResources(QStringLiteral("Failed to Load Stream"));
+}
+
 void TqvCustomRichEdit::LoadRichStream(QIODevice& Stream, bool Selection, int MaxChunks) {
+  // Only a load cut after some chunks needs the engine's chunks; any other is one buffer.
+  if (MaxChunks <= 0) {
+    LoadRichBytes(Stream.readAll(), Selection);
+    return;
+  }
   const qint64 Start = Stream.pos();
   DWORD Format = PlainText() ? SF_TEXT : SF_RTF;
   if (Selection) Format |= SFF_SELECTION;
@@ -150,55 +148,34 @@ void TqvCustomRichEdit::LoadRichStream(QIODevice& Stream, bool Selection, int Ma
   }
 }
 
-void TqvCustomRichEdit::SaveSelectionRtf(QIODevice& Stream) {
-  EDITSTREAM Es;
-  Es.pfnCallback = [&Stream](DWORD_PTR, BYTE* Buffer, LONG Count, LONG* Done) -> DWORD {
-    const qint64 W = Stream.write(reinterpret_cast<const char*>(Buffer), Count);
-    *Done = W < 0 ? 0 : LONG(W);
-    return W == Count ? 0 : 1;
-  };
-  Perform(EM_STREAMOUT, WPARAM(SF_RTF | SFF_SELECTION), LPARAM(&Es));
-}
+QByteArray TqvCustomRichEdit::SelectionRtf() { return Handle()->SaveBytes(SF_RTF | SFF_SELECTION); }
+
+void TqvCustomRichEdit::SetSelectionRtf(const QByteArray& Rtf) { Handle()->LoadBytes(SF_RTF | SFF_SELECTION, Rtf); }
+
+void TqvCustomRichEdit::SaveSelectionRtf(QIODevice& Stream) { Stream.write(SelectionRtf()); }
 
 void TqvCustomRichEdit::LoadSelectionRtf(QIODevice& Stream) {
   Stream.seek(0);
-  EDITSTREAM Es;
-  Es.pfnCallback = [&Stream](DWORD_PTR, BYTE* Buffer, LONG Wanted, LONG* Got) -> DWORD {
-    const qint64 Limit = qMin<qint64>(Wanted, Stream.size() - Stream.pos());
-    if (Limit <= 0) {
-      *Got = 0;
-      return 0;
-    }
-    const qint64 R = Stream.read(reinterpret_cast<char*>(Buffer), Limit);
-    *Got = R < 0 ? 0 : LONG(R);
-    return R < Limit ? DWORD(E_FAIL) : 0;
-  };
-  Perform(EM_STREAMIN, WPARAM(SF_RTF | SFF_SELECTION), LPARAM(&Es));
+  SetSelectionRtf(Stream.readAll());
 }
 
 // ---- copying between controls ---------------------------------------------------------------
 
 void CopyRichText(TqvCustomRichEdit* Source, TqvCustomRichEdit* Target) {
   if (Source == nullptr || Target == nullptr) return;
-  TqvWaitCursor Wait;
-  TqvFlagGuard Guard(Source->loading_, true);
+  base::WaitCursor Wait;
+  base::ValueRestorer<bool> Guard(Source->loading_, true);
   if (Source->GetField() != nullptr && !Source->IsContentLoaded()) {
     // The placeholder is not the contents: take them from the field itself.
     Target->LoadFromBlobField(Source->GetField());
     return;
   }
-  TqvRichMemoryStream Stream;
   const bool Raise = Source->MaxLength() > 0;
   if (Raise) Target->SetMaxLength(Target->MaxLength() + 1);
-  try {
-    Source->EngineLines().SaveToStream(Stream);
-    Stream.SetPosition(0);
-    Target->EngineLines().LoadFromStream(Stream);
-  } catch (...) {
+  base::ScopeGuard RestoreLimit([&] {
     if (Raise) Target->SetMaxLength(Target->MaxLength() - 1);
-    throw;
-  }
-  if (Raise) Target->SetMaxLength(Target->MaxLength() - 1);
+  });
+  Target->EngineLines().LoadFromBytes(Source->EngineLines().SaveToBytes());
 }
 
 // ---- form description -----------------------------------------------------------------------
@@ -239,26 +216,26 @@ void TqvCustomRichEdit::WriteDescription(QIODevice& Stream) {
   Stream.putChar(char(vaInt32));
   WriteInt32(Stream, 2);
   if (GetField() == nullptr) {
-    TqvRichMemoryStream Data;
-    EngineLines().SaveToStream(Data);
+    const QByteArray Data = EngineLines().SaveToBytes();
     WriteName(Stream, "Data");
     Stream.putChar(char(vaBinary));
-    WriteInt32(Stream, qint32(Data.Size() + 4));
-    WriteInt32(Stream, qint32(Data.Size()));
-    Stream.write(Data.Memory(), Data.Size());
+    WriteInt32(Stream, qint32(Data.size() + 4));
+    WriteInt32(Stream, qint32(Data.size()));
+    Stream.write(Data);
   }
 }
 
 void TqvCustomRichEdit::ReadDescription(QIODevice& Stream) {
   SetRichEditVersion(1);
   const bool FieldFirst = dataFieldAssigned_;
-  std::unique_ptr<TqvWaitCursor> Wait;
+  std::optional<base::WaitCursor> Wait;
   if (!FieldFirst) {
-    Wait = std::make_unique<TqvWaitCursor>();
+    Wait.emplace();
     SetPlainText(true);
   }
   bool SawData = false;
-  try {
+  base::ScopeGuard BackToRtf([this] { SetPlainText(false); });
+  {
     while (!Stream.atEnd()) {
       const QByteArray Name = ReadExactly(Stream, ReadByte(Stream));
       const quint8 Type = ReadByte(Stream);
@@ -270,11 +247,8 @@ void TqvCustomRichEdit::ReadDescription(QIODevice& Stream) {
         SetPlainText(false);
         const qint32 Length = Payload.size() >= 4 ? qFromLittleEndian<qint32>(Payload.constData()) : 0;
         if (Length > 0 && Length <= Payload.size() - 4 && GetField() == nullptr) {
-          TqvRichMemoryStream Data;
-          Data.WriteBuffer(Payload.constData() + 4, Length);
-          Data.SetPosition(0);
-          TqvFlagGuard Guard(loading_, true);
-          EngineLines().LoadFromStream(Data);
+          base::ValueRestorer<bool> Guard(loading_, true);
+          EngineLines().LoadFromBytes(Payload.mid(4, Length));
         }
         dataRead_ = true;
         SawData = true;
@@ -284,7 +258,7 @@ void TqvCustomRichEdit::ReadDescription(QIODevice& Stream) {
           if (T != vaString && T != vaLString) throw EStreamError(QStringLiteral("Invalid form description"));
           Lines << ReadStringValue(Stream, T);
         }
-        TqvFlagGuard Guard(loading_, true);
+        base::ValueRestorer<bool> Guard(loading_, true);
         EngineLines().Clear();
         EngineLines().AddStrings(Lines);
       } else if (Name == "Title" && (Type == vaString || Type == vaLString)) {
@@ -293,19 +267,15 @@ void TqvCustomRichEdit::ReadDescription(QIODevice& Stream) {
         throw EStreamError(QStringLiteral("Invalid form description: %1").arg(QString::fromLatin1(Name)));
       }
     }
-  } catch (...) {
-    SetPlainText(false);
-    throw;
   }
+  BackToRtf.Dismiss();
   if (!FieldFirst && !SawData) {
     // Lines stored as text may hold RTF source: read them again as RTF, which falls back to
     // plain text for anything else.
-    TqvRichMemoryStream Text;
-    EngineLines().SaveToStream(Text);
+    const QByteArray Text = EngineLines().SaveToBytes();
     SetPlainText(false);
-    Text.SetPosition(0);
-    TqvFlagGuard Guard(loading_, true);
-    EngineLines().LoadFromStream(Text);
+    base::ValueRestorer<bool> Guard(loading_, true);
+    EngineLines().LoadFromBytes(Text);
   }
   if (!isVisible()) HandleNeeded();
 }
