@@ -13,9 +13,6 @@ QStringList& RegisteredFormats() {
   return list;
 }
 
-// Formats registered at run time are numbered from here.
-constexpr UINT kFirstRegisteredFormat = 0xC100;
-
 }  // namespace
 
 QString FaceName(const CHARFORMAT& cf) {

@@ -460,7 +460,8 @@ enum ClipboardFormat : UINT {
   CF_HTML,          // "text/html"
 };
 // The MIME type behind a format (empty when the engine has none); RegisterClipboardFormat
-// gives formats for further MIME types, numbered from 0xC100.
+// gives formats for further MIME types, numbered from kFirstRegisteredFormat.
+constexpr UINT kFirstRegisteredFormat = 0xC100;
 // The MIME types of the rich text flavours (an older one is still read).
 constexpr const char* kMimeRtf = "text/rtf";
 constexpr const char* kMimeRtfApp = "application/rtf";

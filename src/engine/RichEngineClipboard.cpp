@@ -152,7 +152,7 @@ bool TRichEngine::InsertMimeData(const QMimeData* md, UINT onlyFormat) {
   const bool htmlOk = (format == 0 || format == CF_HTML) && md->hasHtml();
   const bool textOk = (format == 0 || format == CF_TEXT || format == CF_UNICODETEXT) && md->hasText();
   // A format registered by the host: its bytes are RTF when they look like it, else UTF-8 text.
-  const QString customMime = format >= 0xC100 ? ClipboardFormatMime(format) : QString();
+  const QString customMime = format >= kFirstRegisteredFormat ? ClipboardFormatMime(format) : QString();
   const bool customOk = !customMime.isEmpty() && md->hasFormat(customMime);
   if (!rtfOk && !htmlOk && !textOk && !customOk) return false;
   c.beginEditBlock();

@@ -83,8 +83,12 @@ TqvCustomRichEdit::TqvCustomRichEdit(QWidget* Parent) : engine::TCustomRichEdit(
   printHeader_ = std::make_unique<TqvRTFHeaderFooter>();
   printFooter_ = std::make_unique<TqvRTFHeaderFooter>();
   SetPrintPageSize(1);
-  popupOptions_ = TqvRichEditPopupOptions::FromValue(32655);
-  editorOptions_ = TqvRichEditOptions::FromValue(0x7FFC);  // reoShowSaveExit .. reoShowMainMenuIcons
+  popupOptions_ = {rpoPopupEdit,  rpoPopupCut,       rpoPopupCopy,  rpoPopupPaste,
+                   rpoPopupFont,  rpoPopupBullet,    rpoPopupParagraph, rpoPopupTabs,
+                   rpoPopupFind,  rpoPopupReplace,   rpoPopupInsertObject, rpoPopupMSWordSpellCheck};
+  editorOptions_ = {reoShowSaveExit,     reoShowPrint,      reoShowPageSetup, reoShowFormatBar, reoShowToolBar,
+                    reoShowStatusBar,    reoShowHints,      reoShowRuler,     reoShowInsertObject,
+                    reoCloseOnEscape,    reoFlatButtons,    reoShowSpellCheck, reoShowMainMenuIcons};
   editorCaption_ = QStringLiteral("Edit Rich Text");
   wordWrap_ = true;
   measurementUnits_ = muInches;
@@ -94,7 +98,7 @@ TqvCustomRichEdit::TqvCustomRichEdit(QWidget* Parent) : engine::TCustomRichEdit(
   editorPosition_ = std::make_unique<TqvFormPosition>();
   printJobName_ = QApplication::applicationName();
   lines_ = std::make_unique<TqvRichEditStrings>(this);
-  highlightColor_ = 65535;
+  highlightColor_ = base::clYellow;
   frame_ = std::make_unique<TqvEditFrame>(this);
   frame_->OnChange = [this] {
     if (HandleAllocated()) SetFormatRect();
@@ -160,7 +164,7 @@ void TqvCustomRichEdit::CreateWnd() {
     if (frame_ && FrameActive()) frame_->DrawFrame(P, R, focused_);
   });
   UpdateFrameOverlay();
-  if (richEditVersion_ > 1) Perform(EM_SETTYPOGRAPHYOPTIONS, 1, 1);
+  if (richEditVersion_ > 1) Perform(EM_SETTYPOGRAPHYOPTIONS, TO_ADVANCEDTYPOGRAPHY, TO_ADVANCEDTYPOGRAPHY);
   if (!oleOptions_.Contains(reoDisableOLE)) {
     IRichEditOle* Ole = nullptr;
     if (Perform(EM_GETOLEINTERFACE, 0, LPARAM(&Ole)) == 0 || Ole == nullptr)
@@ -425,7 +429,7 @@ void TqvCustomRichEdit::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Sh
     // Where a left click would go: the caret, or the embedded object under the mouse.
     const int At = Engine()->CharFromPos(QPoint(X, Y));
     Engine()->SetSel(CHARRANGE{At, At});
-    if (Engine()->GetTextRange(At, At + 1) == QString(QChar(0xFFFC))) Engine()->SetSel(CHARRANGE{At, At + 1});
+    if (Engine()->GetTextRange(At, At + 1) == QString(QChar::ObjectReplacementCharacter)) Engine()->SetSel(CHARRANGE{At, At + 1});
     if (SelText().isEmpty()) {
       SetSelStart(Start);
       SetSelLength(Length);

@@ -393,7 +393,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   engine::IOleObject* currentObject_ = nullptr;
   QPointer<QAbstractButton> userSpeedButton1_, userSpeedButton2_;
   QString printJobName_;
-  base::TColor highlightColor_ = 65535;
+  base::TColor highlightColor_ = base::clYellow;
   std::unique_ptr<TqvEditFrame> frame_;
   bool wantNavigationKeys_ = false;
   TqvDBRichEdit* paintCopyEditor_ = nullptr;

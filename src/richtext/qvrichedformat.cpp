@@ -118,7 +118,9 @@ int TqvCustomRichEdit::FontCharset(const QString&) const { return fontCharset_; 
 
 void TqvCustomRichEdit::SetSelFont(const QString& Name, int Size, base::TColor Color, TFontStyles Style) {
   CHARFORMAT2 Format;
-  Format.dwMask = Color == NoColor ? 0xA800000Fu : 0xE800000Fu;
+  constexpr DWORD kFontMask =
+      CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_CHARSET | CFM_FACE | CFM_SIZE;
+  Format.dwMask = Color == NoColor ? kFontMask : kFontMask | CFM_COLOR;
   SetFaceName(Format, Name.left(LF_FACESIZE));
   Format.bCharSet = BYTE(FontCharset(Name));
   if (Color != NoColor) Format.crTextColor = base::ColorToRGB(Color);

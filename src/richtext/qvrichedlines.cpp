@@ -18,13 +18,7 @@ constexpr int MaxLineChars = 4096;
 
 // ---- the line list --------------------------------------------------------------------------
 
-int TqvRichEditStrings::Count() const {
-  const LRESULT N = richEdit_->Perform(EM_GETLINECOUNT);
-  if (N <= 0) return 0;
-  const LRESULT LastStart = richEdit_->Perform(EM_LINEINDEX, N - 1);
-  if (LastStart >= 0 && richEdit_->Perform(EM_LINELENGTH, LastStart) == 0) return int(N - 1);
-  return int(N);
-}
+int TqvRichEditStrings::Count() const { return richEdit_->EngineLines().Count(); }
 
 QString TqvRichEditStrings::Get(int Index) const {
   std::vector<char16_t> Buffer(MaxLineChars + 1, 0);
@@ -36,37 +30,9 @@ QString TqvRichEditStrings::Get(int Index) const {
   return QString::fromUtf16(Buffer.data(), qsizetype(L));
 }
 
-void TqvRichEditStrings::Put(int Index, const QString& S) {
-  if (Index < 0) return;
-  const LRESULT Start = richEdit_->Perform(EM_LINEINDEX, Index);
-  if (Start == -1) return;
-  const LRESULT Length = richEdit_->Perform(EM_LINELENGTH, Start);
-  CHARRANGE Range{LONG(Start), LONG(Start + Length)};
-  richEdit_->Perform(EM_EXSETSEL, 0, LPARAM(&Range));
-  const std::u16string Chars = S.toStdU16String();
-  richEdit_->Perform(EM_REPLACESEL, 0, LPARAM(Chars.c_str()));
-}
+void TqvRichEditStrings::Put(int Index, const QString& S) { richEdit_->EngineLines().Put(Index, S); }
 
-void TqvRichEditStrings::Insert(int Index, const QString& S) {
-  if (Index < 0) return;
-  LRESULT Start = richEdit_->Perform(EM_LINEINDEX, Index);
-  QString Text;
-  if (Start >= 0) {
-    Text = S + QStringLiteral("\r\n");
-  } else {
-    // Past the last line: append after it, which needs a last line with something in it.
-    Start = richEdit_->Perform(EM_LINEINDEX, Index - 1);
-    if (Start < 0) return;
-    const LRESULT Length = richEdit_->Perform(EM_LINELENGTH, Start);
-    if (Length == 0) return;
-    Start += Length;
-    Text = QStringLiteral("\r\n") + S;
-  }
-  CHARRANGE Range{LONG(Start), LONG(Start)};
-  richEdit_->Perform(EM_EXSETSEL, 0, LPARAM(&Range));
-  const std::u16string Chars = Text.toStdU16String();
-  richEdit_->Perform(EM_REPLACESEL, 0, LPARAM(Chars.c_str()));
-}
+void TqvRichEditStrings::Insert(int Index, const QString& S) { richEdit_->EngineLines().Insert(Index, S); }
 
 void TqvRichEditStrings::Delete(int Index) { richEdit_->EngineLines().Delete(Index); }
 
