@@ -74,6 +74,14 @@ QString ListLabel(int numbering, int n, int style) {
   }
 }
 
+int NumberStyleOfText(const QString& before, const QString& after) {
+  const QString a = after.trimmed(), b = before.trimmed();
+  if (b == QLatin1String("(") && a == QLatin1String(")")) return kNumberParens;
+  if (a == QLatin1String(")")) return kNumberParen;
+  if (a.isEmpty() && b.isEmpty()) return kNumberPlain;
+  return kNumberPeriod;
+}
+
 int NumberingStyle(const QTextBlockFormat& f) {
   return f.hasProperty(kNumberingStyle) ? f.intProperty(kNumberingStyle) : kNumberPeriod;
 }

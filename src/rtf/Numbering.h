@@ -38,6 +38,10 @@ int NumberingOfLevelNfc(int nfc);
 // number ("3", "c", "C", "iii", "III") framed as the style says.
 QString ListLabel(int numbering, int number, int style = kNumberPeriod);
 
+// The numbering style the text around an old-style number gives: "(" and ")", ")", nothing,
+// or anything else (a period).
+int NumberStyleOfText(const QString& before, const QString& after);
+
 // The numbering style of a paragraph format ("1." when it has none).
 int NumberingStyle(const QTextBlockFormat& f);
 

@@ -10,6 +10,7 @@
 #include "rtf/CodePage.h"
 #include "rtf/Numbering.h"
 #include "rtf/RtfDocumentBuilder.h"
+#include "rtf/RtfFields.h"
 #include "rtf/RtfKeywords.h"
 #include "rtf/RtfTables.h"
 #include "rtf/RtfTokenizer.h"
@@ -83,49 +84,6 @@ bool IsKnownDestination(Kw kw) {
     case kwListoverridetable: case kwShppict: case kwUd: return true;
     default: return false;
   }
-}
-
-// HYPERLINK "target" [\l "anchor"]: the link a field's instruction names, or nothing.
-QString HyperlinkTarget(const QString& instruction) {
-  const QString inst = instruction.trimmed();
-  if (!inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive)) return {};
-  QString rest = inst.mid(9).trimmed();
-  QString target, anchor;
-  bool nextIsAnchor = false;
-  while (!rest.isEmpty()) {
-    QString token;
-    if (rest.startsWith(u'"')) {
-      qsizetype i = 1;
-      for (; i < rest.size() && rest[i] != u'"'; ++i) {
-        if (rest[i] == u'\\' && i + 1 < rest.size()) ++i;
-        token.append(rest[i]);
-      }
-      rest = rest.mid(i + 1).trimmed();
-    } else {
-      const qsizetype sp = rest.indexOf(u' ');
-      token = sp < 0 ? rest : rest.left(sp);
-      rest = sp < 0 ? QString() : rest.mid(sp + 1).trimmed();
-      if (token.startsWith(u'\\')) {
-        nextIsAnchor = token == QLatin1String("\\l");
-        continue;
-      }
-      token.replace(QLatin1String("\\\\"), QLatin1String("\\"));
-    }
-    if (nextIsAnchor) anchor = token;
-    else if (target.isEmpty()) target = token;
-    nextIsAnchor = false;
-  }
-  if (!anchor.isEmpty()) target += u'#' + anchor;
-  return target;
-}
-
-// The numbering style the text around an old-style number gives: "1)", "(1)", "1." or "1".
-int PnNumberStyle(const QString& before, const QString& after) {
-  const QString a = after.trimmed(), b = before.trimmed();
-  if (b == QLatin1String("(") && a == QLatin1String(")")) return kNumberParens;
-  if (a == QLatin1String(")")) return kNumberParen;
-  if (a.isEmpty() && b.isEmpty()) return kNumberPlain;
-  return kNumberPeriod;
 }
 
 void AddPictureProperties(QTextCharFormat& f, const Picture& p) {
@@ -329,7 +287,7 @@ bool Reader::PopGroup(qsizetype at) {
       parent.pa.numbering = done.pa.numbering ? done.pa.numbering : kArabicNumbering;
       parent.pa.numStart = done.pa.numStart;
       parent.pa.numTab = done.pa.numTab;
-      parent.pa.numStyle = parent.pa.numbering == kBulletNumbering ? kNumberParen : PnNumberStyle(pnBefore_, pnAfter_);
+      parent.pa.numStyle = parent.pa.numbering == kBulletNumbering ? kNumberParen : NumberStyleOfText(pnBefore_, pnAfter_);
       break;
     case Dest::ColorTable: colors_.Close(); break;
     default: break;
