@@ -10,6 +10,7 @@
 #include <QTextDocument>
 #include <QTextList>
 
+#include "rtf/Numbering.h"
 #include "rtf/TextModel.h"
 
 namespace glossary {
@@ -259,9 +260,9 @@ void MarkupToDocument(const QString& markup, QTextDocument* doc) {
       rtf::SetSpaceAfter(block, kParagraphGapTw);
     // Definitions read as justified text in the glossary window (it turns advanced typography
     // on); list items stay ragged so their short lines are not stretched.
-    if (!p.bullet) rtf::SetAlignment(block, 4);
+    if (!p.bullet) rtf::SetAlignment(block, rtf::kAlignJustify);
     if (p.bullet) {
-      block.setProperty(rtf::kNumbering, 1);
+      block.setProperty(rtf::kNumbering, rtf::kBulletNumbering);
       block.setProperty(rtf::kNumberingStart, 1);
       block.setProperty(rtf::kNumberingTabTw, kBulletOffsetTw);
       rtf::SetIndents(block, kBulletStartTw, 0, kBulletOffsetTw);

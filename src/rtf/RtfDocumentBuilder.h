@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "rtf/RtfTables.h"
+#include "rtf/TextModel.h"
 
 class QTextList;
 
@@ -25,7 +26,7 @@ struct CharState {
 };
 
 struct ParaState {
-  int align = 1, li = 0, ri = 0, fi = 0, sb = 0, sa = 0, sl = 0;
+  int align = kAlignLeft, li = 0, ri = 0, fi = 0, sb = 0, sa = 0, sl = 0;
   bool slmult = false;
   QList<int> tabs;
   int numbering = 0, numStart = 1, numStyle = 0, numTab = 0;

@@ -703,11 +703,11 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
     case kwChcbpat: ch.bg = std::max(v, 0); return;
     case kwProtect: ch.prot = on; return;
     case kwPard: pa = ParaState{}; return;
-    case kwQl: pa.align = 1; return;
-    case kwQr: pa.align = 2; return;
-    case kwQc: pa.align = 3; return;
+    case kwQl: pa.align = kAlignLeft; return;
+    case kwQr: pa.align = kAlignRight; return;
+    case kwQc: pa.align = kAlignCenter; return;
     case kwQj:
-    case kwQd: pa.align = 4; return;
+    case kwQd: pa.align = kAlignJustify; return;
     case kwLi: pa.li = std::clamp(v, -31680, 31680); return;
     case kwRi: pa.ri = std::clamp(v, -31680, 31680); return;
     case kwFi: pa.fi = std::clamp(v, -31680, 31680); return;

@@ -240,9 +240,9 @@ QByteArray Writer::ParagraphProps(const QTextBlockFormat& f) {
     p.append("}");
   }
   const int align = Alignment(f);
-  if (align == 2) p.append("\\qr");
-  if (align == 3) p.append("\\qc");
-  if (align == 4) p.append("\\qj");
+  if (align == kAlignRight) p.append("\\qr");
+  if (align == kAlignCenter) p.append("\\qc");
+  if (align == kAlignJustify) p.append("\\qj");
   const int offset = OffsetTw(f);
   const int start = StartIndentTw(f);
   const int right = RightIndentTw(f);

@@ -57,12 +57,12 @@ void SetTabStops(QTextBlockFormat& f, const QList<int>& tw) {
 }
 
 void SetAlignment(QTextBlockFormat& f, int align, bool showJustified) {
-  if (align < 1 || align > 4) align = 1;
+  if (align < kAlignLeft || align > kAlignJustify) align = kAlignLeft;
   f.setProperty(kAlignment, align);
   Qt::Alignment a = Qt::AlignLeft;
-  if (align == 2) a = Qt::AlignRight;
-  else if (align == 3) a = Qt::AlignHCenter;
-  else if (align == 4 && showJustified) a = Qt::AlignJustify;
+  if (align == kAlignRight) a = Qt::AlignRight;
+  else if (align == kAlignCenter) a = Qt::AlignHCenter;
+  else if (align == kAlignJustify && showJustified) a = Qt::AlignJustify;
   f.setAlignment(a);
 }
 
@@ -118,10 +118,10 @@ QList<int> TabStopsTw(const QTextBlockFormat& f) {
 int Alignment(const QTextBlockFormat& f) {
   if (f.hasProperty(kAlignment)) return f.intProperty(kAlignment);
   const Qt::Alignment a = f.alignment();
-  if (a & Qt::AlignRight) return 2;
-  if (a & Qt::AlignHCenter) return 3;
-  if (a & Qt::AlignJustify) return 4;
-  return 1;
+  if (a & Qt::AlignRight) return kAlignRight;
+  if (a & Qt::AlignHCenter) return kAlignCenter;
+  if (a & Qt::AlignJustify) return kAlignJustify;
+  return kAlignLeft;
 }
 
 }  // namespace rtf

@@ -29,7 +29,7 @@ enum TextProperty : int {
   kLineSpacingRule,   // int 0..5
   kLineSpacingValue,  // int: twips for rules 3 and 4, twentieths of a line for rule 5
   kTabStopsTw,        // QList<int>: up to 32 tab positions in twips, ascending
-  kAlignment,         // int: 1 left, 2 right, 3 centre, 4 justify (shown justified only while
+  kAlignment,         // int: a ParagraphAlignment (justified shows justified only while
                       // advanced typography is on, so Qt's alignment may differ)
   kNumbering,         // int: a NumberingKind (Numbering.h)
   kNumberingStart,    // int
@@ -70,6 +70,14 @@ enum PictureKind : int {
   kOtherPicture = 5,
 };
 
+// A paragraph's kAlignment, numbered as the engine's PFA_* values.
+enum ParagraphAlignment : int {
+  kAlignLeft = 1,
+  kAlignRight = 2,
+  kAlignCenter = 3,
+  kAlignJustify = 4,
+};
+
 // The object type of embedded objects and of pictures the engine draws itself
 // (for QTextFormat::ObjectTypes / QTextDocument::documentLayout()->registerHandler).
 constexpr int kEmbeddedObjectType = QTextFormat::UserObject + 1;
@@ -83,8 +91,7 @@ void SetSpaceAfter(QTextBlockFormat& f, int tw);
 // 5 `value` twentieths of a line.
 void SetLineSpacing(QTextBlockFormat& f, int rule, int value);
 void SetTabStops(QTextBlockFormat& f, const QList<int>& tw);
-// 1 left, 2 right, 3 centre, 4 justify; justified text is laid out justified only when
-// `showJustified` (advanced typography) is true.
+// Justified text is laid out justified only when `showJustified` (advanced typography) is true.
 void SetAlignment(QTextBlockFormat& f, int align, bool showJustified = true);
 
 int StartIndentTw(const QTextBlockFormat& f);
