@@ -129,8 +129,11 @@ class TParaAttributes {
   void Assign(const TParaAttributes& other);
 
  private:
+  static constexpr int kTwipsPerPoint = 20;
   void Get(PARAFORMAT& pf) const;
   void Set(PARAFORMAT& pf);
+  int Points(LONG PARAFORMAT::*field) const;
+  void SetPoints(DWORD mask, LONG PARAFORMAT::*field, int v);
   TCustomRichEdit* owner_;
 };
 

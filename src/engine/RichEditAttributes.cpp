@@ -229,44 +229,25 @@ void TParaAttributes::SetNumbering(TNumberingStyle v) {
   Set(pf);
 }
 
-int TParaAttributes::FirstIndent() const {
+int TParaAttributes::Points(LONG PARAFORMAT::*field) const {
   PARAFORMAT pf;
   Get(pf);
-  return pf.dxStartIndent / 20;
+  return pf.*field / kTwipsPerPoint;
 }
 
-void TParaAttributes::SetFirstIndent(int v) {
+void TParaAttributes::SetPoints(DWORD mask, LONG PARAFORMAT::*field, int v) {
   PARAFORMAT pf;
-  pf.dwMask = PFM_STARTINDENT;
-  pf.dxStartIndent = v * 20;
+  pf.dwMask = mask;
+  pf.*field = v * kTwipsPerPoint;
   Set(pf);
 }
 
-int TParaAttributes::LeftIndent() const {
-  PARAFORMAT pf;
-  Get(pf);
-  return pf.dxOffset / 20;
-}
-
-void TParaAttributes::SetLeftIndent(int v) {
-  PARAFORMAT pf;
-  pf.dwMask = PFM_OFFSET;
-  pf.dxOffset = v * 20;
-  Set(pf);
-}
-
-int TParaAttributes::RightIndent() const {
-  PARAFORMAT pf;
-  Get(pf);
-  return pf.dxRightIndent / 20;
-}
-
-void TParaAttributes::SetRightIndent(int v) {
-  PARAFORMAT pf;
-  pf.dwMask = PFM_RIGHTINDENT;
-  pf.dxRightIndent = v * 20;
-  Set(pf);
-}
+int TParaAttributes::FirstIndent() const { return Points(&PARAFORMAT::dxStartIndent); }
+void TParaAttributes::SetFirstIndent(int v) { SetPoints(PFM_STARTINDENT, &PARAFORMAT::dxStartIndent, v); }
+int TParaAttributes::LeftIndent() const { return Points(&PARAFORMAT::dxOffset); }
+void TParaAttributes::SetLeftIndent(int v) { SetPoints(PFM_OFFSET, &PARAFORMAT::dxOffset, v); }
+int TParaAttributes::RightIndent() const { return Points(&PARAFORMAT::dxRightIndent); }
+void TParaAttributes::SetRightIndent(int v) { SetPoints(PFM_RIGHTINDENT, &PARAFORMAT::dxRightIndent, v); }
 
 int TParaAttributes::Tab(int index) const {
   if (index < 0 || index >= MAX_TAB_STOPS) return 0;
