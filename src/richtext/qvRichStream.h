@@ -1,6 +1,6 @@
 #pragma once
-// The memory stream every transfer of rich text goes through, and the byte-level rules of
-// moving text into the engine in chunks. Kept apart from the control so they can be used and
+// The control's memory stream, and the byte-level rules of moving text into the engine in
+// chunks (the chunk-limited preview load). Kept apart from the control so they can be used and
 // checked without a window.
 
 #include <QByteArray>

@@ -1,6 +1,8 @@
 #pragma once
 // The component's rich edit control over the engine (TqvCustomRichEdit), its data-bound form
-// (TqvDBRichEdit), its line list and the memory stream every transfer goes through.
+// (TqvDBRichEdit) and its line list. Contents move between the control and the engine as whole
+// buffers (the engine lines' SaveToBytes / LoadFromBytes); only a load cut after some chunks
+// goes through the engine's chunked stream-in.
 //
 // The implementation is split by concern: qvriched.cpp (the control and its window),
 // qvrichedlines.cpp (line list and streaming), qvricheddb.cpp (database binding),

@@ -1,5 +1,5 @@
 #pragma once
-// How the engine's document keeps what RTF says beyond Qt's own formats.
+// How a document keeps what RTF says beyond Qt's own formats.
 //
 // Every length the engine exchanges is in twips. Qt lays text out in document units (pixels at
 // 96 per inch), which cannot hold a twip exactly, so each block and character format carries the
