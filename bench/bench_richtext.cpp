@@ -8,6 +8,8 @@
 
 #include "richtext/qvriched.h"
 
+using namespace richtext;
+
 namespace {
 QByteArray LongDefinition() {
   QByteArray R = "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fnil\\fcharset204 Verdana;}}\\pard ";

@@ -1,4 +1,4 @@
-// links: termora_engine
+// links: termora_rtf
 // The RTF reader and writer on a generated 1 MB document of mixed formatted Cyrillic text:
 // reading it into a QTextDocument against Qt importing the same document from its own HTML
 // (setHtml), writing it against toHtml, and the peak memory of loading a 10 MB document.
@@ -12,9 +12,9 @@
 #include <cstring>
 #include <malloc.h>
 
-#include "engine/RtfReader.h"
-#include "engine/RtfWriter.h"
-#include "engine/TextModel.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
+#include "rtf/TextModel.h"
 
 namespace {
 
@@ -38,9 +38,9 @@ std::unique_ptr<QTextDocument> MakeDocument(qsizetype rtfBytes) {
   bool first = true;
   while (estimate < rtfBytes) {
     QTextBlockFormat bf;
-    engine::SetAlignment(bf, 1 + int(next() % 4));
-    engine::SetIndents(bf, int(next() % 4) * 360, 0, int(next() % 2) * 360);
-    engine::SetSpaceAfter(bf, 120);
+    rtf::SetAlignment(bf, 1 + int(next() % 4));
+    rtf::SetIndents(bf, int(next() % 4) * 360, 0, int(next() % 2) * 360);
+    rtf::SetSpaceAfter(bf, 120);
     if (first) c.setBlockFormat(bf);
     else c.insertBlock(bf);
     first = false;
@@ -74,11 +74,11 @@ const Sample& OneMegabyte() {
   static Sample s = [] {
     Sample x;
     auto generated = MakeDocument(1400000);
-    x.rtf = engine::WriteRtf(*generated);
+    x.rtf = rtf::WriteRtf(*generated);
     // Both importers get the same document: the one the RTF reads into.
     x.doc = std::make_unique<QTextDocument>();
     QTextCursor c(x.doc.get());
-    engine::ReadRtf(x.rtf, c);
+    rtf::ReadRtf(x.rtf, c);
     x.html = x.doc->toHtml();
     return x;
   }();
@@ -90,7 +90,7 @@ void BM_ReadRtf(benchmark::State& state) {
   for (auto _ : state) {
     QTextDocument doc;
     QTextCursor c(&doc);
-    engine::ReadRtf(s.rtf, c);
+    rtf::ReadRtf(s.rtf, c);
     benchmark::DoNotOptimize(doc.characterCount());
   }
   state.SetBytesProcessed(state.iterations() * s.rtf.size());
@@ -109,7 +109,7 @@ void BM_SetHtml(benchmark::State& state) {
 
 void BM_WriteRtf(benchmark::State& state) {
   const Sample& s = OneMegabyte();
-  for (auto _ : state) benchmark::DoNotOptimize(engine::WriteRtf(*s.doc).size());
+  for (auto _ : state) benchmark::DoNotOptimize(rtf::WriteRtf(*s.doc).size());
 }
 
 void BM_ToHtml(benchmark::State& state) {
@@ -135,7 +135,7 @@ void BM_PeakMemoryLoading10MB(benchmark::State& state) {
   QByteArray rtf;
   {
     auto generated = MakeDocument(14000000);
-    rtf = engine::WriteRtf(*generated);
+    rtf = rtf::WriteRtf(*generated);
   }
   malloc_trim(0);
   double ratio = 0;
@@ -149,7 +149,7 @@ void BM_PeakMemoryLoading10MB(benchmark::State& state) {
     {
       QTextDocument doc;
       QTextCursor c(&doc);
-      engine::ReadRtf(rtf, c);
+      rtf::ReadRtf(rtf, c);
       benchmark::DoNotOptimize(doc.characterCount());
     }
     const long peak = StatusKb("VmHWM:");

@@ -7,8 +7,8 @@
 #include <QTextDocument>
 #include <cstdlib>
 
-#include "engine/RtfReader.h"
-#include "engine/RtfWriter.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
 
 namespace {
 QGuiApplication* app = nullptr;
@@ -25,15 +25,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
   QTextDocument doc;
   QTextCursor cursor(&doc);
-  if (!engine::ReadRtf(bytes, cursor)) {
+  if (!rtf::ReadRtf(bytes, cursor)) {
     if (!doc.isEmpty()) std::abort();  // refused input must leave the document untouched
     return 0;
   }
-  const QByteArray out = engine::WriteRtf(doc);
+  const QByteArray out = rtf::WriteRtf(doc);
   QTextDocument again;
   QTextCursor c2(&again);
-  if (!engine::ReadRtf(out, c2)) std::abort();
+  if (!rtf::ReadRtf(out, c2)) std::abort();
   if (again.toPlainText() != doc.toPlainText()) std::abort();
-  if (engine::WriteRtf(again) != out) std::abort();
+  if (rtf::WriteRtf(again) != out) std::abort();
   return 0;
 }

@@ -15,6 +15,6 @@ mkdir -p "$work"
 # Seeds: every RTF file of the compatibility corpus (read-only, so libFuzzer writes new cases
 # into its own folder).
 LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
-QT_QPA_PLATFORM=offscreen "$build/fuzz/fuzz_rtf" "$work" "$root/tests/engine/rtf-corpus" \
+QT_QPA_PLATFORM=offscreen "$build/fuzz/fuzz_rtf" "$work" "$root/tests/rtf/rtf-corpus" \
   -max_total_time="$seconds" -max_len=262144 -timeout=10 -rss_limit_mb=2048 \
   -dict="$here/rtf.dict" -print_final_stats=1 "$@"

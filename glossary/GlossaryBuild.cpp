@@ -9,7 +9,7 @@
 #include <QTextStream>
 
 #include "data/GlossaryStore.h"
-#include "engine/RtfWriter.h"
+#include "rtf/RtfWriter.h"
 
 namespace glossary {
 
@@ -61,7 +61,7 @@ QByteArray DefinitionBytes(const QString& markup) {
   // default font.
   doc.setDefaultFont(QFont(QStringLiteral("Verdana"), 12));
   MarkupToDocument(markup, &doc);
-  return engine::WriteRtf(doc);
+  return rtf::WriteRtf(doc);
 }
 
 BuildResult BuildTables(const QList<Entry>& entries, const QString& dataFolder, QString* message) {

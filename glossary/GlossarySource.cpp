@@ -10,7 +10,8 @@
 #include <QTextDocument>
 #include <QTextList>
 
-#include "engine/TextModel.h"
+#include "rtf/Numbering.h"
+#include "rtf/TextModel.h"
 
 namespace glossary {
 
@@ -256,15 +257,15 @@ void MarkupToDocument(const QString& markup, QTextDocument* doc) {
     QTextBlockFormat block;
     // A little air before each ordinary paragraph; a list stays with the line that introduces it.
     if (i + 1 < paragraphs.size() && !paragraphs[i + 1].bullet)
-      engine::SetSpaceAfter(block, kParagraphGapTw);
+      rtf::SetSpaceAfter(block, kParagraphGapTw);
     // Definitions read as justified text in the glossary window (it turns advanced typography
     // on); list items stay ragged so their short lines are not stretched.
-    if (!p.bullet) engine::SetAlignment(block, 4);
+    if (!p.bullet) rtf::SetAlignment(block, rtf::kAlignJustify);
     if (p.bullet) {
-      block.setProperty(engine::kNumbering, 1);
-      block.setProperty(engine::kNumberingStart, 1);
-      block.setProperty(engine::kNumberingTabTw, kBulletOffsetTw);
-      engine::SetIndents(block, kBulletStartTw, 0, kBulletOffsetTw);
+      block.setProperty(rtf::kNumbering, rtf::kBulletNumbering);
+      block.setProperty(rtf::kNumberingStart, 1);
+      block.setProperty(rtf::kNumberingTabTw, kBulletOffsetTw);
+      rtf::SetIndents(block, kBulletStartTw, 0, kBulletOffsetTw);
     }
     if (first) {
       cursor.setBlockFormat(block);

@@ -297,21 +297,21 @@ void TForm1::CreateComponents() {
   DBNavigator1->SetConfirmDelete(true);
   DBNavigator1->SetDataSource(DataSource2);
 
-  qvDBRichEdit1 = new TqvDBRichEdit(LmPanel1);
+  qvDBRichEdit1 = new richtext::TqvDBRichEdit(LmPanel1);
   qvDBRichEdit1->setObjectName(QStringLiteral("qvDBRichEdit1"));
   qvDBRichEdit1->setGeometry(312, 64, 497, 221);
   qvDBRichEdit1->SetScrollBars(engine::ssVertical);
   qvDBRichEdit1->SetAutoURLDetect(false);
-  qvDBRichEdit1->SetColor(clInfoBk);
+  qvDBRichEdit1->SetColor(base::clInfoBk);
   qvDBRichEdit1->setFont(Verdana12());
   qvDBRichEdit1->SetControlFontCharset(kCyrillicCharset);
   qvDBRichEdit1->SetControlFontColor(kTextBlue);
   qvDBRichEdit1->SetPrintJobName(QStringLiteral("Quillon 5"));
   qvDBRichEdit1->SetEditorCaption(QStringLiteral("Edit Rich Text"));
-  qvDBRichEdit1->EditorPosition() = TqvFormPosition{0, 0, 0, 0};
-  qvDBRichEdit1->SetMeasurementUnits(muInches);
-  qvDBRichEdit1->PrintMargins() = TqvPrintMargins{1.0, 1.0, 1.0, 1.0};
-  for (TqvRTFHeaderFooter* hf : {&qvDBRichEdit1->PrintHeader(), &qvDBRichEdit1->PrintFooter()}) {
+  qvDBRichEdit1->EditorPosition() = richtext::TqvFormPosition{0, 0, 0, 0};
+  qvDBRichEdit1->SetMeasurementUnits(richtext::muInches);
+  qvDBRichEdit1->PrintMargins() = richtext::TqvPrintMargins{1.0, 1.0, 1.0, 1.0};
+  for (richtext::TqvRTFHeaderFooter* hf : {&qvDBRichEdit1->PrintHeader(), &qvDBRichEdit1->PrintFooter()}) {
     hf->VertMargin = 0.5;
     hf->Font = SansSerif8();
   }

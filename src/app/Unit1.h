@@ -76,7 +76,7 @@ class TForm1 : public QWidget {
   gradient::TLmPanel* LmPanel1 = nullptr;
   data::TDBGrid* DBGrid1 = nullptr;
   data::TDBNavigator* DBNavigator1 = nullptr;
-  TqvDBRichEdit* qvDBRichEdit1 = nullptr;
+  richtext::TqvDBRichEdit* qvDBRichEdit1 = nullptr;
   gradient::TLmButton* Lm[28] = {};  // Lm[1] ... Lm[27]
   gradient::TLmButton* LmButton1 = nullptr;
   QPushButton* Button1 = nullptr;

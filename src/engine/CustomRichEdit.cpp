@@ -1,506 +1,30 @@
+// The rich edit control: its engine window, the window procedure, notifications turned into
+// events and virtual hooks, keys and mouse, properties and operations.
 #include "engine/CustomRichEdit.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QIODevice>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
-#include <cstring>
 
-#include "engine/RtfWriter.h"
+#include "base/Colors.h"
+#include "base/ScopeGuard.h"
+#include "rtf/PlainText.h"
+#include "rtf/TextModel.h"
 
 namespace engine {
 
 namespace {
 constexpr LONG kUnlimitedText = 0x7FFFFFF0;
-constexpr DWORD kBaseEventMask = ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED;  // 0x2C0001
+constexpr DWORD kBaseEventMask = ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED;
+}  // namespace
 
 int ScreenDpiY() {
   const QScreen* s = QGuiApplication::primaryScreen();
   return s ? int(s->logicalDotsPerInchY()) : 96;
-}
-}  // namespace
-
-// ---- text attributes ----------------------------------------------------------------------------
-
-void TTextAttributes::Get(CHARFORMAT2& cf) const {
-  cf = CHARFORMAT2();
-  owner_->Perform(EM_GETCHARFORMAT, type_ == atSelected ? SCF_SELECTION : SCF_DEFAULT, LPARAM(&cf));
-}
-
-void TTextAttributes::Set(CHARFORMAT2& cf) {
-  owner_->Perform(EM_SETCHARFORMAT, type_ == atSelected ? SCF_SELECTION : SCF_DEFAULT, LPARAM(&cf));
-}
-
-QString TTextAttributes::Name() const {
-  CHARFORMAT2 cf;
-  Get(cf);
-  return FaceName(cf);
-}
-
-void TTextAttributes::SetName(const QString& v) {
-  CHARFORMAT2 cf;
-  cf.dwMask = CFM_FACE;
-  SetFaceName(cf, v);
-  Set(cf);
-}
-
-int TTextAttributes::Size() const {
-  CHARFORMAT2 cf;
-  Get(cf);
-  return cf.yHeight / 20;
-}
-
-void TTextAttributes::SetSize(int points) {
-  CHARFORMAT2 cf;
-  cf.dwMask = CFM_SIZE;
-  cf.yHeight = points * 20;
-  Set(cf);
-}
-
-int TTextAttributes::Height() const { return Size() * ScreenDpiY() / 72; }
-
-void TTextAttributes::SetHeight(int pixels) { SetSize(pixels * 72 / ScreenDpiY()); }
-
-TFontStyles TTextAttributes::Style() const {
-  CHARFORMAT2 cf;
-  Get(cf);
-  TFontStyles s = 0;
-  if (cf.dwEffects & CFE_BOLD) s |= fsBold;
-  if (cf.dwEffects & CFE_ITALIC) s |= fsItalic;
-  if (cf.dwEffects & CFE_UNDERLINE) s |= fsUnderline;
-  if (cf.dwEffects & CFE_STRIKEOUT) s |= fsStrikeOut;
-  return s;
-}
-
-void TTextAttributes::SetStyle(TFontStyles v) {
-  CHARFORMAT2 cf;
-  cf.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
-  if (v & fsBold) cf.dwEffects |= CFE_BOLD;
-  if (v & fsItalic) cf.dwEffects |= CFE_ITALIC;
-  if (v & fsUnderline) cf.dwEffects |= CFE_UNDERLINE;
-  if (v & fsStrikeOut) cf.dwEffects |= CFE_STRIKEOUT;
-  Set(cf);
-}
-
-TColor TTextAttributes::Color() const {
-  CHARFORMAT2 cf;
-  Get(cf);
-  if (cf.dwEffects & CFE_AUTOCOLOR) return clWindowText;
-  return TColor(cf.crTextColor);
-}
-
-void TTextAttributes::SetColor(TColor v) {
-  CHARFORMAT2 cf;
-  cf.dwMask = CFM_COLOR;
-  if (v == clWindowText) cf.dwEffects = CFE_AUTOCOLOR;
-  else cf.crTextColor = ColorToRGB(v);
-  Set(cf);
-}
-
-int TTextAttributes::Charset() const {
-  CHARFORMAT2 cf;
-  Get(cf);
-  return cf.bCharSet;
-}
-
-void TTextAttributes::SetCharset(int v) {
-  CHARFORMAT2 cf;
-  cf.dwMask = CFM_CHARSET;
-  cf.bCharSet = BYTE(v);
-  Set(cf);
-}
-
-TFontPitch TTextAttributes::Pitch() const {
-  CHARFORMAT2 cf;
-  Get(cf);
-  switch (cf.bPitchAndFamily & 3) {
-    case 1: return fpFixed;
-    case 2: return fpVariable;
-    default: return fpDefault;
-  }
-}
-
-void TTextAttributes::SetPitch(TFontPitch v) {
-  // The face travels with the pitch, as the record keeps them together.
-  CHARFORMAT2 cf;
-  Get(cf);
-  cf.dwMask = CFM_FACE;
-  cf.bPitchAndFamily = BYTE((cf.bPitchAndFamily & ~3) | (v == fpFixed ? 1 : v == fpVariable ? 2 : 0));
-  Set(cf);
-}
-
-bool TTextAttributes::Protected() const {
-  CHARFORMAT2 cf;
-  Get(cf);
-  return cf.dwEffects & CFE_PROTECTED;
-}
-
-void TTextAttributes::SetProtected(bool v) {
-  CHARFORMAT2 cf;
-  cf.dwMask = CFM_PROTECTED;
-  cf.dwEffects = v ? CFE_PROTECTED : 0;
-  Set(cf);
-}
-
-TConsistentAttributes TTextAttributes::ConsistentAttributes() const {
-  CHARFORMAT2 cf;
-  Get(cf);
-  TConsistentAttributes a = 0;
-  if (cf.dwMask & CFM_BOLD) a |= caBold;
-  if (cf.dwMask & CFM_COLOR) a |= caColor;
-  if (cf.dwMask & CFM_FACE) a |= caFace;
-  if (cf.dwMask & CFM_ITALIC) a |= caItalic;
-  if (cf.dwMask & CFM_SIZE) a |= caSize;
-  if (cf.dwMask & CFM_STRIKEOUT) a |= caStrikeOut;
-  if (cf.dwMask & CFM_UNDERLINE) a |= caUnderline;
-  if (cf.dwMask & CFM_PROTECTED) a |= caProtected;
-  return a;
-}
-
-void TTextAttributes::Assign(const TTextAttributes& other) {
-  if (&other == this) return;
-  CHARFORMAT2 cf;
-  other.Get(cf);
-  // Only what the other side has consistently.
-  cf.dwMask &= CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_PROTECTED | CFM_SIZE | CFM_FACE |
-               CFM_CHARSET | CFM_COLOR;
-  Set(cf);
-}
-
-void TTextAttributes::AssignFont(const QFont& font, TColor color, int charset) {
-  CHARFORMAT2 cf;
-  cf.dwMask = CFM_FACE | CFM_SIZE | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_COLOR | CFM_CHARSET;
-  SetFaceName(cf, font.family());
-  cf.bPitchAndFamily = font.fixedPitch() ? 1 : 0;
-  const qreal pt = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / ScreenDpiY();
-  cf.yHeight = LONG(qRound(pt * 20));
-  if (font.weight() >= QFont::DemiBold) cf.dwEffects |= CFE_BOLD;
-  if (font.italic()) cf.dwEffects |= CFE_ITALIC;
-  if (font.underline()) cf.dwEffects |= CFE_UNDERLINE;
-  if (font.strikeOut()) cf.dwEffects |= CFE_STRIKEOUT;
-  if (color == clWindowText) cf.dwEffects |= CFE_AUTOCOLOR;
-  else cf.crTextColor = ColorToRGB(color);
-  cf.bCharSet = BYTE(charset);
-  Set(cf);
-}
-
-QFont TTextAttributes::ToFont() const {
-  CHARFORMAT2 cf;
-  Get(cf);
-  QFont f(FaceName(cf));
-  if (cf.yHeight > 0) f.setPointSizeF(cf.yHeight / 20.0);
-  f.setBold(cf.dwEffects & CFE_BOLD);
-  f.setItalic(cf.dwEffects & CFE_ITALIC);
-  f.setUnderline(cf.dwEffects & CFE_UNDERLINE);
-  f.setStrikeOut(cf.dwEffects & CFE_STRIKEOUT);
-  return f;
-}
-
-// ---- paragraph attributes -----------------------------------------------------------------------
-
-void TParaAttributes::Get(PARAFORMAT& pf) const {
-  pf = PARAFORMAT();
-  owner_->Perform(EM_GETPARAFORMAT, 0, LPARAM(&pf));
-}
-
-void TParaAttributes::Set(PARAFORMAT& pf) { owner_->Perform(EM_SETPARAFORMAT, 0, LPARAM(&pf)); }
-
-TAlignment TParaAttributes::Alignment() const {
-  PARAFORMAT pf;
-  Get(pf);
-  switch (pf.wAlignment) {
-    case PFA_RIGHT: return taRightJustify;
-    case PFA_CENTER: return taCenter;
-    case PFA_JUSTIFY: return taJustify;
-    default: return taLeftJustify;
-  }
-}
-
-void TParaAttributes::SetAlignment(TAlignment v) {
-  PARAFORMAT pf;
-  pf.dwMask = PFM_ALIGNMENT;
-  pf.wAlignment = v == taRightJustify ? PFA_RIGHT : v == taCenter ? PFA_CENTER : v == taJustify ? PFA_JUSTIFY : PFA_LEFT;
-  Set(pf);
-}
-
-TNumberingStyle TParaAttributes::Numbering() const {
-  PARAFORMAT pf;
-  Get(pf);
-  return pf.wNumbering ? nsBullet : nsNone;
-}
-
-void TParaAttributes::SetNumbering(TNumberingStyle v) {
-  if (v == nsBullet) {
-    if (LeftIndent() < 10) SetLeftIndent(10);
-  } else {
-    SetLeftIndent(0);
-  }
-  PARAFORMAT pf;
-  pf.dwMask = PFM_NUMBERING;
-  pf.wNumbering = v == nsBullet ? PFN_BULLET : 0;
-  Set(pf);
-}
-
-int TParaAttributes::FirstIndent() const {
-  PARAFORMAT pf;
-  Get(pf);
-  return pf.dxStartIndent / 20;
-}
-
-void TParaAttributes::SetFirstIndent(int v) {
-  PARAFORMAT pf;
-  pf.dwMask = PFM_STARTINDENT;
-  pf.dxStartIndent = v * 20;
-  Set(pf);
-}
-
-int TParaAttributes::LeftIndent() const {
-  PARAFORMAT pf;
-  Get(pf);
-  return pf.dxOffset / 20;
-}
-
-void TParaAttributes::SetLeftIndent(int v) {
-  PARAFORMAT pf;
-  pf.dwMask = PFM_OFFSET;
-  pf.dxOffset = v * 20;
-  Set(pf);
-}
-
-int TParaAttributes::RightIndent() const {
-  PARAFORMAT pf;
-  Get(pf);
-  return pf.dxRightIndent / 20;
-}
-
-void TParaAttributes::SetRightIndent(int v) {
-  PARAFORMAT pf;
-  pf.dwMask = PFM_RIGHTINDENT;
-  pf.dxRightIndent = v * 20;
-  Set(pf);
-}
-
-int TParaAttributes::Tab(int index) const {
-  if (index < 0 || index >= MAX_TAB_STOPS) return 0;
-  PARAFORMAT pf;
-  Get(pf);
-  return pf.rgxTabs[index] / 20;
-}
-
-void TParaAttributes::SetTab(int index, int v) {
-  if (index < 0 || index >= MAX_TAB_STOPS) return;
-  PARAFORMAT pf;
-  Get(pf);
-  pf.dwMask = PFM_TABSTOPS;
-  if (pf.cTabCount <= index) pf.cTabCount = SHORT(index + 1);
-  pf.rgxTabs[index] = v * 20;
-  Set(pf);
-}
-
-int TParaAttributes::TabCount() const {
-  PARAFORMAT pf;
-  Get(pf);
-  return pf.cTabCount;
-}
-
-void TParaAttributes::SetTabCount(int v) {
-  PARAFORMAT pf;
-  Get(pf);
-  pf.dwMask = PFM_TABSTOPS;
-  pf.cTabCount = SHORT(std::clamp(v, 0, MAX_TAB_STOPS));
-  Set(pf);
-}
-
-void TParaAttributes::Assign(const TParaAttributes& other) {
-  if (&other == this) return;
-  PARAFORMAT pf;
-  other.Get(pf);
-  pf.dwMask &= PFM_ALIGNMENT | PFM_NUMBERING | PFM_STARTINDENT | PFM_OFFSET | PFM_RIGHTINDENT | PFM_TABSTOPS;
-  Set(pf);
-}
-
-// ---- the engine lines ---------------------------------------------------------------------------
-
-int TRichEditStrings::Count() const {
-  const int n = int(owner_->Perform(EM_GETLINECOUNT));
-  if (n <= 0) return 0;
-  const int last = int(owner_->Perform(EM_LINEINDEX, n - 1));
-  // A text ending in a line break has as many lines as breaks.
-  if (last >= 0 && owner_->Perform(EM_LINELENGTH, last) == 0) return n - 1;
-  return n;
-}
-
-QString TRichEditStrings::Get(int index) const {
-  if (index < 0 || index >= Count()) return {};
-  std::vector<char16_t> buf(4096 + 1, 0);
-  *reinterpret_cast<WORD*>(buf.data()) = 4096;
-  int n = int(owner_->Perform(EM_GETLINE, index, LPARAM(buf.data())));
-  QString s = QString::fromUtf16(buf.data(), n);
-  if (s.endsWith(QLatin1String("\r\n"))) s.chop(2);
-  else if (s.endsWith(QChar('\r')) || s.endsWith(QChar('\n'))) s.chop(1);
-  return s;
-}
-
-void TRichEditStrings::Put(int index, const QString& s) {
-  if (index < 0) return;
-  const int start = int(owner_->Perform(EM_LINEINDEX, index));
-  if (start < 0) return;
-  const int len = int(owner_->Perform(EM_LINELENGTH, start));
-  CHARRANGE r{start, start + len};
-  owner_->Perform(EM_EXSETSEL, 0, LPARAM(&r));
-  owner_->Perform(EM_REPLACESEL, 0, LPARAM(s.utf16()));
-}
-
-void TRichEditStrings::Insert(int index, const QString& s) {
-  if (index < 0) return;
-  int start = int(owner_->Perform(EM_LINEINDEX, index));
-  QString text;
-  if (start >= 0) {
-    text = s + QLatin1String("\r\n");
-  } else {
-    start = int(owner_->Perform(EM_LINEINDEX, index - 1));
-    if (start < 0) return;
-    const int len = int(owner_->Perform(EM_LINELENGTH, start));
-    if (len == 0) return;
-    start += len;
-    text = QLatin1String("\r\n") + s;
-  }
-  CHARRANGE r{start, start};
-  owner_->Perform(EM_EXSETSEL, 0, LPARAM(&r));
-  owner_->Perform(EM_REPLACESEL, 0, LPARAM(text.utf16()));
-}
-
-void TRichEditStrings::Delete(int index) {
-  const int start = int(owner_->Perform(EM_LINEINDEX, index));
-  if (index < 0 || start < 0) return;
-  int end = int(owner_->Perform(EM_LINEINDEX, index + 1));
-  if (end < 0) end = start + int(owner_->Perform(EM_LINELENGTH, start));
-  CHARRANGE r{start, end};
-  owner_->Perform(EM_EXSETSEL, 0, LPARAM(&r));
-  const char16_t empty[1] = {0};
-  owner_->Perform(EM_REPLACESEL, 0, LPARAM(empty));
-}
-
-void TRichEditStrings::Clear() { owner_->SetText(QString()); }
-
-void TRichEditStrings::AddStrings(const TStrings& other) {
-  BeginUpdate();
-  try {
-    for (int i = 0; i < other.Count(); ++i) Add(other.Get(i));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
-}
-
-QString TRichEditStrings::Text() const { return owner_->Text(); }
-
-void TRichEditStrings::SetText(const QString& text) {
-  TRichEngine* e = owner_->Handle();
-  if (!owner_->PlainText() && text.startsWith(QLatin1String("{\\rtf"))) {
-    if (e->LoadRtf(text.toLatin1())) return;
-  }
-  e->SetPlainText(text);
-}
-
-void TRichEditStrings::SetUpdateState(bool updating) {
-  if (!owner_->HandleAllocated()) return;
-  owner_->Perform(WM_SETREDRAW, updating ? 0 : 1);
-  if (!updating) owner_->update();
-}
-
-void TRichEditStrings::SaveToStream(QIODevice& stream) const {
-  EDITSTREAM es;
-  bool writeFailed = false;
-  es.pfnCallback = [&](DWORD_PTR, BYTE* buf, LONG cb, LONG* pcb) -> DWORD {
-    const qint64 n = stream.write(reinterpret_cast<const char*>(buf), cb);
-    *pcb = LONG(std::max<qint64>(n, 0));
-    if (n != cb) {
-      writeFailed = true;
-      return DWORD(E_FAIL);
-    }
-    return 0;
-  };
-  owner_->Perform(EM_STREAMOUT, owner_->PlainText() ? SF_TEXT : SF_RTF, LPARAM(&es));
-  if (es.dwError != 0 || writeFailed) throw EOutOfResources(QStringLiteral("Failed to Save Stream"));
-}
-
-namespace {
-// Stream-in through chunks: at most half the engine's request is read, so that every line break
-// can become CR LF; a CR at the end of a chunk waits for the next one to see whether an LF
-// follows, so no break is lost or doubled across chunks.
-DWORD FillChunk(QIODevice& stream, bool& pendingCr, BYTE* buf, LONG cb, LONG* pcb) {
-  const qint64 want = std::max<LONG>(cb / 2 - (pendingCr ? 1 : 0), 1);
-  QByteArray in = stream.read(want);
-  if (pendingCr) {
-    in.prepend('\r');
-    pendingCr = false;
-  }
-  if (in.isEmpty()) {
-    *pcb = 0;
-    return 0;
-  }
-  if (in.endsWith('\r') && !stream.atEnd()) {
-    in.chop(1);
-    pendingCr = true;
-  }
-  LONG n = 0;
-  for (qsizetype i = 0; i < in.size() && n < cb; ++i) {
-    const char c = in[i];
-    if (c == '\r' || c == '\n') {
-      if (c == '\r' && i + 1 < in.size() && in[i + 1] == '\n') ++i;
-      if (n + 2 > cb) break;
-      buf[n++] = '\r';
-      buf[n++] = '\n';
-    } else {
-      buf[n++] = BYTE(c);
-    }
-  }
-  *pcb = n;
-  return 0;
-}
-}  // namespace
-
-void TRichEditStrings::LoadFromStream(QIODevice& stream) {
-  const qint64 start = stream.pos();
-  const auto load = [&](DWORD format) {
-    bool pendingCr = false;
-    EDITSTREAM es;
-    es.pfnCallback = [&](DWORD_PTR, BYTE* buf, LONG cb, LONG* pcb) -> DWORD {
-      return FillChunk(stream, pendingCr, buf, cb, pcb);
-    };
-    owner_->Perform(EM_STREAMIN, format, LPARAM(&es));
-    return es.dwError;
-  };
-  if (owner_->PlainText()) {
-    if (load(SF_TEXT) != 0) throw EOutOfResources(QStringLiteral("Failed to Load Stream"));
-    return;
-  }
-  if (load(SF_RTF) == 0) return;
-  if (!stream.seek(start) || load(SF_TEXT) != 0) throw EOutOfResources(QStringLiteral("Failed to Load Stream"));
-}
-
-void TRichEditStrings::LoadFromFile(const QString& fileName) {
-  QFile f(fileName);
-  if (!f.open(QIODevice::ReadOnly))
-    throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
-  LoadFromStream(f);
-}
-
-void TRichEditStrings::SaveToFile(const QString& fileName) const {
-  QSaveFile f(fileName);
-  if (!f.open(QIODevice::WriteOnly))
-    throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, f.errorString()));
-  SaveToStream(f);
-  if (!f.commit())
-    throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, f.errorString()));
 }
 
 // ---- the control --------------------------------------------------------------------------------
@@ -569,7 +93,7 @@ void TCustomRichEdit::CreateWnd() {
 
 void TCustomRichEdit::DestroyWnd() {
   if (!engine_) return;
-  keptText_ = engine_->TextLength() ? engine::PlainText(*engine_->document()) : QString();
+  keptText_ = engine_->TextLength() ? rtf::PlainText(*engine_->document()) : QString();
   keptModified_ = engine_->GetModify();
   TRichEngine* e = engine_;
   engine_ = nullptr;
@@ -594,7 +118,7 @@ void TCustomRichEdit::ApplyWindowSettings() {
   engine_->SetWordWrap(wordWrap_);
   engine_->SetHideSelection(hideSelection_);
   engine_->setTabChangesFocus(!wantTabs_);
-  engine_->SetBackgroundColor(color_ == clWindow, ColorToRGB(color_));
+  engine_->SetBackgroundColor(color_ == base::clWindow, COLORREF(base::ColorToRGB(color_)));
   engine_->setFrameShape(borderStyle_ == bsSingle ? QFrame::StyledPanel : QFrame::NoFrame);
   const Qt::ScrollBarPolicy shown = hideScrollBars_ ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn;
   engine_->setVerticalScrollBarPolicy(scrollBars_ == ssVertical || scrollBars_ == ssBoth ? shown : Qt::ScrollBarAlwaysOff);
@@ -809,7 +333,7 @@ void TCustomRichEdit::changeEvent(QEvent* e) {
 
 QString TCustomRichEdit::Text() const {
   if (!engine_) return keptText_;
-  return engine::PlainText(*engine_->document());
+  return rtf::PlainText(*engine_->document());
 }
 
 void TCustomRichEdit::SetText(const QString& text) {
@@ -896,10 +420,10 @@ void TCustomRichEdit::SetWantTabs(bool v) {
   if (engine_) engine_->setTabChangesFocus(!v);
 }
 
-void TCustomRichEdit::SetColor(TColor v) {
+void TCustomRichEdit::SetColor(base::TColor v) {
   if (color_ == v) return;
   color_ = v;
-  if (engine_) engine_->SetBackgroundColor(v == clWindow, ColorToRGB(v));
+  if (engine_) engine_->SetBackgroundColor(v == base::clWindow, COLORREF(base::ColorToRGB(v)));
 }
 
 void TCustomRichEdit::SetBorderStyle(TBorderStyle v) {
@@ -944,27 +468,24 @@ void TCustomRichEdit::Print(const QString& caption) {
   const QRect page = pageRect_.isEmpty() ? QRect(QPoint(0, 0), QSize(printer.width(), printer.height())) : pageRect_;
   FORMATRANGE fr;
   fr.hdc = fr.hdcTarget = &p;
-  fr.rc = {LONG(page.left() * 1440 / dpiX), LONG(page.top() * 1440 / dpiY), LONG((page.right() + 1) * 1440 / dpiX),
-           LONG((page.bottom() + 1) * 1440 / dpiY)};
+  const int tw = rtf::kTwipsPerInch;
+  fr.rc = {LONG(page.left() * tw / dpiX), LONG(page.top() * tw / dpiY), LONG((page.right() + 1) * tw / dpiX),
+           LONG((page.bottom() + 1) * tw / dpiY)};
   fr.rcPage = fr.rc;
   const int len = GetTextLen();
   int last = 0;
   Perform(EM_FORMATRANGE, 0, 0);
-  try {
-    do {
-      fr.chrg = {last, -1};
-      const int next = int(Perform(EM_FORMATRANGE, 1, LPARAM(&fr)));
-      if (next <= last) break;
-      last = next;
-      if (last < len) printer.newPage();
-    } while (last < len);
-  } catch (...) {
+  base::ScopeGuard release([&] {
     Perform(EM_FORMATRANGE, 0, 0);
     p.end();
-    throw;
-  }
-  Perform(EM_FORMATRANGE, 0, 0);
-  p.end();
+  });
+  do {
+    fr.chrg = {last, -1};
+    const int next = int(Perform(EM_FORMATRANGE, 1, LPARAM(&fr)));
+    if (next <= last) break;
+    last = next;
+    if (last < len) printer.newPage();
+  } while (last < len);
 }
 
 }  // namespace engine

@@ -12,6 +12,7 @@
 
 #include "engine/RichEditTypes.h"
 #include "engine/RichEngine.h"
+#include "base/Colors.h"
 #include "engine/Strings.h"
 
 class QIODevice;
@@ -19,6 +20,9 @@ class QIODevice;
 namespace engine {
 
 class TCustomRichEdit;
+
+// The screen's logical DPI, vertically (96 without a screen): the control's pixel sizes.
+int ScreenDpiY();
 
 // Sets are bit masks in the order of their members.
 using TFontStyles = unsigned;
@@ -80,8 +84,8 @@ class TTextAttributes {
   void SetHeight(int pixels);
   TFontStyles Style() const;
   void SetStyle(TFontStyles v);
-  TColor Color() const;  // clWindowText for the automatic colour
-  void SetColor(TColor v);
+  base::TColor Color() const;  // clWindowText for the automatic colour
+  void SetColor(base::TColor v);
   int Charset() const;
   void SetCharset(int v);
   TFontPitch Pitch() const;
@@ -91,7 +95,7 @@ class TTextAttributes {
   TConsistentAttributes ConsistentAttributes() const;
 
   void Assign(const TTextAttributes& other);
-  void AssignFont(const QFont& font, TColor color = clWindowText, int charset = 1);
+  void AssignFont(const QFont& font, base::TColor color = base::clWindowText, int charset = DEFAULT_CHARSET);
   QFont ToFont() const;
 
  private:
@@ -125,8 +129,11 @@ class TParaAttributes {
   void Assign(const TParaAttributes& other);
 
  private:
+  static constexpr int kTwipsPerPoint = 20;
   void Get(PARAFORMAT& pf) const;
   void Set(PARAFORMAT& pf);
+  int Points(LONG PARAFORMAT::*field) const;
+  void SetPoints(DWORD mask, LONG PARAFORMAT::*field, int v);
   TCustomRichEdit* owner_;
 };
 
@@ -141,22 +148,23 @@ class TRichEditStrings : public TStrings {
   void Insert(int index, const QString& s) override;
   void Delete(int index) override;
   void Clear() override;
-  void AddStrings(const TStrings& other) override;
-  using TStrings::AddStrings;
   QString Text() const override;
   void SetText(const QString& text) override;
-  // Stream the whole text out; EOutOfResources "Failed to Save Stream" on failure.
+  // The whole text as the engine streams it out (RTF, or plain text while PlainText is on).
+  QByteArray SaveToBytes() const;
+  // Loads the whole text (line breaks taken as CR LF); RTF that fails is read again as plain
+  // text; EOutOfResources "Failed to Load Stream" when that fails too.
+  void LoadFromBytes(const QByteArray& bytes);
+  // The same through a stream: saving writes the whole text; loading reads from the current
+  // position to the end. EOutOfResources "Failed to Save Stream" / "Failed to Load Stream".
   void SaveToStream(QIODevice& stream) const override;
-  // Stream in from the current position; RTF that fails is read again as plain text;
-  // EOutOfResources "Failed to Load Stream" when that fails too.
   void LoadFromStream(QIODevice& stream) override;
-  void LoadFromFile(const QString& fileName) override;
-  void SaveToFile(const QString& fileName) const override;
 
  protected:
   void SetUpdateState(bool updating) override;
 
  private:
+  bool Load(DWORD format, const QByteArray& bytes);
   TCustomRichEdit* owner_;
 };
 
@@ -222,8 +230,8 @@ class TCustomRichEdit : public QWidget, protected TRichEngineHost {
   void SetWantReturns(bool v) { wantReturns_ = v; }
   bool WantTabs() const { return wantTabs_; }
   void SetWantTabs(bool v);
-  TColor Color() const { return color_; }
-  void SetColor(TColor v);
+  base::TColor Color() const { return color_; }
+  void SetColor(base::TColor v);
   TBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TBorderStyle v);
   QRect PageRect() const { return pageRect_; }  // printer pixels; empty: the whole page
@@ -327,7 +335,7 @@ class TCustomRichEdit : public QWidget, protected TRichEngineHost {
   TScrollStyle scrollBars_ = ssNone;
   bool wantReturns_ = true;
   bool wantTabs_ = false;
-  TColor color_ = clWindow;
+  base::TColor color_ = base::clWindow;
   TBorderStyle borderStyle_ = bsSingle;
   QRect pageRect_;
   bool destroying_ = false;

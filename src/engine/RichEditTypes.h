@@ -47,55 +47,10 @@ constexpr COLORREF RGB(int r, int g, int b) {
 constexpr BYTE GetRValue(COLORREF c) { return BYTE(c); }
 constexpr BYTE GetGValue(COLORREF c) { return BYTE(c >> 8); }
 constexpr BYTE GetBValue(COLORREF c) { return BYTE(c >> 16); }
+// The engine's records carry COLORREF; the toolkit draws with QColor. (The program's TColor,
+// with its system colours, is base/Colors.h.)
 inline QColor ColorRefToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 inline COLORREF QColorToColorRef(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
-
-// The class library's colour: an RGB value in COLORREF layout, or a negative system-colour code.
-using TColor = std::int32_t;
-constexpr TColor clSystemColor = TColor(0xFF000000u);
-constexpr TColor clScrollBar = clSystemColor | 0;
-constexpr TColor clBackground = clSystemColor | 1;
-constexpr TColor clActiveCaption = clSystemColor | 2;
-constexpr TColor clInactiveCaption = clSystemColor | 3;
-constexpr TColor clMenu = clSystemColor | 4;
-constexpr TColor clWindow = clSystemColor | 5;
-constexpr TColor clWindowFrame = clSystemColor | 6;
-constexpr TColor clMenuText = clSystemColor | 7;
-constexpr TColor clWindowText = clSystemColor | 8;
-constexpr TColor clCaptionText = clSystemColor | 9;
-constexpr TColor clHighlight = clSystemColor | 13;
-constexpr TColor clHighlightText = clSystemColor | 14;
-constexpr TColor clBtnFace = clSystemColor | 15;
-constexpr TColor clBtnShadow = clSystemColor | 16;
-constexpr TColor clGrayText = clSystemColor | 17;
-constexpr TColor clBtnText = clSystemColor | 18;
-constexpr TColor clBtnHighlight = clSystemColor | 20;
-constexpr TColor clInfoText = clSystemColor | 23;
-constexpr TColor clInfoBk = clSystemColor | 24;
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clMaroon = 0x000080;
-constexpr TColor clGreen = 0x008000;
-constexpr TColor clOlive = 0x008080;
-constexpr TColor clNavy = 0x800000;
-constexpr TColor clPurple = 0x800080;
-constexpr TColor clTeal = 0x808000;
-constexpr TColor clGray = 0x808080;
-constexpr TColor clSilver = 0xC0C0C0;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clLime = 0x00FF00;
-constexpr TColor clYellow = 0x00FFFF;
-constexpr TColor clBlue = 0xFF0000;
-constexpr TColor clFuchsia = 0xFF00FF;
-constexpr TColor clAqua = 0xFFFF00;
-constexpr TColor clWhite = 0xFFFFFF;
-// "No colour" / "leave the colour unchanged" throughout the rich text component.
-constexpr TColor clNone = 0x1FFFFFFF;
-constexpr TColor clDefault = 0x20000000;
-
-// Resolves system colours through the application palette; clNone and clDefault give black.
-COLORREF ColorToRGB(TColor c);
-QColor TColorToQColor(TColor c);
-inline TColor QColorToTColor(const QColor& c) { return TColor(QColorToColorRef(c)); }
 
 // ---- messages -------------------------------------------------------------------------------
 
@@ -278,6 +233,7 @@ constexpr DWORD SF_RTF = 0x0002;
 constexpr DWORD SF_RTFNOOBJS = 0x0003;
 constexpr DWORD SF_TEXTIZED = 0x0004;
 constexpr DWORD SF_UNICODE = 0x0010;  // text as UTF-16 instead of UTF-8
+constexpr DWORD SF_KINDMASK = SF_TEXT | SF_RTF | SF_TEXTIZED;  // the kind of data, without flags
 constexpr DWORD SFF_SELECTION = 0x8000;
 constexpr DWORD SFF_PLAINRTF = 0x4000;
 
@@ -311,6 +267,16 @@ struct CHARFORMAT2 : CHARFORMAT {
 static_assert(sizeof(CHARFORMAT) == 60);
 static_assert(sizeof(CHARFORMAT2) == 84);
 
+// bCharSet and bPitchAndFamily.
+constexpr BYTE DEFAULT_CHARSET = 1;
+constexpr BYTE DEFAULT_PITCH = 0;
+constexpr BYTE FIXED_PITCH = 1;
+constexpr BYTE VARIABLE_PITCH = 2;
+constexpr BYTE PITCH_MASK = DEFAULT_PITCH | FIXED_PITCH | VARIABLE_PITCH;
+// bUnderlineType.
+constexpr BYTE CFU_UNDERLINENONE = 0;
+constexpr BYTE CFU_UNDERLINE = 1;
+
 QString FaceName(const CHARFORMAT& cf);
 void SetFaceName(CHARFORMAT& cf, const QString& name);  // cut to what fits in 31 bytes
 
@@ -334,8 +300,9 @@ constexpr DWORD CFM_OFFSET = 0x10000000;
 constexpr DWORD CFM_FACE = 0x20000000;
 constexpr DWORD CFM_COLOR = 0x40000000;
 constexpr DWORD CFM_SIZE = 0x80000000;
-constexpr DWORD CFM_EFFECTS = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_COLOR | CFM_STRIKEOUT |
-                              0x40000000u /*CFE_AUTOCOLOR*/ | CFM_PROTECTED | CFM_LINK;
+// CFE_AUTOCOLOR shares its bit with CFM_COLOR.
+constexpr DWORD CFM_EFFECTS = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_COLOR | CFM_STRIKEOUT | CFM_PROTECTED |
+                              CFM_LINK;
 constexpr DWORD CFM_ALL = CFM_EFFECTS | CFM_SIZE | CFM_FACE | CFM_OFFSET | CFM_CHARSET;
 constexpr DWORD CFM_ALL2 = CFM_ALL | CFM_BACKCOLOR | CFM_SUBSCRIPT | CFM_WEIGHT | CFM_UNDERLINETYPE |
                            CFM_LCID | CFM_SMALLCAPS | CFM_ALLCAPS | CFM_HIDDEN;
@@ -420,6 +387,9 @@ constexpr WORD PFN_UCLETTER = 4;
 constexpr WORD PFN_LCROMAN = 5;
 constexpr WORD PFN_UCROMAN = 6;
 
+// rgxTabs: the position in the low 24 bits, the tab's kind in the high byte.
+constexpr LONG TAB_POSITION_MASK = 0x00FFFFFF;
+
 constexpr WORD PFA_LEFT = 1;
 constexpr WORD PFA_RIGHT = 2;
 constexpr WORD PFA_CENTER = 3;
@@ -490,7 +460,12 @@ enum ClipboardFormat : UINT {
   CF_HTML,          // "text/html"
 };
 // The MIME type behind a format (empty when the engine has none); RegisterClipboardFormat
-// gives formats for further MIME types, numbered from 0xC100.
+// gives formats for further MIME types, numbered from kFirstRegisteredFormat.
+constexpr UINT kFirstRegisteredFormat = 0xC100;
+// The MIME types of the rich text flavours (an older one is still read).
+constexpr const char* kMimeRtf = "text/rtf";
+constexpr const char* kMimeRtfApp = "application/rtf";
+constexpr const char* kMimeHtml = "text/html";
 QString ClipboardFormatMime(UINT format);
 UINT RegisterClipboardFormat(const QString& mimeType);
 

@@ -1,7 +1,15 @@
 #pragma once
-// The rich text engine window: an editing widget over a QTextDocument whose operations mirror
+// The rich text engine window: an editing widget over a TRichDocument whose operations mirror
 // the rich edit messages one for one. Callers either call the typed methods or send messages
-// through Perform(); both end in the same code.
+// through Perform(); both end in the same code. What needs no view (formats, numbering,
+// protection, find, formatting for a printer) is the document's; the window adds the selection,
+// the keys and mouse, the clipboard, notifications and the lines of its own layout.
+//
+// By concern: RichEngine.cpp (construction, notifications, options), RichEngineText.cpp (text,
+// selection, lines), RichEngineStream.cpp, RichEngineClipboard.cpp (clipboard, HTML paste),
+// RichEngineInput.cpp (keys, mouse, drag, links), RichEngineFormat.cpp, RichEngineOle.cpp (the
+// object interface), RichEngineDraw.cpp (the formatting rectangle), RichEnginePerform.cpp (the
+// message dispatcher).
 //
 // Positions count characters from 0; a paragraph break counts as one character (the engine's
 // text shows it as CR). Lengths are twips at this surface.
@@ -14,6 +22,7 @@
 #include <functional>
 #include <memory>
 
+#include "engine/RichDocument.h"
 #include "engine/RichEditTypes.h"
 
 class QMimeData;
@@ -42,6 +51,8 @@ class TRichEngine : public QTextEdit {
   ~TRichEngine() override;
 
   QString ClassName() const { return className_; }
+  TRichDocument& RichDocument() { return *doc_; }
+  const TRichDocument& RichDocument() const { return *doc_; }
   int Version() const { return version_; }
 
   // Sends a message; see RichEditTypes.h for what each one takes.
@@ -56,12 +67,16 @@ class TRichEngine : public QTextEdit {
   // ---- streaming ----
   LRESULT StreamIn(DWORD format, EDITSTREAM& es);   // returns the characters read
   LRESULT StreamOut(DWORD format, EDITSTREAM& es);  // returns the bytes written
+  // The same transfers over whole buffers: what the stream-in callback would have delivered,
+  // and what stream-out would have handed out. Load returns 0 or the error StreamIn reports.
+  DWORD LoadBytes(DWORD format, const QByteArray& bytes);
+  QByteArray SaveBytes(DWORD format) const;
   // Conveniences over the two.
   bool LoadRtf(const QByteArray& rtf, bool selection = false);
   QByteArray SaveRtf(bool selection = false) const;
   void SetPlainText(const QString& text);  // replaces everything, CR/LF/CR LF as paragraph breaks
-  QString Text() const;                    // paragraphs separated by CR
-  int TextLength() const;                  // characters, a paragraph break counting 1
+  QString Text() const { return doc_->Text(); }  // paragraphs separated by CR
+  int TextLength() const { return doc_->TextLength(); }  // characters, a paragraph break counting 1
 
   // ---- lines (display lines: wrapped lines count separately while wrapping is on) ----
   int GetLineCount() const;
@@ -77,7 +92,7 @@ class TRichEngine : public QTextEdit {
   void ReplaceSel(const QString& text, bool canUndo = true);
   QString GetSelText() const;
   WORD SelectionType() const;
-  QString GetTextRange(int cpMin, int cpMax) const;
+  QString GetTextRange(int cpMin, int cpMax) const { return doc_->GetTextRange(cpMin, cpMax); }
   int CharFromPos(QPoint clientPoint) const;
   QPoint PosFromChar(int cp) const;
 
@@ -90,7 +105,7 @@ class TRichEngine : public QTextEdit {
   bool SetParaFormat(const PARAFORMAT& pf);
 
   // ---- find ----
-  LONG FindText(DWORD flags, FINDTEXTEX& ft) const;
+  LONG FindText(DWORD flags, FINDTEXTEX& ft) const { return doc_->FindText(flags, ft); }
 
   // ---- layout and drawing ----
   RECT GetRect() const;
@@ -124,10 +139,10 @@ class TRichEngine : public QTextEdit {
   DWORD SetEventMask(DWORD mask);  // returns the previous mask
   bool AutoUrlDetect() const { return autoUrl_; }
   void SetAutoUrlDetect(bool on);
-  DWORD TypographyOptions() const { return typography_; }
+  DWORD TypographyOptions() const { return doc_->TypographyOptions(); }
   void SetTypographyOptions(DWORD values, DWORD mask);
   LONG TextLimit() const { return limit_; }
-  void SetTextLimit(LONG chars);  // 0: the default of 32767 characters
+  void SetTextLimit(LONG chars);  // 0 or less: 64K characters
   COLORREF SetBackgroundColor(bool useSystem, COLORREF c);  // returns the previous colour
   DWORD Options() const;
   DWORD SetOptions(DWORD op, DWORD options);
@@ -168,64 +183,50 @@ class TRichEngine : public QTextEdit {
 
  private:
   friend class TRichEngineOle;
-  struct FormatCache {
-    std::unique_ptr<QTextDocument> doc;
-    int widthTw = -1;
-  };
 
   LRESULT Notify(UINT code, NMHDR* hdr);
+  LRESULT ReadIn(DWORD format, const QByteArray& bytes, DWORD& error);  // StreamIn's work
   bool ProtectedRefuses(UINT msg, WPARAM w, LPARAM l, int from, int to);
-  bool RangeHasProtected(int from, int to) const;
   void OnContentsChange(int pos, int removed, int added);
   void OnCursorChanged();
   void ApplyFormatRect();
-  void ApplyTypography();
-  void DetectUrls(int from, int to);
+  void DetectUrls();
   int LinkAt(const QPoint& viewportPos, CHARRANGE* range) const;
   int CharUnder(const QPoint& viewportPos) const;
   void SelectObjectUnder(const QPoint& viewportPos);
   void NotifyObjectsRemoved(int from, int to);
-  void SyncNumbering(int from, int to);
   bool FitsLimit(int removing, int adding) const;
-  QTextCursor CursorFor(int cpMin, int cpMax) const;
+  QTextCursor CursorFor(int cpMin, int cpMax) const { return doc_->CursorFor(cpMin, cpMax); }
   void EnsureLayout() const;
   void SetHideSelectionImpl(bool hide);
-  void ApplyJustification();
-  void ApplyCharFormatRange(int from, int to, const CHARFORMAT& cf, bool v2);
   bool EditKeyAllowed(QKeyEvent* e);
   bool SendLink(UINT msg, QMouseEvent* e);
   void ApplyLinkDecoration();
+  bool V2(UINT cbSize, std::size_t v2Size) const { return cbSize >= v2Size && version_ >= 2; }
 
   QString className_;
   int version_ = 2;
+  std::unique_ptr<TRichDocument> doc_;
   TRichEngineHost* host_ = nullptr;
   DWORD eventMask_ = 0;
   bool autoUrl_ = false;
-  DWORD typography_ = 0;
   LONG limit_ = 32767;
   bool readOnly_ = false;
   bool redraw_ = true;
   bool rectSet_ = false;
   RECT formatRect_;
   bool useSysBackground_ = true;
-  COLORREF background_ = 0xFFFFFF;
+  COLORREF background_ = RGB(255, 255, 255);
   DWORD options_ = 0;
   CHARRANGE lastSel_{0, 0};
   int notifying_ = 0;
-  bool linkDown_ = false;
-  bool inInternalChange_ = false;
   bool changePending_ = false;
   bool selPending_ = false;
-  QSize lastRequestedSize_;
-  bool inFormatChange_ = false;
   bool hideSelection_ = true;
   bool wordWrap_ = true;
   LONG targetWidthTw_ = 0;  // EM_SETTARGETDEVICE line width; 0: the window
-  QTextCharFormat defaultFormat_;
   QPointer<QMimeData> lastClipboard_;
   QList<CHARRANGE> autoLinks_;
-  CHARRANGE hoverLink_{-1, -1};
-  std::unique_ptr<FormatCache> formatCache_;
   std::unique_ptr<IRichEditOle> ole_;
   IRichEditOleCallback* oleCallback_ = nullptr;
 };

@@ -1,21 +1,24 @@
 #include "engine/Strings.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QIODevice>
+#include <QSaveFile>
+
+#include "base/ScopeGuard.h"
+#include "rtf/PlainText.h"
 
 namespace engine {
 
-void TStrings::Put(int index, const QString& s) {
+// BeginUpdate now, EndUpdate when the scope ends, however it ends.
+auto TStrings::Updating() {
   BeginUpdate();
-  try {
-    Delete(index);
-    Insert(index, s);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  return base::ScopeGuard([this] { EndUpdate(); });
+}
+
+void TStrings::Put(int index, const QString& s) {
+  auto updating = Updating();
+  Delete(index);
+  Insert(index, s);
 }
 
 int TStrings::Add(const QString& s) {
@@ -25,14 +28,8 @@ int TStrings::Add(const QString& s) {
 }
 
 void TStrings::AddStrings(const TStrings& other) {
-  BeginUpdate();
-  try {
-    for (int i = 0; i < other.Count(); ++i) Add(other.Get(i));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto updating = Updating();
+  for (int i = 0; i < other.Count(); ++i) Add(other.Get(i));
 }
 
 void TStrings::AddStrings(const QStringList& lines) {
@@ -42,15 +39,9 @@ void TStrings::AddStrings(const QStringList& lines) {
 
 void TStrings::Assign(const TStrings& other) {
   if (&other == this) return;
-  BeginUpdate();
-  try {
-    Clear();
-    AddStrings(other);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto updating = Updating();
+  Clear();
+  AddStrings(other);
 }
 
 QString TStrings::Text() const {
@@ -62,33 +53,10 @@ QString TStrings::Text() const {
   return out;
 }
 
-namespace {
-QStringList SplitLines(const QString& text) {
-  QStringList lines;
-  qsizetype start = 0;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const QChar c = text[i];
-    if (c == QChar('\r') || c == QChar('\n')) {
-      lines.append(text.mid(start, i - start));
-      if (c == QChar('\r') && i + 1 < text.size() && text[i + 1] == QChar('\n')) ++i;
-      start = i + 1;
-    }
-  }
-  if (start < text.size()) lines.append(text.mid(start));
-  return lines;
-}
-}  // namespace
-
 void TStrings::SetText(const QString& text) {
-  BeginUpdate();
-  try {
-    Clear();
-    AddStrings(SplitLines(text));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto updating = Updating();
+  Clear();
+  AddStrings(rtf::SplitLines(text));
 }
 
 QStringList TStrings::ToStringList() const {

@@ -4,21 +4,16 @@
 
 #include <QString>
 #include <QStringList>
-#include <stdexcept>
+
+#include "base/Exception.h"
 
 class QIODevice;
 
 namespace engine {
 
-// A failure carrying a message text, as the class library raises them.
-class Exception : public std::runtime_error {
- public:
-  explicit Exception(const QString& message)
-      : std::runtime_error(message.toStdString()), message_(message) {}
-  const QString& Message() const { return message_; }
-
- private:
-  QString message_;
+// The failures the engine and its string lists raise, as the class library names them.
+class Exception : public base::Exception {
+  using base::Exception::Exception;
 };
 class EOutOfResources : public Exception {  // "Failed to Load Stream", "Failed to Save Stream"
   using Exception::Exception;
@@ -75,6 +70,7 @@ class TStrings {
   virtual void SetUpdateState(bool /*updating*/) {}
 
  private:
+  auto Updating();
   int updateCount_ = 0;
 };
 

@@ -2,25 +2,27 @@
 
 #include <QStringList>
 
+namespace richtext {
+
 QString TqvRichEditMenuLabels::InsertCaptionShown() const {
-  return FInsertCaption.isEmpty() ? QStringLiteral("&Insert") : FInsertCaption;
+  return textInsertCaption_.isEmpty() ? QStringLiteral("&Insert") : textInsertCaption_;
 }
 
 QString TqvRichEditMenuLabels::RulerCaptionShown() const {
-  return FRulerCaption.isEmpty() ? QStringLiteral("&Ruler") : FRulerCaption;
+  return textRulerCaption_.isEmpty() ? QStringLiteral("&Ruler") : textRulerCaption_;
 }
 
 QString TqvRichEditMenuLabels::RedoCaptionShown() const {
-  return FRedoCaption.isEmpty() ? QStringLiteral("&Redo") : FRedoCaption;
+  return textRedoCaption_.isEmpty() ? QStringLiteral("&Redo") : textRedoCaption_;
 }
 
 QStringList TqvRichEditParagraphDlg::SpacingChoices() const {
   const auto Or = [](const QString& Text, const char* Fallback) {
     return Text.isEmpty() ? QString::fromLatin1(Fallback) : Text;
   };
-  return {Or(FSpacingSingle, "Single"),     Or(FSpacing1_5, "1.5 Lines"),
-          Or(FSpacingDouble, "Double"),     Or(FSpacingAtLeast, "At least"),
-          Or(FSpacingExactly, "Exactly"),   Or(FSpacingMultiple, "Multiple")};
+  return {Or(textSpacingSingle_, "Single"),     Or(textSpacing1_5_, "1.5 Lines"),
+          Or(textSpacingDouble_, "Double"),     Or(textSpacingAtLeast_, "At least"),
+          Or(textSpacingExactly_, "Exactly"),   Or(textSpacingMultiple_, "Multiple")};
 }
 
 QStringList TqvRichEditTabDlg::PublishedOrder() {
@@ -31,48 +33,48 @@ QStringList TqvRichEditTabDlg::PublishedOrder() {
 }
 
 TqvDBRichEditIntl::TqvDBRichEditIntl()
-    : FMenuLabels(std::make_unique<TqvRichEditMenuLabels>()),
-      FPopupMenuLabels(std::make_unique<TqvRichEditPopupMenuLabels>()),
-      FParagraphDialog(std::make_unique<TqvRichEditParagraphDlg>()),
-      FTabDialog(std::make_unique<TqvRichEditTabDlg>()) {}
+    : menuLabels_(std::make_unique<TqvRichEditMenuLabels>()),
+      popupMenuLabels_(std::make_unique<TqvRichEditPopupMenuLabels>()),
+      paragraphDialog_(std::make_unique<TqvRichEditParagraphDlg>()),
+      tabDialog_(std::make_unique<TqvRichEditTabDlg>()) {}
 
 TqvDBRichEditIntl::~TqvDBRichEditIntl() = default;
 
 QString TqvDBRichEditIntl::RedoButtonHintShown() const {
-  return FRedoButtonHint.isEmpty() ? QStringLiteral("Redo | Reverses the last undo action")
-                                   : FRedoButtonHint;
+  return textRedoButtonHint_.isEmpty() ? QStringLiteral("Redo | Reverses the last undo action")
+                                   : textRedoButtonHint_;
 }
 
 TqvIntl::TqvIntl(QObject* Owner)
     : QObject(Owner),
-      FRichEdit(std::make_unique<TqvDBRichEditIntl>()),
-      FUserMessages(std::make_unique<TqvUserMessagesIntl>()) {}
+      richEdit_(std::make_unique<TqvDBRichEditIntl>()),
+      userMessages_(std::make_unique<TqvUserMessagesIntl>()) {}
 
 TqvIntl::~TqvIntl() {
   if (GlobalIntl == this) GlobalIntl = nullptr;
 }
 
 void TqvIntl::SetBtnOKCaption(const QString& Value) {
-  if (FBtnOKCaption != Value) FBtnOKCaption = Value;
+  if (btnOKCaption_ != Value) btnOKCaption_ = Value;
 }
 
 void TqvIntl::SetBtnCancelCaption(const QString& Value) {
-  if (FBtnCancelCaption != Value) FBtnCancelCaption = Value;
+  if (btnCancelCaption_ != Value) btnCancelCaption_ = Value;
 }
 
 void TqvIntl::SetConnected(bool Value) {
-  FConnected = Value;
+  connected_ = Value;
   if (Value) ApplyToGlobal();
 }
 
 void TqvIntl::Loaded() {
-  if (FConnected) ApplyToGlobal();
+  if (connected_) ApplyToGlobal();
 }
 
 void TqvIntl::ApplyToGlobal() {
   if (GlobalIntl == nullptr || GlobalIntl == this) return;
   TqvDBRichEditIntl* To = GlobalIntl->RichEdit();
-  const TqvDBRichEditIntl* From = FRichEdit.get();
+  const TqvDBRichEditIntl* From = richEdit_.get();
   To->AssignTexts(*From);
   To->MenuLabels()->AssignTexts(*From->MenuLabels());
   To->PopupMenuLabels()->AssignTexts(*From->PopupMenuLabels());
@@ -80,9 +82,9 @@ void TqvIntl::ApplyToGlobal() {
   To->ParagraphDialog()->SetHelpContext(From->ParagraphDialog()->HelpContext());
   To->TabDialog()->AssignTexts(*From->TabDialog());
   To->TabDialog()->SetHelpContext(From->TabDialog()->HelpContext());
-  GlobalIntl->UserMessages()->AssignTexts(*FUserMessages);
-  GlobalIntl->SetBtnOKCaption(FBtnOKCaption);
-  GlobalIntl->SetBtnCancelCaption(FBtnCancelCaption);
+  GlobalIntl->UserMessages()->AssignTexts(*userMessages_);
+  GlobalIntl->SetBtnOKCaption(btnOKCaption_);
+  GlobalIntl->SetBtnCancelCaption(btnCancelCaption_);
 }
 
 namespace {
@@ -97,3 +99,5 @@ struct GlobalIntlHolder {
 
 TqvIntl* GlobalIntl = nullptr;
 static GlobalIntlHolder TheGlobalIntl;
+
+}  // namespace richtext

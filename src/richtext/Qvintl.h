@@ -13,6 +13,8 @@
 #include <memory>
 #include <vector>
 
+namespace richtext {
+
 // A string property of a text record: its published name and where it lives.
 template <class Record>
 struct TqvTextProperty {
@@ -20,13 +22,13 @@ struct TqvTextProperty {
   QString Record::*Member;
 };
 
-#define QV_TEXT_MEMBER(Name, Default) QString F##Name = QStringLiteral(Default);
+#define QV_TEXT_MEMBER(Name, Default) QString text##Name##_ = QStringLiteral(Default);
 #define QV_TEXT_ACCESS(Name, Default)                      \
-  const QString& Name() const { return F##Name; }          \
+  const QString& Name() const { return text##Name##_; }          \
   void Set##Name(const QString& Value) {                   \
-    if (F##Name != Value) F##Name = Value;                 \
+    if (text##Name##_ != Value) text##Name##_ = Value;                 \
   }
-#define QV_TEXT_ENTRY(Name, Default) {#Name, &Self::F##Name},
+#define QV_TEXT_ENTRY(Name, Default) {#Name, &Self::text##Name##_},
 
 // Declares the members, accessors and the ordered table of a record from its X-list.
 #define QV_TEXT_RECORD(Class, List)                                        \
@@ -151,13 +153,13 @@ class TqvRichEditPopupMenuLabels {
 class TqvRichEditParagraphDlg {
   QV_TEXT_RECORD(TqvRichEditParagraphDlg, QV_PARAGRAPH_DLG)
   // HelpContext follows the 25 strings in the published order.
-  int HelpContext() const { return FHelpContext; }
-  void SetHelpContext(int Value) { FHelpContext = Value; }
+  int HelpContext() const { return helpContext_; }
+  void SetHelpContext(int Value) { helpContext_ = Value; }
   // The six line spacing choices as shown: an empty text shows its fixed word.
   QStringList SpacingChoices() const;
 
  private:
-  int FHelpContext = 0;
+  int helpContext_ = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -176,13 +178,13 @@ class TqvRichEditParagraphDlg {
 
 class TqvRichEditTabDlg {
   QV_TEXT_RECORD(TqvRichEditTabDlg, QV_TAB_DLG)
-  int HelpContext() const { return FHelpContext; }
-  void SetHelpContext(int Value) { FHelpContext = Value; }
+  int HelpContext() const { return helpContext_; }
+  void SetHelpContext(int Value) { helpContext_ = Value; }
   // Published order with HelpContext in its place (second), for streaming.
   static QStringList PublishedOrder();
 
  private:
-  int FHelpContext = 0;
+  int helpContext_ = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -259,16 +261,16 @@ class TqvDBRichEditIntl {
   QString RedoButtonHintShown() const;
 
   // The sub-records (properties 41 to 44); owned, never replaced, only their values change.
-  TqvRichEditMenuLabels* MenuLabels() const { return FMenuLabels.get(); }
-  TqvRichEditPopupMenuLabels* PopupMenuLabels() const { return FPopupMenuLabels.get(); }
-  TqvRichEditParagraphDlg* ParagraphDialog() const { return FParagraphDialog.get(); }
-  TqvRichEditTabDlg* TabDialog() const { return FTabDialog.get(); }
+  TqvRichEditMenuLabels* MenuLabels() const { return menuLabels_.get(); }
+  TqvRichEditPopupMenuLabels* PopupMenuLabels() const { return popupMenuLabels_.get(); }
+  TqvRichEditParagraphDlg* ParagraphDialog() const { return paragraphDialog_.get(); }
+  TqvRichEditTabDlg* TabDialog() const { return tabDialog_.get(); }
 
  private:
-  std::unique_ptr<TqvRichEditMenuLabels> FMenuLabels;
-  std::unique_ptr<TqvRichEditPopupMenuLabels> FPopupMenuLabels;
-  std::unique_ptr<TqvRichEditParagraphDlg> FParagraphDialog;
-  std::unique_ptr<TqvRichEditTabDlg> FTabDialog;
+  std::unique_ptr<TqvRichEditMenuLabels> menuLabels_;
+  std::unique_ptr<TqvRichEditPopupMenuLabels> popupMenuLabels_;
+  std::unique_ptr<TqvRichEditParagraphDlg> paragraphDialog_;
+  std::unique_ptr<TqvRichEditTabDlg> tabDialog_;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -279,14 +281,14 @@ class TqvIntl : public QObject {
   explicit TqvIntl(QObject* Owner = nullptr);
   ~TqvIntl() override;
 
-  TqvDBRichEditIntl* RichEdit() const { return FRichEdit.get(); }
-  TqvUserMessagesIntl* UserMessages() const { return FUserMessages.get(); }
-  const QString& BtnOKCaption() const { return FBtnOKCaption; }
+  TqvDBRichEditIntl* RichEdit() const { return richEdit_.get(); }
+  TqvUserMessagesIntl* UserMessages() const { return userMessages_.get(); }
+  const QString& BtnOKCaption() const { return btnOKCaption_; }
   void SetBtnOKCaption(const QString& Value);
-  const QString& BtnCancelCaption() const { return FBtnCancelCaption; }
+  const QString& BtnCancelCaption() const { return btnCancelCaption_; }
   void SetBtnCancelCaption(const QString& Value);
 
-  bool Connected() const { return FConnected; }
+  bool Connected() const { return connected_; }
   // Turning it on copies this instance's texts into GlobalIntl.
   void SetConnected(bool Value);
 
@@ -297,12 +299,14 @@ class TqvIntl : public QObject {
   void ApplyToGlobal();
 
  private:
-  std::unique_ptr<TqvDBRichEditIntl> FRichEdit;
-  std::unique_ptr<TqvUserMessagesIntl> FUserMessages;
-  QString FBtnOKCaption = QStringLiteral("&OK");
-  QString FBtnCancelCaption = QStringLiteral("Cancel");
-  bool FConnected = false;
+  std::unique_ptr<TqvDBRichEditIntl> richEdit_;
+  std::unique_ptr<TqvUserMessagesIntl> userMessages_;
+  QString btnOKCaption_ = QStringLiteral("&OK");
+  QString btnCancelCaption_ = QStringLiteral("Cancel");
+  bool connected_ = false;
 };
 
 // The program-wide texts. Exists from start-up, before any window, until the end of the run.
 extern TqvIntl* GlobalIntl;
+
+}  // namespace richtext

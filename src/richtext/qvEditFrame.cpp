@@ -3,44 +3,46 @@
 #include <QPainter>
 #include <QWidget>
 
+namespace richtext {
+
 void TqvEditFrame::Changed() {
   if (OnChange) OnChange();
 }
 
 void TqvEditFrame::SetEnabled(bool Value) {
-  if (FEnabled == Value) return;
-  FEnabled = Value;
+  if (enabled_ == Value) return;
+  enabled_ = Value;
   Changed();
 }
 
 void TqvEditFrame::SetTransparent(bool Value) {
-  if (FTransparent == Value) return;
-  FTransparent = Value;
+  if (transparent_ == Value) return;
+  transparent_ = Value;
   Changed();
 }
 
-void TqvEditFrame::SetNonFocusColor(engine::TColor Value) {
-  if (FNonFocusColor == Value) return;
-  FNonFocusColor = Value;
+void TqvEditFrame::SetNonFocusColor(base::TColor Value) {
+  if (nonFocusColor_ == Value) return;
+  nonFocusColor_ = Value;
   Changed();
 }
 
-void TqvEditFrame::SetBorderColor(engine::TColor Value) {
-  if (FBorderColor == Value) return;
-  FBorderColor = Value;
+void TqvEditFrame::SetBorderColor(base::TColor Value) {
+  if (borderColor_ == Value) return;
+  borderColor_ = Value;
   Changed();
 }
 
-void TqvEditFrame::SetFocusBorderColor(engine::TColor Value) {
-  if (FFocusBorderColor == Value) return;
-  FFocusBorderColor = Value;
+void TqvEditFrame::SetFocusBorderColor(base::TColor Value) {
+  if (focusBorderColor_ == Value) return;
+  focusBorderColor_ = Value;
   Changed();
 }
 
 void TqvEditFrame::SetBorderWidth(int Value) {
   Value = qBound(0, Value, 8);
-  if (FBorderWidth == Value) return;
-  FBorderWidth = Value;
+  if (borderWidth_ == Value) return;
+  borderWidth_ = Value;
   Changed();
 }
 
@@ -48,16 +50,16 @@ void TqvEditFrame::Insets(bool Focused, int& Left, int& Top, int& RightInset) co
   // A focused frame is drawn one pixel wider, but the text must not jump when focus moves,
   // so the insets leave room for the wider one either way.
   (void)Focused;
-  const int W = FBorderWidth + 1;
+  const int W = borderWidth_ + 1;
   Left = W + 1;
   Top = W + 1;
   RightInset = W;
 }
 
 void TqvEditFrame::DrawFrame(QPainter& Canvas, const QRect& ClientRect, bool Focused) const {
-  const int W = Focused ? FBorderWidth + 1 : FBorderWidth;
+  const int W = Focused ? borderWidth_ + 1 : borderWidth_;
   if (W <= 0) return;
-  const QColor C = engine::TColorToQColor(Focused ? FFocusBorderColor : FBorderColor);
+  const QColor C = base::ColorToQColor(Focused ? focusBorderColor_ : borderColor_);
   Canvas.save();
   Canvas.setPen(Qt::NoPen);
   Canvas.setBrush(C);
@@ -70,26 +72,28 @@ void TqvEditFrame::DrawFrame(QPainter& Canvas, const QRect& ClientRect, bool Foc
 }
 
 void TqvEditFrame::Repaint(int Flags) const {
-  if (FControl == nullptr) return;
-  FControl->update();
-  if ((Flags & rfParent) && FControl->parentWidget()) FControl->parentWidget()->update(FControl->geometry());
+  if (control_ == nullptr) return;
+  control_->update();
+  if ((Flags & rfParent) && control_->parentWidget()) control_->parentWidget()->update(control_->geometry());
 }
 
 void TqvEditFrame::Assign(const TqvEditFrame& Source) {
   if (&Source == this) return;
-  FEnabled = Source.FEnabled;
-  FTransparent = Source.FTransparent;
-  FNonFocusColor = Source.FNonFocusColor;
-  FBorderColor = Source.FBorderColor;
-  FFocusBorderColor = Source.FFocusBorderColor;
-  FBorderWidth = Source.FBorderWidth;
+  enabled_ = Source.enabled_;
+  transparent_ = Source.transparent_;
+  nonFocusColor_ = Source.nonFocusColor_;
+  borderColor_ = Source.borderColor_;
+  focusBorderColor_ = Source.focusBorderColor_;
+  borderWidth_ = Source.borderWidth_;
   Changed();
 }
 
 TqvController::~TqvController() = default;
 
 void TqvController::RegisterControl(QWidget* Control) {
-  if (Control && !FControls.contains(Control)) FControls.append(Control);
+  if (Control && !controls_.contains(Control)) controls_.append(Control);
 }
 
-void TqvController::UnregisterControl(QWidget* Control) { FControls.removeAll(Control); }
+void TqvController::UnregisterControl(QWidget* Control) { controls_.removeAll(Control); }
+
+}  // namespace richtext

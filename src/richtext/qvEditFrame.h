@@ -8,31 +8,33 @@
 #include <QList>
 #include <functional>
 
-#include "engine/RichEditTypes.h"
+#include "base/Colors.h"
 
 class QPainter;
 class QWidget;
+
+namespace richtext {
 
 class TqvEditFrame {
  public:
   // Which parts a repaint request covers.
   enum RepaintFlag { rfFrame = 1, rfBackground = 2, rfParent = 4 };
 
-  explicit TqvEditFrame(QWidget* Control = nullptr) : FControl(Control) {}
+  explicit TqvEditFrame(QWidget* Control = nullptr) : control_(Control) {}
 
-  QWidget* Control() const { return FControl; }
-  bool Enabled() const { return FEnabled; }
+  QWidget* Control() const { return control_; }
+  bool Enabled() const { return enabled_; }
   void SetEnabled(bool Value);
-  bool Transparent() const { return FTransparent; }
+  bool Transparent() const { return transparent_; }
   void SetTransparent(bool Value);
   // Colour the control takes while unfocused; clNone for none.
-  engine::TColor NonFocusColor() const { return FNonFocusColor; }
-  void SetNonFocusColor(engine::TColor Value);
-  engine::TColor BorderColor() const { return FBorderColor; }
-  void SetBorderColor(engine::TColor Value);
-  engine::TColor FocusBorderColor() const { return FFocusBorderColor; }
-  void SetFocusBorderColor(engine::TColor Value);
-  int BorderWidth() const { return FBorderWidth; }
+  base::TColor NonFocusColor() const { return nonFocusColor_; }
+  void SetNonFocusColor(base::TColor Value);
+  base::TColor BorderColor() const { return borderColor_; }
+  void SetBorderColor(base::TColor Value);
+  base::TColor FocusBorderColor() const { return focusBorderColor_; }
+  void SetFocusBorderColor(base::TColor Value);
+  int BorderWidth() const { return borderWidth_; }
   void SetBorderWidth(int Value);
 
   // Where the text may start inside the frame, in client pixels: left and top insets and how
@@ -50,13 +52,13 @@ class TqvEditFrame {
 
  private:
   void Changed();
-  QWidget* FControl;
-  bool FEnabled = false;
-  bool FTransparent = false;
-  engine::TColor FNonFocusColor = engine::clNone;
-  engine::TColor FBorderColor = engine::clGray;
-  engine::TColor FFocusBorderColor = engine::clHighlight;
-  int FBorderWidth = 1;
+  QWidget* control_;
+  bool enabled_ = false;
+  bool transparent_ = false;
+  base::TColor nonFocusColor_ = base::clNone;
+  base::TColor borderColor_ = base::clGray;
+  base::TColor focusBorderColor_ = base::clHighlight;
+  int borderWidth_ = 1;
 };
 
 // Shared settings for several rich edit controls: the controls register themselves and take a
@@ -67,13 +69,15 @@ class TqvController : public QObject {
   explicit TqvController(QObject* Owner = nullptr) : QObject(Owner) {}
   ~TqvController() override;
 
-  TqvEditFrame& Frame() { return FFrame; }
-  const TqvEditFrame& Frame() const { return FFrame; }
-  const QList<QPointer<QWidget>>& Controls() const { return FControls; }
+  TqvEditFrame& Frame() { return frame_; }
+  const TqvEditFrame& Frame() const { return frame_; }
+  const QList<QPointer<QWidget>>& Controls() const { return controls_; }
   void RegisterControl(QWidget* Control);
   void UnregisterControl(QWidget* Control);
 
  private:
-  TqvEditFrame FFrame;
-  QList<QPointer<QWidget>> FControls;
+  TqvEditFrame frame_;
+  QList<QPointer<QWidget>> controls_;
 };
+
+}  // namespace richtext

@@ -1,19 +1,20 @@
 #pragma once
-// The memory stream every transfer of rich text goes through, and the byte-level rules of
-// moving text into the engine in chunks. Kept apart from the control so they can be used and
+// The control's memory stream, and the byte-level rules of moving text into the engine in
+// chunks (the chunk-limited preview load). Kept apart from the control so they can be used and
 // checked without a window.
 
 #include <QByteArray>
 #include <QIODevice>
 
 #include <cstdint>
-#include <stdexcept>
-#include <string>
+
+#include "base/Exception.h"
+
+namespace richtext {
 
 // A stream failure carrying its message ("Out of memory while expanding memory stream").
-class EqvStreamError : public std::runtime_error {
- public:
-  explicit EqvStreamError(const std::string& Message) : std::runtime_error(Message) {}
+class EqvStreamError : public base::Exception {
+  using base::Exception::Exception;
 };
 
 // A memory stream whose capacity grows in steps of 128 KiB, so that large texts move with few
@@ -25,9 +26,9 @@ class TqvRichMemoryStream : public QIODevice {
   TqvRichMemoryStream();
   ~TqvRichMemoryStream() override;
 
-  const char* Memory() const { return FMemory; }
-  qint64 Size() const { return FSize; }
-  qint64 Capacity() const { return FCapacity; }
+  const char* Memory() const { return memory_; }
+  qint64 Size() const { return size_; }
+  qint64 Capacity() const { return capacity_; }
   qint64 Position() const { return pos(); }
   void SetPosition(qint64 P) { seek(P); }
 
@@ -40,11 +41,11 @@ class TqvRichMemoryStream : public QIODevice {
   // Appends or overwrites at the position; throws EqvStreamError on failure.
   void WriteBuffer(const char* Data, qint64 Count);
   void WriteBuffer(const QByteArray& Data) { WriteBuffer(Data.constData(), Data.size()); }
-  QByteArray Bytes() const { return QByteArray(FMemory, int(FSize)); }
+  QByteArray Bytes() const { return QByteArray(memory_, int(size_)); }
 
   // QIODevice
   bool isSequential() const override { return false; }
-  qint64 size() const override { return FSize; }
+  qint64 size() const override { return size_; }
   bool seek(qint64 Pos) override;
 
  protected:
@@ -52,9 +53,9 @@ class TqvRichMemoryStream : public QIODevice {
   qint64 writeData(const char* Data, qint64 MaxSize) override;
 
  private:
-  char* FMemory = nullptr;
-  qint64 FSize = 0;
-  qint64 FCapacity = 0;
+  char* memory_ = nullptr;
+  qint64 size_ = 0;
+  qint64 capacity_ = 0;
 };
 
 // Rounds a capacity as TqvRichMemoryStream does (exposed for its users and tests).
@@ -69,19 +70,19 @@ qint64 QvRoundCapacity(qint64 Requested);
 // and the rest of the text stays out.
 class TqvChunkReader {
  public:
-  TqvChunkReader(QIODevice& Source, int MaxChunks = 0) : FSource(Source), FMaxChunks(MaxChunks) {}
+  TqvChunkReader(QIODevice& Source, int MaxChunks = 0) : source_(Source), maxChunks_(MaxChunks) {}
 
   // The engine's read callback: fills Buffer with up to Wanted bytes; *Got = 0 ends the stream.
   // Returns 0, or nonzero when the source failed.
   uint32_t Fill(uint8_t* Buffer, long Wanted, long* Got);
 
-  int ChunksDelivered() const { return FChunks; }
+  int ChunksDelivered() const { return chunks_; }
 
  private:
-  QIODevice& FSource;
-  int FMaxChunks;
-  int FChunks = 0;
-  QByteArray FCarry;  // a byte read ahead after a final CR
+  QIODevice& source_;
+  int maxChunks_;
+  int chunks_ = 0;
+  QByteArray carry_;  // a byte read ahead after a final CR
 };
 
 // Turns CR, LF and CR LF into CR LF (used by the chunk reader; also for whole buffers).
@@ -94,3 +95,5 @@ QByteArray QvCloseGroupAfterPard(const QByteArray& Chunk);
 // Removes the "\highlight" control words (with their number and one following space) from
 // RTF text, leaving an escaped "\\highlight" alone.
 QByteArray QvRemoveHighlightWords(const QByteArray& Rtf);
+
+}  // namespace richtext

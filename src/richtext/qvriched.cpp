@@ -24,6 +24,8 @@
 
 using namespace engine;
 
+namespace richtext {
+
 // ---- hooks and seams ----------------------------------------------------------------------
 
 TqvRichEditHooks& QvRichEditHooks() {
@@ -36,7 +38,7 @@ namespace {
 class TqvFrameOverlay : public QWidget {
  public:
   TqvFrameOverlay(QWidget* Viewport, std::function<void(QPainter&, const QRect&)> Draw)
-      : QWidget(Viewport), FDraw(std::move(Draw)) {
+      : QWidget(Viewport), draw_(std::move(Draw)) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
@@ -45,11 +47,11 @@ class TqvFrameOverlay : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter P(this);
-    FDraw(P, rect());
+    draw_(P, rect());
   }
 
  private:
-  std::function<void(QPainter&, const QRect&)> FDraw;
+  std::function<void(QPainter&, const QRect&)> draw_;
 };
 
 QSet<int>& MissingModules() {
@@ -57,12 +59,6 @@ QSet<int>& MissingModules() {
   return Missing;
 }
 
-// Restores the override cursor pushed for a long operation, also on failure.
-class TqvWaitCursor {
- public:
-  TqvWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TqvWaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 }  // namespace
 
 std::uintptr_t QvLoadEngineModule(TqvEngineLibrary Library) {
@@ -81,26 +77,30 @@ void QvSetEngineModuleAvailable(TqvEngineLibrary Library, bool Available) {
 // ---- creation and destruction -------------------------------------------------------------
 
 TqvCustomRichEdit::TqvCustomRichEdit(QWidget* Parent) : engine::TCustomRichEdit(Parent) {
-  FUnfocusedSavedColor = NoColor;
-  FEditWidth = rewWindowSize;
-  FPrintMargins = std::make_unique<TqvPrintMargins>();
-  FPrintHeader = std::make_unique<TqvRTFHeaderFooter>();
-  FPrintFooter = std::make_unique<TqvRTFHeaderFooter>();
+  unfocusedSavedColor_ = NoColor;
+  editWidth_ = rewWindowSize;
+  printMargins_ = std::make_unique<TqvPrintMargins>();
+  printHeader_ = std::make_unique<TqvRTFHeaderFooter>();
+  printFooter_ = std::make_unique<TqvRTFHeaderFooter>();
   SetPrintPageSize(1);
-  FPopupOptions = TqvRichEditPopupOptions::FromValue(32655);
-  FEditorOptions = TqvRichEditOptions::FromValue(0x7FFC);  // reoShowSaveExit .. reoShowMainMenuIcons
-  FEditorCaption = QStringLiteral("Edit Rich Text");
-  FWordWrap = true;
-  FMeasurementUnits = muInches;
+  popupOptions_ = {rpoPopupEdit,  rpoPopupCut,       rpoPopupCopy,  rpoPopupPaste,
+                   rpoPopupFont,  rpoPopupBullet,    rpoPopupParagraph, rpoPopupTabs,
+                   rpoPopupFind,  rpoPopupReplace,   rpoPopupInsertObject, rpoPopupMSWordSpellCheck};
+  editorOptions_ = {reoShowSaveExit,     reoShowPrint,      reoShowPageSetup, reoShowFormatBar, reoShowToolBar,
+                    reoShowStatusBar,    reoShowHints,      reoShowRuler,     reoShowInsertObject,
+                    reoCloseOnEscape,    reoFlatButtons,    reoShowSpellCheck, reoShowMainMenuIcons};
+  editorCaption_ = QStringLiteral("Edit Rich Text");
+  wordWrap_ = true;
+  measurementUnits_ = muInches;
   CreateDialogs();
-  if (QScreen* S = QGuiApplication::primaryScreen()) FScreenPixelsY = qRound(S->logicalDotsPerInchY());
-  FRichEditVersion = 2;
-  FEditorPosition = std::make_unique<TqvFormPosition>();
-  FPrintJobName = QApplication::applicationName();
-  FLines = std::make_unique<TqvRichEditStrings>(this);
-  FHighlightColor = 65535;
-  FFrame = std::make_unique<TqvEditFrame>(this);
-  FFrame->OnChange = [this] {
+  if (QScreen* S = QGuiApplication::primaryScreen()) screenPixelsY_ = qRound(S->logicalDotsPerInchY());
+  richEditVersion_ = 2;
+  editorPosition_ = std::make_unique<TqvFormPosition>();
+  printJobName_ = QApplication::applicationName();
+  lines_ = std::make_unique<TqvRichEditStrings>(this);
+  highlightColor_ = base::clYellow;
+  frame_ = std::make_unique<TqvEditFrame>(this);
+  frame_->OnChange = [this] {
     if (HandleAllocated()) SetFormatRect();
     UpdateFrameOverlay();
     update();
@@ -108,27 +108,27 @@ TqvCustomRichEdit::TqvCustomRichEdit(QWidget* Parent) : engine::TCustomRichEdit(
 }
 
 TqvCustomRichEdit::~TqvCustomRichEdit() {
-  FDestroying = true;
+  destroying_ = true;
   // The window goes first, so nothing it still reports reaches parts already freed.
   if (HandleAllocated()) DestroyWnd();
-  FFrame.reset();
-  delete FFontDialog.data();
-  delete FBuiltInPopup;
-  FBuiltInPopup = nullptr;
-  FPrintMargins.reset();
-  FPrintHeader.reset();
-  FPrintFooter.reset();
-  FSavedContents.reset();
-  FEditorPosition.reset();
-  FLines.reset();
-  if (FController) FController->UnregisterControl(this);
+  frame_.reset();
+  delete fontDialog_.data();
+  delete builtInPopup_;
+  builtInPopup_ = nullptr;
+  printMargins_.reset();
+  printHeader_.reset();
+  printFooter_.reset();
+  savedContents_.clear();
+  editorPosition_.reset();
+  lines_.reset();
+  if (controller_) controller_->UnregisterControl(this);
 }
 
 void TqvCustomRichEdit::CreateDialogs() {
   // The find and replace dialogs belong to the find and replace commands; the font dialog is
   // made on first use (ShowFontDialog), so a control that never shows it pays nothing for it.
   CreatePopupItems();
-  if (FPopupMenu == nullptr) FPopupMenu = FBuiltInPopup;
+  if (popupMenu_ == nullptr) popupMenu_ = builtInPopup_;
 }
 
 void TqvCustomRichEdit::CreatePopupItems() {}
@@ -136,17 +136,17 @@ void TqvCustomRichEdit::CreatePopupItems() {}
 // ---- the engine window --------------------------------------------------------------------
 
 void TqvCustomRichEdit::CreateParams(TCreateParams& Params) {
-  if (FRichEditVersion < 2) {
+  if (richEditVersion_ < 2) {
     // The version-1 engine's class.
     engine::TCustomRichEdit::CreateParams(Params);
     Params.WinClassName = QStringLiteral("RICHEDIT");
     return;
   }
-  FEngineModule = 0;
-  if (FMSVersion > 3) FEngineModule = QvLoadEngineModule(elNewer);
-  if (FEngineModule == 0) FEngineModule = QvLoadEngineModule(elStandard);
+  engineModule_ = 0;
+  if (msVersion_ > 3) engineModule_ = QvLoadEngineModule(elNewer);
+  if (engineModule_ == 0) engineModule_ = QvLoadEngineModule(elStandard);
   engine::TCustomRichEdit::CreateParams(Params);
-  Params.WinClassName = FEngineModule != 0 ? QStringLiteral("RICHEDIT20A") : QStringLiteral("RICHEDIT");
+  Params.WinClassName = engineModule_ != 0 ? QStringLiteral("RICHEDIT20A") : QStringLiteral("RICHEDIT");
   if (!HideScrollBars()) Params.Style |= ES_DISABLENOSCROLL;
   if (!HideSelection()) Params.Style |= ES_NOHIDESEL;
   if (IsTransparent()) Params.ExStyle |= WS_EX_TRANSPARENT;
@@ -154,99 +154,91 @@ void TqvCustomRichEdit::CreateParams(TCreateParams& Params) {
 
 void TqvCustomRichEdit::CreateWnd() {
   {
-    TqvFlagGuard Guard(FLoading, true);
+    base::ValueRestorer<bool> Guard(loading_, true);
     engine::TCustomRichEdit::CreateWnd();
     Perform(EM_SETEVENTMASK, 0, LPARAM(ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED));
-    Perform(EM_SETBKGNDCOLOR, 0, LPARAM(ColorToRGB(Color())));
+    Perform(EM_SETBKGNDCOLOR, 0, LPARAM(base::ColorToRGB(Color())));
   }
   Engine()->viewport()->installEventFilter(this);
-  FFrameOverlay = new TqvFrameOverlay(Engine()->viewport(), [this](QPainter& P, const QRect& R) {
-    if (FFrame && FrameActive()) FFrame->DrawFrame(P, R, FFocused);
+  frameOverlay_ = new TqvFrameOverlay(Engine()->viewport(), [this](QPainter& P, const QRect& R) {
+    if (frame_ && FrameActive()) frame_->DrawFrame(P, R, focused_);
   });
   UpdateFrameOverlay();
-  if (FRichEditVersion > 1) Perform(EM_SETTYPOGRAPHYOPTIONS, 1, 1);
-  if (!FOleOptions.Contains(reoDisableOLE)) {
+  if (richEditVersion_ > 1) Perform(EM_SETTYPOGRAPHYOPTIONS, TO_ADVANCEDTYPOGRAPHY, TO_ADVANCEDTYPOGRAPHY);
+  if (!oleOptions_.Contains(reoDisableOLE)) {
     IRichEditOle* Ole = nullptr;
     if (Perform(EM_GETOLEINTERFACE, 0, LPARAM(&Ole)) == 0 || Ole == nullptr)
       throw engine::Exception(QStringLiteral("Unable to get interface"));
-    FRichEditOle = Ole;
+    richEditOle_ = Ole;
     // The callback object comes with embedded-object support; without one there is nothing
     // to hand over.
-    if (FOleCallback != nullptr && Perform(EM_SETOLECALLBACK, 0, LPARAM(FOleCallback)) == 0)
+    if (oleCallback_ != nullptr && Perform(EM_SETOLECALLBACK, 0, LPARAM(oleCallback_)) == 0)
       throw engine::Exception(QStringLiteral("Unable to set callback"));
   }
-  if (FContentsSaved && FSavedContents) {
-    FSavedContents->SetPosition(0);
-    LoadLinesKeepingLimit(*FSavedContents);
-  }
-  if (FAutoURLDetect) {
+  if (contentsSaved_) LoadLinesKeepingLimit(savedContents_);
+  if (autoURLDetect_) {
     Perform(EM_AUTOURLDETECT, 1);
     Perform(EM_SETEVENTMASK, 0, Perform(EM_GETEVENTMASK) | LPARAM(ENM_LINK));
   }
   SetFormatRect();
-  if (!IsTransparent() && !(DrawnAsCopy() && ParentIsGrid()) && FFrame->Enabled() && !FFocused &&
-      FFrame->NonFocusColor() != NoColor) {
-    if (FUnfocusedSavedColor == NoColor) FUnfocusedSavedColor = Color();
-    SetColor(FFrame->NonFocusColor());
+  if (!IsTransparent() && !(DrawnAsCopy() && ParentIsGrid()) && frame_->Enabled() && !focused_ &&
+      frame_->NonFocusColor() != NoColor) {
+    if (unfocusedSavedColor_ == NoColor) unfocusedSavedColor_ = Color();
+    SetColor(frame_->NonFocusColor());
   }
 }
 
 void TqvCustomRichEdit::DestroyWnd() {
-  FContentsSaved = false;
-  if (!FReparenting && !FDestroying && HandleAllocated()) {
-    if (!FSavedContents) FSavedContents = std::make_unique<TqvRichMemoryStream>();
-    FSavedContents->Clear();
-    EngineLines().SaveToStream(*FSavedContents);
-    FContentsSaved = true;
+  contentsSaved_ = false;
+  if (!reparenting_ && !destroying_ && HandleAllocated()) {
+    savedContents_ = EngineLines().SaveToBytes();
+    contentsSaved_ = true;
   }
-  if (HandleAllocated() && !FDestroying) {
-    TqvFlagGuard Guard(FLoading, true);
+  if (HandleAllocated() && !destroying_) {
+    base::ValueRestorer<bool> Guard(loading_, true);
     EngineLines().Clear();
   }
-  FRichEditOle = nullptr;
+  richEditOle_ = nullptr;
   engine::TCustomRichEdit::DestroyWnd();
-  if (FEngineModule != 0) {
-    QvFreeEngineModule(FEngineModule);
-    FEngineModule = 0;
+  if (engineModule_ != 0) {
+    QvFreeEngineModule(engineModule_);
+    engineModule_ = 0;
   }
 }
 
-void TqvCustomRichEdit::LoadLinesKeepingLimit(QIODevice& Stream) {
+void TqvCustomRichEdit::LoadLinesKeepingLimit(const QByteArray& Bytes) {
   const int Limit = MaxLength();
-  TqvFlagGuard Guard(FLoading, true);
+  base::ValueRestorer<bool> Guard(loading_, true);
   if (Limit > 0) SetMaxLength(Limit + 1);
-  try {
-    EngineLines().LoadFromStream(Stream);
-  } catch (...) {
+  base::ScopeGuard RestoreLimit([&] {
     if (Limit > 0) SetMaxLength(Limit);
-    throw;
-  }
-  if (Limit > 0) SetMaxLength(Limit);
+  });
+  EngineLines().LoadFromBytes(Bytes);
 }
 
 void TqvCustomRichEdit::SetOleOptions(TqvRichEditOleOptions Value) {
-  if (FOleOptions == Value) return;
-  FOleOptions = Value;
+  if (oleOptions_ == Value) return;
+  oleOptions_ = Value;
   if (HandleAllocated()) RecreateWnd();
 }
 
 void TqvCustomRichEdit::SetRichEditVersion(int Value) {
-  if (FRichEditVersion == Value) return;
-  FRichEditVersion = Value;
+  if (richEditVersion_ == Value) return;
+  richEditVersion_ = Value;
   if (HandleAllocated()) RecreateWnd();
 }
 
 void TqvCustomRichEdit::SetController(TqvController* Value) {
-  if (FController == Value) return;
-  if (FController) {
-    FController->UnregisterControl(this);
-    disconnect(FController, nullptr, this, nullptr);
+  if (controller_ == Value) return;
+  if (controller_) {
+    controller_->UnregisterControl(this);
+    disconnect(controller_, nullptr, this, nullptr);
   }
-  FController = Value;
+  controller_ = Value;
   if (Value) {
     Value->RegisterControl(this);
-    connect(Value, &QObject::destroyed, this, [this] { FController = nullptr; });
-    FFrame->Assign(Value->Frame());
+    connect(Value, &QObject::destroyed, this, [this] { controller_ = nullptr; });
+    frame_->Assign(Value->Frame());
     if (HandleAllocated()) RecreateWnd();
   }
 }
@@ -255,34 +247,34 @@ void TqvCustomRichEdit::SetController(TqvController* Value) {
 
 void TqvCustomRichEdit::SetWordWrap(bool Value) {
   engine::TCustomRichEdit::SetWordWrap(Value);
-  FWordWrap = Value;
+  wordWrap_ = Value;
 }
 
 void TqvCustomRichEdit::SetPrintPageSize(int Value) {
-  if (FPrintPageSize == Value) return;
-  FPrintPageSize = Value;
+  if (printPageSize_ == Value) return;
+  printPageSize_ = Value;
   if (HandleAllocated() && UsesPrinterSize()) SetFormatRect();
 }
 
 void TqvCustomRichEdit::SetEditWidth(TqvRichEditWidth Value) {
-  if (FEditWidth == Value) return;
-  FEditWidth = Value;
+  if (editWidth_ == Value) return;
+  editWidth_ = Value;
   if (HandleAllocated()) SetFormatRect();
 }
 
 void TqvCustomRichEdit::SetUserSpeedButton1(QAbstractButton* Value) {
-  FUserSpeedButton1 = Value;
+  userSpeedButton1_ = Value;
   if (Value) Value->hide();
 }
 
 void TqvCustomRichEdit::SetUserSpeedButton2(QAbstractButton* Value) {
-  FUserSpeedButton2 = Value;
+  userSpeedButton2_ = Value;
   if (Value) Value->hide();
 }
 
 void TqvCustomRichEdit::SetGutterWidth(int Value) {
-  if (FGutterWidth == Value) return;
-  FGutterWidth = Value;
+  if (gutterWidth_ == Value) return;
+  gutterWidth_ = Value;
   if (HandleAllocated()) SetFormatRect();
 }
 
@@ -292,10 +284,10 @@ void TqvCustomRichEdit::SetLines(const engine::TStrings& Value) {
 
 bool TqvCustomRichEdit::GetReadOnly() const { return engine::TCustomRichEdit::ReadOnly(); }
 
-bool TqvCustomRichEdit::IsTransparent() const { return FFrame && FFrame->Transparent() && FrameActive(); }
+bool TqvCustomRichEdit::IsTransparent() const { return frame_ && frame_->Transparent() && FrameActive(); }
 
 bool TqvCustomRichEdit::FrameActive() const {
-  return FFrame && FFrame->Enabled() && FFrame->Control() == this && !ParentIsGrid();
+  return frame_ && frame_->Enabled() && frame_->Control() == this && !ParentIsGrid();
 }
 
 bool TqvCustomRichEdit::ParentIsGrid() const {
@@ -304,14 +296,14 @@ bool TqvCustomRichEdit::ParentIsGrid() const {
 }
 
 bool TqvCustomRichEdit::UsesPrinterSize() const {
-  return FEditWidth != rewWindowSize && !QPrinterInfo::availablePrinterNames().isEmpty();
+  return editWidth_ != rewWindowSize && !QPrinterInfo::availablePrinterNames().isEmpty();
 }
 
 // ---- formatting rectangle -------------------------------------------------------------------
 
 void TqvCustomRichEdit::SetFormatRect() {
   if (!HandleAllocated()) return;
-  TqvFlagGuard Guard(FLoading, true);
+  base::ValueRestorer<bool> Guard(loading_, true);
   // The printer-width layout belongs to printing; until a printer width is known the text is
   // laid out at the window, as with rewWindowSize.
   // The engine's client area: inside its border (it shows no scroll bars of its own here).
@@ -322,21 +314,21 @@ void TqvCustomRichEdit::SetFormatRect() {
   const QWidget* P = parentWidget();
   if (BorderStyle() == bsNone && P && P->inherits("TqvDataInspector")) {
     R.top = 0;
-    R.left = FGutterWidth - 2;
+    R.left = gutterWidth_ - 2;
   } else if (BorderStyle() == bsNone && ParentIsGrid()) {
     R.top = 1;
-    R.left = FGutterWidth - 1;
-  } else if (FFrame->Enabled()) {
+    R.left = gutterWidth_ - 1;
+  } else if (frame_->Enabled()) {
     int Left = 0, Top = 0, RightInset = 0;
-    FFrame->Insets(FFocused, Left, Top, RightInset);
-    R.left = Left + FGutterWidth - 2;
+    frame_->Insets(focused_, Left, Top, RightInset);
+    R.left = Left + gutterWidth_ - 2;
     R.top = Top;
     R.right -= RightInset;
     R.bottom -= 2;
     if (IsTransparent()) R.top -= 1;
   } else {
     R.top = 2;
-    R.left = FGutterWidth - 2;
+    R.left = gutterWidth_ - 2;
     R.bottom -= 2;
     R.right = ClientWidth - 2;
   }
@@ -351,7 +343,7 @@ void TqvCustomRichEdit::resizeEvent(QResizeEvent* E) {
 // ---- messages -------------------------------------------------------------------------------
 
 LRESULT TqvCustomRichEdit::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
-  if ((Msg == EM_FINDTEXT || Msg == EM_FINDTEXTEX) && !FFindRequestPlain) WParam |= WPARAM(FR_DOWN);
+  if ((Msg == EM_FINDTEXT || Msg == EM_FINDTEXTEX) && !findRequestPlain_) WParam |= WPARAM(FR_DOWN);
   return engine::TCustomRichEdit::WndProc(Msg, WParam, LParam);
 }
 
@@ -364,7 +356,7 @@ int TqvCustomRichEdit::FindTextPlain(const QString& Text, int Start, int Length,
   WPARAM Flags = 0;
   if (Options & stWholeWord) Flags |= FR_WHOLEWORD;
   if (Options & stMatchCase) Flags |= FR_MATCHCASE;
-  TqvFlagGuard Guard(FFindRequestPlain, true);
+  base::ValueRestorer<bool> Guard(findRequestPlain_, true);
   return int(Perform(EM_FINDTEXT, Flags, LPARAM(&Find)));
 }
 
@@ -375,21 +367,16 @@ LRESULT TqvCustomRichEdit::CNNotify(UINT Code, void* NMHdr) {
   if (Link == nullptr || Engine() == nullptr) return 0;
   const QString Text = Engine()->GetTextRange(Link->chrg.cpMin, Link->chrg.cpMax);
   if (Link->msg == WM_LBUTTONDOWN && (Link->wParam & MK_LBUTTON)) {
-    FLinkPressed = true;
+    linkPressed_ = true;
     const int Under = Engine()->CharFromPos(QPoint(GET_X_LPARAM(Link->lParam), GET_Y_LPARAM(Link->lParam)));
-    if (Under < Link->chrg.cpMin || Under > Link->chrg.cpMax) FLinkPressed = false;
-  } else if (Link->msg == WM_LBUTTONUP && FLinkPressed) {
-    FLinkPressed = false;
+    if (Under < Link->chrg.cpMin || Under > Link->chrg.cpMax) linkPressed_ = false;
+  } else if (Link->msg == WM_LBUTTONUP && linkPressed_) {
+    linkPressed_ = false;
     bool UseDefault = true;
-    try {
-      DoURLOpen(Text, UseDefault);
-    } catch (const std::exception& E) {
-      // The hook's failure ends the opening; it reaches the user as any failure would.
-      platform::ShowError(QString::fromUtf8(E.what()), platform::ApplicationTitle(), this);
-      return 0;
-    }
+    // The hook's failure ends the opening; it reaches the user as any failure would.
+    if (!platform::Guarded([&] { DoURLOpen(Text, UseDefault); }, this)) return 0;
     if (UseDefault) {
-      TqvWaitCursor Wait;
+      base::WaitCursor Wait;
       // A link nobody handles gives no message.
       platform::OpenLink(Text);
     }
@@ -402,8 +389,8 @@ void TqvCustomRichEdit::DoURLOpen(const QString& URL, bool& UseDefault) {
 }
 
 void TqvCustomRichEdit::SetAutoURLDetect(bool Value) {
-  if (FAutoURLDetect == Value) return;
-  FAutoURLDetect = Value;
+  if (autoURLDetect_ == Value) return;
+  autoURLDetect_ = Value;
   if (!HandleAllocated()) return;
   Perform(EM_AUTOURLDETECT, Value ? 1 : 0);
   LPARAM Mask = Perform(EM_GETEVENTMASK);
@@ -415,41 +402,41 @@ void TqvCustomRichEdit::SetAutoURLDetect(bool Value) {
 
 void TqvCustomRichEdit::SelectionChange() {
   engine::TCustomRichEdit::SelectionChange();
-  if (!FFrame || !FFrame->Enabled() || !FFocused || !HandleAllocated()) return;
+  if (!frame_ || !frame_->Enabled() || !focused_ || !HandleAllocated()) return;
   const RECT R = Engine()->GetRect();
   const int First = Engine()->CharFromPos(QPoint(R.left + 1, R.top + 1));
   const int Lines = Engine()->GetLineCount();
-  if (First != FLastFirstVisibleChar || Lines != FLastLineCount) {
+  if (First != lastFirstVisibleChar_ || Lines != lastLineCount_) {
     if (R.left > 2) update(QRect(2, 0, R.left - 2, height()));
   }
-  FLastFirstVisibleChar = First;
-  FLastLineCount = Lines;
+  lastFirstVisibleChar_ = First;
+  lastLineCount_ = Lines;
 }
 
 // ---- mouse ----------------------------------------------------------------------------------
 
 void TqvCustomRichEdit::MouseDown(Qt::MouseButton, Qt::KeyboardModifiers Shift, int X, int Y) {
   engine::TCustomRichEdit::MouseDown(Qt::LeftButton, Shift, X, Y);
-  FPopupByMouse = true;
+  popupByMouse_ = true;
 }
 
 void TqvCustomRichEdit::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
-  if (FInMouseUp) return;
-  TqvFlagGuard Guard(FInMouseUp, true);
+  if (inMouseUp_) return;
+  base::ValueRestorer<bool> Guard(inMouseUp_, true);
   if (Button == Qt::RightButton && HandleAllocated()) {
     const int Start = SelStart();
     const int Length = SelLength();
     // Where a left click would go: the caret, or the embedded object under the mouse.
     const int At = Engine()->CharFromPos(QPoint(X, Y));
     Engine()->SetSel(CHARRANGE{At, At});
-    if (Engine()->GetTextRange(At, At + 1) == QString(QChar(0xFFFC))) Engine()->SetSel(CHARRANGE{At, At + 1});
+    if (Engine()->GetTextRange(At, At + 1) == QString(QChar::ObjectReplacementCharacter)) Engine()->SetSel(CHARRANGE{At, At + 1});
     if (SelText().isEmpty()) {
       SetSelStart(Start);
       SetSelLength(Length);
     }
   }
   engine::TCustomRichEdit::MouseUp(Button, Shift, X, Y);
-  FLinkPressed = false;
+  linkPressed_ = false;
 }
 
 void TqvCustomRichEdit::DblClick() {
@@ -460,8 +447,8 @@ void TqvCustomRichEdit::DblClick() {
 bool TqvCustomRichEdit::EngineMouse(TRichEngine* E, QMouseEvent* Ev) {
   if (Ev->type() == QEvent::MouseButtonPress && Ev->button() == Qt::LeftButton && ParentIsGrid()) {
     const qint64 Now = QDateTime::currentMSecsSinceEpoch();
-    const bool Double = FLastClickTime != 0 && Now - FLastClickTime < QApplication::doubleClickInterval();
-    FLastClickTime = 0;
+    const bool Double = lastClickTime_ != 0 && Now - lastClickTime_ < QApplication::doubleClickInterval();
+    lastClickTime_ = 0;
     if (Double) {
       DblClick();
       return true;
@@ -503,19 +490,19 @@ void TqvCustomRichEdit::KeyPress(QChar& Key) {
 }
 
 void TqvCustomRichEdit::UpdateFrameOverlay() {
-  if (!FFrameOverlay || !Engine()) return;
-  FFrameOverlay->setGeometry(Engine()->viewport()->rect());
-  FFrameOverlay->setVisible(FFrame && FrameActive());
-  if (FFrameOverlay->isVisible()) {
-    FFrameOverlay->raise();
-    FFrameOverlay->update();
+  if (!frameOverlay_ || !Engine()) return;
+  frameOverlay_->setGeometry(Engine()->viewport()->rect());
+  frameOverlay_->setVisible(frame_ && FrameActive());
+  if (frameOverlay_->isVisible()) {
+    frameOverlay_->raise();
+    frameOverlay_->update();
   }
 }
 
 bool TqvCustomRichEdit::eventFilter(QObject* Watched, QEvent* Event) {
   if (Engine() && Watched == Engine()->viewport() && Event->type() == QEvent::Resize) UpdateFrameOverlay();
   if (Engine() && Watched == Engine()->viewport() && Event->type() == QEvent::Paint) {
-    TqvFlagGuard Guard(FInPaint, true);
+    base::ValueRestorer<bool> Guard(inPaint_, true);
     return engine::TCustomRichEdit::eventFilter(Watched, Event);
   }
   return engine::TCustomRichEdit::eventFilter(Watched, Event);
@@ -622,3 +609,5 @@ bool TqvCustomRichEdit::PrintWithWord(const QString&) {
   platform::Ask(Q, this);
   return false;
 }
+
+}  // namespace richtext

@@ -1,6 +1,8 @@
 #pragma once
 // The component's rich edit control over the engine (TqvCustomRichEdit), its data-bound form
-// (TqvDBRichEdit), its line list and the memory stream every transfer goes through.
+// (TqvDBRichEdit) and its line list. Contents move between the control and the engine as whole
+// buffers (the engine lines' SaveToBytes / LoadFromBytes); only a load cut after some chunks
+// goes through the engine's chunked stream-in.
 //
 // The implementation is split by concern: qvriched.cpp (the control and its window),
 // qvrichedlines.cpp (line list and streaming), qvricheddb.cpp (database binding),
@@ -16,6 +18,7 @@
 #include <initializer_list>
 #include <memory>
 
+#include "base/ScopeGuard.h"
 #include "engine/CustomRichEdit.h"
 #include "data/DataSet.h"
 #include "engine/RichEditTypes.h"
@@ -25,10 +28,11 @@
 class QAction;
 class QMenu;
 class QWidget;
+
+namespace richtext {
 class TqvCustomRichEdit;
 class TqvDBRichEdit;
 
-using engine::TColor;
 
 // A set of enumeration members stored as bits in the members' order.
 template <class E, class Bits>
@@ -36,29 +40,29 @@ class TqvSet {
  public:
   constexpr TqvSet() = default;
   constexpr TqvSet(std::initializer_list<E> Members) {
-    for (E M : Members) FBits = Bits(FBits | Bit(M));
+    for (E M : Members) bits_ = Bits(bits_ | Bit(M));
   }
   static constexpr TqvSet FromValue(Bits V) {
     TqvSet S;
-    S.FBits = V;
+    S.bits_ = V;
     return S;
   }
-  constexpr Bits Value() const { return FBits; }
-  constexpr bool Contains(E M) const { return (FBits & Bit(M)) != 0; }
-  constexpr bool Empty() const { return FBits == 0; }
+  constexpr Bits Value() const { return bits_; }
+  constexpr bool Contains(E M) const { return (bits_ & Bit(M)) != 0; }
+  constexpr bool Empty() const { return bits_ == 0; }
   TqvSet& Include(E M) {
-    FBits = Bits(FBits | Bit(M));
+    bits_ = Bits(bits_ | Bit(M));
     return *this;
   }
   TqvSet& Exclude(E M) {
-    FBits = Bits(FBits & ~Bit(M));
+    bits_ = Bits(bits_ & ~Bit(M));
     return *this;
   }
-  friend constexpr bool operator==(TqvSet A, TqvSet B) { return A.FBits == B.FBits; }
+  friend constexpr bool operator==(TqvSet A, TqvSet B) { return A.bits_ == B.bits_; }
 
  private:
   static constexpr Bits Bit(E M) { return Bits(Bits(1) << int(M)); }
-  Bits FBits = 0;
+  Bits bits_ = 0;
 };
 
 enum TqvRichEditPopupOption {
@@ -131,7 +135,7 @@ TqvRichEditHooks& QvRichEditHooks();
 
 // The font dialog as the control runs it; tests install their own answer.
 // Returns true on OK with the chosen font and colour.
-using TqvFontDialogRunner = std::function<bool(TqvCustomRichEdit* Edit, QFont& Font, TColor& Color)>;
+using TqvFontDialogRunner = std::function<bool(TqvCustomRichEdit* Edit, QFont& Font, base::TColor& Color)>;
 TqvFontDialogRunner SetFontDialogRunner(TqvFontDialogRunner Runner);
 
 // The engine libraries a version-2 control may load: the standard one, and a newer one tried
@@ -147,7 +151,7 @@ void QvSetEngineModuleAvailable(TqvEngineLibrary Library, bool Available);
 // and saving to the engine lines.
 class TqvRichEditStrings : public engine::TStrings {
  public:
-  explicit TqvRichEditStrings(TqvCustomRichEdit* Owner) : FRichEdit(Owner) {}
+  explicit TqvRichEditStrings(TqvCustomRichEdit* Owner) : richEdit_(Owner) {}
 
   int Count() const override;
   QString Get(int Index) const override;  // at most 4096 characters
@@ -168,14 +172,14 @@ class TqvRichEditStrings : public engine::TStrings {
   void SetUpdateState(bool Updating) override;
 
  private:
-  TqvCustomRichEdit* FRichEdit;
+  TqvCustomRichEdit* richEdit_;
 };
 
 // ---------------------------------------------------------------------------------------------
 class TqvCustomRichEdit : public engine::TCustomRichEdit {
   Q_OBJECT
  public:
-  static constexpr TColor NoColor = engine::clNone;
+  static constexpr base::TColor NoColor = base::clNone;
 
   explicit TqvCustomRichEdit(QWidget* Parent = nullptr);
   ~TqvCustomRichEdit() override;
@@ -218,11 +222,11 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   bool ReadOnly() const override { return GetReadOnly(); }
 
   // ---- formatting of the selection ----
-  void SetSelFont(const QString& Name, int Size, TColor Color, engine::TFontStyles Style);
+  void SetSelFont(const QString& Name, int Size, base::TColor Color, engine::TFontStyles Style);
   int FontCharset(const QString& Name) const;
   void SetEffect(int Effect, bool On);
-  void SetSelBackColor(TColor Color);
-  TColor GetSelBackColor();
+  void SetSelBackColor(base::TColor Color);
+  base::TColor GetSelBackColor();
   void SetParagraphFormat(unsigned Mask, const QString& Alignment, int LineSpacingKind, int LineSpacing,
                           int SpaceAfter, int SpaceBefore, const int* Tabs, int TabCount, int StartIndent,
                           int RightIndent, int FirstLineOffset, bool Bullet);
@@ -240,85 +244,87 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
 
   // ---- streaming ----
   void SaveSelectionRtf(QIODevice& Stream);
-  void LoadSelectionRtf(QIODevice& Stream);
+  void LoadSelectionRtf(QIODevice& Stream);  // from the stream's start
+  QByteArray SelectionRtf();
+  void SetSelectionRtf(const QByteArray& Rtf);
   // The control's form description: "RichEditVersion" and (without a field) "Data".
   void WriteDescription(QIODevice& Stream);
   void ReadDescription(QIODevice& Stream);
 
   // ---- properties ----
-  bool AutoURLDetect() const { return FAutoURLDetect; }
+  bool AutoURLDetect() const { return autoURLDetect_; }
   void SetAutoURLDetect(bool Value);
-  bool AutoSelect() const { return FAutoSelect; }
-  void SetAutoSelect(bool Value) { FAutoSelect = Value; }
-  std::uintptr_t EngineModule() const { return FEngineModule; }
-  bool WordWrap() const { return FWordWrap; }
+  bool AutoSelect() const { return autoSelect_; }
+  void SetAutoSelect(bool Value) { autoSelect_ = Value; }
+  std::uintptr_t EngineModule() const { return engineModule_; }
+  bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool Value);
-  TqvPrintMargins& PrintMargins() { return *FPrintMargins; }
-  TqvRTFHeaderFooter& PrintHeader() { return *FPrintHeader; }
-  TqvRTFHeaderFooter& PrintFooter() { return *FPrintFooter; }
-  int PrintPageSize() const { return FPrintPageSize; }
+  TqvPrintMargins& PrintMargins() { return *printMargins_; }
+  TqvRTFHeaderFooter& PrintHeader() { return *printHeader_; }
+  TqvRTFHeaderFooter& PrintFooter() { return *printFooter_; }
+  int PrintPageSize() const { return printPageSize_; }
   void SetPrintPageSize(int Value);
-  TqvRichEditWidth EditWidth() const { return FEditWidth; }
+  TqvRichEditWidth EditWidth() const { return editWidth_; }
   void SetEditWidth(TqvRichEditWidth Value);
-  TqvRichEditPopupOptions PopupOptions() const { return FPopupOptions; }
-  void SetPopupOptions(TqvRichEditPopupOptions Value) { FPopupOptions = Value; }
-  TqvRichEditOptions EditorOptions() const { return FEditorOptions; }
-  void SetEditorOptions(TqvRichEditOptions Value) { FEditorOptions = Value; }
-  const QString& EditorCaption() const { return FEditorCaption; }
-  void SetEditorCaption(const QString& Value) { FEditorCaption = Value; }
-  TqvFormPosition& EditorPosition() { return *FEditorPosition; }
-  TqvMeasurementUnits MeasurementUnits() const { return FMeasurementUnits; }
-  void SetMeasurementUnits(TqvMeasurementUnits Value) { FMeasurementUnits = Value; }
-  TqvRichEditOleOptions OleOptions() const { return FOleOptions; }
+  TqvRichEditPopupOptions PopupOptions() const { return popupOptions_; }
+  void SetPopupOptions(TqvRichEditPopupOptions Value) { popupOptions_ = Value; }
+  TqvRichEditOptions EditorOptions() const { return editorOptions_; }
+  void SetEditorOptions(TqvRichEditOptions Value) { editorOptions_ = Value; }
+  const QString& EditorCaption() const { return editorCaption_; }
+  void SetEditorCaption(const QString& Value) { editorCaption_ = Value; }
+  TqvFormPosition& EditorPosition() { return *editorPosition_; }
+  TqvMeasurementUnits MeasurementUnits() const { return measurementUnits_; }
+  void SetMeasurementUnits(TqvMeasurementUnits Value) { measurementUnits_ = Value; }
+  TqvRichEditOleOptions OleOptions() const { return oleOptions_; }
   void SetOleOptions(TqvRichEditOleOptions Value);
-  engine::IOleObject* CurrentObject() const { return FCurrentObject; }
-  QAbstractButton* UserSpeedButton1() const { return FUserSpeedButton1; }
+  engine::IOleObject* CurrentObject() const { return currentObject_; }
+  QAbstractButton* UserSpeedButton1() const { return userSpeedButton1_; }
   void SetUserSpeedButton1(QAbstractButton* Value);
-  QAbstractButton* UserSpeedButton2() const { return FUserSpeedButton2; }
+  QAbstractButton* UserSpeedButton2() const { return userSpeedButton2_; }
   void SetUserSpeedButton2(QAbstractButton* Value);
-  const QString& PrintJobName() const { return FPrintJobName; }
-  void SetPrintJobName(const QString& Value) { FPrintJobName = Value; }
-  TColor HighlightColor() const { return FHighlightColor; }
-  void SetHighlightColor(TColor Value) { FHighlightColor = Value; }
-  TqvEditFrame& Frame() { return *FFrame; }
-  bool WantNavigationKeys() const { return FWantNavigationKeys; }
-  void SetWantNavigationKeys(bool Value) { FWantNavigationKeys = Value; }
-  int RichEditVersion() const { return FRichEditVersion; }
+  const QString& PrintJobName() const { return printJobName_; }
+  void SetPrintJobName(const QString& Value) { printJobName_ = Value; }
+  base::TColor HighlightColor() const { return highlightColor_; }
+  void SetHighlightColor(base::TColor Value) { highlightColor_ = Value; }
+  TqvEditFrame& Frame() { return *frame_; }
+  bool WantNavigationKeys() const { return wantNavigationKeys_; }
+  void SetWantNavigationKeys(bool Value) { wantNavigationKeys_ = Value; }
+  int RichEditVersion() const { return richEditVersion_; }
   void SetRichEditVersion(int Value);
-  engine::TStrings& Lines() override { return *FLines; }
-  TqvRichEditStrings& QvLines() { return *FLines; }
+  engine::TStrings& Lines() override { return *lines_; }
+  TqvRichEditStrings& QvLines() { return *lines_; }
   // Assigns the texts of the given list to the engine lines, line by line.
   void SetLines(const engine::TStrings& Value);
-  const QString& Title() const { return FTitle; }
-  void SetTitle(const QString& Value) { FTitle = Value; }
-  bool Loading() const { return FLoading; }
-  void SetLoading(bool Value) { FLoading = Value; }
-  int GutterWidth() const { return FGutterWidth; }
+  const QString& Title() const { return title_; }
+  void SetTitle(const QString& Value) { title_ = Value; }
+  bool Loading() const { return loading_; }
+  void SetLoading(bool Value) { loading_ = Value; }
+  int GutterWidth() const { return gutterWidth_; }
   void SetGutterWidth(int Value);
-  int MSVersion() const { return FMSVersion; }
-  void SetMSVersion(int Value) { FMSVersion = Value; }
-  bool DataFieldAssigned() const { return FDataFieldAssigned; }
-  int ScreenPixelsY() const { return FScreenPixelsY; }
-  bool IsFocused() const { return FFocused; }
-  TqvController* Controller() const { return FController; }
+  int MSVersion() const { return msVersion_; }
+  void SetMSVersion(int Value) { msVersion_ = Value; }
+  bool DataFieldAssigned() const { return dataFieldAssigned_; }
+  int ScreenPixelsY() const { return screenPixelsY_; }
+  bool IsFocused() const { return focused_; }
+  TqvController* Controller() const { return controller_; }
   void SetController(TqvController* Value);
-  bool ContentsSaved() const { return FContentsSaved; }
-  bool DataRead() const { return FDataRead; }
-  const std::array<QAction*, 20>& PopupItems() const { return FPopupItems; }
-  QMenu* BuiltInPopup() const { return FBuiltInPopup; }
-  QMenu* PopupMenu() const { return FPopupMenu; }
-  void SetPopupMenu(QMenu* Value) { FPopupMenu = Value; }
-  QFontDialog* FontDialog() const { return FFontDialog; }
-  TColor UnfocusedSavedColor() const { return FUnfocusedSavedColor; }
+  bool ContentsSaved() const { return contentsSaved_; }
+  bool DataRead() const { return dataRead_; }
+  const std::array<QAction*, 20>& PopupItems() const { return popupItems_; }
+  QMenu* BuiltInPopup() const { return builtInPopup_; }
+  QMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(QMenu* Value) { popupMenu_ = Value; }
+  QFontDialog* FontDialog() const { return fontDialog_; }
+  base::TColor UnfocusedSavedColor() const { return unfocusedSavedColor_; }
   // The character set and colour of the control's font (a QFont carries neither).
-  int ControlFontCharset() const { return FFontCharset; }
+  int ControlFontCharset() const { return fontCharset_; }
   void SetControlFontCharset(int Value);
-  TColor ControlFontColor() const { return FFontColor; }
-  void SetControlFontColor(TColor Value);
+  base::TColor ControlFontColor() const { return fontColor_; }
+  void SetControlFontColor(base::TColor Value);
   // Loads a BLOB field's stored value into this control (RTF, else plain text).
   void LoadFromBlobField(data::TField* Field);
   // A grid host hands a click on with the time it saw the first click (ms since the epoch).
-  void SetLastClickTime(qint64 Value) { FLastClickTime = Value; }
+  void SetLastClickTime(qint64 Value) { lastClickTime_ = Value; }
 
   // ---- events ----
   TqvURLOpenEvent OnURLOpen;
@@ -359,92 +365,82 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   bool FrameActive() const;
   // Shows the frame over the text while the frame is active, in the focus state it has.
   void UpdateFrameOverlay();
-  // Streams the engine lines through a memory stream with MaxLength raised for the load.
-  void LoadLinesKeepingLimit(QIODevice& Stream);
+  // Loads the engine lines from a whole text with MaxLength raised for the load.
+  void LoadLinesKeepingLimit(const QByteArray& Bytes);
+  // Loads a whole text as LoadRichStream does without a chunk limit.
+  void LoadRichBytes(const QByteArray& Bytes, bool Selection);
   // Reads one chunk-limited stream-in; returns dwError.
   engine::DWORD StreamInChunks(QIODevice& Stream, engine::DWORD Format, int MaxChunks);
 
   // ---- state (see the class notes) ----
-  bool FAutoURLDetect = false;
-  bool FAutoSelect = false;
-  std::uintptr_t FEngineModule = 0;
-  bool FWordWrap = true;
-  std::unique_ptr<TqvPrintMargins> FPrintMargins;
-  std::unique_ptr<TqvRTFHeaderFooter> FPrintHeader, FPrintFooter;
-  int FPrintPageSize = 0;
-  TqvRichEditWidth FEditWidth = rewWindowSize;
-  int FFindStart = 0;
-  bool FFindWrapped = false;
-  QString FLastFindText;
-  bool FSavedHideSelection = false;
-  std::array<QAction*, 20> FPopupItems{};
-  TqvRichEditPopupOptions FPopupOptions;
-  TqvRichEditOptions FEditorOptions;
-  QString FEditorCaption;
-  std::unique_ptr<TqvFormPosition> FEditorPosition;
-  TqvMeasurementUnits FMeasurementUnits = muInches;
-  TqvRichEditOleOptions FOleOptions;
-  engine::IOleObject* FCurrentObject = nullptr;
-  QPointer<QAbstractButton> FUserSpeedButton1, FUserSpeedButton2;
-  QString FPrintJobName;
-  TColor FHighlightColor = 65535;
-  std::unique_ptr<TqvEditFrame> FFrame;
-  bool FWantNavigationKeys = false;
-  TqvDBRichEdit* FPaintCopyEditor = nullptr;
-  engine::IRichEditOle* FRichEditOle = nullptr;
-  engine::IRichEditOleCallback* FOleCallback = nullptr;
-  QStringList FVerbNames;
-  QList<QAction*> FExtraPopupItems;
-  bool FReparenting = false;
-  std::unique_ptr<TqvRichMemoryStream> FSavedContents;
-  bool FContentsSaved = false;
-  bool FDataRead = false;
-  bool FLinkPressed = false;
-  int FRichEditVersion = 2;
-  std::unique_ptr<TqvRichEditStrings> FLines;
-  QString FTitle;
-  bool FInMouseUp = false;
-  bool FLoading = false;
-  int FGutterWidth = 3;
-  int FLastLineCount = 0;
-  int FLastFirstVisibleChar = 0;
-  int FSavedOSMajorVersion = 0;
-  int FMSVersion = 3;
-  bool FDataFieldAssigned = false;
-  int FScreenPixelsY = 96;
-  bool FFocused = false;
-  QPointer<TqvCustomRichEdit> FEditorRichEdit;
-  QPointer<QWidget> FEditorForm;
-  QPointer<QFontDialog> FFontDialog;
-  bool FInPaint = false;
-  QMenu* FBuiltInPopup = nullptr;
-  QMenu* FPopupMenu = nullptr;
-  bool FPopupByMouse = false;
-  TColor FUnfocusedSavedColor = NoColor;
-  qint64 FLastClickTime = 0;
-  QPointer<TqvController> FController;
-  bool FFindRequestPlain = false;  // the next EM_FINDTEXT keeps its flags
-  bool FDestroying = false;
-  QPointer<QWidget> FFrameOverlay;
-  int FFontCharset = 1;  // DEFAULT_CHARSET
-  TColor FFontColor = engine::clWindowText;
+  bool autoURLDetect_ = false;
+  bool autoSelect_ = false;
+  std::uintptr_t engineModule_ = 0;
+  bool wordWrap_ = true;
+  std::unique_ptr<TqvPrintMargins> printMargins_;
+  std::unique_ptr<TqvRTFHeaderFooter> printHeader_, printFooter_;
+  int printPageSize_ = 0;
+  TqvRichEditWidth editWidth_ = rewWindowSize;
+  int findStart_ = 0;
+  bool findWrapped_ = false;
+  QString lastFindText_;
+  bool savedHideSelection_ = false;
+  std::array<QAction*, 20> popupItems_{};
+  TqvRichEditPopupOptions popupOptions_;
+  TqvRichEditOptions editorOptions_;
+  QString editorCaption_;
+  std::unique_ptr<TqvFormPosition> editorPosition_;
+  TqvMeasurementUnits measurementUnits_ = muInches;
+  TqvRichEditOleOptions oleOptions_;
+  engine::IOleObject* currentObject_ = nullptr;
+  QPointer<QAbstractButton> userSpeedButton1_, userSpeedButton2_;
+  QString printJobName_;
+  base::TColor highlightColor_ = base::clYellow;
+  std::unique_ptr<TqvEditFrame> frame_;
+  bool wantNavigationKeys_ = false;
+  TqvDBRichEdit* paintCopyEditor_ = nullptr;
+  engine::IRichEditOle* richEditOle_ = nullptr;
+  engine::IRichEditOleCallback* oleCallback_ = nullptr;
+  QStringList verbNames_;
+  QList<QAction*> extraPopupItems_;
+  bool reparenting_ = false;
+  QByteArray savedContents_;
+  bool contentsSaved_ = false;
+  bool dataRead_ = false;
+  bool linkPressed_ = false;
+  int richEditVersion_ = 2;
+  std::unique_ptr<TqvRichEditStrings> lines_;
+  QString title_;
+  bool inMouseUp_ = false;
+  bool loading_ = false;
+  int gutterWidth_ = 3;
+  int lastLineCount_ = 0;
+  int lastFirstVisibleChar_ = 0;
+  int savedOSMajorVersion_ = 0;
+  int msVersion_ = 3;
+  bool dataFieldAssigned_ = false;
+  int screenPixelsY_ = 96;
+  bool focused_ = false;
+  QPointer<TqvCustomRichEdit> editorRichEdit_;
+  QPointer<QWidget> editorForm_;
+  QPointer<QFontDialog> fontDialog_;
+  bool inPaint_ = false;
+  QMenu* builtInPopup_ = nullptr;
+  QMenu* popupMenu_ = nullptr;
+  bool popupByMouse_ = false;
+  base::TColor unfocusedSavedColor_ = NoColor;
+  qint64 lastClickTime_ = 0;
+  QPointer<TqvController> controller_;
+  bool findRequestPlain_ = false;  // the next EM_FINDTEXT keeps its flags
+  bool destroying_ = false;
+  QPointer<QWidget> frameOverlay_;
+  int fontCharset_ = 1;  // DEFAULT_CHARSET
+  base::TColor fontColor_ = base::clWindowText;
 };
 
 // Copies the contents of one control into another through a memory stream (RTF).
 void CopyRichText(TqvCustomRichEdit* Source, TqvCustomRichEdit* Target);
 
-// Sets a flag for the lifetime of the guard and puts the old value back, also on failure.
-class TqvFlagGuard {
- public:
-  TqvFlagGuard(bool& Flag, bool Value) : FFlag(Flag), FOld(Flag) { Flag = Value; }
-  ~TqvFlagGuard() { FFlag = FOld; }
-  TqvFlagGuard(const TqvFlagGuard&) = delete;
-  TqvFlagGuard& operator=(const TqvFlagGuard&) = delete;
-
- private:
-  bool& FFlag;
-  bool FOld;
-};
 
 // ---------------------------------------------------------------------------------------------
 // The control bound to one field of a dataset.
@@ -458,7 +454,7 @@ class TqvDBRichEdit : public TqvCustomRichEdit {
   bool GetReadOnly() const override;
   void BeginEdit() override;
   void UpdateData() override;
-  bool IsContentLoaded() const override { return FContentLoaded; }
+  bool IsContentLoaded() const override { return contentLoaded_; }
   data::TField* GetField() const override;
   void LoadFieldContents() override;
 
@@ -470,11 +466,11 @@ class TqvDBRichEdit : public TqvCustomRichEdit {
   QString DataField() const;
   void SetDataField(const QString& Value);
   void SetReadOnly(bool Value);
-  bool AutoDisplay() const { return FAutoDisplay; }
+  bool AutoDisplay() const { return autoDisplay_; }
   void SetAutoDisplay(bool Value);
-  bool ContentLoaded() const { return FContentLoaded; }
-  const QString& CachedFieldText() const { return FCachedFieldText; }
-  data::TFieldDataLink& DataLink() { return *FDataLink; }
+  bool ContentLoaded() const { return contentLoaded_; }
+  const QString& CachedFieldText() const { return cachedFieldText_; }
+  data::TFieldDataLink& DataLink() { return *dataLink_; }
 
   // Draws the field's contents (or this control's text without a field) into Painter, as a
   // grid host shows the control in a cell that does not have it.
@@ -501,10 +497,12 @@ class TqvDBRichEdit : public TqvCustomRichEdit {
   // Blob text as the field holds it, for comparing contents without loading them.
   QString FieldTextValue(data::TField* Field) const;
 
-  std::unique_ptr<data::TFieldDataLink> FDataLink;
-  bool FAutoDisplay = true;
-  bool FContentLoaded = false;
-  QString FCachedFieldText;
-  QPointer<QWidget> FLastParent;
-  QPointer<data::TDataSource> FWatchedSource;
+  std::unique_ptr<data::TFieldDataLink> dataLink_;
+  bool autoDisplay_ = true;
+  bool contentLoaded_ = false;
+  QString cachedFieldText_;
+  QPointer<QWidget> lastParent_;
+  QPointer<data::TDataSource> watchedSource_;
 };
+
+}  // namespace richtext

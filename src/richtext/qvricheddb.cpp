@@ -18,30 +18,9 @@ using data::TDataSource;
 using data::TField;
 using data::TFieldDataLink;
 
+namespace richtext {
+
 namespace {
-class TqvWaitCursor {
- public:
-  TqvWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TqvWaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
-// Runs an operation started by the user from an event handler: a failure is shown in an error
-// box (as the application shows any failure that reaches it) instead of unwinding through the
-// toolkit. Returns false when it failed.
-bool Guarded(QWidget* Parent, const std::function<void()>& Op) {
-  try {
-    Op();
-    return true;
-  } catch (const data::EDatabaseError& E) {
-    platform::ShowError(E.Message(), platform::ApplicationTitle(), Parent);
-  } catch (const engine::Exception& E) {
-    platform::ShowError(E.Message(), platform::ApplicationTitle(), Parent);
-  } catch (const std::exception& E) {
-    platform::ShowError(QString::fromUtf8(E.what()), platform::ApplicationTitle(), Parent);
-  }
-  return false;
-}
-
 // "Visible" in the component's sense: not hidden on purpose (a control whose window is not
 // shown yet still counts).
 bool IsVisibleControl(const QWidget* W) {
@@ -52,54 +31,47 @@ bool IsVisibleControl(const QWidget* W) {
 // ---- loading a BLOB field into any control --------------------------------------------------
 
 void TqvCustomRichEdit::LoadFromBlobField(TField* Field) {
-  TqvRichMemoryStream Stream;
-  TqvFlagGuard Guard(FLoading, true);
+  QByteArray Bytes;
+  if (auto* Blob = dynamic_cast<TBlobField*>(Field)) Bytes = Blob->AsBytes();
+  else if (Field) Bytes = Field->AsString().toUtf8();
+  base::ValueRestorer<bool> Guard(loading_, true);
   const int Limit = MaxLength();
   if (Limit > 0) SetMaxLength(Limit + 1);
-  try {
-    if (auto* Blob = dynamic_cast<TBlobField*>(Field)) {
-      Blob->SaveToStream(&Stream);
-    } else if (Field) {
-      Stream.WriteBuffer(Field->AsString().toUtf8());
-    }
-    Stream.SetPosition(0);
-    EngineLines().Clear();
-    // An empty field is an empty text; there is nothing for the engine to read.
-    if (Stream.Size() > 0) EngineLines().LoadFromStream(Stream);
-  } catch (...) {
+  base::ScopeGuard RestoreLimit([&] {
     if (Limit > 0) SetMaxLength(Limit);
-    throw;
-  }
-  if (Limit > 0) SetMaxLength(Limit);
+  });
+  EngineLines().Clear();
+  // An empty field is an empty text; there is nothing for the engine to read.
+  if (!Bytes.isEmpty()) EngineLines().LoadFromBytes(Bytes);
 }
 
 // ---- creation and destruction -------------------------------------------------------------
 
 TqvDBRichEdit::TqvDBRichEdit(QWidget* Parent) : TqvCustomRichEdit(Parent) {
-  FMSVersion = 3;
-  FAutoDisplay = true;
-  FDataLink = std::make_unique<TFieldDataLink>();
-  FDataLink->SetControl(this);
-  FDataLink->OnDataChange = [this] { FieldDataChanged(); };
-  FDataLink->OnEditingChange = [this] { FieldEditingChanged(); };
-  FDataLink->OnUpdateData = [this] { FieldUpdateData(); };
+  msVersion_ = 3;
+  autoDisplay_ = true;
+  dataLink_ = std::make_unique<TFieldDataLink>();
+  dataLink_->SetControl(this);
+  dataLink_->OnDataChange = [this] { FieldDataChanged(); };
+  dataLink_->OnEditingChange = [this] { FieldEditingChanged(); };
+  dataLink_->OnUpdateData = [this] { FieldUpdateData(); };
   SetOleOptions(TqvRichEditOleOptions{reoAdjustPopupMenu});
   SetGutterWidth(3);
-  FLastParent = Parent;
+  lastParent_ = Parent;
 }
 
 TqvDBRichEdit::~TqvDBRichEdit() {
-  FDataLink.reset();
-  qDeleteAll(FExtraPopupItems);
-  FExtraPopupItems.clear();
-  FVerbNames.clear();
-  delete FPaintCopyEditor;
-  FPaintCopyEditor = nullptr;
+  dataLink_.reset();
+  qDeleteAll(extraPopupItems_);
+  extraPopupItems_.clear();
+  verbNames_.clear();
+  delete paintCopyEditor_;
+  paintCopyEditor_ = nullptr;
 }
 
 // ---- field access ---------------------------------------------------------------------------
 
-TField* TqvDBRichEdit::GetField() const { return FDataLink ? FDataLink->Field() : nullptr; }
+TField* TqvDBRichEdit::GetField() const { return dataLink_ ? dataLink_->Field() : nullptr; }
 
 bool TqvDBRichEdit::IsBlobField() const {
   TField* F = GetField();
@@ -111,32 +83,32 @@ QString TqvDBRichEdit::FieldTextValue(TField* Field) const {
   return Field ? Field->AsString() : QString();
 }
 
-TDataSource* TqvDBRichEdit::DataSource() const { return FDataLink->DataSource(); }
+TDataSource* TqvDBRichEdit::DataSource() const { return dataLink_->DataSource(); }
 
 void TqvDBRichEdit::SetDataSource(TDataSource* Value) {
-  if (FWatchedSource) disconnect(FWatchedSource, nullptr, this, nullptr);
-  FDataLink->SetDataSource(Value);
-  FWatchedSource = Value;
-  if (Value) connect(Value, &QObject::destroyed, this, [this] { FDataLink->SetDataSource(nullptr); });
+  if (watchedSource_) disconnect(watchedSource_, nullptr, this, nullptr);
+  dataLink_->SetDataSource(Value);
+  watchedSource_ = Value;
+  if (Value) connect(Value, &QObject::destroyed, this, [this] { dataLink_->SetDataSource(nullptr); });
 }
 
-QString TqvDBRichEdit::DataField() const { return FDataLink->FieldName(); }
+QString TqvDBRichEdit::DataField() const { return dataLink_->FieldName(); }
 
 void TqvDBRichEdit::SetDataField(const QString& Value) {
   if (!Value.isEmpty() && Value != DataField()) {
     Perform(EM_SETREADONLY, 1);
-    FDataFieldAssigned = true;
+    dataFieldAssigned_ = true;
   } else if (Value.isEmpty()) {
-    FDataFieldAssigned = false;
+    dataFieldAssigned_ = false;
     Perform(EM_SETREADONLY, GetReadOnly() ? 1 : 0);
   }
-  FDataLink->SetFieldName(Value);
+  dataLink_->SetFieldName(Value);
 }
 
 bool TqvDBRichEdit::GetReadOnly() const {
   TField* F = GetField();
   if (F == nullptr && DataField().isEmpty()) return TqvCustomRichEdit::GetReadOnly();
-  if (FDataLink->ReadOnly()) return true;
+  if (dataLink_->ReadOnly()) return true;
   if (F == nullptr || F->DataSet() == nullptr) return false;
   if (F->DataSet()->CanModify()) return F->ReadOnly();
   return true;
@@ -144,12 +116,12 @@ bool TqvDBRichEdit::GetReadOnly() const {
 
 void TqvDBRichEdit::SetReadOnly(bool Value) {
   if (GetField() == nullptr) engine::TCustomRichEdit::SetReadOnly(Value);
-  FDataLink->SetReadOnly(Value);
+  dataLink_->SetReadOnly(Value);
 }
 
 void TqvDBRichEdit::SetAutoDisplay(bool Value) {
-  if (GetField() == nullptr || FAutoDisplay == Value) return;
-  FAutoDisplay = Value;
+  if (GetField() == nullptr || autoDisplay_ == Value) return;
+  autoDisplay_ = Value;
   if (Value) LoadFieldContents();
 }
 
@@ -159,49 +131,47 @@ void TqvDBRichEdit::FieldDataChanged() {
   TField* F = GetField();
   if (F == nullptr) {
     {
-      TqvFlagGuard Guard(FLoading, true);
+      base::ValueRestorer<bool> Guard(loading_, true);
       SetText(QString());
     }
-    FContentLoaded = false;
+    contentLoaded_ = false;
     return;
   }
   if (!IsBlobField()) {
-    FContentLoaded = false;
+    contentLoaded_ = false;
     {
-      TqvFlagGuard Guard(FLoading, true);
-      SetText(FFocused && FDataLink->CanModify() ? F->Text() : F->DisplayText());
+      base::ValueRestorer<bool> Guard(loading_, true);
+      SetText(focused_ && dataLink_->CanModify() ? F->Text() : F->DisplayText());
     }
-    FContentLoaded = true;
+    contentLoaded_ = true;
     return;
   }
-  if (FAutoDisplay || (FDataLink->Editing() && FContentLoaded)) {
+  if (autoDisplay_ || (dataLink_->Editing() && contentLoaded_)) {
     // The edit mode that BeginEdit asked for changes nothing in the field: keep caret and
     // selection where the user has them.
-    if (!FCachedFieldText.isEmpty() && FCachedFieldText == FieldTextValue(F)) return;
-    FContentLoaded = false;
+    if (!cachedFieldText_.isEmpty() && cachedFieldText_ == FieldTextValue(F)) return;
+    contentLoaded_ = false;
     if (IsVisibleControl(this)) LoadFieldContents();
     return;
   }
-  FContentLoaded = false;
-  TqvFlagGuard Guard(FLoading, true);
+  contentLoaded_ = false;
+  base::ValueRestorer<bool> Guard(loading_, true);
   SetText(QStringLiteral("(%1)").arg(F->DisplayLabel()));
 }
 
 void TqvDBRichEdit::FieldEditingChanged() {
   if (GetField() == nullptr) return;
-  Perform(EM_SETREADONLY, (FDataLink->Editing() && FContentLoaded) ? 0 : 1);
+  Perform(EM_SETREADONLY, (dataLink_->Editing() && contentLoaded_) ? 0 : 1);
 }
 
 void TqvDBRichEdit::FieldUpdateData() { UpdateData(); }
 
 void TqvDBRichEdit::UpdateData() {
   TField* F = GetField();
-  if (F == nullptr || !Modified() || !FContentLoaded) return;
+  if (F == nullptr || !Modified() || !contentLoaded_) return;
   if (auto* Blob = dynamic_cast<TBlobField*>(F)) {
     // The stored form is exactly what the engine streams out.
-    TqvRichMemoryStream Stream;
-    EngineLines().SaveToStream(Stream);
-    Blob->SetAsBytes(Stream.Bytes());
+    Blob->SetAsBytes(EngineLines().SaveToBytes());
   } else {
     F->SetText(Text());
   }
@@ -211,22 +181,19 @@ void TqvDBRichEdit::UpdateData() {
 
 void TqvDBRichEdit::LoadFieldContents() {
   TField* F = GetField();
-  if (F == nullptr || FContentLoaded || !IsBlobField()) return;
+  if (F == nullptr || contentLoaded_ || !IsBlobField()) return;
   {
-    TqvFlagGuard Guard(FLoading, true);
-    TqvWaitCursor Wait;
+    base::ValueRestorer<bool> Guard(loading_, true);
+    base::WaitCursor Wait;
     // Protected text in the old contents must not block replacing them.
     auto OldProtect = std::move(OnProtectChange);
     OnProtectChange = [](engine::TCustomRichEdit*, int, int, bool& Allow) { Allow = true; };
-    FContentLoaded = true;
+    contentLoaded_ = true;
     try {
-      try {
+      {
+        base::ScopeGuard RestoreProtect([&] { OnProtectChange = std::move(OldProtect); });
         LoadFromBlobField(F);
-      } catch (...) {
-        OnProtectChange = std::move(OldProtect);
-        throw;
       }
-      OnProtectChange = std::move(OldProtect);
       if (!DrawnAsCopy() && FieldTextValue(F).isEmpty()) {
         Paragraph().SetNumbering(nsNone);
         Paragraph().SetAlignment(taLeftJustify);
@@ -241,34 +208,28 @@ void TqvDBRichEdit::LoadFieldContents() {
 }
 
 void TqvDBRichEdit::LoadContentsWithCursor() {
-  Guarded(this, [this] { LoadFieldContents(); });
+  platform::Guarded([this] { LoadFieldContents(); }, this);
 }
 
 void TqvDBRichEdit::LoadFieldPreview(TField* Field, int MaxChunks) {
   auto* Blob = dynamic_cast<TBlobField*>(Field);
   if (Blob == nullptr) return;
   std::unique_ptr<QIODevice> Source = Blob->CreateBlobStream(bmRead);
-  TqvFlagGuard Guard(FLoading, true);
+  base::ValueRestorer<bool> Guard(loading_, true);
   if (PlainText()) {
     LoadRichStream(*Source, false, MaxChunks);
   } else {
     // The first chunks of the RTF source come in as text, closed by the chunk rule, and are
     // then read again as RTF.
     SetPlainText(true);
-    try {
-      LoadRichStream(*Source, false, MaxChunks);
-      TqvRichMemoryStream Text;
-      EngineLines().SaveToStream(Text);
-      SetPlainText(false);
-      EngineLines().Clear();
-      Text.SetPosition(0);
-      LoadRichStream(Text, true, 0);
-    } catch (...) {
-      SetPlainText(false);
-      throw;
-    }
+    base::ScopeGuard BackToRtf([this] { SetPlainText(false); });
+    LoadRichStream(*Source, false, MaxChunks);
+    const QByteArray Text = EngineLines().SaveToBytes();
+    SetPlainText(false);
+    EngineLines().Clear();
+    LoadRichBytes(Text, true);
   }
-  FContentLoaded = false;
+  contentLoaded_ = false;
 }
 
 // ---- starting an edit -----------------------------------------------------------------------
@@ -276,36 +237,33 @@ void TqvDBRichEdit::LoadFieldPreview(TField* Field, int MaxChunks) {
 void TqvDBRichEdit::BeginEdit() {
   TField* F = GetField();
   if (F == nullptr) return;
-  if (!FDataLink->Editing()) {
-    if (IsBlobField()) FCachedFieldText = FieldTextValue(F);
-    try {
-      TDataSource* DS = DataSource();
-      if (DS && DS->State() == dsBrowse && DS->AutoEdit()) FDataLink->Edit();
-    } catch (...) {
-      FCachedFieldText.clear();
-      throw;
-    }
-    FCachedFieldText.clear();
+  if (!dataLink_->Editing()) {
+    if (IsBlobField()) cachedFieldText_ = FieldTextValue(F);
+    base::ScopeGuard ForgetCached([this] { cachedFieldText_.clear(); });
+    TDataSource* DS = DataSource();
+    if (DS && DS->State() == dsBrowse && DS->AutoEdit()) dataLink_->Edit();
   }
-  if (ParentIsGrid() && !GetReadOnly() && FDataLink->Editing()) FDataLink->Modified();
+  if (ParentIsGrid() && !GetReadOnly() && dataLink_->Editing()) dataLink_->Modified();
 }
 
 void TqvDBRichEdit::Change() {
-  if (IsTransparent() && !FFocused) {
+  if (IsTransparent() && !focused_) {
     Frame().Repaint(TqvEditFrame::rfFrame | TqvEditFrame::rfParent);
   }
-  if (GetField() && FContentLoaded && !FLoading && !FReparenting && !GetReadOnly()) {
-    Guarded(this, [this] {
-      BeginEdit();
-      FDataLink->Modified();
-    });
+  if (GetField() && contentLoaded_ && !loading_ && !reparenting_ && !GetReadOnly()) {
+    platform::Guarded(
+        [this] {
+          BeginEdit();
+          dataLink_->Modified();
+        },
+        this);
   }
   TqvCustomRichEdit::Change();
 }
 
 void TqvDBRichEdit::FormatChanged() {
-  if (GetField() && FContentLoaded && !FLoading && !GetReadOnly() && FDataLink->Editing()) {
-    FDataLink->Modified();
+  if (GetField() && contentLoaded_ && !loading_ && !GetReadOnly() && dataLink_->Editing()) {
+    dataLink_->Modified();
     SetModified(true);
   }
 }
@@ -314,18 +272,18 @@ void TqvDBRichEdit::FormatChanged() {
 
 void TqvDBRichEdit::DoEnter() {
   // Coming back to an active window or from a popup menu is no new entry.
-  if (FFocused) return;
-  FFocused = true;
-  if (GetField() && !IsBlobField()) FDataLink->Reset();
+  if (focused_) return;
+  focused_ = true;
+  if (GetField() && !IsBlobField()) dataLink_->Reset();
   TqvCustomRichEdit::DoEnter();
   if (IsTransparent()) {
     SetFormatRect();
     update();
   }
-  if (FFrame->Enabled() && !IsTransparent() && !(DrawnAsCopy() && ParentIsGrid()) &&
-      FFrame->NonFocusColor() != NoColor && FUnfocusedSavedColor != NoColor)
-    SetColor(FUnfocusedSavedColor);
-  if (FFrame->Enabled()) {
+  if (frame_->Enabled() && !IsTransparent() && !(DrawnAsCopy() && ParentIsGrid()) &&
+      frame_->NonFocusColor() != NoColor && unfocusedSavedColor_ != NoColor)
+    SetColor(unfocusedSavedColor_);
+  if (frame_->Enabled()) {
     update();
     UpdateFrameOverlay();
     if (IsTransparent() && parentWidget()) parentWidget()->update(geometry());
@@ -338,7 +296,7 @@ void TqvDBRichEdit::DoExit() {
   // activation or a popup menu opening leaves the control focused within its window.
   if (Engine() && window()->focusWidget() == Engine()) return;
   if (GetField()) {
-    const bool Written = Guarded(this, [this] { FDataLink->UpdateRecord(); });
+    const bool Written = platform::Guarded([this] { dataLink_->UpdateRecord(); }, this);
     if (!Written) {
       // The record keeps its change and stays in edit mode; the user stays here to mend it.
       QPointer<TqvDBRichEdit> Self(this);
@@ -348,16 +306,16 @@ void TqvDBRichEdit::DoExit() {
       return;
     }
   }
-  FFocused = false;
-  if (GetField() && !IsBlobField()) FDataLink->Reset();
+  focused_ = false;
+  if (GetField() && !IsBlobField()) dataLink_->Reset();
   TqvCustomRichEdit::DoExit();
-  if (FFrame->Enabled() && FFrame->NonFocusColor() != NoColor && !IsTransparent() &&
+  if (frame_->Enabled() && frame_->NonFocusColor() != NoColor && !IsTransparent() &&
       !(DrawnAsCopy() && ParentIsGrid())) {
-    FUnfocusedSavedColor = Color();
-    SetColor(FFrame->NonFocusColor());
+    unfocusedSavedColor_ = Color();
+    SetColor(frame_->NonFocusColor());
   }
   if (IsTransparent()) Frame().Repaint(TqvEditFrame::rfFrame | TqvEditFrame::rfParent);
-  if (FFrame->Enabled()) {
+  if (frame_->Enabled()) {
     update();
     UpdateFrameOverlay();
   }
@@ -371,7 +329,7 @@ void TqvDBRichEdit::KeyDown(int& Key, Qt::KeyboardModifiers Shift) {
   if (ParentIsGrid()) {
     const bool ToGrid = (Key == Qt::Key_Escape && !Modified()) ||
                         ((Key == Qt::Key_PageUp || Key == Qt::Key_PageDown || Key == Qt::Key_Up ||
-                          Key == Qt::Key_Down) && !FWantNavigationKeys && !Alt) ||
+                          Key == Qt::Key_Down) && !wantNavigationKeys_ && !Alt) ||
                         ((Key == Qt::Key_Home || Key == Qt::Key_End) && Ctrl);
     if (ToGrid) {
       QWidget* Grid = parentWidget();
@@ -386,7 +344,7 @@ void TqvDBRichEdit::KeyDown(int& Key, Qt::KeyboardModifiers Shift) {
   }
   TqvCustomRichEdit::KeyDown(Key, Shift);
   if (Key == 0) return;
-  if (Key == Qt::Key_F2 && FPopupOptions.Contains(rpoPopupEdit)) {
+  if (Key == Qt::Key_F2 && popupOptions_.Contains(rpoPopupEdit)) {
     Execute();
     Key = 0;
     return;
@@ -396,13 +354,13 @@ void TqvDBRichEdit::KeyDown(int& Key, Qt::KeyboardModifiers Shift) {
     Key = 0;
     return;
   }
-  if (GetField() && FContentLoaded) {
+  if (GetField() && contentLoaded_) {
     const bool Changes = Key == Qt::Key_Delete || Key == Qt::Key_Backspace || PasteKey || (Key == Qt::Key_X && Ctrl);
     if (Changes) {
-      if (!Guarded(this, [this] { BeginEdit(); })) Key = 0;
+      if (!platform::Guarded([this] { BeginEdit(); }, this)) Key = 0;
     } else if (Key == Qt::Key_Return || Key == Qt::Key_Enter) {
       if (WantReturns()) {
-        if (!Guarded(this, [this] { BeginEdit(); })) Key = 0;
+        if (!platform::Guarded([this] { BeginEdit(); }, this)) Key = 0;
       } else {
         SetSelStart(0);
         SetSelLength(0);
@@ -424,16 +382,16 @@ void TqvDBRichEdit::KeyPress(QChar& Key) {
   const ushort C = Key.unicode();
   // Every printable character counts, Cyrillic and the rest of Unicode included.
   const bool Printable = C >= 32 && C != 127;
-  if (FContentLoaded) {
+  if (contentLoaded_) {
     if (Printable && !F->IsValidChar(Key)) {
       platform::Beep();
       Key = QChar();
       return;
     }
     if (C == 8 || C == 9 || C == 10 || C == 13 || C == 22 || C == 24 || Printable) {
-      if (!Guarded(this, [this] { BeginEdit(); })) Key = QChar();
+      if (!platform::Guarded([this] { BeginEdit(); }, this)) Key = QChar();
     } else if (C == 27) {
-      FDataLink->Reset();
+      dataLink_->Reset();
     }
   } else {
     if (C == 13) LoadContentsWithCursor();
@@ -445,13 +403,13 @@ void TqvDBRichEdit::KeyPress(QChar& Key) {
 
 LRESULT TqvDBRichEdit::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
   if ((Msg == WM_CUT || Msg == WM_PASTE) && GetField()) {
-    if (!Guarded(this, [this] { BeginEdit(); })) return 0;
+    if (!platform::Guarded([this] { BeginEdit(); }, this)) return 0;
   }
   return TqvCustomRichEdit::WndProc(Msg, WParam, LParam);
 }
 
 void TqvDBRichEdit::DblClick() {
-  if (GetField() && !FContentLoaded) {
+  if (GetField() && !contentLoaded_) {
     LoadContentsWithCursor();
     return;
   }
@@ -465,7 +423,7 @@ void TqvDBRichEdit::CreateWnd() {
 
 bool TqvDBRichEdit::eventFilter(QObject* Watched, QEvent* Event) {
   if (Engine() && Watched == Engine()->viewport() && Event->type() == QEvent::Paint && GetField() &&
-      !FContentLoaded && !FLoading) {
+      !contentLoaded_ && !loading_) {
     // A control shown with its contents not loaded loads them now.
     LoadContentsWithCursor();
   }
@@ -473,10 +431,10 @@ bool TqvDBRichEdit::eventFilter(QObject* Watched, QEvent* Event) {
 }
 
 void TqvDBRichEdit::changeEvent(QEvent* E) {
-  if (E->type() == QEvent::ParentChange && parentWidget() != FLastParent) {
-    FLastParent = parentWidget();
+  if (E->type() == QEvent::ParentChange && parentWidget() != lastParent_) {
+    lastParent_ = parentWidget();
     // A change the user has not posted yet stays; otherwise the field is read again.
-    if (!Modified()) FContentLoaded = false;
+    if (!Modified()) contentLoaded_ = false;
   }
   TqvCustomRichEdit::changeEvent(E);
 }
@@ -486,21 +444,21 @@ void TqvDBRichEdit::changeEvent(QEvent* E) {
 void TqvDBRichEdit::PaintCopy(QPainter& Painter) {
   TqvCustomRichEdit* Source = this;
   if (GetField()) {
-    if (FPaintCopyEditor == nullptr) {
-      FPaintCopyEditor = new TqvDBRichEdit(nullptr);
-      FPaintCopyEditor->setAttribute(Qt::WA_DontShowOnScreen);
-      FPaintCopyEditor->SetOleOptions(TqvRichEditOleOptions{reoAdjustPopupMenu, reoDisableOLE});
+    if (paintCopyEditor_ == nullptr) {
+      paintCopyEditor_ = new TqvDBRichEdit(nullptr);
+      paintCopyEditor_->setAttribute(Qt::WA_DontShowOnScreen);
+      paintCopyEditor_->SetOleOptions(TqvRichEditOleOptions{reoAdjustPopupMenu, reoDisableOLE});
     }
-    FPaintCopyEditor->SetGutterWidth(FGutterWidth);
-    FPaintCopyEditor->setGeometry(geometry());
-    FPaintCopyEditor->setFont(font());
-    FPaintCopyEditor->LoadFromBlobField(GetField());
-    Source = FPaintCopyEditor;
+    paintCopyEditor_->SetGutterWidth(gutterWidth_);
+    paintCopyEditor_->setGeometry(geometry());
+    paintCopyEditor_->setFont(font());
+    paintCopyEditor_->LoadFromBlobField(GetField());
+    Source = paintCopyEditor_;
   }
   Source->HandleNeeded();
   HandleNeeded();
   RECT R = Engine()->GetRect();
-  const int Ppi = FScreenPixelsY > 0 ? FScreenPixelsY : 96;
+  const int Ppi = screenPixelsY_ > 0 ? screenPixelsY_ : 96;
   if (!WordWrap()) R.right += 51;
   R.right -= 1;
   R.bottom = Engine()->viewport()->height() + 25;
@@ -515,5 +473,7 @@ void TqvDBRichEdit::PaintCopy(QPainter& Painter) {
   Source->Perform(EM_FORMATRANGE, 0, 0);
   Source->Perform(EM_FORMATRANGE, 1, LPARAM(&Range));
   Source->Perform(EM_FORMATRANGE, 0, 0);
-  if (FrameActive()) FFrame->DrawFrame(Painter, rect(), false);
+  if (FrameActive()) frame_->DrawFrame(Painter, rect(), false);
 }
+
+}  // namespace richtext

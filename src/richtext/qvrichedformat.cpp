@@ -8,6 +8,8 @@
 
 using namespace engine;
 
+namespace richtext {
+
 namespace {
 TqvFontDialogRunner& FontDialogRunner() {
   static TqvFontDialogRunner Runner;
@@ -44,7 +46,7 @@ void TqvCustomRichEdit::SetParagraphFormat(unsigned Mask, const QString& Alignme
                                            bool Bullet) {
   BeginEdit();
   PARAFORMAT2 Format;
-  if (FRichEditVersion < 2) Format.cbSize = sizeof(PARAFORMAT);
+  if (richEditVersion_ < 2) Format.cbSize = sizeof(PARAFORMAT);
   if (Mask & pmAlignment) Format.dwMask |= PFM_ALIGNMENT;
   if (Mask & pmNumbering) Format.dwMask |= PFM_NUMBERING;
   if (Mask & pmOffset) Format.dwMask |= PFM_OFFSET;
@@ -89,7 +91,7 @@ void TqvCustomRichEdit::SetParagraphFormat(unsigned Mask, const QString& Alignme
 
 void TqvCustomRichEdit::GetParagraphFormat(PARAFORMAT2& Format) {
   Format = PARAFORMAT2();
-  if (FRichEditVersion < 2) Format.cbSize = sizeof(PARAFORMAT);
+  if (richEditVersion_ < 2) Format.cbSize = sizeof(PARAFORMAT);
   if (HandleAllocated()) Perform(EM_GETPARAFORMAT, 0, LPARAM(static_cast<PARAFORMAT*>(&Format)));
 }
 
@@ -112,14 +114,16 @@ void TqvCustomRichEdit::SetBullet(bool On) {
 
 // ---- characters -----------------------------------------------------------------------------
 
-int TqvCustomRichEdit::FontCharset(const QString&) const { return FFontCharset; }
+int TqvCustomRichEdit::FontCharset(const QString&) const { return fontCharset_; }
 
-void TqvCustomRichEdit::SetSelFont(const QString& Name, int Size, TColor Color, TFontStyles Style) {
+void TqvCustomRichEdit::SetSelFont(const QString& Name, int Size, base::TColor Color, TFontStyles Style) {
   CHARFORMAT2 Format;
-  Format.dwMask = Color == NoColor ? 0xA800000Fu : 0xE800000Fu;
+  constexpr DWORD kFontMask =
+      CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_CHARSET | CFM_FACE | CFM_SIZE;
+  Format.dwMask = Color == NoColor ? kFontMask : kFontMask | CFM_COLOR;
   SetFaceName(Format, Name.left(LF_FACESIZE));
   Format.bCharSet = BYTE(FontCharset(Name));
-  if (Color != NoColor) Format.crTextColor = ColorToRGB(Color);
+  if (Color != NoColor) Format.crTextColor = base::ColorToRGB(Color);
   if (Style & fsBold) Format.dwEffects |= CFE_BOLD;
   if (Style & fsItalic) Format.dwEffects |= CFE_ITALIC;
   if (Style & fsUnderline) Format.dwEffects |= CFE_UNDERLINE;
@@ -142,14 +146,14 @@ void TqvCustomRichEdit::SetEffect(int Effect, bool On) {
 }
 
 void TqvCustomRichEdit::SetControlFontCharset(int Value) {
-  if (FFontCharset == Value) return;
-  FFontCharset = Value;
+  if (fontCharset_ == Value) return;
+  fontCharset_ = Value;
   FontChanged();
 }
 
-void TqvCustomRichEdit::SetControlFontColor(TColor Value) {
-  if (FFontColor == Value) return;
-  FFontColor = Value;
+void TqvCustomRichEdit::SetControlFontColor(base::TColor Value) {
+  if (fontColor_ == Value) return;
+  fontColor_ = Value;
   FontChanged();
 }
 
@@ -159,67 +163,65 @@ void TqvCustomRichEdit::FontChanged() {
   const QFont F = font();
   TTextAttributes& D = DefAttributes();
   if (D.Name() != F.family()) D.SetName(F.family());
-  const int Size = PointSizeOf(F, FScreenPixelsY);
+  const int Size = PointSizeOf(F, screenPixelsY_);
   if (D.Size() != Size) D.SetSize(Size);
   if (D.Style() != StylesOf(F)) D.SetStyle(StylesOf(F));
-  if (D.Color() != FFontColor) D.SetColor(FFontColor);
-  if (D.Charset() != FFontCharset) D.SetCharset(FFontCharset);
+  if (D.Color() != fontColor_) D.SetColor(fontColor_);
+  if (D.Charset() != fontCharset_) D.SetCharset(fontCharset_);
   const TFontPitch Pitch = F.fixedPitch() ? fpFixed : fpDefault;
   if (D.Pitch() != Pitch) D.SetPitch(Pitch);
 }
 
 void TqvCustomRichEdit::ShowFontDialog() {
   TTextAttributes& Sel = SelAttributes();
-  const TColor Remembered = Sel.Color();
+  const base::TColor Remembered = Sel.Color();
   QFont Font = Sel.ToFont();
-  TColor Chosen = Remembered;
+  base::TColor Chosen = Remembered;
   bool Ok = false;
   if (FontDialogRunner()) {
     Ok = FontDialogRunner()(this, Font, Chosen);
   } else {
-    if (!FFontDialog) FFontDialog = new QFontDialog(this);
-    FFontDialog->setCurrentFont(Font);
-    Ok = FFontDialog->exec() == QDialog::Accepted;
-    if (Ok) Font = FFontDialog->selectedFont();
+    if (!fontDialog_) fontDialog_ = new QFontDialog(this);
+    fontDialog_->setCurrentFont(Font);
+    Ok = fontDialog_->exec() == QDialog::Accepted;
+    if (Ok) Font = fontDialog_->selectedFont();
   }
   if (!Ok) return;
   BeginEdit();
   // A kept colour is left alone, so a selection of several colours keeps them.
   if (Chosen == Remembered) Chosen = NoColor;
-  SetSelFont(Font.family(), PointSizeOf(Font, FScreenPixelsY), Chosen, StylesOf(Font));
+  SetSelFont(Font.family(), PointSizeOf(Font, screenPixelsY_), Chosen, StylesOf(Font));
 }
 
 // ---- highlight ------------------------------------------------------------------------------
 
-void TqvCustomRichEdit::SetSelBackColor(TColor Color) {
+void TqvCustomRichEdit::SetSelBackColor(base::TColor Color) {
   if (Color == -1) {
     RemoveHighlight();
-    Color = TColor(ColorToRGB(this->Color()));
+    Color = base::TColor(base::ColorToRGB(this->Color()));
   }
-  if (FRichEditVersion < 2) return;
+  if (richEditVersion_ < 2) return;
   CHARFORMAT2 Format;
   Format.dwMask = CFM_BACKCOLOR;
-  Format.crBackColor = ColorToRGB(Color);
+  Format.crBackColor = base::ColorToRGB(Color);
   Perform(EM_SETCHARFORMAT, SCF_SELECTION, LPARAM(static_cast<CHARFORMAT*>(&Format)));
   FormatChanged();
   SetSelLength(0);
 }
 
-TColor TqvCustomRichEdit::GetSelBackColor() {
-  if (FRichEditVersion < 2) return TColor(ColorToRGB(Color()));
+base::TColor TqvCustomRichEdit::GetSelBackColor() {
+  if (richEditVersion_ < 2) return base::TColor(base::ColorToRGB(Color()));
   CHARFORMAT2 Format;
   Format.dwMask = CFM_BACKCOLOR;
   Perform(EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(static_cast<CHARFORMAT*>(&Format)));
-  return TColor(Format.crBackColor);
+  return base::TColor(Format.crBackColor);
 }
 
 void TqvCustomRichEdit::RemoveHighlight() {
   // Nothing selected, nothing to strip (and nothing to stream back over the caret).
   if (SelLength() == 0) return;
-  TqvRichMemoryStream Selection;
-  SaveSelectionRtf(Selection);
-  TqvRichMemoryStream Stripped;
-  Stripped.WriteBuffer(QvRemoveHighlightWords(Selection.Bytes()));
-  LoadSelectionRtf(Stripped);
+  SetSelectionRtf(QvRemoveHighlightWords(SelectionRtf()));
   FormatChanged();
 }
+
+}  // namespace richtext

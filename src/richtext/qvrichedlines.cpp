@@ -3,122 +3,76 @@
 
 #include "richtext/qvriched.h"
 
-#include <QApplication>
 #include <QtEndian>
+#include <optional>
+
+#include "rtf/PlainText.h"
 
 using namespace engine;
 
+namespace richtext {
+
 namespace {
-class TqvWaitCursor {
- public:
-  TqvWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TqvWaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 constexpr int MaxLineChars = 4096;
 }  // namespace
 
 // ---- the line list --------------------------------------------------------------------------
 
-int TqvRichEditStrings::Count() const {
-  const LRESULT N = FRichEdit->Perform(EM_GETLINECOUNT);
-  if (N <= 0) return 0;
-  const LRESULT LastStart = FRichEdit->Perform(EM_LINEINDEX, N - 1);
-  if (LastStart >= 0 && FRichEdit->Perform(EM_LINELENGTH, LastStart) == 0) return int(N - 1);
-  return int(N);
-}
+int TqvRichEditStrings::Count() const { return richEdit_->EngineLines().Count(); }
 
 QString TqvRichEditStrings::Get(int Index) const {
   std::vector<char16_t> Buffer(MaxLineChars + 1, 0);
   Buffer[0] = char16_t(MaxLineChars);
-  LRESULT L = FRichEdit->Perform(EM_GETLINE, Index, LPARAM(Buffer.data()));
+  LRESULT L = richEdit_->Perform(EM_GETLINE, Index, LPARAM(Buffer.data()));
   L = qBound<LRESULT>(0, L, LRESULT(MaxLineChars));
   if (L > 1 && Buffer[size_t(L) - 2] == u'\r' && Buffer[size_t(L) - 1] == u'\n') L -= 2;
   if (L > 0 && Buffer[size_t(L) - 1] == u'\r') L -= 1;
   return QString::fromUtf16(Buffer.data(), qsizetype(L));
 }
 
-void TqvRichEditStrings::Put(int Index, const QString& S) {
-  if (Index < 0) return;
-  const LRESULT Start = FRichEdit->Perform(EM_LINEINDEX, Index);
-  if (Start == -1) return;
-  const LRESULT Length = FRichEdit->Perform(EM_LINELENGTH, Start);
-  CHARRANGE Range{LONG(Start), LONG(Start + Length)};
-  FRichEdit->Perform(EM_EXSETSEL, 0, LPARAM(&Range));
-  const std::u16string Chars = S.toStdU16String();
-  FRichEdit->Perform(EM_REPLACESEL, 0, LPARAM(Chars.c_str()));
-}
+void TqvRichEditStrings::Put(int Index, const QString& S) { richEdit_->EngineLines().Put(Index, S); }
 
-void TqvRichEditStrings::Insert(int Index, const QString& S) {
-  if (Index < 0) return;
-  LRESULT Start = FRichEdit->Perform(EM_LINEINDEX, Index);
-  QString Text;
-  if (Start >= 0) {
-    Text = S + QStringLiteral("\r\n");
-  } else {
-    // Past the last line: append after it, which needs a last line with something in it.
-    Start = FRichEdit->Perform(EM_LINEINDEX, Index - 1);
-    if (Start < 0) return;
-    const LRESULT Length = FRichEdit->Perform(EM_LINELENGTH, Start);
-    if (Length == 0) return;
-    Start += Length;
-    Text = QStringLiteral("\r\n") + S;
-  }
-  CHARRANGE Range{LONG(Start), LONG(Start)};
-  FRichEdit->Perform(EM_EXSETSEL, 0, LPARAM(&Range));
-  const std::u16string Chars = Text.toStdU16String();
-  FRichEdit->Perform(EM_REPLACESEL, 0, LPARAM(Chars.c_str()));
-}
+void TqvRichEditStrings::Insert(int Index, const QString& S) { richEdit_->EngineLines().Insert(Index, S); }
 
-void TqvRichEditStrings::Delete(int Index) { FRichEdit->EngineLines().Delete(Index); }
+void TqvRichEditStrings::Delete(int Index) { richEdit_->EngineLines().Delete(Index); }
 
-void TqvRichEditStrings::Clear() { FRichEdit->Clear(); }
+void TqvRichEditStrings::Clear() { richEdit_->Clear(); }
 
 void TqvRichEditStrings::AddStrings(const engine::TStrings& Other) {
   AddStrings(Other.ToStringList());
 }
 
 void TqvRichEditStrings::AddStrings(const QStringList& Lines) {
-  auto Saved = std::move(FRichEdit->OnSelectionChange);
-  FRichEdit->OnSelectionChange = nullptr;
-  try {
-    for (const QString& Line : Lines) Add(Line);
-  } catch (...) {
-    FRichEdit->OnSelectionChange = std::move(Saved);
-    throw;
-  }
-  FRichEdit->OnSelectionChange = std::move(Saved);
+  base::ValueRestorer<engine::TCustomRichEdit::TNotifyEvent> Quiet(richEdit_->OnSelectionChange, nullptr);
+  for (const QString& Line : Lines) Add(Line);
 }
 
-QString TqvRichEditStrings::Text() const { return FRichEdit->EngineLines().Text(); }
+QString TqvRichEditStrings::Text() const { return richEdit_->EngineLines().Text(); }
 
 void TqvRichEditStrings::SetText(const QString& Text) {
   // Setting the whole text is not a user's change.
-  const LPARAM Mask = FRichEdit->Perform(EM_GETEVENTMASK);
-  FRichEdit->Perform(EM_SETEVENTMASK, 0, Mask & ~LPARAM(ENM_CHANGE));
-  try {
-    FRichEdit->EngineLines().SetText(Text);
-  } catch (...) {
-    FRichEdit->Perform(EM_SETEVENTMASK, 0, FRichEdit->Perform(EM_GETEVENTMASK) | LPARAM(ENM_CHANGE));
-    throw;
-  }
-  FRichEdit->Perform(EM_SETEVENTMASK, 0, FRichEdit->Perform(EM_GETEVENTMASK) | LPARAM(ENM_CHANGE));
+  const LPARAM Mask = richEdit_->Perform(EM_GETEVENTMASK);
+  richEdit_->Perform(EM_SETEVENTMASK, 0, Mask & ~LPARAM(ENM_CHANGE));
+  base::ScopeGuard Restore(
+      [this] { richEdit_->Perform(EM_SETEVENTMASK, 0, richEdit_->Perform(EM_GETEVENTMASK) | LPARAM(ENM_CHANGE)); });
+  richEdit_->EngineLines().SetText(Text);
 }
 
 void TqvRichEditStrings::SetUpdateState(bool Updating) {
-  const bool Showing = FRichEdit->isVisible();
+  const bool Showing = richEdit_->isVisible();
   if (Updating) {
-    if (Showing) FRichEdit->Perform(WM_SETREDRAW, 0);
+    if (Showing) richEdit_->Perform(WM_SETREDRAW, 0);
   } else {
-    if (Showing) FRichEdit->Perform(WM_SETREDRAW, 1);
-    FRichEdit->update();
+    if (Showing) richEdit_->Perform(WM_SETREDRAW, 1);
+    richEdit_->update();
   }
 }
 
-void TqvRichEditStrings::LoadFromStream(QIODevice& Stream) { FRichEdit->EngineLines().LoadFromStream(Stream); }
-void TqvRichEditStrings::SaveToStream(QIODevice& Stream) const { FRichEdit->EngineLines().SaveToStream(Stream); }
-void TqvRichEditStrings::LoadFromFile(const QString& FileName) { FRichEdit->EngineLines().LoadFromFile(FileName); }
+void TqvRichEditStrings::LoadFromStream(QIODevice& Stream) { richEdit_->EngineLines().LoadFromStream(Stream); }
+void TqvRichEditStrings::SaveToStream(QIODevice& Stream) const { richEdit_->EngineLines().SaveToStream(Stream); }
+void TqvRichEditStrings::LoadFromFile(const QString& FileName) { richEdit_->EngineLines().LoadFromFile(FileName); }
 void TqvRichEditStrings::SaveToFile(const QString& FileName) const {
-  FRichEdit->EngineLines().SaveToFile(FileName);
+  richEdit_->EngineLines().SaveToFile(FileName);
 }
 
 // ---- limited and chunked loads --------------------------------------------------------------
@@ -136,7 +90,19 @@ DWORD TqvCustomRichEdit::StreamInChunks(QIODevice& Stream, DWORD Format, int Max
   return Es.dwError;
 }
 
+void TqvCustomRichEdit::LoadRichBytes(const QByteArray& Bytes, bool Selection) {
+  const DWORD Format = (PlainText() ? SF_TEXT : SF_RTF) | (Selection ? SFF_SELECTION : 0);
+  const QByteArray Text = rtf::NormalizeLineBreaks(Bytes);
+  if (Handle()->LoadBytes(Format, Text) == 0 || PlainText() || Selection) return;
+  if (Handle()->LoadBytes(SF_TEXT, Text) != 0) throw EOutOfResources(QStringLiteral("Failed to Load Stream"));
+}
+
 void TqvCustomRichEdit::LoadRichStream(QIODevice& Stream, bool Selection, int MaxChunks) {
+  // Only a load cut after some chunks needs the engine's chunks; any other is one buffer.
+  if (MaxChunks <= 0) {
+    LoadRichBytes(Stream.readAll(), Selection);
+    return;
+  }
   const qint64 Start = Stream.pos();
   DWORD Format = PlainText() ? SF_TEXT : SF_RTF;
   if (Selection) Format |= SFF_SELECTION;
@@ -148,55 +114,34 @@ void TqvCustomRichEdit::LoadRichStream(QIODevice& Stream, bool Selection, int Ma
   }
 }
 
-void TqvCustomRichEdit::SaveSelectionRtf(QIODevice& Stream) {
-  EDITSTREAM Es;
-  Es.pfnCallback = [&Stream](DWORD_PTR, BYTE* Buffer, LONG Count, LONG* Done) -> DWORD {
-    const qint64 W = Stream.write(reinterpret_cast<const char*>(Buffer), Count);
-    *Done = W < 0 ? 0 : LONG(W);
-    return W == Count ? 0 : 1;
-  };
-  Perform(EM_STREAMOUT, WPARAM(SF_RTF | SFF_SELECTION), LPARAM(&Es));
-}
+QByteArray TqvCustomRichEdit::SelectionRtf() { return Handle()->SaveBytes(SF_RTF | SFF_SELECTION); }
+
+void TqvCustomRichEdit::SetSelectionRtf(const QByteArray& Rtf) { Handle()->LoadBytes(SF_RTF | SFF_SELECTION, Rtf); }
+
+void TqvCustomRichEdit::SaveSelectionRtf(QIODevice& Stream) { Stream.write(SelectionRtf()); }
 
 void TqvCustomRichEdit::LoadSelectionRtf(QIODevice& Stream) {
   Stream.seek(0);
-  EDITSTREAM Es;
-  Es.pfnCallback = [&Stream](DWORD_PTR, BYTE* Buffer, LONG Wanted, LONG* Got) -> DWORD {
-    const qint64 Limit = qMin<qint64>(Wanted, Stream.size() - Stream.pos());
-    if (Limit <= 0) {
-      *Got = 0;
-      return 0;
-    }
-    const qint64 R = Stream.read(reinterpret_cast<char*>(Buffer), Limit);
-    *Got = R < 0 ? 0 : LONG(R);
-    return R < Limit ? DWORD(E_FAIL) : 0;
-  };
-  Perform(EM_STREAMIN, WPARAM(SF_RTF | SFF_SELECTION), LPARAM(&Es));
+  SetSelectionRtf(Stream.readAll());
 }
 
 // ---- copying between controls ---------------------------------------------------------------
 
 void CopyRichText(TqvCustomRichEdit* Source, TqvCustomRichEdit* Target) {
   if (Source == nullptr || Target == nullptr) return;
-  TqvWaitCursor Wait;
-  TqvFlagGuard Guard(Source->FLoading, true);
+  base::WaitCursor Wait;
+  base::ValueRestorer<bool> Guard(Source->loading_, true);
   if (Source->GetField() != nullptr && !Source->IsContentLoaded()) {
     // The placeholder is not the contents: take them from the field itself.
     Target->LoadFromBlobField(Source->GetField());
     return;
   }
-  TqvRichMemoryStream Stream;
   const bool Raise = Source->MaxLength() > 0;
   if (Raise) Target->SetMaxLength(Target->MaxLength() + 1);
-  try {
-    Source->EngineLines().SaveToStream(Stream);
-    Stream.SetPosition(0);
-    Target->EngineLines().LoadFromStream(Stream);
-  } catch (...) {
+  base::ScopeGuard RestoreLimit([&] {
     if (Raise) Target->SetMaxLength(Target->MaxLength() - 1);
-    throw;
-  }
-  if (Raise) Target->SetMaxLength(Target->MaxLength() - 1);
+  });
+  Target->EngineLines().LoadFromBytes(Source->EngineLines().SaveToBytes());
 }
 
 // ---- form description -----------------------------------------------------------------------
@@ -237,26 +182,26 @@ void TqvCustomRichEdit::WriteDescription(QIODevice& Stream) {
   Stream.putChar(char(vaInt32));
   WriteInt32(Stream, 2);
   if (GetField() == nullptr) {
-    TqvRichMemoryStream Data;
-    EngineLines().SaveToStream(Data);
+    const QByteArray Data = EngineLines().SaveToBytes();
     WriteName(Stream, "Data");
     Stream.putChar(char(vaBinary));
-    WriteInt32(Stream, qint32(Data.Size() + 4));
-    WriteInt32(Stream, qint32(Data.Size()));
-    Stream.write(Data.Memory(), Data.Size());
+    WriteInt32(Stream, qint32(Data.size() + 4));
+    WriteInt32(Stream, qint32(Data.size()));
+    Stream.write(Data);
   }
 }
 
 void TqvCustomRichEdit::ReadDescription(QIODevice& Stream) {
   SetRichEditVersion(1);
-  const bool FieldFirst = FDataFieldAssigned;
-  std::unique_ptr<TqvWaitCursor> Wait;
+  const bool FieldFirst = dataFieldAssigned_;
+  std::optional<base::WaitCursor> Wait;
   if (!FieldFirst) {
-    Wait = std::make_unique<TqvWaitCursor>();
+    Wait.emplace();
     SetPlainText(true);
   }
   bool SawData = false;
-  try {
+  base::ScopeGuard BackToRtf([this] { SetPlainText(false); });
+  {
     while (!Stream.atEnd()) {
       const QByteArray Name = ReadExactly(Stream, ReadByte(Stream));
       const quint8 Type = ReadByte(Stream);
@@ -268,13 +213,10 @@ void TqvCustomRichEdit::ReadDescription(QIODevice& Stream) {
         SetPlainText(false);
         const qint32 Length = Payload.size() >= 4 ? qFromLittleEndian<qint32>(Payload.constData()) : 0;
         if (Length > 0 && Length <= Payload.size() - 4 && GetField() == nullptr) {
-          TqvRichMemoryStream Data;
-          Data.WriteBuffer(Payload.constData() + 4, Length);
-          Data.SetPosition(0);
-          TqvFlagGuard Guard(FLoading, true);
-          EngineLines().LoadFromStream(Data);
+          base::ValueRestorer<bool> Guard(loading_, true);
+          EngineLines().LoadFromBytes(Payload.mid(4, Length));
         }
-        FDataRead = true;
+        dataRead_ = true;
         SawData = true;
       } else if (Name == "Lines.Strings" && Type == vaList) {
         QStringList Lines;
@@ -282,28 +224,26 @@ void TqvCustomRichEdit::ReadDescription(QIODevice& Stream) {
           if (T != vaString && T != vaLString) throw EStreamError(QStringLiteral("Invalid form description"));
           Lines << ReadStringValue(Stream, T);
         }
-        TqvFlagGuard Guard(FLoading, true);
+        base::ValueRestorer<bool> Guard(loading_, true);
         EngineLines().Clear();
         EngineLines().AddStrings(Lines);
       } else if (Name == "Title" && (Type == vaString || Type == vaLString)) {
-        FTitle = ReadStringValue(Stream, Type);
+        title_ = ReadStringValue(Stream, Type);
       } else {
         throw EStreamError(QStringLiteral("Invalid form description: %1").arg(QString::fromLatin1(Name)));
       }
     }
-  } catch (...) {
-    SetPlainText(false);
-    throw;
   }
+  BackToRtf.Dismiss();
   if (!FieldFirst && !SawData) {
     // Lines stored as text may hold RTF source: read them again as RTF, which falls back to
     // plain text for anything else.
-    TqvRichMemoryStream Text;
-    EngineLines().SaveToStream(Text);
+    const QByteArray Text = EngineLines().SaveToBytes();
     SetPlainText(false);
-    Text.SetPosition(0);
-    TqvFlagGuard Guard(FLoading, true);
-    EngineLines().LoadFromStream(Text);
+    base::ValueRestorer<bool> Guard(loading_, true);
+    EngineLines().LoadFromBytes(Text);
   }
   if (!isVisible()) HandleNeeded();
 }
+
+}  // namespace richtext

@@ -76,16 +76,16 @@ TEST(CustomRichEdit, TextAttributesOfSelectionAndTypingDefault) {
   r.SelAttributes().SetName(QStringLiteral("Arial"));
   r.SelAttributes().SetSize(14);
   r.SelAttributes().SetStyle(fsBold | fsUnderline);
-  r.SelAttributes().SetColor(clRed);
+  r.SelAttributes().SetColor(base::clRed);
   r.SelAttributes().SetCharset(204);
   EXPECT_EQ(r.SelAttributes().Name(), QStringLiteral("Arial"));
   EXPECT_EQ(r.SelAttributes().Size(), 14);
   EXPECT_EQ(r.SelAttributes().Style(), fsBold | fsUnderline);
-  EXPECT_EQ(r.SelAttributes().Color(), clRed);
+  EXPECT_EQ(r.SelAttributes().Color(), base::clRed);
   EXPECT_EQ(r.SelAttributes().Charset(), 204);
   // Automatic colour reads as the window text colour and can be set back.
-  r.SelAttributes().SetColor(clWindowText);
-  EXPECT_EQ(r.SelAttributes().Color(), clWindowText);
+  r.SelAttributes().SetColor(base::clWindowText);
+  EXPECT_EQ(r.SelAttributes().Color(), base::clWindowText);
 
   r.SetSelLength(6);
   const TConsistentAttributes ca = r.SelAttributes().ConsistentAttributes();
@@ -217,7 +217,7 @@ TEST(CustomRichEdit, LoadFallsBackToPlainTextAndSavesRtfOrText) {
 
 TEST(CustomRichEdit, LineBreaksSurviveChunkBoundaries) {
   // The engine asks for 4096 bytes and gets at most half, so byte 2048 starts the second chunk.
-  for (const QByteArray brk : {QByteArray("\r"), QByteArray("\r\n"), QByteArray("\n")}) {
+  for (const QByteArray& brk : {QByteArray("\r"), QByteArray("\r\n"), QByteArray("\n")}) {
     QByteArray data(2047, 'a');
     data += brk;
     data += "tail";

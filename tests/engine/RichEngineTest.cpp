@@ -16,10 +16,11 @@
 #include <vector>
 
 #include "engine/RichEngine.h"
-#include "engine/TextModel.h"
-#include "engine/TextObjects.h"
+#include "rtf/TextModel.h"
+#include "rtf/TextObjects.h"
 
 using namespace engine;
+using namespace rtf;
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

@@ -12,8 +12,8 @@
 
 #include "glossary/GlossaryBuild.h"
 #include "glossary/GlossarySource.h"
-#include "engine/RtfReader.h"
-#include "engine/TextModel.h"
+#include "rtf/RtfReader.h"
+#include "rtf/TextModel.h"
 #include "tests/common/GlossaryFixture.h"
 
 using glossary::Entry;
@@ -129,21 +129,21 @@ TEST(GlossaryBuild, CreatesTheLettersInRecordOrderAndTheTermsUnderThem) {
   ASSERT_TRUE(stored.startsWith("{\\rtf")) << stored.left(40).toStdString();
   QTextDocument doc;
   QTextCursor at(&doc);
-  ASSERT_TRUE(engine::ReadRtf(stored, at));
+  ASSERT_TRUE(rtf::ReadRtf(stored, at));
   QStringList texts;
   QList<int> numbering, alignment;
   for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
     if (b.text().isEmpty() && !b.next().isValid()) break;  // the closing empty paragraph
     texts << b.text();
-    numbering << b.blockFormat().intProperty(engine::kNumbering);
-    alignment << engine::Alignment(b.blockFormat());
+    numbering << b.blockFormat().intProperty(rtf::kNumbering);
+    alignment << rtf::Alignment(b.blockFormat());
   }
   EXPECT_EQ(texts, QStringList({U("Дерево."), U("первое"), U("второе")}));
   EXPECT_EQ(numbering, QList<int>({0, 1, 1}));
   EXPECT_EQ(alignment, QList<int>({4, 1, 1}));  // text justified, list items ragged
   QTextDocument apis;
   QTextCursor at2(&apis);
-  ASSERT_TRUE(engine::ReadRtf(t.definitions.value(U("Апис")), at2));
+  ASSERT_TRUE(rtf::ReadRtf(t.definitions.value(U("Апис")), at2));
   EXPECT_EQ(apis.begin().text(), U("Apis — род пчёл."));
   EXPECT_TRUE(apis.begin().begin().fragment().charFormat().font().bold());
   // Only the two tables are left in the folder: no scratch files.

@@ -8,7 +8,7 @@
 #include <QTextList>
 
 #include "glossary/GlossarySource.h"
-#include "engine/TextModel.h"
+#include "rtf/TextModel.h"
 
 using glossary::Entry;
 using glossary::SourceError;
@@ -118,7 +118,7 @@ QList<Para> Describe(const QTextDocument& doc) {
   QList<Para> out;
   for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
     Para p;
-    p.bullet = b.blockFormat().property(engine::kNumbering).toInt() == 1;
+    p.bullet = b.blockFormat().property(rtf::kNumbering).toInt() == 1;
     for (auto it = b.begin(); !it.atEnd(); ++it) {
       const QTextFragment f = it.fragment();
       QString t = f.text();
@@ -180,17 +180,17 @@ TEST(GlossaryMarkup, BulletParagraphsCarryTheEngineIndentsAndOneList) {
   EXPECT_EQ(one.textList()->format().style(), QTextListFormat::ListDisc);
   EXPECT_EQ(end.textList(), nullptr);
   const QTextBlockFormat f = one.blockFormat();
-  const int start = f.property(engine::kStartIndentTw).toInt();
-  const int offset = f.property(engine::kOffsetTw).toInt();
+  const int start = f.property(rtf::kStartIndentTw).toInt();
+  const int offset = f.property(rtf::kOffsetTw).toInt();
   EXPECT_GT(start, 0);
   EXPECT_GT(offset, 0);
-  EXPECT_DOUBLE_EQ(f.leftMargin(), engine::TwipsToDoc(start + offset));
-  EXPECT_DOUBLE_EQ(f.textIndent(), -engine::TwipsToDoc(offset));
-  EXPECT_FALSE(end.blockFormat().hasProperty(engine::kNumbering));
+  EXPECT_DOUBLE_EQ(f.leftMargin(), rtf::TwipsToDoc(start + offset));
+  EXPECT_DOUBLE_EQ(f.textIndent(), -rtf::TwipsToDoc(offset));
+  EXPECT_FALSE(end.blockFormat().hasProperty(rtf::kNumbering));
   // Paragraphs are set apart, but a list keeps to the line that introduces it.
-  EXPECT_EQ(engine::SpaceAfterTw(intro.blockFormat()), 0);
-  EXPECT_EQ(engine::SpaceAfterTw(one.blockFormat()), 0);
-  EXPECT_GT(engine::SpaceAfterTw(two.blockFormat()), 0);
-  EXPECT_EQ(engine::SpaceAfterTw(end.blockFormat()), 0);
+  EXPECT_EQ(rtf::SpaceAfterTw(intro.blockFormat()), 0);
+  EXPECT_EQ(rtf::SpaceAfterTw(one.blockFormat()), 0);
+  EXPECT_GT(rtf::SpaceAfterTw(two.blockFormat()), 0);
+  EXPECT_EQ(rtf::SpaceAfterTw(end.blockFormat()), 0);
   EXPECT_EQ(end.blockFormat().leftMargin(), 0);
 }

@@ -2,6 +2,8 @@
 
 #include "richtext/Qvintl.h"
 
+using namespace richtext;
+
 namespace {
 
 template <class R>

@@ -13,6 +13,7 @@
 
 using namespace engine;
 using namespace data;
+using namespace richtext;
 
 namespace {
 QByteArray EngineRtf(TqvCustomRichEdit& E) {

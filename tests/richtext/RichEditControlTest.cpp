@@ -11,6 +11,7 @@
 #include "tests/common/TestQuestions.h"
 
 using namespace engine;
+using namespace richtext;
 
 namespace {
 QByteArray SaveAll(TqvCustomRichEdit& E) {
@@ -50,7 +51,7 @@ TEST(RichEditControl, CreationDefaults) {
   EXPECT_EQ(E.RichEditVersion(), 2);
   EXPECT_EQ(E.PrintPageSize(), 1);
   EXPECT_EQ(E.PrintJobName(), QApplication::applicationName());
-  EXPECT_EQ(E.UnfocusedSavedColor(), clNone);
+  EXPECT_EQ(E.UnfocusedSavedColor(), base::clNone);
   EXPECT_EQ(E.MeasurementUnits(), muInches);
   EXPECT_EQ(E.EditWidth(), rewWindowSize);
   EXPECT_TRUE(E.AutoDisplay());
@@ -109,17 +110,17 @@ TEST(RichEditControl, FormattedContentsSurviveWindowRecreation) {
 
   TqvController Controller;
   Controller.Frame().SetEnabled(true);
-  Controller.Frame().SetNonFocusColor(clInfoBk);
+  Controller.Frame().SetNonFocusColor(base::clInfoBk);
   E->SetRichEditVersion(2);
   const QByteArray AtVersion2 = SaveAll(*E);
   E->SetController(&Controller);
   EXPECT_TRUE(E->Frame().Enabled());
-  EXPECT_EQ(E->Frame().NonFocusColor(), clInfoBk);
+  EXPECT_EQ(E->Frame().NonFocusColor(), base::clInfoBk);
   EXPECT_TRUE(Controller.Controls().contains(E.get()));
   EXPECT_EQ(SaveAll(*E), AtVersion2);
   // Created unfocused with a frame and a non-focus colour: that colour shows, the own one is kept.
-  EXPECT_EQ(E->Color(), clInfoBk);
-  EXPECT_EQ(E->UnfocusedSavedColor(), clWindow);
+  EXPECT_EQ(E->Color(), base::clInfoBk);
+  EXPECT_EQ(E->UnfocusedSavedColor(), base::clWindow);
 }
 
 TEST(RichEditControl, FormattingRectangleLeavesTheGutter) {
@@ -254,7 +255,7 @@ TEST(RichEditControl, EditorHooksRunWhenInstalled) {
 
 TEST(RichEditControl, AnEnabledFrameIsDrawnAndInsetsTheText) {
   auto E = MakeEdit(200, 100);
-  E->Frame().SetBorderColor(clRed);
+  E->Frame().SetBorderColor(base::clRed);
   E->Frame().SetBorderWidth(2);
   E->Frame().SetEnabled(true);
   E->show();

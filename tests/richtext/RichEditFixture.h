@@ -12,6 +12,8 @@
 #include "richtext/qvriched.h"
 #include "tests/common/GlossaryFixture.h"
 
+using namespace richtext;
+
 // Exposes the protected hooks the tests drive directly.
 class TProbeRichEdit : public TqvDBRichEdit {
  public:

@@ -5,6 +5,7 @@
 #include "tests/richtext/RichEditFixture.h"
 
 using namespace engine;
+using namespace richtext;
 
 namespace {
 void LoadAll(TqvCustomRichEdit& E, const QByteArray& Bytes) {
@@ -81,7 +82,9 @@ TEST(RichEditFormat, OnlyMaskedParagraphFieldsChange) {
   for (const auto& S : Spacings) {
     E->SetParagraphFormat(pmLineSpacing, "Left", S.Kind, S.Value, 0, 0, nullptr, 0, 0, 0, 0, false);
     EXPECT_EQ(Para(*E).bLineSpacingRule, S.Rule) << S.Kind;
-    if (S.Rule) EXPECT_EQ(Para(*E).dyLineSpacing, S.Expected) << S.Kind;
+    if (S.Rule) {
+      EXPECT_EQ(Para(*E).dyLineSpacing, S.Expected) << S.Kind;
+    }
   }
 
   int FirstLine = -1, Right = -1, Start = -1;
@@ -109,7 +112,7 @@ TEST(RichEditFormat, SelFontLeavesTheColourWhenAskedTo) {
   E->SetControlFontCharset(204);
   E->SetSelStart(0);
   E->SetSelLength(2);
-  E->SetSelFont("Arial", 14, clNone, fsBold | fsItalic);
+  E->SetSelFont("Arial", 14, base::clNone, fsBold | fsItalic);
   const CHARFORMAT2 A = CharAt(*E, 0), B = CharAt(*E, 1);
   EXPECT_EQ(A.crTextColor, RGB(255, 0, 0));
   EXPECT_EQ(B.crTextColor, RGB(0, 128, 0));
@@ -120,7 +123,7 @@ TEST(RichEditFormat, SelFontLeavesTheColourWhenAskedTo) {
 
   E->SetSelStart(0);
   E->SetSelLength(2);
-  E->SetSelFont("Arial", 14, clBlue, 0);
+  E->SetSelFont("Arial", 14, base::clBlue, 0);
   EXPECT_EQ(CharAt(*E, 1).crTextColor, RGB(0, 0, 255));
   EXPECT_EQ(CharAt(*E, 1).dwEffects & CFE_BOLD, 0u);  // styles are always applied
 }
@@ -130,13 +133,13 @@ TEST(RichEditFormat, FontDialogKeepsMixedColoursUnlessAColourIsChosen) {
   LoadAll(*E, "{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue0;}"
               "\\cf1 a\\cf2 b}");
   int Runs = 0;
-  TColor NewColor = clNone;
+  base::TColor NewColor = base::clNone;
   bool Accept = true;
-  auto Old = SetFontDialogRunner([&](TqvCustomRichEdit*, QFont& Font, TColor& Color) {
+  auto Old = SetFontDialogRunner([&](TqvCustomRichEdit*, QFont& Font, base::TColor& Color) {
     ++Runs;
     Font.setBold(true);
     Font.setPointSize(16);
-    if (NewColor != clNone) Color = NewColor;
+    if (NewColor != base::clNone) Color = NewColor;
     return Accept;
   });
   E->SelectAll();
@@ -148,7 +151,7 @@ TEST(RichEditFormat, FontDialogKeepsMixedColoursUnlessAColourIsChosen) {
   EXPECT_EQ(CharAt(*E, 1).yHeight, 320);
 
   Accept = false;  // Cancel changes nothing
-  NewColor = clBlue;
+  NewColor = base::clBlue;
   E->SelectAll();
   E->ShowFontDialog();
   EXPECT_EQ(CharAt(*E, 0).crTextColor, RGB(255, 0, 0));
@@ -184,10 +187,10 @@ TEST(RichEditFormat, BackgroundColourAndHighlightRemoval) {
   E->SetText("pollen and nectar");
   E->SetSelStart(0);
   E->SetSelLength(6);
-  E->SetSelBackColor(clYellow);
+  E->SetSelBackColor(base::clYellow);
   EXPECT_EQ(E->SelLength(), 0);
   E->SetSelLength(6);
-  EXPECT_EQ(E->GetSelBackColor(), TColor(RGB(255, 255, 0)));
+  EXPECT_EQ(E->GetSelBackColor(), base::TColor(RGB(255, 255, 0)));
   EXPECT_TRUE(SaveAll(*E).contains("\\highlight"));
 
   E->SelectAll();
@@ -200,9 +203,9 @@ TEST(RichEditFormat, BackgroundColourAndHighlightRemoval) {
   V1->SetRichEditVersion(1);
   V1->SetText("comb");
   V1->SelectAll();
-  EXPECT_EQ(V1->GetSelBackColor(), TColor(ColorToRGB(V1->Color())));
+  EXPECT_EQ(V1->GetSelBackColor(), base::TColor(base::ColorToRGB(V1->Color())));
   const QByteArray Before = SaveAll(*V1);
-  V1->SetSelBackColor(clRed);
+  V1->SetSelBackColor(base::clRed);
   EXPECT_EQ(SaveAll(*V1), Before);
 }
 
@@ -211,11 +214,11 @@ TEST(RichEditFormat, TypingFollowsTheControlFont) {
   QFont F("Courier New");
   F.setPointSize(13);
   F.setItalic(true);
-  E->SetControlFontColor(clNavy);
+  E->SetControlFontColor(base::clNavy);
   E->setFont(F);
   EXPECT_EQ(E->DefAttributes().Size(), 13);
   EXPECT_TRUE(E->DefAttributes().Style() & fsItalic);
-  EXPECT_EQ(E->DefAttributes().Color(), clNavy);
+  EXPECT_EQ(E->DefAttributes().Color(), base::clNavy);
   EXPECT_EQ(E->DefAttributes().Name(), F.family());
 }
 
@@ -245,7 +248,7 @@ TEST(RichEditFormat, HighlightRemovalAcrossParagraphsKeepsTextAndParagraphs) {
   for (auto [From, To] : {std::pair{2, 14}, std::pair{9, int(Text.size())}}) {
     E->SetSelStart(From);
     E->SetSelLength(To - From);
-    E->SetSelBackColor(clYellow);
+    E->SetSelBackColor(base::clYellow);
     E->SetSelStart(From);
     E->SetSelLength(To - From);
     E->RemoveHighlight();

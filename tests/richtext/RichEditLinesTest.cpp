@@ -6,14 +6,9 @@
 #include "tests/richtext/RichEditFixture.h"
 
 using namespace engine;
+using namespace richtext;
 
 namespace {
-QByteArray SaveAll(TqvCustomRichEdit& E) {
-  QBuffer B;
-  B.open(QIODevice::WriteOnly);
-  E.EngineLines().SaveToStream(B);
-  return B.data();
-}
 void LoadAll(TqvCustomRichEdit& E, const QByteArray& Bytes) {
   QBuffer B;
   B.setData(Bytes);

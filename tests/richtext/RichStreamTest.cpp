@@ -4,6 +4,8 @@
 
 #include "richtext/qvRichStream.h"
 
+using namespace richtext;
+
 TEST(RichMemoryStream, CapacityGrowsInWholeSteps) {
   struct Case {
     qint64 Asked, Expected;

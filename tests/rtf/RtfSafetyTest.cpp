@@ -6,11 +6,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "engine/RtfReader.h"
-#include "engine/RtfWriter.h"
-#include "engine/TextModel.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
+#include "rtf/TextModel.h"
 
-using namespace engine;
+using namespace rtf;
 
 namespace {
 

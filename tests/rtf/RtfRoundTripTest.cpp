@@ -10,12 +10,15 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "engine/RtfReader.h"
-#include "engine/RtfWriter.h"
-#include "engine/TextModel.h"
-#include "engine/TextObjects.h"
+#include "rtf/Numbering.h"
+#include "rtf/CodePage.h"
+#include "rtf/PlainText.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
+#include "rtf/TextModel.h"
+#include "rtf/TextObjects.h"
 
-using namespace engine;
+using namespace rtf;
 
 namespace {
 

@@ -1,4 +1,4 @@
-// termora-rtf: shows what the engine makes of an RTF file, as text, as its own RTF or as HTML.
+// termora-rtf: shows what the RTF reader makes of a file, as text, as its own RTF or as HTML.
 
 #include <QFile>
 #include <QGuiApplication>
@@ -6,9 +6,10 @@
 #include <QTextDocument>
 #include <cstdio>
 
-#include "engine/RtfReader.h"
-#include "engine/RtfWriter.h"
-#include "engine/TextObjects.h"
+#include "rtf/PlainText.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
+#include "rtf/TextObjects.h"
 
 namespace {
 
@@ -67,21 +68,21 @@ int main(int argc, char** argv) {
   }
 
   QTextDocument doc;
-  engine::RegisterTextObjects(&doc);
+  rtf::RegisterTextObjects(&doc);
   QTextCursor cursor(&doc);
   QString error;
-  if (!engine::ReadRtf(bytes, cursor, &error)) {
+  if (!rtf::ReadRtf(bytes, cursor, &error)) {
     std::fprintf(stderr, "termora-rtf: %s: %s\n", argv[2], error.toLocal8Bit().constData());
     return 1;
   }
 
   bool ok = false;
   if (mode == "rtf") {
-    ok = WriteAll(engine::WriteRtf(doc));
+    ok = WriteAll(rtf::WriteRtf(doc));
   } else if (mode == "html") {
-    ok = WriteAll(engine::DocumentToHtml(doc).toUtf8());
+    ok = WriteAll(rtf::DocumentToHtml(doc).toUtf8());
   } else {
-    QString text = engine::PlainText(doc);
+    QString text = rtf::PlainText(doc);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(u'\r', u'\n');
     if (!text.isEmpty() && !text.endsWith(u'\n')) text.append(u'\n');

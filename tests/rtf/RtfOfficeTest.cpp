@@ -10,10 +10,10 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "engine/RtfWriter.h"
-#include "engine/TextModel.h"
+#include "rtf/RtfWriter.h"
+#include "rtf/TextModel.h"
 
-using namespace engine;
+using namespace rtf;
 
 TEST(RtfOffice, LibreOfficeReadsTheEngineRtf) {
   const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));

@@ -1,4 +1,4 @@
-#include "engine/TextObjects.h"
+#include "rtf/TextObjects.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
@@ -7,9 +7,9 @@
 #include <QTextDocument>
 #include <QtEndian>
 
-#include "engine/TextModel.h"
+#include "rtf/TextModel.h"
 
-namespace engine {
+namespace rtf {
 
 namespace {
 
@@ -118,7 +118,7 @@ void RegisterTextObjects(QTextDocument* doc) {
 QImage ObjectImage(const QTextFormat& format) {
   if (!format.hasProperty(kPictureData)) return {};
   const int kind = format.intProperty(kPictureKind);
-  if (kind == 4) return {};
+  if (kind == kMetafilePicture) return {};
   const QByteArray data = format.property(kPictureData).toByteArray();
   if (data.isEmpty()) return {};
   const qulonglong key = format.hasProperty(kObjectKey)
@@ -126,8 +126,8 @@ QImage ObjectImage(const QTextFormat& format) {
                              : qulonglong(qHash(data));
   QCache<qulonglong, QImage>& cache = ImageCache();
   if (QImage* hit = cache.object(key)) return *hit;
-  QImage image = kind == 3 ? DecodeDib(data) : QImage::fromData(data);
-  if (image.isNull() && kind == 5) image = DecodeDib(data);
+  QImage image = kind == kDibPicture ? DecodeDib(data) : QImage::fromData(data);
+  if (image.isNull() && kind == kOtherPicture) image = DecodeDib(data);
   cache.insert(key, new QImage(image), std::max<qsizetype>(1, image.sizeInBytes() / 1024));
   return image;
 }
@@ -146,7 +146,7 @@ QSizeF ObjectSize(const QTextFormat& format) {
     return bound(QSizeF(scaled(TwipsToDoc(goalW), scaleX), scaled(TwipsToDoc(goalH), scaleY)));
   const int picW = format.intProperty(kPictureWidthTw);
   const int picH = format.intProperty(kPictureHeightTw);
-  if (format.intProperty(kPictureKind) == 4 && picW > 0 && picH > 0) {
+  if (format.intProperty(kPictureKind) == kMetafilePicture && picW > 0 && picH > 0) {
     // Metafile extents are in hundredths of a millimetre.
     return bound(QSizeF(scaled(picW * kDocDpi / 2540.0, scaleX), scaled(picH * kDocDpi / 2540.0, scaleY)));
   }
@@ -162,7 +162,7 @@ QByteArray PictureRtf(const QByteArray& data, int kind, int picw, int pich, int 
   static const char* const blips[] = {"", "\\pngblip", "\\jpegblip", "\\dibitmap0",
                                       "\\wmetafile8", ""};
   QByteArray rtf = "{\\pict";
-  rtf += blips[kind >= 1 && kind <= 5 ? kind : 5];
+  rtf += blips[kind >= kPngPicture && kind <= kOtherPicture ? kind : kOtherPicture];
   rtf += "\\picw" + QByteArray::number(picw) + "\\pich" + QByteArray::number(pich);
   if (goalWTw > 0) rtf += "\\picwgoal" + QByteArray::number(goalWTw);
   if (goalHTw > 0) rtf += "\\pichgoal" + QByteArray::number(goalHTw);
@@ -173,7 +173,7 @@ QByteArray PictureRtf(const QByteArray& data, int kind, int picw, int pich, int 
 
 QTextCharFormat PictureFormat(const QByteArray& bytes, int kind, int widthTw, int heightTw) {
   QByteArray data = bytes;
-  if (kind == 3) {
+  if (kind == kDibPicture) {
     // A BMP file: the RTF form keeps only the bitmap after its 14-byte file header.
     if (data.startsWith("BM") && data.size() > 14) data = data.mid(14);
   }
@@ -197,6 +197,6 @@ QTextCharFormat PictureFormat(const QByteArray& bytes, int kind, int widthTw, in
   return f;
 }
 
-}  // namespace engine
+}  // namespace rtf
 
 #include "TextObjects.moc"

@@ -1,11 +1,11 @@
-#include "engine/RtfCodePage.h"
+#include "rtf/CodePage.h"
 
 #include <iconv.h>
 
 #include <cerrno>
 #include <vector>
 
-namespace engine {
+namespace rtf {
 
 int CodePageOfCharset(int charset) {
   switch (charset) {
@@ -185,4 +185,29 @@ CodePageEncoder::CodePageEncoder(int codePage) {
     if ((*t)[b]) map_[(*t)[b]] = b;
 }
 
-}  // namespace engine
+QString DecodeCodePage(const QByteArray& bytes, int codePage) {
+  CodePageDecoder d;
+  QString out;
+  d.Decode(bytes.constData(), bytes.size(), codePage > 0 ? codePage : 1251, out);
+  return out;
+}
+
+QByteArray EncodeCodePage(const QString& text, int codePage) {
+  if (codePage == 65001) return text.toUtf8();
+  const CodePageEncoder local(codePage > 0 ? codePage : 1251);
+  QByteArray out;
+  out.reserve(text.size());
+  for (QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u < 0x80) {
+      out.append(char(u));
+      continue;
+    }
+    const int b = local.Byte(u);
+    out.append(b >= 0 ? char(b) : '?');
+  }
+  return out;
+}
+
+
+}  // namespace rtf

@@ -13,8 +13,9 @@
 #include <QTextDocument>
 #include <map>
 
-#include "engine/RtfReader.h"
-#include "engine/TextModel.h"
+#include "rtf/Numbering.h"
+#include "rtf/RtfReader.h"
+#include "rtf/TextModel.h"
 
 namespace {
 
@@ -48,13 +49,13 @@ QString VisibleText(const QTextDocument& doc) {
   int previous = 0, number = 0;
   for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
     const QTextBlockFormat f = b.blockFormat();
-    const int numbering = f.intProperty(engine::kNumbering);
+    const int numbering = f.intProperty(rtf::kNumbering);
     if (numbering > 0) {
       number = numbering == previous ? number + 1
-                                     : (f.hasProperty(engine::kNumberingStart)
-                                            ? f.intProperty(engine::kNumberingStart)
+                                     : (f.hasProperty(rtf::kNumberingStart)
+                                            ? f.intProperty(rtf::kNumberingStart)
                                             : 1);
-      out += engine::ListLabel(numbering, number, engine::NumberingStyle(f)) + u' ';
+      out += rtf::ListLabel(numbering, number, rtf::NumberingStyle(f)) + u' ';
     }
     previous = numbering;
     QString t = b.text();
@@ -135,7 +136,7 @@ TEST(RtfCorpus, ReadableFilesGiveTheReferenceText) {
     QTextDocument doc;
     QTextCursor cursor(&doc);
     QString error;
-    ASSERT_TRUE(engine::ReadRtf(f.readAll(), cursor, &error))
+    ASSERT_TRUE(rtf::ReadRtf(f.readAll(), cursor, &error))
         << cf.path.toStdString() << ": " << error.toStdString();
 
     QString refPath = cf.path;
@@ -160,7 +161,7 @@ TEST(RtfCorpus, OtherFilesAreRefusedOrSurvived) {
     QTextDocument doc;
     QTextCursor cursor(&doc);
     QString error;
-    const bool read = engine::ReadRtf(f.readAll(), cursor, &error);
+    const bool read = rtf::ReadRtf(f.readAll(), cursor, &error);
     // Refused: nothing may have been inserted and the caller gets a reason.
     if (!read) {
       EXPECT_TRUE(doc.isEmpty()) << cf.path.toStdString();

@@ -1,9 +1,9 @@
-#include "engine/TextModel.h"
+#include "rtf/TextModel.h"
 
 #include <QTextOption>
 #include <algorithm>
 
-namespace engine {
+namespace rtf {
 
 void SetIndents(QTextBlockFormat& f, int startTw, int rightTw, int offsetTw) {
   f.setProperty(kStartIndentTw, startTw);
@@ -57,12 +57,12 @@ void SetTabStops(QTextBlockFormat& f, const QList<int>& tw) {
 }
 
 void SetAlignment(QTextBlockFormat& f, int align, bool showJustified) {
-  if (align < 1 || align > 4) align = 1;
+  if (align < kAlignLeft || align > kAlignJustify) align = kAlignLeft;
   f.setProperty(kAlignment, align);
   Qt::Alignment a = Qt::AlignLeft;
-  if (align == 2) a = Qt::AlignRight;
-  else if (align == 3) a = Qt::AlignHCenter;
-  else if (align == 4 && showJustified) a = Qt::AlignJustify;
+  if (align == kAlignRight) a = Qt::AlignRight;
+  else if (align == kAlignCenter) a = Qt::AlignHCenter;
+  else if (align == kAlignJustify && showJustified) a = Qt::AlignJustify;
   f.setAlignment(a);
 }
 
@@ -118,40 +118,10 @@ QList<int> TabStopsTw(const QTextBlockFormat& f) {
 int Alignment(const QTextBlockFormat& f) {
   if (f.hasProperty(kAlignment)) return f.intProperty(kAlignment);
   const Qt::Alignment a = f.alignment();
-  if (a & Qt::AlignRight) return 2;
-  if (a & Qt::AlignHCenter) return 3;
-  if (a & Qt::AlignJustify) return 4;
-  return 1;
+  if (a & Qt::AlignRight) return kAlignRight;
+  if (a & Qt::AlignHCenter) return kAlignCenter;
+  if (a & Qt::AlignJustify) return kAlignJustify;
+  return kAlignLeft;
 }
 
-QString ListLabel(int numbering, int n, int style) {
-  if (numbering == 1) return QString(QChar(0x2022));
-  QString label;
-  if (numbering == 3 || numbering == 4) {
-    for (int v = std::max(n, 1); v > 0; v /= 26) {
-      --v;
-      label.prepend(QChar((numbering == 3 ? u'a' : u'A') + v % 26));
-    }
-  } else if (numbering == 5 || numbering == 6) {
-    static const std::pair<int, const char*> table[] = {
-        {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
-        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
-    int v = std::clamp(n, 1, 3999);
-    for (const auto& [value, text] : table)
-      while (v >= value) {
-        label.append(QLatin1String(text));
-        v -= value;
-      }
-    if (numbering == 6) label = label.toUpper();
-  } else {
-    label = QString::number(n);
-  }
-  switch (style & 0xF00) {
-    case 0x000: return label + u')';
-    case 0x100: return u'(' + label + u')';
-    case 0x300: return label;
-    default: return label + u'.';
-  }
-}
-
-}  // namespace engine
+}  // namespace rtf

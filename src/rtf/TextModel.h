@@ -1,17 +1,16 @@
 #pragma once
-// How the engine's document keeps what RTF says beyond Qt's own formats.
+// How a document keeps what RTF says beyond Qt's own formats.
 //
 // Every length the engine exchanges is in twips. Qt lays text out in document units (pixels at
 // 96 per inch), which cannot hold a twip exactly, so each block and character format carries the
 // twips it was given in user properties below; the RTF writer and the format getters read these,
-// never the pixel values. Whoever sets a format sets both (see the Apply* helpers in
-// TextModel.cpp once they exist, or set the property and the Qt value side by side).
+// never the pixel values. Whoever sets a format sets both (the Set* helpers below).
 
 #include <QList>
 #include <QString>
 #include <QTextFormat>
 
-namespace engine {
+namespace rtf {
 
 // Document units per inch: the layout's pixels.
 constexpr int kDocDpi = 96;
@@ -30,12 +29,11 @@ enum TextProperty : int {
   kLineSpacingRule,   // int 0..5
   kLineSpacingValue,  // int: twips for rules 3 and 4, twentieths of a line for rule 5
   kTabStopsTw,        // QList<int>: up to 32 tab positions in twips, ascending
-  kAlignment,         // int: 1 left, 2 right, 3 centre, 4 justify (shown justified only while
+  kAlignment,         // int: a ParagraphAlignment (justified shows justified only while
                       // advanced typography is on, so Qt's alignment may differ)
-  kNumbering,         // int: 0 none, 1 bullet, 2 arabic, 3 lower letter, 4 upper letter,
-                      //      5 lower roman, 6 upper roman
+  kNumbering,         // int: a NumberingKind (Numbering.h)
   kNumberingStart,    // int
-  kNumberingStyle,    // int
+  kNumberingStyle,    // int: kNumberParen ... kNumberPlain (Numbering.h)
   kNumberingTabTw,    // int
   kParagraphExtra,    // QByteArray: paragraph control words the engine keeps but does not use,
                       // written back as read
@@ -50,7 +48,7 @@ enum TextProperty : int {
 
   // --- pictures (QTextImageFormat) and embedded objects ---
   kPictureData = QTextFormat::UserProperty + 80,  // QByteArray: the picture's bytes as read
-  kPictureKind,     // int: 1 png, 2 jpeg, 3 device-independent bitmap, 4 metafile, 5 other
+  kPictureKind,     // int: a PictureKind
   kPictureGoalWTw,  // int: \picwgoal
   kPictureGoalHTw,  // int: \pichgoal
   kPictureScaleX,   // int: \picscalex (100 when absent)
@@ -62,6 +60,22 @@ enum TextProperty : int {
   kObjectKey,       // qulonglong: a hash of the picture data, the key of the decoded-image cache
   kPictureWidthTw,  // int: \picw, kept for the writer (pixels for bitmaps, 0.01 mm for metafiles)
   kPictureHeightTw, // int: \pich
+};
+
+enum PictureKind : int {
+  kPngPicture = 1,
+  kJpegPicture = 2,
+  kDibPicture = 3,  // a device-independent bitmap
+  kMetafilePicture = 4,
+  kOtherPicture = 5,
+};
+
+// A paragraph's kAlignment, numbered as the engine's PFA_* values.
+enum ParagraphAlignment : int {
+  kAlignLeft = 1,
+  kAlignRight = 2,
+  kAlignCenter = 3,
+  kAlignJustify = 4,
 };
 
 // The object type of embedded objects and of pictures the engine draws itself
@@ -77,8 +91,7 @@ void SetSpaceAfter(QTextBlockFormat& f, int tw);
 // 5 `value` twentieths of a line.
 void SetLineSpacing(QTextBlockFormat& f, int rule, int value);
 void SetTabStops(QTextBlockFormat& f, const QList<int>& tw);
-// 1 left, 2 right, 3 centre, 4 justify; justified text is laid out justified only when
-// `showJustified` (advanced typography) is true.
+// Justified text is laid out justified only when `showJustified` (advanced typography) is true.
 void SetAlignment(QTextBlockFormat& f, int align, bool showJustified = true);
 
 int StartIndentTw(const QTextBlockFormat& f);
@@ -91,14 +104,4 @@ int LineSpacingValue(const QTextBlockFormat& f);
 QList<int> TabStopsTw(const QTextBlockFormat& f);
 int Alignment(const QTextBlockFormat& f);
 
-// The label of the number-th paragraph of a list with the given kNumbering kind and
-// kNumberingStyle: a bullet, or the number ("3", "c", "C", "iii", "III") as "3)" (style 0),
-// "(3)" (0x100), "3." (0x200) or "3" (0x300).
-QString ListLabel(int numbering, int number, int style = 0x200);
-
-// The numbering style of a paragraph format (0x200, "1.", when it has none).
-inline int NumberingStyle(const QTextBlockFormat& f) {
-  return f.hasProperty(kNumberingStyle) ? f.intProperty(kNumberingStyle) : 0x200;
-}
-
-}  // namespace engine
+}  // namespace rtf

@@ -1,11 +1,13 @@
 #pragma once
-// Reading RTF into the engine's document.
+// Reading RTF into a document. The reader's parts: RtfTokenizer.h (bytes to tokens),
+// RtfKeywords.h (control words), RtfTables.h (fonts, colours, lists) and RtfDocumentBuilder.h
+// (what goes into the document); RtfReader.cpp ties them together by destination.
 
 #include <QByteArray>
 #include <QString>
 #include <QTextCursor>
 
-namespace engine {
+namespace rtf {
 
 // True when the bytes open an RTF document ("{\rtf", leading white space allowed).
 bool LooksLikeRtf(const QByteArray& bytes);
@@ -17,11 +19,4 @@ bool LooksLikeRtf(const QByteArray& bytes);
 // read as far as it makes sense; no input crashes it or makes it hang.
 bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error = nullptr);
 
-// Decodes 8-bit text in a Windows/ISO code page known to iconv (1251 when 0 is given). Unknown
-// code pages and undecodable bytes fall back to Latin-1 byte by byte, so nothing is lost.
-QString DecodeCodePage(const QByteArray& bytes, int codePage = 1251);
-
-// Inserts plain text as the engine's text stream does: CR, LF and CR LF each end a paragraph.
-void InsertPlainText(const QString& text, QTextCursor& at);
-
-}  // namespace engine
+}  // namespace rtf

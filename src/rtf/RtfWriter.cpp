@@ -1,4 +1,4 @@
-#include "engine/RtfWriter.h"
+#include "rtf/RtfWriter.h"
 
 #include <QBuffer>
 #include <QTextBlock>
@@ -9,11 +9,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/RtfCodePage.h"
-#include "engine/TextModel.h"
-#include "engine/TextObjects.h"
+#include "rtf/CodePage.h"
+#include "rtf/Numbering.h"
+#include "rtf/TextModel.h"
+#include "rtf/TextObjects.h"
 
-namespace engine {
+namespace rtf {
 
 namespace {
 
@@ -206,16 +207,16 @@ void Writer::Text(const QString& s, qsizetype from, qsizetype to) {
 }
 
 QByteArray Writer::NumberLabel(int numbering, int n, int style) {
-  if (numbering == 1) return "\\'95";
+  if (numbering == kBulletNumbering) return "\\'95";
   return ListLabel(numbering, n, style).toLatin1();
 }
 
 QByteArray Writer::ParagraphProps(const QTextBlockFormat& f) {
   QByteArray p;
   const int numbering = f.intProperty(kNumbering);
-  if (numbering > 0 && numbering <= 6) {
+  if (numbering > kNoNumbering && numbering <= kUpperRomanNumbering) {
     p.append("{\\*\\pn");
-    if (numbering == 1) {
+    if (numbering == kBulletNumbering) {
       p.append("\\pnlvlblt");
     } else {
       p.append("\\pnlvlbody");
@@ -224,13 +225,13 @@ QByteArray Writer::ParagraphProps(const QTextBlockFormat& f) {
       p.append(kinds[numbering]);
     }
     p.append("\\pnindent" + Num(f.intProperty(kNumberingTabTw)));
-    if (numbering > 1) {
+    if (numbering != kBulletNumbering) {
       const int start = f.hasProperty(kNumberingStart) ? f.intProperty(kNumberingStart) : 1;
       p.append("\\pnstart" + Num(start));
-      switch (NumberingStyle(f) & 0xF00) {
-        case 0x000: p.append("{\\pntxta )}"); break;
-        case 0x100: p.append("{\\pntxtb (}{\\pntxta )}"); break;
-        case 0x300: break;
+      switch (NumberingStyle(f) & kNumberStyleMask) {
+        case kNumberParen: p.append("{\\pntxta )}"); break;
+        case kNumberParens: p.append("{\\pntxtb (}{\\pntxta )}"); break;
+        case kNumberPlain: break;
         default: p.append("{\\pntxta .}"); break;
       }
     } else {
@@ -239,9 +240,9 @@ QByteArray Writer::ParagraphProps(const QTextBlockFormat& f) {
     p.append("}");
   }
   const int align = Alignment(f);
-  if (align == 2) p.append("\\qr");
-  if (align == 3) p.append("\\qc");
-  if (align == 4) p.append("\\qj");
+  if (align == kAlignRight) p.append("\\qr");
+  if (align == kAlignCenter) p.append("\\qc");
+  if (align == kAlignJustify) p.append("\\qj");
   const int offset = OffsetTw(f);
   const int start = StartIndentTw(f);
   const int right = RightIndentTw(f);
@@ -315,7 +316,7 @@ QByteArray Writer::Write(int from, int to) {
     }
     firstBlock = false;
     const int numbering = bf.intProperty(kNumbering);
-    if (numbering > 0 && numbering <= 6) {
+    if (numbering > kNoNumbering && numbering <= kUpperRomanNumbering) {
       counter = numbering == prevNumbering ? counter + 1
                                            : (bf.hasProperty(kNumberingStart)
                                                   ? bf.intProperty(kNumberingStart)
@@ -411,29 +412,6 @@ QByteArray WriteRtf(const QTextDocument& doc, int from, int to) {
   return w.Write(from, to);
 }
 
-QString PlainText(const QTextDocument& doc, int from, int to) {
-  const int docEnd = std::max(0, doc.characterCount() - 1);
-  if (to < 0 || to > docEnd) to = docEnd;
-  from = std::clamp(from, 0, to);
-  QString out;
-  for (QTextBlock block = doc.findBlock(from); block.isValid() && block.position() <= to;
-       block = block.next()) {
-    const int start = block.position();
-    const int end = start + block.length() - 1;
-    const QString text = block.text();
-    const int a = std::max(from, start) - start;
-    const int b = std::min(to, end) - start;
-    for (int i = a; i < b; ++i) {
-      const QChar c = text[i];
-      if (c == QChar::LineSeparator) out.append(u'\r');
-      else if (c == QChar::ObjectReplacementCharacter) out.append(u' ');
-      else out.append(c);
-    }
-    if (to > end) out.append(QLatin1String("\r\n"));
-  }
-  return out;
-}
-
 QString DocumentToHtml(const QTextDocument& doc) {
   std::unique_ptr<QTextDocument> copy(doc.clone());
   std::vector<std::pair<int, QTextCharFormat>> objects;
@@ -466,21 +444,4 @@ QString DocumentToHtml(const QTextDocument& doc) {
   return copy->toHtml();
 }
 
-QByteArray EncodeCodePage(const QString& text, int codePage) {
-  if (codePage == 65001) return text.toUtf8();
-  const CodePageEncoder local(codePage > 0 ? codePage : 1251);
-  QByteArray out;
-  out.reserve(text.size());
-  for (QChar c : text) {
-    const char16_t u = c.unicode();
-    if (u < 0x80) {
-      out.append(char(u));
-      continue;
-    }
-    const int b = local.Byte(u);
-    out.append(b >= 0 ? char(b) : '?');
-  }
-  return out;
-}
-
-}  // namespace engine
+}  // namespace rtf

@@ -7,7 +7,7 @@
 #include <memory>
 #include <unordered_map>
 
-namespace engine {
+namespace rtf {
 
 // Symbol fonts have no code page; their bytes map into the private use area.
 constexpr int kSymbolCodePage = 42;
@@ -53,4 +53,12 @@ class CodePageEncoder {
   std::unordered_map<char16_t, int> map_;
 };
 
-}  // namespace engine
+// Decodes 8-bit text in a Windows/ISO code page known to iconv (1251 when 0 is given). Unknown
+// code pages and undecodable bytes fall back to Latin-1 byte by byte, so nothing is lost.
+QString DecodeCodePage(const QByteArray& bytes, int codePage = 1251);
+
+// Encodes text in a single-byte code page (1251 when 0 is given) or UTF-8 (65001); characters
+// the code page lacks become '?'.
+QByteArray EncodeCodePage(const QString& text, int codePage = 1251);
+
+}  // namespace rtf

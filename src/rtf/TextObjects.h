@@ -12,7 +12,7 @@
 #include <QTextCharFormat>
 #include <QTextDocument>
 
-namespace engine {
+namespace rtf {
 
 // Registers the drawing handler for kEmbeddedObjectType on the document's layout. Safe to call
 // more than once.
@@ -33,4 +33,4 @@ QTextCharFormat PictureFormat(const QByteArray& bytes, int kind, int widthTw = 0
 QByteArray PictureRtf(const QByteArray& data, int kind, int picw, int pich, int goalWTw,
                       int goalHTw, int scaleX = 100, int scaleY = 100);
 
-}  // namespace engine
+}  // namespace rtf

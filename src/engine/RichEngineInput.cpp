@@ -1,0 +1,324 @@
+// The engine window's input: keys (checked against read-only, protection and the text limit),
+// the mouse, links under it, the context menu, focus and drag and drop.
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <algorithm>
+
+#include "engine/RichEngine.h"
+#include "engine/RichEngineOle.h"
+#include "platform/Question.h"
+#include "rtf/TextModel.h"
+
+namespace engine {
+
+// ---- keyboard, mouse, focus ---------------------------------------------------------------------
+
+namespace {
+bool IsNavigation(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_Escape:
+    case Qt::Key_Insert:
+      return true;
+    default:
+      return e->matches(QKeySequence::Copy) || e->matches(QKeySequence::SelectAll);
+  }
+}
+}  // namespace
+
+// Checks a keystroke that changes text against read-only, protection and the text limit;
+// false refuses it.
+bool TRichEngine::EditKeyAllowed(QKeyEvent* e) {
+  QTextCursor c = textCursor();
+  int from = c.selectionStart(), to = c.selectionEnd();
+  int adding = 0;
+  const bool back = e->key() == Qt::Key_Backspace || e->matches(QKeySequence::DeleteStartOfWord);
+  const bool del = e->key() == Qt::Key_Delete || e->matches(QKeySequence::DeleteEndOfWord);
+  if (from == to) {
+    if (e->matches(QKeySequence::DeleteStartOfWord)) {
+      QTextCursor w = c;
+      w.movePosition(QTextCursor::PreviousWord, QTextCursor::KeepAnchor);
+      from = w.selectionStart();
+    } else if (e->matches(QKeySequence::DeleteEndOfWord)) {
+      QTextCursor w = c;
+      w.movePosition(QTextCursor::NextWord, QTextCursor::KeepAnchor);
+      to = w.selectionEnd();
+    } else if (back) {
+      from = std::max(0, from - 1);
+    } else if (del) {
+      to = std::min(TextLength(), to + 1);
+    }
+  }
+  if (!back && !del) adding = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter ? 1 : int(e->text().size());
+  if (readOnly_) {
+    platform::Beep();
+    return false;
+  }
+  if (ProtectedRefuses(WM_CHAR, e->text().isEmpty() ? 0 : WPARAM(e->text().at(0).unicode()), 0, from, to)) {
+    platform::Beep();
+    return false;
+  }
+  if (adding > 0 && !FitsLimit(to - from, adding)) {
+    Notify(EN_MAXTEXT, nullptr);
+    platform::Beep();
+    return false;
+  }
+  NotifyObjectsRemoved(from, to);
+  return true;
+}
+
+void TRichEngine::keyPressEvent(QKeyEvent* e) {
+  if (host_ && host_->EngineKeyDown(this, e)) return;
+  // Clipboard and undo keys first: some of them (Shift+Insert) look like navigation.
+  if (e->matches(QKeySequence::Undo)) {
+    Undo();
+    return;
+  }
+  if (e->matches(QKeySequence::Redo)) {
+    Redo();
+    return;
+  }
+  if (e->matches(QKeySequence::Cut)) {
+    Cut();
+    return;
+  }
+  if (e->matches(QKeySequence::Paste)) {
+    Paste();
+    return;
+  }
+  if (e->matches(QKeySequence::Copy)) {
+    Copy();
+    return;
+  }
+  if (IsNavigation(e)) {
+    QTextEdit::keyPressEvent(e);
+    return;
+  }
+  const bool edits = e->key() == Qt::Key_Backspace || e->key() == Qt::Key_Delete || e->key() == Qt::Key_Return ||
+                     e->key() == Qt::Key_Enter || e->key() == Qt::Key_Tab ||
+                     e->matches(QKeySequence::DeleteStartOfWord) || e->matches(QKeySequence::DeleteEndOfWord) ||
+                     (!e->text().isEmpty() && e->text().at(0).isPrint());
+  if ((e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) && tabChangesFocus()) {
+    e->ignore();  // the window moves the focus on
+    return;
+  }
+  if (edits && !EditKeyAllowed(e)) return;
+  QTextEdit::keyPressEvent(e);
+  // Backspace at the start of a list item or Enter on an empty one takes the paragraph out of
+  // its list; the paragraph's numbering must say so too, or it would be written back.
+  if (edits) {
+    const int pos = textCursor().position();
+    doc_->SyncNumbering(std::max(0, pos - 1), pos);
+  }
+}
+
+void TRichEngine::inputMethodEvent(QInputMethodEvent* e) {
+  if (readOnly_ && !e->commitString().isEmpty()) {
+    e->ignore();
+    return;
+  }
+  QTextEdit::inputMethodEvent(e);
+}
+
+int TRichEngine::CharUnder(const QPoint& viewportPos) const {
+  const QTextCursor c = cursorForPosition(viewportPos);
+  const int pos = c.position();
+  // The character under the point, not the caret position nearest to it.
+  const QRect r = cursorRect(c);
+  const int ch = viewportPos.x() < r.x() ? pos - 1 : pos;
+  return ch < 0 || ch >= TextLength() ? -1 : ch;
+}
+
+void TRichEngine::SelectObjectUnder(const QPoint& viewportPos) {
+  // A click on an embedded object selects the object, as the host's object commands expect.
+  const int ch = CharUnder(viewportPos);
+  if (ch >= 0 && TRichDocument::IsObjectChar(document()->characterAt(ch))) SetSel({ch, ch + 1});
+}
+
+void TRichEngine::NotifyObjectsRemoved(int from, int to) {
+  if (!oleCallback_ || !ole_ || from >= to) return;
+  const QString t = GetTextRange(from, to);
+  for (int i = 0; i < t.size(); ++i)
+    if (TRichDocument::IsObjectChar(t[i]))
+      if (IOleObject* obj = static_cast<TRichEngineOle*>(ole_.get())->ObjectAt(from + i)) oleCallback_->DeleteObject(obj);
+}
+
+int TRichEngine::LinkAt(const QPoint& viewportPos, CHARRANGE* range) const {
+  const int ch = CharUnder(viewportPos);
+  if (ch < 0) return -1;
+  for (const CHARRANGE& l : autoLinks_)
+    if (l.cpMin <= ch && ch < l.cpMax) {
+      if (range) *range = l;
+      return ch;
+    }
+  QTextCursor at(document());
+  at.setPosition(ch + 1);
+  const QTextCharFormat f = at.charFormat();
+  if (!f.boolProperty(rtf::kLink) && !(f.isAnchor() && !f.anchorHref().isEmpty())) return -1;
+  if (range) {
+    // The run of link characters around ch.
+    int a = ch, b = ch + 1;
+    const auto isLink = [&](int p) {
+      QTextCursor k(document());
+      k.setPosition(p + 1);
+      const QTextCharFormat g = k.charFormat();
+      return g.boolProperty(rtf::kLink) || (g.isAnchor() && !g.anchorHref().isEmpty());
+    };
+    while (a > 0 && isLink(a - 1)) --a;
+    while (b < TextLength() && isLink(b)) ++b;
+    *range = {a, b};
+  }
+  return ch;
+}
+
+namespace {
+WPARAM KeyFlags(const QMouseEvent* e) {
+  WPARAM w = 0;
+  if (e->buttons() & Qt::LeftButton) w |= MK_LBUTTON;
+  if (e->buttons() & Qt::RightButton) w |= MK_RBUTTON;
+  if (e->modifiers() & Qt::ShiftModifier) w |= MK_SHIFT;
+  if (e->modifiers() & Qt::ControlModifier) w |= MK_CONTROL;
+  return w;
+}
+}  // namespace
+
+bool TRichEngine::SendLink(UINT msg, QMouseEvent* e) {
+  if (!(eventMask_ & ENM_LINK)) return false;
+  CHARRANGE r;
+  const QPoint vp = e->position().toPoint();
+  if (LinkAt(vp, &r) < 0) {
+    viewport()->setCursor(Qt::IBeamCursor);
+    return false;
+  }
+  viewport()->setCursor(Qt::PointingHandCursor);
+  ENLINK l;
+  l.msg = msg;
+  l.wParam = KeyFlags(e);
+  const QPoint client = vp + viewport()->pos();
+  l.lParam = MAKELPARAM(client.x(), client.y());
+  l.chrg = r;
+  return Notify(EN_LINK, &l.nmhdr) != 0;
+}
+
+void TRichEngine::mousePressEvent(QMouseEvent* e) {
+  if (host_ && host_->EngineMouse(this, e)) return;
+  if (e->button() == Qt::LeftButton && SendLink(WM_LBUTTONDOWN, e)) return;
+  if (e->button() == Qt::RightButton && SendLink(WM_RBUTTONDOWN, e)) return;
+  QTextEdit::mousePressEvent(e);
+  if (e->button() == Qt::LeftButton && !(e->modifiers() & Qt::ShiftModifier)) SelectObjectUnder(e->position().toPoint());
+}
+
+void TRichEngine::mouseReleaseEvent(QMouseEvent* e) {
+  if (host_ && host_->EngineMouse(this, e)) return;
+  if (e->button() == Qt::LeftButton && SendLink(WM_LBUTTONUP, e)) return;
+  if (e->button() == Qt::RightButton && SendLink(WM_RBUTTONUP, e)) return;
+  QTextEdit::mouseReleaseEvent(e);
+}
+
+void TRichEngine::mouseMoveEvent(QMouseEvent* e) {
+  if (host_ && host_->EngineMouse(this, e)) return;
+  if (SendLink(WM_MOUSEMOVE, e)) return;
+  QTextEdit::mouseMoveEvent(e);
+}
+
+void TRichEngine::mouseDoubleClickEvent(QMouseEvent* e) {
+  if (host_ && host_->EngineMouse(this, e)) return;
+  QTextEdit::mouseDoubleClickEvent(e);
+}
+
+void TRichEngine::contextMenuEvent(QContextMenuEvent* e) {
+  if (host_ && host_->EngineContextMenu(this, e)) return;
+  if (!oleCallback_) return;  // the engine has no menu of its own
+  CHARRANGE sel = GetSel();
+  IOleObject* obj = nullptr;
+  if (SelectionType() & SEL_OBJECT) obj = static_cast<TRichEngineOle*>(OleInterface())->ObjectAt(sel.cpMin);
+  QMenu* menu = nullptr;
+  if (oleCallback_->GetContextMenu(SelectionType(), obj, &sel, &menu) == S_OK && menu) menu->exec(e->globalPos());
+}
+
+void TRichEngine::focusInEvent(QFocusEvent* e) {
+  QTextEdit::focusInEvent(e);
+  Notify(EN_SETFOCUS, nullptr);
+  if (host_) host_->EngineFocus(this, true);
+}
+
+void TRichEngine::focusOutEvent(QFocusEvent* e) {
+  QTextEdit::focusOutEvent(e);
+  Notify(EN_KILLFOCUS, nullptr);
+  if (host_) host_->EngineFocus(this, false);
+}
+
+void TRichEngine::resizeEvent(QResizeEvent* e) {
+  QTextEdit::resizeEvent(e);
+  if (rectSet_) ApplyFormatRect();
+}
+
+void TRichEngine::paintEvent(QPaintEvent* e) {
+  if (!redraw_) return;
+  QTextEdit::paintEvent(e);
+}
+
+void TRichEngine::dragEnterEvent(QDragEnterEvent* e) {
+  if (readOnly_) {
+    e->ignore();
+    return;
+  }
+  QTextEdit::dragEnterEvent(e);
+}
+
+void TRichEngine::dragMoveEvent(QDragMoveEvent* e) {
+  if (readOnly_) {
+    e->ignore();
+    return;
+  }
+  if (oleCallback_) {
+    DWORD keys = 0;
+    if (e->modifiers() & Qt::ControlModifier) keys |= MK_KEYSTATE_CONTROL;
+    if (e->modifiers() & Qt::ShiftModifier) keys |= MK_KEYSTATE_SHIFT;
+    DWORD effect = 0;
+    if (e->possibleActions() & Qt::CopyAction) effect |= DROPEFFECT_COPY;
+    if (e->possibleActions() & Qt::MoveAction) effect |= DROPEFFECT_MOVE;
+    if (e->possibleActions() & Qt::LinkAction) effect |= DROPEFFECT_LINK;
+    oleCallback_->GetDragDropEffect(false, keys, &effect);
+    if (effect & DROPEFFECT_MOVE) e->setDropAction(Qt::MoveAction);
+    else if (effect & DROPEFFECT_COPY) e->setDropAction(Qt::CopyAction);
+    else if (effect & DROPEFFECT_LINK) e->setDropAction(Qt::LinkAction);
+    else {
+      e->ignore();
+      return;
+    }
+  }
+  QTextEdit::dragMoveEvent(e);
+}
+
+void TRichEngine::dropEvent(QDropEvent* e) {
+  if (readOnly_) {
+    e->ignore();
+    return;
+  }
+  const QTextCursor at = cursorForPosition(e->position().toPoint());
+  if (ProtectedRefuses(WM_PASTE, 0, 0, at.position(), at.position())) {
+    e->ignore();
+    return;
+  }
+  QTextEdit::dropEvent(e);
+}
+
+}  // namespace engine

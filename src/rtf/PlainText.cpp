@@ -1,0 +1,85 @@
+#include "rtf/PlainText.h"
+
+#include <QTextBlock>
+#include <algorithm>
+
+namespace rtf {
+
+void InsertPlainText(const QString& text, QTextCursor& at) {
+  at.beginEditBlock();
+  at.removeSelectedText();
+  const QTextCharFormat fmt = at.charFormat();
+  QString line;
+  auto flush = [&] {
+    if (!line.isEmpty()) at.insertText(line, fmt);
+    line.clear();
+  };
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c == '\r' || c == '\n' || c == 0x2029) {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+      flush();
+      at.insertBlock();
+      continue;
+    }
+    if (IsUnwantedChar(c) || c == 0x2028) continue;
+    line.append(QChar(c));
+  }
+  flush();
+  at.endEditBlock();
+}
+
+QString PlainText(const QTextDocument& doc, int from, int to) {
+  const int docEnd = std::max(0, doc.characterCount() - 1);
+  if (to < 0 || to > docEnd) to = docEnd;
+  from = std::clamp(from, 0, to);
+  QString out;
+  for (QTextBlock block = doc.findBlock(from); block.isValid() && block.position() <= to;
+       block = block.next()) {
+    const int start = block.position();
+    const int end = start + block.length() - 1;
+    const QString text = block.text();
+    const int a = std::max(from, start) - start;
+    const int b = std::min(to, end) - start;
+    for (int i = a; i < b; ++i) {
+      const QChar c = text[i];
+      if (c == QChar::LineSeparator) out.append(u'\r');
+      else if (c == QChar::ObjectReplacementCharacter) out.append(u' ');
+      else out.append(c);
+    }
+    if (to > end) out.append(QLatin1String("\r\n"));
+  }
+  return out;
+}
+
+QByteArray NormalizeLineBreaks(const QByteArray& text) {
+  QByteArray out;
+  out.reserve(text.size() + text.count('\n') + 1);
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += "\r\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+QStringList SplitLines(const QString& text) {
+  QStringList lines;
+  qsizetype start = 0;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c == QChar('\r') || c == QChar('\n')) {
+      lines.append(text.mid(start, i - start));
+      if (c == QChar('\r') && i + 1 < text.size() && text[i + 1] == QChar('\n')) ++i;
+      start = i + 1;
+    }
+  }
+  if (start < text.size()) lines.append(text.mid(start));
+  return lines;
+}
+
+}  // namespace rtf

@@ -1,0 +1,89 @@
+#include "rtf/RtfKeywords.h"
+
+#include <unordered_map>
+
+namespace rtf {
+
+namespace {
+
+const std::unordered_map<std::string_view, KwEntry>& Table() {
+  static const std::unordered_map<std::string_view, KwEntry> map = {
+      {"fonttbl", {kwFonttbl, 0}}, {"colortbl", {kwColortbl, 0}}, {"pict", {kwPict, 0}},
+      {"object", {kwObject, 0}}, {"objclass", {kwObjclass, 0}}, {"objdata", {kwObjdata, 0}},
+      {"result", {kwResult, 0}}, {"field", {kwField, 0}}, {"fldinst", {kwFldinst, 0}},
+      {"fldrslt", {kwFldrslt, 0}}, {"pn", {kwPn, 0}}, {"listtable", {kwListtable, 0}},
+      {"listoverridetable", {kwListoverridetable, 0}}, {"shppict", {kwShppict, 0}},
+      // Row properties of nested tables: some writers put the cells' text inside, and nothing
+      // in it is harmful to read.
+      {"nesttableprops", {kwShppict, 0}},
+      {"upr", {kwUpr, 0}}, {"ud", {kwUd, 0}},
+      // Destinations whose text is not part of the body.
+      {"stylesheet", {kwSkipDest, 0}}, {"info", {kwSkipDest, 0}}, {"header", {kwSkipDest, 0}},
+      {"headerl", {kwSkipDest, 0}}, {"headerr", {kwSkipDest, 0}}, {"headerf", {kwSkipDest, 0}},
+      {"footer", {kwSkipDest, 0}}, {"footerl", {kwSkipDest, 0}}, {"footerr", {kwSkipDest, 0}},
+      {"footerf", {kwSkipDest, 0}}, {"nonesttables", {kwSkipDest, 0}}, {"footnote", {kwSkipDest, 0}}, {"pntext", {kwSkipDest, 0}},
+      {"listtext", {kwSkipDest, 0}}, {"pnseclvl", {kwSkipDest, 0}},
+      {"nonshppict", {kwSkipDest, 0}}, {"shp", {kwSkipDest, 0}}, {"shpinst", {kwSkipDest, 0}},
+      {"xe", {kwSkipDest, 0}}, {"tc", {kwSkipDest, 0}}, {"txe", {kwSkipDest, 0}},
+      {"do", {kwSkipDest, 0}}, {"filetbl", {kwSkipDest, 0}}, {"revtbl", {kwSkipDest, 0}},
+      {"rsidtbl", {kwSkipDest, 0}}, {"template", {kwSkipDest, 0}}, {"annotation", {kwSkipDest, 0}},
+      {"atnid", {kwSkipDest, 0}}, {"atnauthor", {kwSkipDest, 0}}, {"generator", {kwSkipDest, 0}},
+      {"themedata", {kwSkipDest, 0}}, {"colorschememapping", {kwSkipDest, 0}},
+      {"latentstyles", {kwSkipDest, 0}}, {"datastore", {kwSkipDest, 0}},
+      {"userprops", {kwSkipDest, 0}}, {"docvar", {kwSkipDest, 0}}, {"pgdsctbl", {kwSkipDest, 0}},
+      {"ansi", {kwAnsi, 0}}, {"mac", {kwMac, 0}}, {"pc", {kwPc, 0}}, {"pca", {kwPca, 0}},
+      {"ansicpg", {kwAnsicpg, 0}}, {"deff", {kwDeff, 0}}, {"uc", {kwUc, 0}},
+      {"u", {kwU, 0}},
+      {"f", {kwF, 0}}, {"fcharset", {kwFcharset, 0}}, {"cpg", {kwCpg, 0}}, {"fprq", {kwFprq, 0}},
+      {"fnil", {kwFnil, 0}}, {"froman", {kwFroman, 0}}, {"fswiss", {kwFswiss, 0}},
+      {"fmodern", {kwFmodern, 0}}, {"fscript", {kwFscript, 0}}, {"fdecor", {kwFdecor, 0}},
+      {"ftech", {kwFtech, 0}}, {"fbidi", {kwFbidi, 0}}, {"red", {kwRed, 0}},
+      {"green", {kwGreen, 0}}, {"blue", {kwBlue, 0}},
+      {"plain", {kwPlain, 0}}, {"b", {kwB, 0}}, {"i", {kwI, 0}}, {"ul", {kwUl, 0}},
+      {"uld", {kwUl, 0}}, {"uldash", {kwUl, 0}}, {"uldashd", {kwUl, 0}}, {"uldashdd", {kwUl, 0}},
+      {"uldb", {kwUl, 0}}, {"ulth", {kwUl, 0}}, {"ulw", {kwUl, 0}}, {"ulwave", {kwUl, 0}},
+      {"ulnone", {kwUlnone, 0}}, {"strike", {kwStrike, 0}}, {"striked", {kwStriked, 0}},
+      {"sub", {kwSub, 0}}, {"super", {kwSuper, 0}}, {"nosupersub", {kwNosupersub, 0}},
+      {"fs", {kwFs, 0}}, {"cf", {kwCf, 0}}, {"cb", {kwCb, 0}}, {"highlight", {kwHighlight, 0}},
+      {"chcbpat", {kwChcbpat, 0}}, {"protect", {kwProtect, 0}},
+      {"pard", {kwPard, 0}}, {"ql", {kwQl, 0}}, {"qc", {kwQc, 0}}, {"qr", {kwQr, 0}},
+      {"qj", {kwQj, 0}}, {"qd", {kwQd, 0}}, {"li", {kwLi, 0}}, {"lin", {kwLi, 0}},
+      {"ri", {kwRi, 0}}, {"rin", {kwRi, 0}}, {"fi", {kwFi, 0}}, {"sb", {kwSb, 0}},
+      {"sa", {kwSa, 0}}, {"sl", {kwSl, 0}}, {"slmult", {kwSlmult, 0}}, {"tx", {kwTx, 0}},
+      {"ls", {kwLs, 0}}, {"ilvl", {kwIlvl, 0}},
+      {"pnlvlblt", {kwPnlvlblt, 0}}, {"pnlvlbody", {kwPnlvlbody, 0}},
+      {"pnlvlcont", {kwPnlvlcont, 0}}, {"pnlvl", {kwPnlvl, 0}}, {"pndec", {kwPndec, 0}},
+      {"pnlcltr", {kwPnlcltr, 0}}, {"pnucltr", {kwPnucltr, 0}}, {"pnlcrm", {kwPnlcrm, 0}},
+      {"pnucrm", {kwPnucrm, 0}}, {"pnstart", {kwPnstart, 0}}, {"pnindent", {kwPnindent, 0}},
+      {"pntxta", {kwPntxta, 0}}, {"pntxtb", {kwPntxtb, 0}},
+      {"list", {kwList, 0}}, {"listlevel", {kwListlevel, 0}}, {"listid", {kwListid, 0}},
+      {"levelnfc", {kwLevelnfc, 0}}, {"levelnfcn", {kwLevelnfc, 0}},
+      {"levelstartat", {kwLevelstartat, 0}},
+      {"pngblip", {kwPngblip, 0}}, {"jpegblip", {kwJpegblip, 0}}, {"dibitmap", {kwDibitmap, 0}},
+      {"wbitmap", {kwWbitmap, 0}}, {"wmetafile", {kwWmetafile, 0}}, {"emfblip", {kwEmfblip, 0}},
+      {"macpict", {kwMacpict, 0}}, {"pmmetafile", {kwPmmetafile, 0}}, {"picw", {kwPicw, 0}},
+      {"pich", {kwPich, 0}}, {"picwgoal", {kwPicwgoal, 0}}, {"pichgoal", {kwPichgoal, 0}},
+      {"picscalex", {kwPicscalex, 0}}, {"picscaley", {kwPicscaley, 0}}, {"objw", {kwObjw, 0}},
+      {"objh", {kwObjh, 0}},
+      {"par", {kwPar, 0}}, {"sect", {kwSect, 0}}, {"page", {kwPage, 0}}, {"line", {kwLine, 0}},
+      {"tab", {kwTab, 0}}, {"cell", {kwCell, 0}}, {"nestcell", {kwCell, 0}}, {"row", {kwRow, 0}},
+      {"nestrow", {kwRow, 0}}, {"chftn", {kwChftn, 0}},
+      {"emdash", {kwChar, 0x2014}}, {"endash", {kwChar, 0x2013}}, {"bullet", {kwChar, 0x2022}},
+      {"lquote", {kwChar, 0x2018}}, {"rquote", {kwChar, 0x2019}},
+      {"ldblquote", {kwChar, 0x201C}}, {"rdblquote", {kwChar, 0x201D}},
+      {"emspace", {kwChar, 0x2003}}, {"enspace", {kwChar, 0x2002}},
+      {"qmspace", {kwChar, 0x2005}}, {"zwj", {kwChar, 0x200D}}, {"zwnj", {kwChar, 0x200C}},
+      {"ltrmark", {kwChar, 0x200E}}, {"rtlmark", {kwChar, 0x200F}},
+  };
+  return map;
+}
+
+}  // namespace
+
+KwEntry FindKeyword(std::string_view word) {
+  const auto& table = Table();
+  const auto it = table.find(word);
+  return it == table.end() ? KwEntry{kwUnknown, 0} : it->second;
+}
+
+}  // namespace rtf

@@ -1,0 +1,44 @@
+#pragma once
+// The control words the RTF reader knows: one number per meaning (several spellings may share
+// one), and the character a symbol word stands for. Words not listed are kwUnknown.
+
+#include <string_view>
+
+namespace rtf {
+
+enum Kw : int {
+  kwUnknown,
+  // destinations
+  kwFonttbl, kwColortbl, kwPict, kwObject, kwObjclass, kwObjdata, kwResult, kwField, kwFldinst,
+  kwFldrslt, kwPn, kwListtable, kwListoverridetable, kwShppict, kwSkipDest, kwUpr, kwUd,
+  // document
+  kwAnsi, kwMac, kwPc, kwPca, kwAnsicpg, kwDeff, kwUc, kwU,
+  // fonts and colours
+  kwF, kwFcharset, kwCpg, kwFprq, kwFnil, kwFroman, kwFswiss, kwFmodern, kwFscript, kwFdecor,
+  kwFtech, kwFbidi, kwRed, kwGreen, kwBlue,
+  // character
+  kwPlain, kwB, kwI, kwUl, kwUlnone, kwStrike, kwStriked, kwSub, kwSuper, kwNosupersub, kwFs,
+  kwCf, kwCb, kwHighlight, kwChcbpat, kwProtect,
+  // paragraph
+  kwPard, kwQl, kwQc, kwQr, kwQj, kwQd, kwLi, kwRi, kwFi, kwSb, kwSa, kwSl, kwSlmult, kwTx,
+  kwLs, kwIlvl,
+  // numbering
+  kwPnlvlblt, kwPnlvlbody, kwPnlvlcont, kwPnlvl, kwPndec, kwPnlcltr, kwPnucltr, kwPnlcrm, kwPnucrm,
+  kwPnstart, kwPnindent, kwPntxta, kwPntxtb,
+  kwList, kwListlevel, kwListid, kwLevelnfc, kwLevelstartat,
+  // pictures and objects
+  kwPngblip, kwJpegblip, kwDibitmap, kwWbitmap, kwWmetafile, kwEmfblip, kwMacpict, kwPmmetafile,
+  kwPicw, kwPich, kwPicwgoal, kwPichgoal, kwPicscalex, kwPicscaley, kwObjw, kwObjh,
+  // breaks and symbols
+  kwPar, kwSect, kwPage, kwLine, kwTab, kwCell, kwRow, kwChar, kwChftn,
+};
+
+struct KwEntry {
+  Kw kw;
+  char16_t ch;  // for kwChar
+};
+
+// The entry of a control word (kwUnknown for one the reader does not know).
+KwEntry FindKeyword(std::string_view word);
+
+}  // namespace rtf

@@ -1,0 +1,120 @@
+#include "rtf/RtfTables.h"
+
+#include <algorithm>
+
+#include "rtf/CodePage.h"
+
+namespace rtf {
+
+void FontTable::Begin(int index) {
+  current_ = index;
+  fonts_[index] = RtfFont{};
+}
+
+void FontTable::EndEntry() {
+  if (current_ < 0) return;
+  RtfFont& f = fonts_[current_];
+  if (!f.done) {
+    f.done = true;
+    QString name = f.name.trimmed();
+    if (name.endsWith(u';')) name.chop(1);
+    f.name = name.trimmed();
+  }
+  current_ = -1;
+  ForgetCodePages();
+}
+
+void FontTable::AppendName(const QString& text) {
+  if (current_ >= 0) fonts_[current_].name += text;
+}
+
+void FontTable::SetCharset(int charset) {
+  if (current_ >= 0) fonts_[current_].charset = charset;
+  ForgetCodePages();
+}
+
+void FontTable::SetCodePage(int cpg) {
+  if (current_ >= 0) fonts_[current_].cpg = cpg;
+  ForgetCodePages();
+}
+
+void FontTable::SetPitch(int pitch) {
+  if (current_ >= 0) fonts_[current_].pitchFamily |= (pitch & 0x3);
+}
+
+void FontTable::SetFamily(int familyBits) {
+  if (current_ >= 0) fonts_[current_].pitchFamily = (fonts_[current_].pitchFamily & 0x0F) | familyBits;
+}
+
+const RtfFont* FontTable::Find(int index, int fallback) const {
+  auto it = fonts_.find(index);
+  if (it == fonts_.end()) it = fonts_.find(fallback);
+  return it == fonts_.end() ? nullptr : &it->second;
+}
+
+int FontTable::CodePageOf(int font, int documentCodePage) {
+  if (font == cachedFont_) return cachedCodePage_;
+  int cp = documentCodePage;
+  auto it = fonts_.find(font);
+  if (it != fonts_.end()) {
+    if (it->second.cpg > 0) cp = it->second.cpg;
+    else if (int c = CodePageOfCharset(it->second.charset)) cp = c;
+  }
+  cachedFont_ = font;
+  cachedCodePage_ = cp;
+  return cp;
+}
+
+void ColorTable::SetRed(int v) {
+  red_ = std::clamp(v, 0, 255);
+  set_ = true;
+}
+
+void ColorTable::SetGreen(int v) {
+  green_ = std::clamp(v, 0, 255);
+  set_ = true;
+}
+
+void ColorTable::SetBlue(int v) {
+  blue_ = std::clamp(v, 0, 255);
+  set_ = true;
+}
+
+void ColorTable::EndEntry() {
+  colors_.push_back(set_ ? QColor(red_, green_, blue_) : QColor());
+  set_ = false;
+  red_ = green_ = blue_ = 0;
+}
+
+void ColorTable::Close() {
+  if (set_) colors_.emplace_back(red_, green_, blue_);
+  set_ = false;
+}
+
+const QColor* ColorTable::Find(int index) const {
+  if (index <= 0 || index >= int(colors_.size()) || !colors_[size_t(index)].isValid()) return nullptr;
+  return &colors_[size_t(index)];
+}
+
+void ListTables::SetLevelFormat(int nfc) {
+  if (!levels_.empty()) levels_.back().nfc = nfc;
+}
+
+void ListTables::SetLevelStart(int start) {
+  if (!levels_.empty()) levels_.back().start = start;
+}
+
+void ListTables::EndList(int id) {
+  // A list's own id follows its levels; a level's \listid does not occur.
+  if (!levels_.empty()) lists_[id] = levels_;
+  selected_ = id;
+}
+
+const ListLevel* ListTables::Level(int ls, int ilvl) const {
+  const auto o = overrides_.find(ls);
+  const auto l = lists_.find(o != overrides_.end() ? o->second : -1);
+  if (l == lists_.end() || l->second.empty()) return nullptr;
+  return &l->second[size_t(std::clamp(ilvl, 0, int(l->second.size()) - 1))];
+}
+
+}  // namespace rtf
