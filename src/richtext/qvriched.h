@@ -23,6 +23,7 @@
 #include "data/DataSet.h"
 #include "engine/RichEditTypes.h"
 #include "richtext/qvEditFrame.h"
+#include "richtext/qvMeasure.h"
 #include "richtext/qvRichStream.h"
 
 class QAction;
@@ -87,7 +88,6 @@ using TqvRichEditOleOptions = TqvSet<TqvRichEditOleOption, std::uint8_t>;
 enum TqvSelectionTypeMember { stText, stObject, stMultiChar, stMultiObject };
 using TqvSelectionType = TqvSet<TqvSelectionTypeMember, std::uint8_t>;
 
-enum TqvMeasurementUnits { muInches, muCentimeters };
 enum TqvRichEditWidth { rewWindowSize, rewPrinterSize };
 
 // Character effects SetEffect knows.
@@ -275,6 +275,13 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   TqvFormPosition& EditorPosition() { return *editorPosition_; }
   TqvMeasurementUnits MeasurementUnits() const { return measurementUnits_; }
   void SetMeasurementUnits(TqvMeasurementUnits Value) { measurementUnits_ = Value; }
+  // Lengths in the control's MeasurementUnits (see qvMeasure.h).
+  int MeasureToTwips(const QString& Text) const { return richtext::MeasureToTwips(measurementUnits_, Text); }
+  double TwipsToMeasure(int Twips) const { return richtext::TwipsToMeasure(measurementUnits_, Twips); }
+  QString MeasureToText(double Value) const { return richtext::MeasureToText(measurementUnits_, Value); }
+  QString SnappedMeasureText(int Divisions, double Value) const {
+    return richtext::SnappedMeasureText(measurementUnits_, Divisions, Value);
+  }
   TqvRichEditOleOptions OleOptions() const { return oleOptions_; }
   void SetOleOptions(TqvRichEditOleOptions Value);
   engine::IOleObject* CurrentObject() const { return currentObject_; }
