@@ -14,6 +14,7 @@
 #include "base/ScopeGuard.h"
 #include "engine/RichEditTypes.h"
 
+class QPainter;
 class QPalette;
 
 namespace engine {
@@ -87,14 +88,28 @@ class TRichDocument {
   LONG FormatRange(bool render, const FORMATRANGE& fr);
   void ReleaseFormatCache();
 
+  // ---- what the toolkit's layout does not draw ----
+  // Draws list labels, paragraph borders and tab leaders of `doc` (this document or a copy of
+  // it laid out for printing) where they meet `clip`, in document coordinates.
+  static void DrawDecorations(QTextDocument* doc, QPainter* p, const QRectF& clip, const QPalette& pal);
+  // Hidden text takes no room and is not drawn: the layout of the blocks in [from, to] gets
+  // its formats for that. True when the document has hidden text at all.
+  static bool LayOutHiddenText(QTextDocument* doc, int from, int to);
+
  private:
   // The text laid out at a page's width, for FormatRange.
   struct FormatCache {
     std::unique_ptr<QTextDocument> doc;
     int widthTw = -1;
+    int lastEnd = -1;  // where the last page ended, to count pages for page fields
+    int page = 0;
   };
 
+  void OnContentsChange(int pos, int added);
+
   QTextDocument* doc_;
+  bool hiddenSeen_ = false;
+  bool layingOutHidden_ = false;
   QTextCharFormat defaultFormat_;
   DWORD typography_ = 0;
   bool inFormatChange_ = false;

@@ -202,6 +202,8 @@ class TRichEngine : public QTextEdit {
   bool EditKeyAllowed(QKeyEvent* e);
   bool SendLink(UINT msg, QMouseEvent* e);
   void ApplyLinkDecoration();
+  // Labels, paragraph borders and tab leaders over what the toolkit drew (RichEngineDecorations.cpp).
+  void PaintDecorations(const QRect& rect);
   bool V2(UINT cbSize, std::size_t v2Size) const { return cbSize >= v2Size && version_ >= 2; }
 
   QString className_;

@@ -273,6 +273,7 @@ void TRichEngine::resizeEvent(QResizeEvent* e) {
 void TRichEngine::paintEvent(QPaintEvent* e) {
   if (!redraw_) return;
   QTextEdit::paintEvent(e);
+  PaintDecorations(e->rect());
 }
 
 void TRichEngine::dragEnterEvent(QDragEnterEvent* e) {

@@ -103,7 +103,7 @@ QByteArray TRichEngine::SaveBytes(DWORD format) const {
   const bool selection = format & SFF_SELECTION;
   const CHARRANGE sel = GetSel();
   const int from = selection ? sel.cpMin : 0, to = selection ? sel.cpMax : -1;
-  if (IsRtfKind(format)) return rtf::WriteRtf(*document(), from, to);
+  if (IsRtfKind(format)) return rtf::WriteRtf(*document(), from, to, &font());
   const QString text = rtf::PlainText(*document(), from, to);
   if (format & SF_UNICODE) return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
   return text.toUtf8();

@@ -2,9 +2,12 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextList>
+#include <QTextTable>
 #include <algorithm>
 #include <climits>
+#include <map>
 
 #include "rtf/Numbering.h"
 #include "rtf/PlainText.h"
@@ -13,14 +16,19 @@
 
 namespace rtf {
 
+int ParaState::TableLevel() const { return intbl ? std::clamp(itap, 1, kMaxTableDepth) : 0; }
+
 DocumentBuilder::DocumentBuilder(QTextCursor& cursor, const FontTable& fonts, const ColorTable& colors,
-                                 const ListTables& lists, const std::vector<QString>& links)
-    : cur_(cursor), fonts_(fonts), colors_(colors), lists_(lists), links_(links) {
+                                 const ListTables& lists, const std::vector<QString>& links,
+                                 const std::vector<QString>& fields)
+    : cur_(cursor), fonts_(fonts), colors_(colors), lists_(lists), links_(links), fields_(fields) {
   startedEmpty_ = cur_.block().length() <= 1;
+  paraStart_ = cur_.position();
 }
 
 void DocumentBuilder::Text(const QString& s, const CharState& ch, const ParaState& pa) {
   if (s.isEmpty()) return;
+  SyncTables(pa.TableLevel(), ch, pa);
   if (pendingPar_ || (runHasState_ && !(runState_ == ch))) FlushRun();
   RealizePendingPar(ch, pa);
   if (!runHasState_) {
@@ -63,13 +71,14 @@ void DocumentBuilder::FlushRun() {
 }
 
 void DocumentBuilder::Object(QTextCharFormat fmt, const CharState& ch, const ParaState& pa) {
+  SyncTables(pa.TableLevel(), ch, pa);
   FlushRun();
   RealizePendingPar(ch, pa);
   if (!registered_) {
     RegisterTextObjects(cur_.document());
     registered_ = true;
   }
-  fmt.setObjectType(kEmbeddedObjectType);
+  if (fmt.objectType() != kFieldObjectType) fmt.setObjectType(kEmbeddedObjectType);
   cur_.insertText(QString(QChar::ObjectReplacementCharacter), fmt);
   blockTouched_ = true;
 }
@@ -85,9 +94,11 @@ void DocumentBuilder::RealizePendingPar(const CharState& ch, const ParaState& pa
   cur_.insertBlock(bf, CharFormat(ch));
   insertedBlock_ = true;
   blockTouched_ = false;
+  paraStart_ = cur_.position();
 }
 
 void DocumentBuilder::EndParagraph(const CharState& ch, const ParaState& pa) {
+  SyncTables(pa.TableLevel(), ch, pa);
   FlushRun();
   RealizePendingPar(ch, pa);
   pendingTabs_ = 0;
@@ -95,8 +106,28 @@ void DocumentBuilder::EndParagraph(const CharState& ch, const ParaState& pa) {
   pendingPar_ = true;
 }
 
+void DocumentBuilder::BreakParagraph(const CharState& ch, const ParaState& pa) {
+  FlushRun();
+  if (blockTouched_) EndParagraph(ch, pa);
+}
+
+int DocumentBuilder::Position() {
+  FlushRun();
+  return cur_.position();
+}
+
+void DocumentBuilder::MarkRange(int from, int to, const QTextCharFormat& props) {
+  FlushRun();
+  if (from >= to) return;
+  QTextCursor c(cur_.document());
+  c.setPosition(from);
+  c.setPosition(to, QTextCursor::KeepAnchor);
+  c.mergeCharFormat(props);
+}
+
 void DocumentBuilder::Finish(const CharState* ch, const ParaState* pa) {
   FlushRun();
+  while (!tables_.empty()) CloseTable();
   if (pendingPar_) {
     // The last paragraph mark of a document is its final paragraph; only a paste into the
     // middle of a text keeps it as a break.
@@ -110,6 +141,7 @@ void DocumentBuilder::Finish(const CharState* ch, const ParaState* pa) {
   }
 }
 
+
 const QTextCharFormat& DocumentBuilder::CharFormat(const CharState& ch) {
   if (haveLastFmt_ && lastFmtState_ == ch) return lastFmt_;
   QTextCharFormat f;
@@ -121,7 +153,7 @@ const QTextCharFormat& DocumentBuilder::CharFormat(const CharState& ch) {
   f.setFontPointSize(ch.fs / 2.0);
   if (ch.bold) f.setFontWeight(QFont::Bold);
   if (ch.italic) f.setFontItalic(true);
-  if (ch.underline) f.setFontUnderline(true);
+  if (ch.ul) SetUnderlineType(f, ch.ul);
   if (ch.strike) f.setFontStrikeOut(true);
   if (ch.vert == 1) f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
   if (ch.vert == 2) f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
@@ -133,6 +165,12 @@ const QTextCharFormat& DocumentBuilder::CharFormat(const CharState& ch) {
     f.setAnchorHref(links_[size_t(ch.link)]);
     f.setProperty(kLink, true);
   }
+  if (ch.field >= 0 && ch.field < int(fields_.size())) {
+    f.setProperty(kFieldInst, fields_[size_t(ch.field)]);
+    f.setProperty(kFieldId, ch.field);
+  }
+  SetKeptCharProperties(f, ch.hidden, ch.caps, ch.scaps, ch.outl, ch.shad, ch.up * 10, ch.expndtw,
+                        ch.kerning * 10, ch.scalex, ch.lang, ch.rtl);
   lastFmtState_ = ch;
   lastFmt_ = f;
   haveLastFmt_ = true;
@@ -143,9 +181,6 @@ QTextBlockFormat DocumentBuilder::BlockFormat(const ParaState& pa) {
   if (haveLastBlockFmt_ && lastBlockState_ == pa) return lastBlockFmt_;
   QTextBlockFormat f;
   SetAlignment(f, pa.align);
-  SetIndents(f, pa.li + pa.fi, pa.ri, -pa.fi);
-  SetSpaceBefore(f, pa.sb);
-  SetSpaceAfter(f, pa.sa);
   int rule = 0, value = 0;
   if (pa.sl != 0) {
     if (pa.slmult && pa.sl > 0) {
@@ -168,13 +203,19 @@ QTextBlockFormat DocumentBuilder::BlockFormat(const ParaState& pa) {
     }
   }
   SetLineSpacing(f, rule, value);
-  if (!pa.tabs.isEmpty()) SetTabStops(f, pa.tabs);
+  if (!pa.tabs.isEmpty()) SetTabStops(f, pa.tabs, pa.tabKinds);
+  SetSpaceBefore(f, pa.sb);
+  SetSpaceAfter(f, pa.sa);
   int numbering = pa.numbering, start = pa.numStart, style = pa.numStyle;
-  if (numbering == kNoNumbering && pa.ls > 0) {
-    if (const ListLevel* lv = lists_.Level(pa.ls, pa.ilvl)) {
-      numbering = NumberingOfLevelNfc(lv->nfc);
-      start = lv->start;
-      style = kNumberPeriod;
+  const ListDefinition* def = pa.ls > 0 ? lists_.Definition(pa.ls) : nullptr;
+  if (def) {
+    const ListLevelDef* lv = def->Level(pa.ilvl);
+    numbering = NumberingOfLevel(*lv);
+    start = lv->start;
+    style = NumberStyleOfLabel(lv->text);
+    if (numbering != kNoNumbering) {
+      f.setProperty(kListId, pa.ls);
+      f.setProperty(kListLevel, std::clamp(pa.ilvl, 0, int(def->levels.size()) - 1));
     }
   }
   if (numbering > kNoNumbering) {
@@ -183,10 +224,32 @@ QTextBlockFormat DocumentBuilder::BlockFormat(const ParaState& pa) {
     f.setProperty(kNumberingStyle, style);
     f.setProperty(kNumberingTabTw, pa.numTab);
   }
+  // Numbered paragraphs show their label in the first line's indent: set after the numbering.
+  SetIndents(f, pa.li + pa.fi, pa.ri, -pa.fi);
+  SetParaEffects(f, pa.effects);
+  if (pa.borders.Any()) SetParaBorders(f, pa.borders);
+  if (pa.shading.Any()) SetParaShading(f, pa.shading);
   lastBlockState_ = pa;
   lastBlockFmt_ = f;
   haveLastBlockFmt_ = true;
   return f;
+}
+
+QTextList* DocumentBuilder::ListFor(int ls, int level, int numbering, const QTextBlockFormat& bf) {
+  const long long key = (static_cast<long long>(ls) << 8) | level;
+  auto it = levelLists_.find(key);
+  if (it != levelLists_.end()) return it->second;
+  QTextListFormat lf;
+  lf.setStyle(QTextListFormat::ListStyleUndefined);
+  lf.setIndent(0);
+  lf.setProperty(kNumbering, numbering);
+  if (const ListDefinition* def = lists_.Definition(ls)) lf.setProperty(kListDefinition, def->Save());
+  lf.setProperty(kListId, ls);
+  lf.setProperty(kListLevel, level);
+  Q_UNUSED(bf);
+  QTextList* list = cur_.createList(lf);
+  levelLists_.emplace(key, list);
+  return list;
 }
 
 void DocumentBuilder::ApplyBlockFormat(const ParaState& pa) {
@@ -196,13 +259,19 @@ void DocumentBuilder::ApplyBlockFormat(const ParaState& pa) {
   if (old.pageBreakPolicy() != QTextFormat::PageBreak_Auto) bf.setPageBreakPolicy(old.pageBreakPolicy());
   cur_.setBlockFormat(bf);
   const int numbering = bf.intProperty(kNumbering);
-  if (numbering > kNoNumbering) {
+  if (numbering > kNoNumbering && bf.hasProperty(kListId)) {
+    QTextList* list = ListFor(bf.intProperty(kListId), bf.intProperty(kListLevel), numbering, bf);
+    if (block.textList() != list) list->add(block);
+    list_ = nullptr;
+    listBlock_ = -1;
+  } else if (numbering > kNoNumbering) {
     const QTextBlock prev = block.previous();
     if (list_ && listKind_ == numbering && prev.isValid() && prev.blockNumber() == listBlock_) {
       list_->add(block);
     } else {
       QTextListFormat lf;
-      lf.setStyle(ListStyleOf(numbering));
+      lf.setStyle(QTextListFormat::ListStyleUndefined);
+      lf.setProperty(kNumbering, numbering);
       lf.setIndent(0);
       list_ = cur_.createList(lf);
       listKind_ = numbering;
@@ -210,6 +279,385 @@ void DocumentBuilder::ApplyBlockFormat(const ParaState& pa) {
     listBlock_ = block.blockNumber();
   } else if (QTextList* l = block.textList()) {
     l->remove(block);
+  }
+}
+
+// ---- tables -------------------------------------------------------------------------------------
+
+bool FirstInItsFrame(const QTextBlock& block) {
+  const QTextBlock prev = block.previous();
+  if (!prev.isValid()) return true;
+  const QTextCursor here(block), before(prev);
+  if (here.currentFrame() != before.currentFrame()) return true;
+  if (const QTextTable* t = here.currentTable()) return t->cellAt(block.position()) != t->cellAt(prev.position());
+  return false;
+}
+
+void MarkStructural(QTextBlockFormat& f) {
+  f.setProperty(kStructural, true);
+  f.setLineHeight(0, QTextBlockFormat::FixedHeight);
+  f.setTopMargin(0);
+  f.setBottomMargin(0);
+}
+
+void DocumentBuilder::SyncTables(int level, const CharState& ch, const ParaState& pa) {
+  while (int(tables_.size()) > level) CloseTable();
+  while (int(tables_.size()) < level) OpenTableHere(ch, pa);
+  if (tables_.empty()) return;
+  OpenTable& t = tables_.back();
+  if (t.rowEnded) {
+    t.table->appendRows(1);
+    ++t.row;
+    t.col = 0;
+    t.cellsThisRow = 0;
+    t.rowEnded = false;
+    t.cellEnded = false;
+    cur_ = t.table->cellAt(t.row, 0).firstCursorPosition();
+  } else if (t.cellEnded) {
+    ++t.col;
+    if (t.col >= t.table->columns()) t.table->appendColumns(1);
+    t.cellEnded = false;
+    cur_ = t.table->cellAt(t.row, t.col).firstCursorPosition();
+  } else {
+    return;
+  }
+  pendingPar_ = false;
+  blockTouched_ = false;
+  pendingTabs_ = 0;
+}
+
+void DocumentBuilder::OpenTableHere(const CharState& ch, const ParaState& pa) {
+  FlushRun();
+  if (pendingPar_) {
+    // The table's start ends the paragraph before it; only an empty paragraph at the start of
+    // the text (or of a cell) is one of its own, ahead of the one the table needs.
+    if (cur_.block().length() <= 1 && FirstInItsFrame(cur_.block())) RealizePendingPar(ch, pa);
+    pendingPar_ = false;
+  }
+  if (cur_.block().length() <= 1 && FirstInItsFrame(cur_.block())) {
+    // Nothing stands before the table: the empty paragraph the document needs takes no room.
+    QTextBlockFormat structural = cur_.blockFormat();
+    MarkStructural(structural);
+    cur_.setBlockFormat(structural);
+  }
+  const int level = int(tables_.size()) + 1;
+  QTextTableFormat tf;
+  tf.setBorder(0);
+  tf.setBorderCollapse(true);
+  tf.setCellSpacing(0);
+  tf.setCellPadding(0);
+  tf.setMargin(0);
+  tf.setProperty(kTableLevel, level);
+  OpenTable t;
+  t.level = level;
+  // One column to start with: columns come as cells do, the row definition may come last.
+  t.table = cur_.insertTable(1, 1, tf);
+  cur_ = t.table->cellAt(0, 0).firstCursorPosition();
+  tables_.push_back(std::move(t));
+  blockTouched_ = false;
+  pendingTabs_ = 0;
+  haveLastBlockFmt_ = false;
+}
+
+void DocumentBuilder::AdoptParagraphIntoTable(const CharState& ch, const ParaState& pa) {
+  FlushRun();
+  if (!tables_.empty() || pendingPar_ || !blockTouched_) {
+    SyncTables(1, ch, pa);
+    return;
+  }
+  QTextCursor sel = cur_;
+  sel.setPosition(std::max(cur_.block().position(), paraStart_), QTextCursor::KeepAnchor);
+  const QTextDocumentFragment text(sel);
+  sel.removeSelectedText();
+  cur_.setPosition(sel.position());
+  SyncTables(1, ch, pa);
+  cur_.insertFragment(text);
+  blockTouched_ = true;
+}
+
+void DocumentBuilder::EndCell(int level, const CharState& ch, const ParaState& pa) {
+  level = std::clamp(level, 1, kMaxTableDepth);
+  SyncTables(level, ch, pa);
+  FlushRun();
+  // "A\par\cell": the cell ends with an empty paragraph.
+  RealizePendingPar(ch, pa);
+  ApplyBlockFormat(pa);
+  OpenTable& t = tables_.back();
+  t.cellEnded = true;
+  ++t.cellsThisRow;
+  pendingTabs_ = 0;
+}
+
+void DocumentBuilder::EndRow(int level, const RowDef& def) {
+  level = std::clamp(level, 1, kMaxTableDepth);
+  if (int(tables_.size()) < level) return;  // a row that no cell came before
+  while (int(tables_.size()) > level) CloseTable();
+  FlushRun();
+  OpenTable& t = tables_.back();
+  if (t.rowEnded) return;
+  // Text after the row's last \cell is a cell of its own.
+  if (!t.cellEnded && blockTouched_) ++t.cellsThisRow;
+  t.rows.push_back(def);
+  t.cellCounts.push_back(std::max(t.cellsThisRow, 1));
+  t.rowEnded = true;
+  t.cellEnded = false;
+  pendingPar_ = false;
+}
+
+void DocumentBuilder::CloseTable() {
+  FlushRun();
+  OpenTable& t = tables_.back();
+  if (!t.rowEnded) {
+    // A table that ends without its last \row: the row ends here with the definition in force.
+    if (!t.cellEnded && blockTouched_) ++t.cellsThisRow;
+    RowDef def;
+    if (rowDefs_ && t.level - 1 < int(rowDefs_->size())) def = (*rowDefs_)[size_t(t.level - 1)];
+    else if (!t.rows.empty()) def = t.rows.back();
+    t.rows.push_back(def);
+    t.cellCounts.push_back(std::max(t.cellsThisRow, 1));
+  }
+  OpenTable done = std::move(t);
+  tables_.pop_back();
+  FinishTable(done);
+  cur_.setPosition(done.table->lastPosition() + 1);
+  pendingPar_ = false;
+  blockTouched_ = false;
+  pendingTabs_ = 0;
+  haveLastBlockFmt_ = false;
+}
+
+namespace {
+
+// A cell as the table shows it: one or more RTF cells merged across columns.
+struct Logical {
+  int left = 0, right = 0;  // twips
+  int first = 0, count = 1;  // the RTF cells it is made of
+  const CellDef* def = nullptr;
+  int gs = 0, ge = 1;  // the grid columns it covers
+};
+
+void ApplySide(QTextTableCellFormat& cf, int side, const BorderSide& b) {
+  const qreal w = b.Visible() ? b.DrawnWidth() : 0;
+  const QBrush brush(b.color ? ColorOfKept(b.color) : QColor(Qt::black));
+  const QTextFrameFormat::BorderStyle style = b.FrameStyle();
+  switch (side) {
+    case CellBorders::kTop: cf.setTopBorder(w); cf.setTopBorderBrush(brush); cf.setTopBorderStyle(style); break;
+    case CellBorders::kLeft: cf.setLeftBorder(w); cf.setLeftBorderBrush(brush); cf.setLeftBorderStyle(style); break;
+    case CellBorders::kBottom:
+      cf.setBottomBorder(w);
+      cf.setBottomBorderBrush(brush);
+      cf.setBottomBorderStyle(style);
+      break;
+    default: cf.setRightBorder(w); cf.setRightBorderBrush(brush); cf.setRightBorderStyle(style); break;
+  }
+}
+
+void ApplyCellFormat(QTextTableCellFormat& cf, const CellDef* def, const RowProps& row, bool top, bool bottom,
+                     bool left, bool right) {
+  cf.setLeftPadding(TwipsToDoc(std::max(0, row.gapTw)));
+  cf.setRightPadding(TwipsToDoc(std::max(0, row.gapTw)));
+  cf.setTopPadding(0);
+  cf.setBottomPadding(0);
+  CellBorders shown;
+  if (def) {
+    shown = def->borders;
+    if (def->borders.Any()) cf.setProperty(kCellBorders, QVariant::fromValue(def->borders.Save()));
+    if (def->shading.Any()) {
+      cf.setProperty(kCellShading, QVariant::fromValue(def->shading.Save()));
+      const QColor fill = def->shading.Fill();
+      if (fill.isValid()) cf.setBackground(fill);
+    }
+    if (def->valign) {
+      cf.setProperty(kCellVAlign, def->valign);
+      cf.setVerticalAlignment(def->valign == 1 ? QTextCharFormat::AlignMiddle : QTextCharFormat::AlignBottom);
+    }
+    if (def->widthTw) cf.setProperty(kCellWidthTw, def->widthTw);
+    if (!def->extra.isEmpty()) cf.setProperty(kCellExtra, def->extra);
+  }
+  // The row's borders stand where a cell has none of its own: outside on the row's edges,
+  // between cells inside.
+  auto fallback = [&](int side, const BorderSide& outer, const BorderSide& inner, bool isOuter) {
+    if (!shown.side[side].IsSet()) shown.side[side] = isOuter ? outer : inner;
+  };
+  fallback(CellBorders::kTop, row.border[RowProps::kTop], row.border[RowProps::kHorizontal], top);
+  fallback(CellBorders::kBottom, row.border[RowProps::kBottom], row.border[RowProps::kHorizontal], bottom);
+  fallback(CellBorders::kLeft, row.border[RowProps::kLeft], row.border[RowProps::kVertical], left);
+  fallback(CellBorders::kRight, row.border[RowProps::kRight], row.border[RowProps::kVertical], right);
+  for (int side = 0; side < CellBorders::kSides; ++side) ApplySide(cf, side, shown.side[side]);
+}
+
+}  // namespace
+
+void DocumentBuilder::FinishTable(OpenTable& t) {
+  QTextTable* table = t.table;
+  const int rows = std::min<int>(table->rows(), int(t.rows.size()));
+  if (rows <= 0) return;
+  std::vector<std::vector<Logical>> logical(static_cast<size_t>(rows));
+  std::vector<std::vector<int>> rtfEdges(static_cast<size_t>(rows));
+  std::vector<int> rowLeft(static_cast<size_t>(rows));
+  int widest = 0;
+  for (int r = 0; r < rows; ++r) {
+    const RowDef& def = t.rows[size_t(r)];
+    const int n = std::max(t.cellCounts[size_t(r)], int(def.cells.size()));
+    int prev = def.props.leftTw, lastWidth = 1440;
+    rowLeft[size_t(r)] = prev;
+    for (int i = 0; i < n; ++i) {
+      int e = i < def.cells.size() ? def.cells[i].rightTw : prev + lastWidth;
+      if (e <= prev) e = prev + 144;  // edges that go back: the cell keeps a little room
+      lastWidth = e - prev;
+      rtfEdges[size_t(r)].push_back(e);
+      prev = e;
+    }
+    for (int i = 0; i < n;) {
+      int j = i + 1;
+      if (i < def.cells.size() && def.cells[i].mergeFirst)
+        while (j < n && j < def.cells.size() && def.cells[j].merged) ++j;
+      Logical l;
+      l.left = i == 0 ? rowLeft[size_t(r)] : rtfEdges[size_t(r)][size_t(i - 1)];
+      l.right = rtfEdges[size_t(r)][size_t(j - 1)];
+      l.first = i;
+      l.count = j - i;
+      l.def = i < def.cells.size() ? &def.cells[i] : nullptr;
+      logical[size_t(r)].push_back(l);
+      i = j;
+    }
+    widest = std::max(widest, n);
+  }
+  if (table->columns() < widest) table->appendColumns(widest - table->columns());
+
+  bool naive = true;
+  for (int r = 0; r < rows && naive; ++r)
+    naive = int(rtfEdges[size_t(r)].size()) == table->columns() && rtfEdges[size_t(r)] == rtfEdges[0] &&
+            rowLeft[size_t(r)] == rowLeft[0];
+  QList<int> edges;
+  int left = rowLeft[0];
+  std::vector<std::vector<std::pair<int, int>>> phantoms(static_cast<size_t>(rows));  // grid ranges no cell covers
+  if (naive) {
+    for (int e : rtfEdges[0]) edges << e;
+    for (int r = 0; r < rows; ++r)
+      for (Logical& l : logical[size_t(r)]) {
+        l.gs = l.first;
+        l.ge = l.first + l.count;
+        if (l.count > 1) table->mergeCells(r, l.gs, 1, l.count);
+      }
+  } else {
+    // Rows with different cells: the columns are all the distinct edges, and each cell spans
+    // the columns between its own edges. The cells move into a table of that shape.
+    std::vector<int> grid;
+    for (int r = 0; r < rows; ++r) {
+      left = std::min(left, rowLeft[size_t(r)]);
+      for (const Logical& l : logical[size_t(r)]) grid.push_back(l.right);
+    }
+    for (int r = 0; r < rows; ++r)
+      if (rowLeft[size_t(r)] > left) grid.push_back(rowLeft[size_t(r)]);
+    std::sort(grid.begin(), grid.end());
+    grid.erase(std::unique(grid.begin(), grid.end()), grid.end());
+    auto column = [&](int edge) { return int(std::lower_bound(grid.begin(), grid.end(), edge) - grid.begin()); };
+    for (int r = 0; r < rows; ++r) {
+      int at = 0;
+      for (Logical& l : logical[size_t(r)]) {
+        l.gs = l.left <= left ? 0 : column(l.left) + 1;
+        l.ge = std::max(column(l.right) + 1, l.gs + 1);
+        if (l.gs > at) phantoms[size_t(r)].push_back({at, l.gs});
+        at = l.ge;
+      }
+      if (at < int(grid.size())) phantoms[size_t(r)].push_back({at, int(grid.size())});
+    }
+    QTextCursor c(cur_.document());
+    c.setPosition(table->lastPosition() + 1);
+    QTextTable* shaped = c.insertTable(rows, int(grid.size()), table->format());
+    for (int r = 0; r < rows; ++r) {
+      for (const Logical& l : logical[size_t(r)])
+        if (l.ge - l.gs > 1) shaped->mergeCells(r, l.gs, 1, l.ge - l.gs);
+      for (const auto& [a, b] : phantoms[size_t(r)])
+        if (b - a > 1) shaped->mergeCells(r, a, 1, b - a);
+    }
+    for (int r = 0; r < rows; ++r)
+      for (const Logical& l : logical[size_t(r)]) {
+        const QTextTableCell from = table->cellAt(r, l.first);
+        if (!from.isValid() || from.row() != r || from.column() != l.first) continue;
+        QTextCursor sel(cur_.document());
+        sel.setPosition(from.firstPosition());
+        sel.setPosition(from.lastPosition(), QTextCursor::KeepAnchor);
+        const QTextDocumentFragment content(sel);
+        QTextCursor to = shaped->cellAt(r, l.gs).firstCursorPosition();
+        to.insertFragment(content);
+        // A fragment of one paragraph brings no paragraph format: copy them all.
+        QTextBlock src = cur_.document()->findBlock(from.firstPosition());
+        QTextBlock dst = cur_.document()->findBlock(shaped->cellAt(r, l.gs).firstPosition());
+        const int dstEnd = shaped->cellAt(r, l.gs).lastPosition();
+        QTextCursor fmt(cur_.document());
+        for (; src.isValid() && dst.isValid() && src.position() < from.lastPosition() && dst.position() <= dstEnd;
+             src = src.next(), dst = dst.next()) {
+          fmt.setPosition(dst.position());
+          fmt.setBlockFormat(src.blockFormat());
+        }
+      }
+    QTextCursor gone(cur_.document());
+    gone.setPosition(table->firstPosition() - 1);
+    gone.setPosition(shaped->firstPosition() - 1, QTextCursor::KeepAnchor);
+    gone.removeSelectedText();
+    table = shaped;
+    t.table = shaped;
+    for (int e : grid) edges << e;
+  }
+
+  // Rows that continue a cell of the row above (\clvmrg) join it.
+  for (int r = 0; r < rows; ++r)
+    for (const Logical& l : logical[size_t(r)]) {
+      if (!l.def || !l.def->vmergeFirst) continue;
+      int k = 1;
+      while (r + k < rows) {
+        const auto& below = logical[size_t(r + k)];
+        const auto it = std::find_if(below.begin(), below.end(),
+                                     [&](const Logical& b) { return b.gs == l.gs && b.ge == l.ge; });
+        if (it == below.end() || !it->def || !it->def->vmerged) break;
+        ++k;
+      }
+      if (k > 1) table->mergeCells(r, l.gs, k, l.ge - l.gs);
+    }
+
+  // Formats: columns from the edges, what the toolkit cannot show kept beside.
+  QTextTableFormat tf = table->format();
+  QList<QTextLength> widths;
+  int prevEdge = left;
+  for (int e : edges) {
+    widths << QTextLength(QTextLength::FixedLength, TwipsToDoc(std::max(1, e - prevEdge)));
+    prevEdge = e;
+  }
+  tf.setColumnWidthConstraints(widths);
+  tf.setProperty(kTableEdgesTw, QVariant::fromValue(edges));
+  QVariantList rowProps;
+  int headers = 0;
+  bool leading = true;
+  for (int r = 0; r < rows; ++r) {
+    rowProps << t.rows[size_t(r)].props.Save();
+    if (leading && t.rows[size_t(r)].props.header) ++headers;
+    else leading = false;
+  }
+  tf.setProperty(kTableRows, rowProps);
+  tf.setHeaderRowCount(headers);
+  const int align = t.rows[0].props.align;
+  tf.setAlignment(align == 1 ? Qt::AlignHCenter : align == 2 ? Qt::AlignRight : Qt::AlignLeft);
+  tf.setLeftMargin(align == 0 ? TwipsToDoc(std::max(0, left)) : 0);
+  table->setFormat(tf);
+  const int columns = table->columns();
+  for (int r = 0; r < rows; ++r) {
+    const RowProps& props = t.rows[size_t(r)].props;
+    for (const Logical& l : logical[size_t(r)]) {
+      QTextTableCell cell = table->cellAt(r, l.gs);
+      if (!cell.isValid() || cell.row() != r || cell.column() != l.gs) continue;
+      QTextTableCellFormat cf = cell.format().toTableCellFormat();
+      ApplyCellFormat(cf, l.def, props, r == 0, r + cell.rowSpan() >= rows, l.gs == 0, l.ge >= columns);
+      cell.setFormat(cf);
+    }
+    for (const auto& [a, b] : phantoms[size_t(r)]) {
+      QTextTableCell cell = table->cellAt(r, a);
+      if (!cell.isValid()) continue;
+      QTextTableCellFormat cf = cell.format().toTableCellFormat();
+      cf.setProperty(kCellPhantom, true);
+      cell.setFormat(cf);
+    }
   }
 }
 
