@@ -126,6 +126,14 @@ int NumberingOfLevel(const ListLevelDef& level) {
 QString LevelLabel(const ListDefinition& def, int level, const int* numbers) {
   const ListLevelDef* lv = def.Level(level);
   if (!lv) return {};
+  // A bullet level whose text asks for a number (some writers give bullets as "%n."): a bullet.
+  if (lv->nfc == 23 && std::any_of(lv->text.begin(), lv->text.end(), [](QChar c) { return c.unicode() < kMaxListLevels; }))
+    return QString(QChar(0x2022));
+  // A bullet level that gives no character: the bullets word processors use by level.
+  if (lv->nfc == 23 && lv->text.isEmpty()) {
+    static const char16_t bullets[] = {0x2022, 0x25E6, 0x25AA};
+    return QString(QChar(bullets[level % 3]));
+  }
   QString out;
   for (QChar c : lv->text) {
     const ushort u = c.unicode();

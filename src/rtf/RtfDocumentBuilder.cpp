@@ -24,6 +24,7 @@ DocumentBuilder::DocumentBuilder(QTextCursor& cursor, const FontTable& fonts, co
     : cur_(cursor), fonts_(fonts), colors_(colors), lists_(lists), links_(links), fields_(fields) {
   startedEmpty_ = cur_.block().length() <= 1;
   paraStart_ = cur_.position();
+  freshFrame_ = startedEmpty_ && FirstInItsFrame(cur_.block());
 }
 
 void DocumentBuilder::Text(const QString& s, const CharState& ch, const ParaState& pa) {
@@ -95,6 +96,7 @@ void DocumentBuilder::RealizePendingPar(const CharState& ch, const ParaState& pa
   insertedBlock_ = true;
   blockTouched_ = false;
   paraStart_ = cur_.position();
+  freshFrame_ = false;
 }
 
 void DocumentBuilder::EndParagraph(const CharState& ch, const ParaState& pa) {
@@ -302,9 +304,13 @@ void MarkStructural(QTextBlockFormat& f) {
 
 void DocumentBuilder::SyncTables(int level, const CharState& ch, const ParaState& pa) {
   while (int(tables_.size()) > level) CloseTable();
+  // The table the text is in moves on to its next cell or row first: a table nested in that
+  // cell opens there.
+  if (!tables_.empty() && level > 0) Advance(tables_.back());
   while (int(tables_.size()) < level) OpenTableHere(ch, pa);
-  if (tables_.empty()) return;
-  OpenTable& t = tables_.back();
+}
+
+void DocumentBuilder::Advance(OpenTable& t) {
   if (t.rowEnded) {
     t.table->appendRows(1);
     ++t.row;
@@ -321,6 +327,8 @@ void DocumentBuilder::SyncTables(int level, const CharState& ch, const ParaState
   } else {
     return;
   }
+  paraStart_ = cur_.position();
+  freshFrame_ = true;
   pendingPar_ = false;
   blockTouched_ = false;
   pendingTabs_ = 0;
@@ -328,13 +336,27 @@ void DocumentBuilder::SyncTables(int level, const CharState& ch, const ParaState
 
 void DocumentBuilder::OpenTableHere(const CharState& ch, const ParaState& pa) {
   FlushRun();
+  // Text of the paragraph read before it said it is in a table (\intbl after the text, or a
+  // \cell without it) is the table's first cell.
+  QTextDocumentFragment adopted;
+  if (!pendingPar_ && blockTouched_) {
+    QTextCursor sel = cur_;
+    sel.setPosition(std::max(cur_.block().position(), paraStart_), QTextCursor::KeepAnchor);
+    adopted = sel.selection();
+    sel.removeSelectedText();
+    cur_.setPosition(sel.position());
+    blockTouched_ = false;
+  }
   if (pendingPar_) {
     // The table's start ends the paragraph before it; only an empty paragraph at the start of
     // the text (or of a cell) is one of its own, ahead of the one the table needs.
-    if (cur_.block().length() <= 1 && FirstInItsFrame(cur_.block())) RealizePendingPar(ch, pa);
+    if (cur_.block().length() <= 1 && freshFrame_) {
+      RealizePendingPar(ch, pa);
+      freshFrame_ = true;  // the new paragraph is only there to hold the table's start
+    }
     pendingPar_ = false;
   }
-  if (cur_.block().length() <= 1 && FirstInItsFrame(cur_.block())) {
+  if (cur_.block().length() <= 1 && freshFrame_) {
     // Nothing stands before the table: the empty paragraph the document needs takes no room.
     QTextBlockFormat structural = cur_.blockFormat();
     MarkStructural(structural);
@@ -353,26 +375,16 @@ void DocumentBuilder::OpenTableHere(const CharState& ch, const ParaState& pa) {
   // One column to start with: columns come as cells do, the row definition may come last.
   t.table = cur_.insertTable(1, 1, tf);
   cur_ = t.table->cellAt(0, 0).firstCursorPosition();
+  paraStart_ = cur_.position();
+  freshFrame_ = true;
   tables_.push_back(std::move(t));
   blockTouched_ = false;
+  if (!adopted.isEmpty()) {
+    cur_.insertFragment(adopted);
+    blockTouched_ = true;
+  }
   pendingTabs_ = 0;
   haveLastBlockFmt_ = false;
-}
-
-void DocumentBuilder::AdoptParagraphIntoTable(const CharState& ch, const ParaState& pa) {
-  FlushRun();
-  if (!tables_.empty() || pendingPar_ || !blockTouched_) {
-    SyncTables(1, ch, pa);
-    return;
-  }
-  QTextCursor sel = cur_;
-  sel.setPosition(std::max(cur_.block().position(), paraStart_), QTextCursor::KeepAnchor);
-  const QTextDocumentFragment text(sel);
-  sel.removeSelectedText();
-  cur_.setPosition(sel.position());
-  SyncTables(1, ch, pa);
-  cur_.insertFragment(text);
-  blockTouched_ = true;
 }
 
 void DocumentBuilder::EndCell(int level, const CharState& ch, const ParaState& pa) {
@@ -420,6 +432,8 @@ void DocumentBuilder::CloseTable() {
   tables_.pop_back();
   FinishTable(done);
   cur_.setPosition(done.table->lastPosition() + 1);
+  paraStart_ = cur_.position();
+  freshFrame_ = true;
   pendingPar_ = false;
   blockTouched_ = false;
   pendingTabs_ = 0;
@@ -593,10 +607,13 @@ void DocumentBuilder::FinishTable(OpenTable& t) {
           fmt.setBlockFormat(src.blockFormat());
         }
       }
+    const QTextBlockFormat before = cur_.document()->findBlock(table->firstPosition() - 1).blockFormat();
     QTextCursor gone(cur_.document());
     gone.setPosition(table->firstPosition() - 1);
     gone.setPosition(shaped->firstPosition() - 1, QTextCursor::KeepAnchor);
     gone.removeSelectedText();
+    // The paragraph before the table is the one it had.
+    gone.setBlockFormat(before);
     table = shaped;
     t.table = shaped;
     for (int e : grid) edges << e;

@@ -79,9 +79,6 @@ class DocumentBuilder {
   void EndParagraph(const CharState& ch, const ParaState& pa);
   // \page: the next paragraph starts a page.
   void BreakPageBeforeNext() { pageBreakNext_ = true; }
-  // A \cell in a paragraph without \intbl: what the paragraph holds so far becomes the first
-  // cell of a table.
-  void AdoptParagraphIntoTable(const CharState& ch, const ParaState& pa);
   // \cell or \nestcell: the cell of a table at `level` ends; what follows goes into the next.
   void EndCell(int level, const CharState& ch, const ParaState& pa);
   // \row or \nestrow: the row of the table at `level` ends, with this definition.
@@ -121,6 +118,7 @@ class DocumentBuilder {
   // moving on to the next cell or row where one ended.
   void SyncTables(int level, const CharState& ch, const ParaState& pa);
   void OpenTableHere(const CharState& ch, const ParaState& pa);
+  void Advance(OpenTable& t);
   void CloseTable();
   void FinishTable(OpenTable& t);
   QTextList* ListFor(int ls, int level, int numbering, const QTextBlockFormat& bf);
@@ -146,6 +144,7 @@ class DocumentBuilder {
 
   bool pendingPar_ = false;
   int paraStart_ = 0;  // where the paragraph being read started
+  bool freshFrame_ = false;  // nothing is before it in the text, its cell or after its table
   bool pageBreakNext_ = false;
   int pendingTabs_ = 0;
   bool blockTouched_ = false;

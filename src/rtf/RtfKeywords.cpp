@@ -107,7 +107,7 @@ const std::unordered_map<std::string_view, KwEntry>& Table() {
       {"objh", {kwObjh, 0}},
       {"par", {kwPar, 0}}, {"sect", {kwSect, 0}}, {"page", {kwPage, 0}}, {"line", {kwLine, 0}},
       {"tab", {kwTab, 0}}, {"cell", {kwCell, 0}}, {"nestcell", {kwNestcell, 0}}, {"row", {kwRow, 0}},
-      {"nestrow", {kwNestrow, 0}}, {"chftn", {kwChftn, 0}},
+      {"nestrow", {kwNestrow, 0}}, {"chftn", {kwChftn, 0}}, {"chpgn", {kwChpgn, 0}},
       {"emdash", {kwChar, 0x2014}}, {"endash", {kwChar, 0x2013}}, {"bullet", {kwChar, 0x2022}},
       {"lquote", {kwChar, 0x2018}}, {"rquote", {kwChar, 0x2019}},
       {"ldblquote", {kwChar, 0x201C}}, {"rdblquote", {kwChar, 0x201D}},

@@ -46,7 +46,7 @@ enum Kw : int {
   kwListtemplateid, kwListhybrid, kwListsimple, kwListname, kwLeveltext, kwLevelnumbers,
   kwLeveljc, kwLevelfollow, kwLevellegal, kwLevelnorestart,
   // footnotes, drawing objects and shapes with text
-  kwFootnote, kwDo, kwDptxbxtext, kwShptxt,
+  kwFootnote, kwDo, kwDptxbxtext, kwShptxt, kwChpgn,
 };
 
 struct KwEntry {

@@ -88,7 +88,7 @@ bool IsKnownDestination(Kw kw) {
     case kwFonttbl: case kwColortbl: case kwPict: case kwObject: case kwObjclass: case kwObjdata:
     case kwResult: case kwField: case kwFldinst: case kwFldrslt: case kwPn: case kwListtable:
     case kwListoverridetable: case kwShppict: case kwUd: case kwNesttableprops: case kwFootnote:
-    case kwLeveltext: case kwListname: return true;
+    case kwLeveltext: case kwListname: case kwDo: return true;
     default: return false;
   }
 }
@@ -179,7 +179,7 @@ class Reader {
 
   // Control words by what they act on; each returns true when it consumed the word.
   bool DestinationWord(State& s, Kw kw, bool first);
-  bool TableWord(State& s, Kw kw, int v);
+  bool TableWord(State& s, Kw kw, int v, bool on);
   void BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool on);
   bool KeptWord(State& s, const KwEntry& entry, bool hasParam, int v, bool on);
   bool TableRowWord(State& s, const KwEntry& entry, bool hasParam, int v, bool on);
@@ -537,7 +537,7 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
   const int v = hasParam ? param : 0;
   const bool on = !hasParam || param != 0;
   if (DestinationWord(s, kw, first)) return;
-  if (TableWord(s, kw, v)) return;
+  if (TableWord(s, kw, v, on)) return;
   BodyWord(s, entry, hasParam, v, on);
 }
 
@@ -651,7 +651,7 @@ bool Reader::DestinationWord(State& s, Kw kw, bool first) {
   }
 }
 
-bool Reader::TableWord(State& s, Kw kw, int v) {
+bool Reader::TableWord(State& s, Kw kw, int v, bool on) {
   switch (s.dest) {
     case Dest::FontTable:
       switch (kw) {
@@ -736,7 +736,7 @@ bool Reader::TableWord(State& s, Kw kw, int v) {
         case kwListid: lists_.EndList(v); break;
         case kwListtemplateid: def.templateId = v; break;
         case kwListhybrid: def.hybrid = true; break;
-        case kwListsimple: def.simple = v != 0; break;
+        case kwListsimple: def.simple = on; break;
         default: break;
       }
       if (!level) return true;
@@ -745,8 +745,8 @@ bool Reader::TableWord(State& s, Kw kw, int v) {
         case kwLevelstartat: level->start = v; break;
         case kwLeveljc: level->jc = std::clamp(v, 0, 2); break;
         case kwLevelfollow: level->follow = std::clamp(v, 0, 2); break;
-        case kwLevellegal: level->legal = v != 0; break;
-        case kwLevelnorestart: level->noRestart = v != 0; break;
+        case kwLevellegal: level->legal = on; break;
+        case kwLevelnorestart: level->noRestart = on; break;
         case kwFi: level->fi = std::clamp(v, -31680, 31680); break;
         case kwLi: level->li = std::clamp(v, -31680, 31680); break;
         case kwF:
@@ -875,6 +875,16 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
         markFrom_ = builder_.Position();
         EmitText(QString::number(++footnotes_));
         markTo_ = builder_.Position();
+      }
+      return;
+    case kwChpgn:
+      // The current page's number: a page field.
+      if (s.dest == Dest::Text) {
+        QTextCharFormat fmt = active_->CharFormat(s.ch);
+        fmt.setObjectType(kFieldObjectType);
+        fmt.setProperty(kFieldInst, QStringLiteral("PAGE"));
+        fmt.clearProperty(kFieldId);
+        EmitObject(fmt);
       }
       return;
     case kwLine: EmitChar(0x2028); return;
@@ -1037,8 +1047,7 @@ bool Reader::TableRowWord(State& s, const KwEntry& entry, bool hasParam, int v, 
       if (s.dest != Dest::Text) return true;
       FlushBytes();
       if (!pa.intbl) {
-        // A cell without \intbl: the paragraph it ends is the first cell of a table.
-        active_->AdoptParagraphIntoTable(s.ch, pa);
+        // A cell without \intbl: the paragraph it ends is in a table.
         pa.intbl = true;
         pa.itap = 1;
       }

@@ -699,6 +699,12 @@ QByteArray Writer::RowDefinition(QTextTable* table, int row, const RowProps& pro
   return d;
 }
 
+bool HasTable(const QTextTableCell& cell) {
+  for (QTextFrame::iterator it = cell.begin(); it != cell.end(); ++it)
+    if (qobject_cast<QTextTable*>(it.currentFrame())) return true;
+  return false;
+}
+
 void Writer::WriteTable(QTextTable* table, int level) {
   level = std::min(level, 8);
   const QList<int> edges = TableEdges(table);
@@ -728,8 +734,17 @@ void Writer::WriteTable(QTextTable* table, int level) {
       }
       WriteCell(cell, level);
     }
-    if (level == 1) Raw("\\row\r\n");
+    // Nested rows define themselves last; readers take the row in force at \\row, so a row that
+    // held nested tables says its own definition again.
+    bool nested = false;
+    for (int c = 0; c < table->columns() && !nested; ++c) {
+      const QTextTableCell cell = table->cellAt(r, c);
+      nested = cell.isValid() && cell.row() == r && cell.begin() != cell.end() && HasTable(cell);
+    }
+    if (level == 1) Raw((nested ? def : QByteArray()) + "\\row\r\n");
     else Raw("{\\*\\nesttableprops" + def + "\\nestrow}{\\nonesttables\\par}\r\n");
+    // Readers start a row's paragraphs afresh: every row says its paragraphs' properties.
+    firstProps_ = true;
   }
 }
 
