@@ -167,7 +167,7 @@ void TRichDocument::Describe(const QTextCharFormat& f, CHARFORMAT2& cf) const {
   if (w >= QFont::DemiBold) cf.dwEffects |= CFE_BOLD;
   const bool italic = f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : def.italic();
   if (italic) cf.dwEffects |= CFE_ITALIC;
-  const bool under = f.hasProperty(QTextFormat::TextUnderlineStyle) ? f.fontUnderline() : def.underline();
+  const bool under = f.hasProperty(QTextFormat::TextUnderlineStyle) ? rtf::UnderlineType(f) != 0 : def.underline();
   if (under) cf.dwEffects |= CFE_UNDERLINE;
   const QFont::Capitalization caps =
       f.hasProperty(QTextFormat::FontCapitalization) ? f.fontCapitalization() : QFont::MixedCase;

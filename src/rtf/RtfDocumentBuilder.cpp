@@ -110,7 +110,7 @@ void DocumentBuilder::EndParagraph(const CharState& ch, const ParaState& pa) {
 
 void DocumentBuilder::BreakParagraph(const CharState& ch, const ParaState& pa) {
   FlushRun();
-  if (blockTouched_) EndParagraph(ch, pa);
+  if (blockTouched_ && !pendingPar_) EndParagraph(ch, pa);
 }
 
 int DocumentBuilder::Position() {

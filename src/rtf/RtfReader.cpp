@@ -854,9 +854,6 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
     case kwSa: pa.sa = std::clamp(v, 0, 31680); return;
     case kwSl: pa.sl = std::clamp(v, -31680, 31680); return;
     case kwSlmult: pa.slmult = on; return;
-    case kwTx:
-      if (pa.tabs.size() < 32 && v > 0 && v <= 31680) pa.tabs.append(v);
-      return;
     case kwLs: pa.ls = v; return;
     case kwIlvl: pa.ilvl = std::clamp(v, 0, 8); return;
     case kwPar:

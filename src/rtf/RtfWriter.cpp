@@ -1,6 +1,7 @@
 #include "rtf/RtfWriter.h"
 
 #include <QBuffer>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -219,6 +220,11 @@ RunState Writer::StateOf(const QTextCharFormat& f) {
 
 void Writer::SwitchTo(const RunState& s) {
   if (s == cur_) return;
+  // Only \plain takes a run's language away again (back to the document's).
+  if (cur_.lang != 0 && s.lang == 0) {
+    Word("\\plain");
+    cur_ = RunState{};
+  }
   if (s.fg != cur_.fg) Word("\\cf", s.fg);
   if (s.bg != cur_.bg) Word("\\highlight", s.bg);
   if (s.ul != cur_.ul) Word(UnderlineWord(s.ul));
@@ -240,7 +246,7 @@ void Writer::SwitchTo(const RunState& s) {
   if (s.expndtw != cur_.expndtw) Word("\\expndtw", s.expndtw);
   if (s.kerning != cur_.kerning) Word("\\kerning", s.kerning);
   if (s.scalex != cur_.scalex) Word("\\charscalex", s.scalex);
-  if (s.lang != cur_.lang) Word("\\lang", s.lang ? s.lang : 1049);
+  if (s.lang != cur_.lang) Word("\\lang", s.lang);
   if (s.font != cur_.font) Word("\\f", s.font);
   if (s.fs != cur_.fs) Word("\\fs", s.fs);
   cur_ = s;
@@ -936,7 +942,18 @@ QString DocumentToHtml(const QTextDocument& doc) {
     img.setHeight(size.height());
     c.insertImage(img);
   }
-  return copy->toHtml();
+  // The toolkit gives a list item two style attributes (its character and its block format);
+  // browsers keep only one of them, so they become one.
+  QString html = copy->toHtml();
+  static const QRegularExpression twice(QStringLiteral("(<[^<>]*?) style=\"([^\"]*)\"([^<>]*?) style=\"([^\"]*)\""));
+  for (qsizetype from = 0;;) {
+    const QRegularExpressionMatch m = twice.match(html, from);
+    if (!m.hasMatch()) break;
+    const QString merged = m.captured(1) + QStringLiteral(" style=\"") + m.captured(2) + m.captured(4) + u'"' + m.captured(3);
+    html.replace(m.capturedStart(), m.capturedLength(), merged);
+    from = m.capturedStart();
+  }
+  return html;
 }
 
 }  // namespace rtf

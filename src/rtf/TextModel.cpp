@@ -190,8 +190,11 @@ void SetUnderlineType(QTextCharFormat& f, int kind) {
 }
 
 int UnderlineType(const QTextCharFormat& f) {
-  if (f.hasProperty(kUnderlineType) && f.fontUnderline()) return f.intProperty(kUnderlineType);
-  return f.fontUnderline() ? 1 : 0;
+  // The toolkit says "underlined" only of a single line: every style of line counts here.
+  const bool under = f.hasProperty(QTextFormat::TextUnderlineStyle) ? f.underlineStyle() != QTextCharFormat::NoUnderline
+                                                                     : f.fontUnderline();
+  if (!under) return 0;
+  return f.hasProperty(kUnderlineType) ? f.intProperty(kUnderlineType) : 1;
 }
 
 void SetHidden(QTextCharFormat& f, bool on) { KeepBool(f, kHidden, on); }
