@@ -183,7 +183,7 @@ void DrawLeaders(QPainter* p, QTextDocument* doc, const QTextBlock& b, const QPa
     // The tab stop the tab goes to: the first one past where the tab starts.
     int leader = 0;
     for (qsizetype k = 0; k < stops.size(); ++k)
-      if (rtf::TwipsToDoc(stops[k]) + 0.5 > x0) {
+      if (rtf::TwipsToDoc(stops[k]) > x0 + 0.5) {
         leader = (kinds.value(k) >> 4) & 0xF;
         break;
       }

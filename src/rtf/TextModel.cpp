@@ -21,9 +21,10 @@ void SetIndents(QTextBlockFormat& f, int startTw, int rightTw, int offsetTw) {
 
 int LabelRoomTw(const QTextBlockFormat& f) {
   if (f.intProperty(kNumbering) <= 0) return 0;
-  // The text starts at the hanging indent, or a quarter inch after the label without one.
+  // The text starts at the hanging indent (a quarter inch at least), or without one at the
+  // first default tab stop after the label, half an inch on.
   const int offset = f.hasProperty(kOffsetTw) ? f.intProperty(kOffsetTw) : 0;
-  return std::max(offset, 360);
+  return offset > 0 ? std::max(offset, 360) : 720;
 }
 
 void RefreshIndents(QTextBlockFormat& f) { SetIndents(f, StartIndentTw(f), RightIndentTw(f), OffsetTw(f)); }
@@ -113,6 +114,8 @@ void SetParaEffects(QTextBlockFormat& f, int effects) {
   f.setNonBreakableLines(effects & kEffectKeep);
   if (effects & kEffectRtl) f.setLayoutDirection(Qt::RightToLeft);
   else f.clearProperty(QTextFormat::LayoutDirection);
+  // Alignment follows the direction (justified text stays shown as it was).
+  if (f.hasProperty(kAlignment)) SetAlignment(f, Alignment(f), bool(f.alignment() & Qt::AlignJustify));
   if (effects & kEffectPageBreakBefore) f.setPageBreakPolicy(f.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
 }
 
@@ -261,6 +264,8 @@ void SetAlignment(QTextBlockFormat& f, int align, bool showJustified) {
   if (align == kAlignRight) a = Qt::AlignRight;
   else if (align == kAlignCenter) a = Qt::AlignHCenter;
   else if (align == kAlignJustify && showJustified) a = Qt::AlignJustify;
+  // Left and right are the page's sides, also in a right-to-left paragraph.
+  if (f.layoutDirection() == Qt::RightToLeft && (a == Qt::AlignLeft || a == Qt::AlignRight)) a |= Qt::AlignAbsolute;
   f.setAlignment(a);
 }
 

@@ -173,8 +173,8 @@ QList<int> TabKinds(const QTextBlockFormat& f);
 int Alignment(const QTextBlockFormat& f);
 
 // A numbered paragraph shows its label where its first line starts and its text from the
-// hanging indent on: the room the label takes before the text of the first line, 0 for a
-// paragraph without a label.
+// hanging indent on (half an inch on without one): the room the label takes before the text of
+// the first line, 0 for a paragraph without a label.
 int LabelRoomTw(const QTextBlockFormat& f);
 // Lays the indents out again after the paragraph's numbering changed.
 void RefreshIndents(QTextBlockFormat& f);
