@@ -188,6 +188,7 @@ void TRichDocument::SyncNumbering(int from, int to) {
     c.endEditBlock();
     inFormatChange_ = wasFormatting;
   }
+  ShowNumbering(from, to);
 }
 
 LONG TRichDocument::FindText(DWORD flags, FINDTEXTEX& ft) const {

@@ -123,6 +123,7 @@ LONG TRichDocument::FormatRange(bool render, const FORMATRANGE& fr) {
     ctx.clip = clip;
     ctx.palette.setColor(QPalette::Text, Qt::black);
     d->documentLayout()->draw(p, ctx);
+    DrawNumbering(*p, *d, clip, Qt::black);
     p->restore();
   }
   return result;

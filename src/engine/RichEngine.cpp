@@ -56,6 +56,7 @@ TRichEngine::TRichEngine(QWidget* parent, const QString& className)
           [this](const QSizeF&) {
             if (eventMask_ & ENM_REQUESTRESIZE) RequestResize();
           });
+  SetUpLineScrolling();
 }
 
 TRichEngine::~TRichEngine() {
