@@ -130,8 +130,10 @@ void TRichDocument::DrawNumbering(QPainter& p, const QTextDocument& doc, const Q
     if (line.isValid()) line.setLineWidth(1e6);
     label.endLayout();
     if (!line.isValid()) continue;
-    const qreal x = lines->position().x() + f.leftMargin() - rtf::TwipsToDoc(rtf::OffsetTw(f));
-    const qreal baseline = lines->position().y() + first.y() + first.ascent();
+    // The block's rectangle starts at its layout's origin, in document coordinates (inside a
+    // table cell too); the first line is relative to that origin.
+    const qreal x = box.left() + f.leftMargin() - rtf::TwipsToDoc(rtf::OffsetTw(f));
+    const qreal baseline = box.top() + first.y() + first.ascent();
     p.save();
     p.setPen(ownColour ? cf.foreground().color() : text);
     label.draw(&p, QPointF(x, baseline - line.ascent()));

@@ -23,8 +23,9 @@ bool ForEachLineTop(const QTextDocument* doc, const QTextBlock& b, Visit visit) 
   const QRectF box = doc->documentLayout()->blockBoundingRect(b);
   const QTextLayout* l = b.layout();
   if (!l || l->lineCount() == 0) return visit(int(std::ceil(box.top())));
-  // The block's rectangle is in document coordinates; its lines are relative to its layout.
-  const qreal origin = box.top() - l->boundingRect().top();
+  // The block's rectangle starts at its layout's origin, in document coordinates; the lines are
+  // relative to that origin.
+  const qreal origin = box.top();
   for (int i = 0; i < l->lineCount(); ++i)
     if (!visit(int(std::ceil(origin + l->lineAt(i).y())))) return false;
   return true;
