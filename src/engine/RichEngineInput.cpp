@@ -239,6 +239,8 @@ void TRichEngine::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void TRichEngine::mouseDoubleClickEvent(QMouseEvent* e) {
+  // The host sees the object it is about as the selection.
+  if (e->button() == Qt::LeftButton && !(e->modifiers() & Qt::ShiftModifier)) SelectObjectUnder(e->position().toPoint());
   if (host_ && host_->EngineMouse(this, e)) return;
   // A double click on an object with a host activates it: its primary verb.
   const int ch = e->button() == Qt::LeftButton ? CharUnder(e->position().toPoint()) : -1;

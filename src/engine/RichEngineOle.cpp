@@ -174,8 +174,8 @@ HRESULT TRichEngineOle::InsertObject(REOBJECT* reo) {
   QTextCursor probe = c;
   c.beginEditBlock();
   base::ScopeGuard endEdit([&c] { c.endEditBlock(); });
-  const int before = e_->TextLength();
-  if (!rtf::ReadRtf(wrapped, probe, nullptr) || e_->TextLength() == before) return E_FAIL;
+  const int left = e_->TextLength() - (reo->cp == REO_CP_SELECTION ? sel.cpMax - sel.cpMin : 0);
+  if (!rtf::ReadRtf(wrapped, probe, nullptr) || e_->TextLength() == left) return E_FAIL;
   const QTextCharFormat f = FormatAt(at);
   if (reo->poleobj && f.hasProperty(rtf::kObjectIndex))
     objects_.insert(f.intProperty(rtf::kObjectIndex), Hosted{reo->poleobj, KeyOf(f), reo->dvaspect});

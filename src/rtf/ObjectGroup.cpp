@@ -164,7 +164,7 @@ bool ReadObjectGroup(const QByteArray& group, ObjectGroup& out, qsizetype maxDat
         else if (word == "objclass") here = In::Class;
         else if (word == "objdata") here = In::Data;
         else if (word == "result" || word == "objname" || word == "objtopic" || word == "objalias" ||
-                 word == "objsect" || word == "objitem" || word == "rsltpict")
+                 word == "objitem")
           here = In::Other;
       } else if (here == In::Class && word == "u" && hasParam) {
         classBytes += QString(QChar(char16_t(param))).toUtf8();
