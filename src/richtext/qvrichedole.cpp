@@ -269,9 +269,7 @@ HRESULT TqvCustomRichEdit::SetDrawAspect(IOleObject* Obj, bool Iconic, const QIm
       Result = Cache->Cache(New, Advf, &Connection);
     }
     if (SUCCEEDED(Result) && Iconic) {
-      const QImage Picture = IconPicture.isNull()
-                                 ? platform::IconOfType(Obj->ClassName(), Obj->UserType(int(USERCLASSTYPE_FULL)))
-                                 : IconPicture;
+      const QImage Picture = IconPicture.isNull() ? IconPictureOf(Obj, DVASPECT_CONTENT) : IconPicture;
       Result = Cache->SetData(DVASPECT_ICON, Picture);
     }
     if (SUCCEEDED(Result) && Old != New) {
@@ -290,6 +288,8 @@ QImage TqvCustomRichEdit::IconPictureOf(IOleObject* Obj, DWORD Aspect) {
   QImage Picture;
   if (Aspect == DVASPECT_ICON && Obj->QueryCache() && Obj->QueryCache()->GetData(DVASPECT_ICON, &Picture) == S_OK)
     return Picture;
+  // A file's icon is labelled with its name, which says more than its type.
+  if (auto* File = dynamic_cast<TqvFileOleObject*>(Obj)) return platform::IconOfType(Obj->ClassName(), File->File().FileName());
   return platform::IconOfType(Obj->ClassName(), Obj->UserType(int(USERCLASSTYPE_FULL)));
 }
 
