@@ -397,9 +397,10 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
 
   // First match of What at or after From that starts no later than Last; -1 when there is none.
   int SearchFrom(const QString& What, int From, int Last, engine::TSearchTypes Options);
-  // Replaces the selection as a user's edit would.
+  // Replaces From..To as a user's edit would. InPlace leaves selection and view alone (Replace
+  // All shows them once, at its end); otherwise the caret ends after the new text.
   enum TqvReplaceResult { rrDone, rrProtected, rrRefused };
-  TqvReplaceResult ReplaceSelection(const QString& Replacement);
+  TqvReplaceResult ReplaceRange(int From, int To, const QString& Replacement, bool InPlace);
   void OpenFindDialog(platform::TFindDialog* Dialog);
   bool FindDialogsOpen() const;
   void FindDialogClosed();

@@ -8,8 +8,10 @@
 #include <optional>
 
 #include "base/ScopeGuard.h"
+#include "engine/RichEngine.h"
 #include "platform/FindReplaceDialog.h"
 #include "platform/Question.h"
+#include "rtf/PlainText.h"
 #include "richtext/Qvintl.h"
 #include "richtext/qvriched.h"
 
@@ -149,21 +151,32 @@ int TqvCustomRichEdit::SearchFrom(const QString& What, int From, int Last, TSear
   return -1;
 }
 
-TqvCustomRichEdit::TqvReplaceResult TqvCustomRichEdit::ReplaceSelection(const QString& Replacement) {
+TqvCustomRichEdit::TqvReplaceResult TqvCustomRichEdit::ReplaceRange(int From, int To, const QString& Replacement,
+                                                                     bool InPlace) {
   if (GetReadOnly()) {
     platform::Beep();
     return rrRefused;
   }
   // The text limit refuses as typing does; nothing is replaced in part.
-  if (qint64(Engine()->TextLength()) - SelLength() + Replacement.size() > qint64(Engine()->TextLimit())) {
+  if (qint64(Engine()->TextLength()) - (To - From) + Replacement.size() > qint64(Engine()->TextLimit())) {
     platform::Beep();
     return rrRefused;
   }
   if (!platform::Guarded([this] { BeginEdit(); }, this)) return rrRefused;
-  const int Length = SelLength();
+  TRichDocument& Document = Engine()->RichDocument();
+  // Straight into the document, so the view does not follow every one of many replacements;
+  // protected text and embedded objects go through the engine, which asks and reports.
+  if (InPlace && !Document.RangeHasProtected(From, To) &&
+      !Engine()->GetTextRange(From, To).contains(QChar::ObjectReplacementCharacter)) {
+    QTextCursor Range = Document.CursorFor(From, To);
+    rtf::InsertPlainText(Replacement, Range);
+    return rrDone;
+  }
+  CHARRANGE Match{From, To};
+  Perform(EM_EXSETSEL, 0, LPARAM(&Match));
   SetSelText(Replacement);
   // Protected text keeps its selection: the engine refused this one.
-  return Length > 0 && SelLength() == Length ? rrProtected : rrDone;
+  return To > From && SelLength() == To - From ? rrProtected : rrDone;
 }
 
 void TqvCustomRichEdit::SearchStep(platform::TFindDialog* Dialog, bool Replace, const QString& Replacement) {
@@ -173,6 +186,12 @@ void TqvCustomRichEdit::SearchStep(platform::TFindDialog* Dialog, bool Replace, 
   const TSearchTypes Options = OptionsOf(*Dialog);
   const bool All = Replace && Dialog == replaceDialog_ && Dialog->LastAction() == platform::TFindAction::ReplaceAll;
 
+  // Replace All keeps the selection here and shows it once, at the end.
+  CHARRANGE Sel = Engine()->GetSel();
+  const auto Select = [&](CHARRANGE Range) {
+    Sel = Range;
+    if (!All) Perform(EM_EXSETSEL, 0, LPARAM(&Sel));
+  };
   enum { Found, Ended, Stopped } Outcome = Found;
   {
     std::optional<base::WaitCursor> Wait;
@@ -188,37 +207,38 @@ void TqvCustomRichEdit::SearchStep(platform::TFindDialog* Dialog, bool Replace, 
     do {
       bool Replaced = false;
       if (Replace) {
-        const int Start = SelStart();
-        if (SearchFrom(What, Start, Start, Options) == Start && SelLength() == Size) {
-          const TqvReplaceResult R = ReplaceSelection(Replacement);
+        const int Start = Sel.cpMin;
+        if (Sel.cpMax - Sel.cpMin == Size && SearchFrom(What, Start, Start, Options) == Start) {
+          const TqvReplaceResult R = ReplaceRange(Start, Start + Size, Replacement, All);
           if (R == rrRefused) {
             Outcome = Stopped;
             break;
           }
           if (R == rrDone) {
             if (findWrapped_) findStart_ += int(Replacement.size()) - Size;
-            SetSelStart(Start + int(Replacement.size()));
+            const int Caret = Start + int(Replacement.size());
+            Select({Caret, Caret});
             Replaced = true;
           }
         }
       }
       // Once wrapped, the pass accepts matches up to where it began.
       const int Last = findWrapped_ ? findStart_ : kAnywhere;
-      int Pos = Replaced ? SearchFrom(What, SelStart(), Last, Options) : SearchFrom(What, SelStart() + 1, Last, Options);
+      int Pos = SearchFrom(What, Replaced ? Sel.cpMin : Sel.cpMin + 1, Last, Options);
       if (!findWrapped_ && Pos < 0) {
         Pos = SearchFrom(What, 0, findStart_, Options);
         findWrapped_ = true;
       }
       if (Pos < 0) {
-        findStart_ = SelStart();
+        findStart_ = Sel.cpMin;
         findWrapped_ = false;
         Outcome = Ended;
         break;
       }
-      CHARRANGE Match{Pos, Pos + Size};
-      Perform(EM_EXSETSEL, 0, LPARAM(&Match));
+      Select({Pos, Pos + Size});
     } while (All);
   }
+  if (All) Perform(EM_EXSETSEL, 0, LPARAM(&Sel));
   // Shown after the edit is complete, so the message's own loop sees a finished text.
   if (Outcome == Ended) {
     platform::Question Q;
@@ -234,9 +254,7 @@ bool TqvCustomRichEdit::ReplaceOne(const QString& SearchText, const QString& Rep
   // From the caret, or from the start of the selection, so that a selected match is replaced.
   const int Pos = SearchFrom(SearchText, SelStart(), kAnywhere, Options);
   if (Pos < 0) return false;
-  CHARRANGE Match{Pos, Pos + int(SearchText.size())};
-  Perform(EM_EXSETSEL, 0, LPARAM(&Match));
-  if (ReplaceSelection(ReplaceText) != rrDone) return false;
+  if (ReplaceRange(Pos, Pos + int(SearchText.size()), ReplaceText, false) != rrDone) return false;
   SetSelStart(Pos + int(ReplaceText.size()));
   return true;
 }

@@ -44,6 +44,7 @@ const TFindCase kCases[] = {
     {"match case skips other cases", "Bee bee", 0, 0, "bee", nullptr, false, true, "F", "Bee bee", 4, 3, 0},
     {"Cyrillic ignores case, Ё included", "пчела ЁЖ ёж", 0, 0, "ёж", nullptr, false, false, "FF", "пчела ЁЖ ёж", 9, 2,
      0},
+    {"Cyrillic match case", "Мёд и мёд", 0, 0, "мёд", nullptr, false, true, "F", "Мёд и мёд", 6, 3, 0},
     {"Cyrillic whole word", "ежевика ёж", 0, 0, "еж", nullptr, true, false, "F", "ежевика ёж", 0, 0, 1},
     {"Replace All before and after the caret, longer word", "wax and wax and wax", 5, 0, "wax", "beeswax", false,
      false, "A", "beeswax and beeswax and beeswax", 7, 0, 1},
