@@ -163,6 +163,11 @@ TqvCustomRichEdit::TqvReplaceResult TqvCustomRichEdit::ReplaceRange(int From, in
     return rrRefused;
   }
   if (!platform::Guarded([this] { BeginEdit(); }, this)) return rrRefused;
+  // A bound record that could not be put into edit mode leaves the engine read-only.
+  if (Engine()->IsReadOnly()) {
+    platform::Beep();
+    return rrRefused;
+  }
   TRichDocument& Document = Engine()->RichDocument();
   // Straight into the document, so the view does not follow every one of many replacements;
   // protected text and embedded objects go through the engine, which asks and reports.

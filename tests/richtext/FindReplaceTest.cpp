@@ -264,3 +264,19 @@ TEST(FindReplaceDialogs, ReplaceAllInABoundDefinitionStartsTheEditAndIsStored) {
   Reader->LoadFromBlobField(&G.Text);
   EXPECT_EQ(Reader->Text(), QString::fromUtf8("воск and воск"));
 }
+
+TEST(FindReplaceDialogs, ARecordThatCannotBeEditedIsNotChanged) {
+  TGlossary G({{QString::fromUtf8("Воск"), Rtf("wax and wax")}});
+  G.DataSource2.SetAutoEdit(false);
+  TestQuestions Q;
+  auto E = MakeEdit();
+  E->SetDataSource(&G.DataSource2);
+  E->SetDataField("TextDetail");
+  E->ShowReplaceDialog();
+  E->ReplaceDialog()->FindEdit()->setText(QStringLiteral("wax"));
+  E->ReplaceDialog()->ReplaceEdit()->setText(QStringLiteral("x"));
+  E->ReplaceDialog()->ReplaceAllButton()->click();
+  EXPECT_EQ(E->Text(), QStringLiteral("wax and wax"));
+  EXPECT_EQ(G.Table2.State(), data::dsBrowse);
+  EXPECT_TRUE(Q.asked.empty());
+}
