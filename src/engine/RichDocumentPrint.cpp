@@ -120,7 +120,10 @@ LONG TRichDocument::FormatRange(bool render, const FORMATRANGE& fr) {
     const QRectF clip(0, top, rtf::TwipsToDoc(widthTw), bottom - top);
     p->setClipRect(clip, Qt::IntersectClip);
     QAbstractTextDocumentLayout::PaintContext ctx;
-    ctx.clip = clip;
+    // The layout draws every line that touches the clip; the lines just above and below the
+    // band touch it with an edge. Clipped away on paper, they would still be in a PDF's text.
+    constexpr qreal kEdge = 0.01;
+    ctx.clip = clip.adjusted(0, kEdge, 0, -kEdge);
     ctx.palette.setColor(QPalette::Text, Qt::black);
     d->documentLayout()->draw(p, ctx);
     p->restore();
