@@ -198,12 +198,19 @@ QString TPrinter::PrinterName() const {
 
 bool TPrinter::IsPdfPrinter() const { return PrinterIndex() >= 0 && PrinterName() == PdfPrinterName(); }
 
-TDeviceMode& TPrinter::DeviceMode() {
-  const QString name = PrinterName();
+TDeviceMode& TPrinter::ModeOf(const QString& name) {
   for (auto& [n, m] : modes_)
     if (n == name) return m;
   modes_.append({name, DefaultModeFor(name)});
   return modes_.back().second;
+}
+
+TDeviceMode& TPrinter::DeviceMode() { return ModeOf(PrinterName()); }
+
+TDeviceMode TPrinter::DeviceModeOf(int Index) {
+  const QStringList names = Printers();
+  if (Index < 0 || Index >= names.size()) throw base::Exception(QStringLiteral("Printer selection out of range"));
+  return ModeOf(names[Index]);
 }
 
 TPrinterOrientation TPrinter::Orientation() const {

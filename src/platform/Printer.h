@@ -72,6 +72,8 @@ class TPrinter {
   // The current printer's device mode; throws without a printer. Changes take effect for the
   // metrics below and the next job.
   TDeviceMode& DeviceMode();
+  // The device mode of any printer of the list, as it would be when selected.
+  TDeviceMode DeviceModeOf(int Index);
   TPrinterOrientation Orientation() const;
   void SetOrientation(TPrinterOrientation Value);
 
@@ -114,6 +116,7 @@ class TPrinter {
     QSize printable;
   };
   void RequirePrinter() const;
+  TDeviceMode& ModeOf(const QString& Name);
   Geometry Measure() const;
   QString PdfTarget() const;
   [[noreturn]] void Fail(const QString& Message);
