@@ -222,9 +222,20 @@ void TPrinter::SetOrientation(TPrinterOrientation Value) {
 }
 
 TPrinter::Geometry TPrinter::Measure() const {
+  const QString name = PrinterName();
   const TDeviceMode mode = const_cast<TPrinter*>(this)->DeviceMode();
+  // Asking a queue means setting up a printer of the toolkit: done once per setting, not on
+  // every page of a job.
+  if (measured_ && measuredName_ == name && measuredMode_ == mode) return *measured_;
+  measured_ = MeasureNow(name, mode);
+  measuredName_ = name;
+  measuredMode_ = mode;
+  return *measured_;
+}
+
+TPrinter::Geometry TPrinter::MeasureNow(const QString& name, const TDeviceMode& mode) const {
   Geometry g;
-  if (IsPdfPrinter()) {
+  if (name == PdfPrinterName()) {
     const int res = Setup() ? Setup()->PdfResolution : 1200;
     const QMarginsF m = Setup() ? Setup()->PdfUnprintable : QMarginsF();
     g.dpiX = g.dpiY = res;
@@ -236,7 +247,7 @@ TPrinter::Geometry TPrinter::Measure() const {
     return g;
   }
   QPrinter p(QPrinter::HighResolution);
-  p.setPrinterName(PrinterName());
+  p.setPrinterName(name);
   p.setPageSize(PageSizeOf(mode));
   p.setPageOrientation(QtOrientation(mode));
   const int res = p.resolution();
@@ -366,6 +377,7 @@ void TPrinter::Reset() {
   Abort();
   current_.clear();
   modes_.clear();
+  measured_.reset();
   outputFileName_.clear();
   lastOutputFile_.clear();
   pageNumber_ = 0;

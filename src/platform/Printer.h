@@ -118,6 +118,7 @@ class TPrinter {
   void RequirePrinter() const;
   TDeviceMode& ModeOf(const QString& Name);
   Geometry Measure() const;
+  Geometry MeasureNow(const QString& Name, const TDeviceMode& Mode) const;
   QString PdfTarget() const;
   [[noreturn]] void Fail(const QString& Message);
   friend void SetPrinterSetup(std::optional<TPrinterSetup> Setup);
@@ -130,6 +131,9 @@ class TPrinter {
   QString lastOutputFile_;
   int pageNumber_ = 0;
   std::unique_ptr<Job> job_;
+  mutable std::optional<Geometry> measured_;
+  mutable QString measuredName_;
+  mutable TDeviceMode measuredMode_;
 };
 
 // The program's one printer.

@@ -146,7 +146,31 @@ void TqvRulerPanel::MarkerEndDrag(TqvTrackIcon* Marker) {
 
 void TqvRulerPanel::paintEvent(QPaintEvent* Event) {
   QFrame::paintEvent(Event);
+  // The strip with its frame, numbers and ticks changes only with the ruler's size, the unit
+  // and the length it shows: a dragged marker repaints from the kept picture.
+  const bool Cm = edit_ && edit_->MeasurementUnits() == muCentimeters;
+  double Length = 0;
+  if (edit_) {
+    Length = edit_->UsesPrinterSize() ? PageWidthInInches(edit_) * (Cm ? kCentimetresPerInch : 1)
+                                      : (edit_->width() - 12) / PixelsPerUnit();
+  }
+  const StripKey Key{rulerRect_, Cm, PixelsPerUnit(), Length, font(), devicePixelRatioF(), edit_ != nullptr};
+  if (strip_.isNull() || !(Key == stripKey_)) {
+    stripKey_ = Key;
+    strip_ = QPixmap((rulerRect_.size() + QSize(4, 3)) * Key.Ratio);
+    strip_.setDevicePixelRatio(Key.Ratio);
+    strip_.fill(Qt::transparent);
+    QPainter P(&strip_);
+    P.translate(-StripOrigin());
+    PaintStrip(P, Length);
+  }
   QPainter P(this);
+  P.drawPixmap(StripOrigin(), strip_);
+}
+
+QPoint TqvRulerPanel::StripOrigin() const { return rulerRect_.topLeft() - QPoint(1, 0); }
+
+void TqvRulerPanel::PaintStrip(QPainter& P, double Length) {
   // Right and bottom as the strip's edges, outside it.
   const int L = rulerRect_.left(), T = rulerRect_.top();
   const int Rt = rulerRect_.right() + 1, B = rulerRect_.bottom() + 1;
@@ -168,28 +192,19 @@ void TqvRulerPanel::paintEvent(QPaintEvent* Event) {
 
   if (!edit_) return;
   const double PPU = PixelsPerUnit();
-  const bool Cm = edit_->MeasurementUnits() == muCentimeters;
-  const int K = Cm ? 4 : 8;
-  double Length;
-  if (edit_->UsesPrinterSize()) {
-    Length = PageWidthInInches(edit_);
-    if (Cm) Length *= kCentimetresPerInch;
-  } else {
-    Length = (edit_->width() - 12) / PPU;
-  }
+  const int K = edit_->MeasurementUnits() == muCentimeters ? 4 : 8;
   const int N = int(std::trunc(Length));
   if (N + 1 < 0) return;
   P.setFont(font());
   const QFontMetrics FM(font());
+  P.setPen(Qt::black);
   for (int I = 0; I <= N + 1; ++I) {
     if (I >= Length) continue;
     if (I > 0) {
       const QString Text = QString::number(I);
       const int X = int(std::trunc(I * PPU + L - FM.horizontalAdvance(Text) / 2));
-      P.setPen(Qt::black);
       P.drawText(QPoint(X, T + 3 + FM.ascent()), Text);
     }
-    P.setPen(Qt::black);
     for (int J = 1; J < K; ++J) {
       const double Pos = I + double(J) / K;
       if (Pos >= Length) continue;

@@ -4,7 +4,9 @@
 // the right indent at the bottom edge). Releasing a dragged marker snaps it to the ticks and
 // sets the indents of the selected paragraphs.
 
+#include <QFont>
 #include <QFrame>
+#include <QPixmap>
 #include <QRect>
 
 #include "richtext/qvTrackIcon.h"
@@ -52,6 +54,21 @@ class TqvRulerPanel : public QFrame {
   int PixelsToTwips(int Pixels) const;
   int TwipsToPixels(int Twips) const;
   TqvTrackIcon* CreateMarker(const QString& Bitmap);
+  QPoint StripOrigin() const;
+  void PaintStrip(QPainter& P, double Length);
+
+  // What the kept picture of the strip was drawn for.
+  struct StripKey {
+    QRect Rect;
+    bool Centimetres = false;
+    double PixelsPerUnit = 0, Length = 0;
+    QFont Font;
+    qreal Ratio = 1;
+    bool HasEdit = false;
+    bool operator==(const StripKey&) const = default;
+  };
+  StripKey stripKey_;
+  QPixmap strip_;
 
   TqvCustomRichEdit* edit_;
   QRect rulerRect_;
