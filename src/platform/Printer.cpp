@@ -198,11 +198,10 @@ QString TPrinter::PrinterName() const {
 
 bool TPrinter::IsPdfPrinter() const { return PrinterIndex() >= 0 && PrinterName() == PdfPrinterName(); }
 
-TDeviceMode& TPrinter::ModeOf(const QString& name) {
-  for (auto& [n, m] : modes_)
-    if (n == name) return m;
-  modes_.append({name, DefaultModeFor(name)});
-  return modes_.back().second;
+TDeviceMode& TPrinter::ModeOf(const QString& name) const {
+  auto at = modes_.find(name);
+  if (at == modes_.end()) at = modes_.emplace(name, DefaultModeFor(name)).first;
+  return at->second;
 }
 
 TDeviceMode& TPrinter::DeviceMode() { return ModeOf(PrinterName()); }
@@ -214,7 +213,7 @@ TDeviceMode TPrinter::DeviceModeOf(int Index) {
 }
 
 TPrinterOrientation TPrinter::Orientation() const {
-  return const_cast<TPrinter*>(this)->DeviceMode().dmOrientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait;
+  return ModeOf(PrinterName()).dmOrientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait;
 }
 
 void TPrinter::SetOrientation(TPrinterOrientation Value) {
@@ -223,7 +222,7 @@ void TPrinter::SetOrientation(TPrinterOrientation Value) {
 
 TPrinter::Geometry TPrinter::Measure() const {
   const QString name = PrinterName();
-  const TDeviceMode mode = const_cast<TPrinter*>(this)->DeviceMode();
+  const TDeviceMode mode = ModeOf(name);
   // Asking a queue means setting up a printer of the toolkit: done once per setting, not on
   // every page of a job.
   if (measured_ && measuredName_ == name && measuredMode_ == mode) return *measured_;

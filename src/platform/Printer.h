@@ -14,6 +14,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -116,7 +117,8 @@ class TPrinter {
     QSize printable;
   };
   void RequirePrinter() const;
-  TDeviceMode& ModeOf(const QString& Name);
+  // A printer's device mode, made from its defaults when first asked for.
+  TDeviceMode& ModeOf(const QString& Name) const;
   Geometry Measure() const;
   Geometry MeasureNow(const QString& Name, const TDeviceMode& Mode) const;
   QString PdfTarget() const;
@@ -125,7 +127,7 @@ class TPrinter {
   void Reset();  // forgets the selection and the device modes
 
   QString current_;  // empty: none selected yet (the default)
-  QList<std::pair<QString, TDeviceMode>> modes_;
+  mutable std::map<QString, TDeviceMode> modes_;  // by printer name; references stay valid
   QString title_;
   QString outputFileName_;
   QString lastOutputFile_;

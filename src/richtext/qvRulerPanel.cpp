@@ -17,8 +17,7 @@ double PrinterPixelsToTwips(int Pixels) { return double(qint64(Pixels) * 1440 / 
 
 // C's left and right margins together, in inches.
 double SideMarginsInInches(const TqvCustomRichEdit* C) {
-  const double Sum = const_cast<TqvCustomRichEdit*>(C)->PrintMargins().Left +
-                     const_cast<TqvCustomRichEdit*>(C)->PrintMargins().Right;
+  const double Sum = C->PrintMargins().Left + C->PrintMargins().Right;
   return C->MeasurementUnits() == muCentimeters ? Sum / kCentimetresPerInch : Sum;
 }
 

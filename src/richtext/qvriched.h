@@ -288,6 +288,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool Value);
   TqvPrintMargins& PrintMargins() { return *printMargins_; }
+  const TqvPrintMargins& PrintMargins() const { return *printMargins_; }
   TqvRTFHeaderFooter& PrintHeader() { return *printHeader_; }
   TqvRTFHeaderFooter& PrintFooter() { return *printFooter_; }
   int PrintPageSize() const { return printPageSize_; }
