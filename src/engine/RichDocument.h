@@ -89,7 +89,7 @@ class TRichDocument {
   // ---- formatting onto a device (printing) ----
   // Lays [chrg) out at the width of fr->rc, draws what fits its height when `render`, and
   // returns the first character that did not fit. The layout is kept until the text changes or
-  // ReleaseFormatCache is called.
+  // ReleaseFormatCache is called twice in a row (once only sets it aside for the next range).
   LONG FormatRange(bool render, const FORMATRANGE& fr);
   void ReleaseFormatCache();
 
@@ -108,6 +108,7 @@ class TRichDocument {
   DWORD typography_ = 0;
   bool inFormatChange_ = false;
   std::unique_ptr<FormatCache> formatCache_;
+  std::unique_ptr<FormatCache> spareCache_;  // released once, taken up again by the next range
   QMetaObject::Connection cacheReset_;
 };
 
