@@ -19,6 +19,8 @@ namespace {
 constexpr int kBatch = 250;
 // How long a query waits for this program's own writes to reach the index.
 constexpr auto kOwnWritesWait = std::chrono::seconds(2);
+// How often tables without a stamp are compared term by term.
+constexpr auto kBlindPassEvery = std::chrono::minutes(1);
 // Progress is told at most this often.
 constexpr auto kProgressEvery = std::chrono::milliseconds(100);
 
@@ -223,6 +225,15 @@ void IndexService::Synchronize(bool fromScratch) {
   if (!fromScratch && !stamp.isEmpty() && stamp == writer_.Stamp()) {
     SetStatus(settled, 0, 0, note);
     return;
+  }
+  // Tables whose changes the stamp cannot tell are compared term by term, but not at every look.
+  const auto now = std::chrono::steady_clock::now();
+  if (!fromScratch && stamp.isEmpty()) {
+    if (lastBlindPass_.time_since_epoch().count() != 0 && now - lastBlindPass_ < kBlindPassEvery) {
+      SetStatus(settled, 0, 0, note);
+      return;
+    }
+    lastBlindPass_ = now;
   }
   const IndexState state = fromScratch ? IndexState::Building : IndexState::CatchingUp;
   qint64 total = 0;

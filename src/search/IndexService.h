@@ -115,6 +115,7 @@ class IndexService : public QObject {
   int rebuilds_ = 0;      // made anew for damage since the last pass that went through
   QString memoryWhy_;     // why the index is in memory rather than in its file
   std::chrono::steady_clock::time_point lastTold_;
+  std::chrono::steady_clock::time_point lastBlindPass_;  // a pass made for want of a stamp
 
   // Shared with the caller's thread.
   mutable std::mutex mutex_;
