@@ -1,7 +1,9 @@
 #include "search/Fts.h"
 
 #include <QString>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <sqlite3.h>
 
@@ -95,6 +97,17 @@ void InName(const Fts5ExtensionApi* api, Fts5Context* fts, sqlite3_context* ctx,
   sqlite3_result_int(ctx, phrases > 0 && partMatched ? 1 : 0);
 }
 
+// termora_text(packed): the text PackText packed.
+void Text(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  const void* blob = sqlite3_value_blob(argv[0]);
+  if (!blob) {
+    sqlite3_result_text(ctx, "", 0, SQLITE_STATIC);
+    return;
+  }
+  const QByteArray utf8 = UnpackText(static_cast<const char*>(blob), sqlite3_value_bytes(argv[0]));
+  sqlite3_result_text(ctx, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
 fts5_api* Api(sqlite3* db) {
   fts5_api* api = nullptr;
   sqlite3_stmt* s = nullptr;
@@ -107,6 +120,61 @@ fts5_api* Api(sqlite3* db) {
 
 }  // namespace
 
+// Packed form: ASCII as it is; U+0400 ... U+045F (Russian and its neighbours) as one byte from
+// 0xA0 up; anything else as kEscape followed by its UTF-8 bytes.
+constexpr unsigned char kEscape = 0x80;
+constexpr char16_t kFirstPacked = 0x0400;
+constexpr char16_t kLastPacked = 0x045F;
+constexpr unsigned char kPackedBase = 0xA0;
+
+QByteArray PackText(const QString& text) {
+  QByteArray out;
+  out.reserve(text.size());
+  const QChar* p = text.constData();
+  const QChar* end = p + text.size();
+  while (p < end) {
+    const char16_t c = p->unicode();
+    if (c < 0x80) {
+      out += char(c);
+      ++p;
+    } else if (c >= kFirstPacked && c <= kLastPacked) {
+      out += char(kPackedBase + (c - kFirstPacked));
+      ++p;
+    } else {
+      // One code point, a surrogate pair whole.
+      const qsizetype n = (QChar::isHighSurrogate(c) && p + 1 < end && p[1].isLowSurrogate()) ? 2 : 1;
+      out += char(kEscape);
+      out += QStringView(p, n).toUtf8();
+      p += n;
+    }
+  }
+  return out;
+}
+
+QByteArray UnpackText(const char* packed, int size) {
+  // At most four bytes a packed byte (an escaped code point is never longer packed than in UTF-8).
+  QByteArray out(qsizetype(size) * 2 + 4, Qt::Uninitialized);
+  char* o = out.data();
+  for (int i = 0; i < size;) {
+    const auto b = static_cast<unsigned char>(packed[i++]);
+    if (b < 0x80) {
+      *o++ = char(b);
+    } else if (b >= kPackedBase) {
+      const char16_t c = char16_t(kFirstPacked + (b - kPackedBase));
+      *o++ = char(0xC0 | (c >> 6));
+      *o++ = char(0x80 | (c & 0x3F));
+    } else if (b == kEscape && i < size) {
+      const auto lead = static_cast<unsigned char>(packed[i]);
+      const int n = std::min(lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1, size - i);
+      std::memcpy(o, packed + i, size_t(n));
+      o += n;
+      i += n;
+    }
+  }
+  out.truncate(o - out.constData());
+  return out;
+}
+
 bool RegisterFts(sqlite3* db, QString* error) {
   fts5_api* api = Api(db);
   if (!api) {
@@ -115,7 +183,9 @@ bool RegisterFts(sqlite3* db, QString* error) {
   }
   fts5_tokenizer tokenizer{Create, Delete, Tokenize};
   if (api->xCreateTokenizer(api, "termora", nullptr, &tokenizer, nullptr) != SQLITE_OK ||
-      api->xCreateFunction(api, "termora_inname", nullptr, InName, nullptr) != SQLITE_OK) {
+      api->xCreateFunction(api, "termora_inname", nullptr, InName, nullptr) != SQLITE_OK ||
+      sqlite3_create_function_v2(db, "termora_text", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                 Text, nullptr, nullptr, nullptr) != SQLITE_OK) {
     if (error) *error = QString::fromUtf8(sqlite3_errmsg(db));
     return false;
   }

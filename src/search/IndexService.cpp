@@ -78,14 +78,16 @@ void IndexService::TermWritten(qint64 id, const QString& before, const QString& 
   Push(Task{Task::Row, id, before, after});
 }
 
-void IndexService::CheckForChanges() {
+void IndexService::CheckForChanges() { PushOnce(Task::Check); }
+
+void IndexService::PushOnce(Task::Kind kind) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    // One check waiting is enough.
+    // An opening, a rebuild or a check already waiting does all this one would.
     for (const Task& t : tasks_)
-      if (t.kind == Task::Check || t.kind == Task::Open || t.kind == Task::Rebuild) return;
+      if (t.kind == Task::Open || t.kind == Task::Rebuild || t.kind == kind) return;
   }
-  Push(Task::Of(Task::Check));
+  Push(Task::Of(kind));
 }
 
 bool IndexService::WaitIdle(int timeoutMs) {
@@ -377,7 +379,7 @@ FindResult IndexService::Find(const QString& text) {
   if (!ReaderReady(&r.error)) return r;
   if (!reader_.Find(match, &r.hits, &r.error) && reader_.Damaged()) {
     reader_.Close();
-    Push(Task::Of(Task::Rebuild));
+    PushOnce(Task::Rebuild);
   }
   return r;
 }
@@ -387,7 +389,7 @@ bool IndexService::Details(const QString& match, qint64 id, HitDetails* details,
   if (reader_.Details(match, id, details, error)) return true;
   if (reader_.Damaged()) {
     reader_.Close();
-    Push(Task::Of(Task::Rebuild));
+    PushOnce(Task::Rebuild);
   }
   return false;
 }

@@ -94,6 +94,7 @@ class IndexService : public QObject {
 
   void Run();
   void Push(Task task, bool front = false);
+  void PushOnce(Task::Kind kind);
   void Execute(const Task& task);
   bool OpenIndex(bool fresh);
   bool OpenAt(const QString& location, bool memory, QString* error);

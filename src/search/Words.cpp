@@ -76,6 +76,7 @@ bool AppendFolded(char32_t c, std::string& out) {
   }
   if (c >= 0x0400 && c <= 0x04FF) {
     if (c == 0x0401 || c == 0x0451) c = 0x0435;   // Ё, ё: е
+    else if (c >= 0x0430 && c <= 0x045F) {}       // lower case already: most letters
     else if (c >= 0x0410 && c <= 0x042F) c += 0x20;
     else if (c >= 0x0400 && c <= 0x040F) c += 0x50;
     else c = QChar::toLower(c);

@@ -75,7 +75,9 @@ void ForEachWord(std::string_view text, F&& each) {
   while (i < text.size()) {
     const size_t at = i;
     const char32_t c = detail::NextCodePoint(text, i);
-    const int kind = detail::WordCharKind(c);
+    // Lower-case Russian letters, most of any text, are taken as their bytes stand.
+    const bool plainRussian = c >= 0x0430 && c <= 0x044F;
+    const int kind = plainRussian ? 1 : detail::WordCharKind(c);
     if (kind == 1) {
       if (!inWord) {
         inWord = true;
@@ -83,7 +85,12 @@ void ForEachWord(std::string_view text, F&& each) {
         w.cyrillic = false;
         w.start = int(at);
       }
-      if (detail::AppendFolded(c, w.folded)) w.cyrillic = true;
+      if (plainRussian) {
+        w.folded.append(text.data() + at, i - at);
+        w.cyrillic = true;
+      } else if (detail::AppendFolded(c, w.folded)) {
+        w.cyrillic = true;
+      }
       w.end = int(i);
     } else if (kind == 2 && inWord) {
       w.end = int(i);

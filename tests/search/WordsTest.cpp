@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "search/Fts.h"
 #include "search/Query.h"
 #include "search/Words.h"
 
@@ -38,6 +39,18 @@ TEST(Words, LatinNamesAndNumbersStayAsWrittenInLowerCase) {
 TEST(Words, TheFingerprintIsStable) {
   EXPECT_EQ(search::TokenizerFingerprint(), search::TokenizerFingerprint());
   EXPECT_TRUE(search::TokenizerFingerprint().startsWith("w1-"));
+}
+
+TEST(PackedText, ComesBackAsItWasWhateverItHolds) {
+  const char* texts[] = {"", "Пчёлы, мёд и воск: 12,5 кг.\r\n\tЁЖ", "Apis mellifera L. — «пчела» № 1 ≈ 2°C",
+                         "Ukrainian і ї є ґ, Greek αβγ, emoji \xF0\x9F\x90\x9D, stress пче\xcc\x81лы"};
+  for (const char* t : texts) {
+    const QString text = QString::fromUtf8(t);
+    const QByteArray packed = search::PackText(text);
+    EXPECT_EQ(QString::fromUtf8(search::UnpackText(packed.constData(), int(packed.size()))), text) << t;
+  }
+  // Russian text takes one byte a letter.
+  EXPECT_EQ(search::PackText(QString::fromUtf8("пчеловодство")).size(), 12);
 }
 
 TEST(Query, WhatTheUserTypesBecomesQuotedPartsOnly) {
