@@ -496,6 +496,7 @@ void TTable::Post() {
     r = d_->store.Update(key, d_->editVersion, values);
   }
   if (!r.Ok()) Refuse(r, d_->store, kPostRefusal);
+  if (AfterCommit) AfterCommit(this, d_->store.LastCommit());
   const int keepIndex = current_;
   ClearBuffers();
   SetState(dsBrowse);
@@ -548,6 +549,7 @@ void TTable::Delete() {
   const qint64 version = state_ == dsEdit ? d_->editVersion : r.version;
   if (const StoreResult res = d_->store.Delete(r.key, version); !res.Ok())
     Refuse(res, d_->store, kDeleteRefusal);
+  if (AfterCommit) AfterCommit(this, d_->store.LastCommit());
   const int keepIndex = current_;
   ClearBuffers();
   SetState(dsBrowse);
