@@ -60,6 +60,7 @@ TRichDocument::TRichDocument(QTextDocument* doc) : doc_(doc) {
 void TRichDocument::OnContentsChange(int pos, int added) {
   if (layingOutHidden_) return;
   formatCache_.reset();
+  spareCache_.reset();
   // The layout's formats for hidden text are no edit: the engine's change handling ignores them.
   base::ValueRestorer<bool> guard(layingOutHidden_, true);
   base::ValueRestorer<bool> formatting(inFormatChange_, true);
@@ -244,6 +245,7 @@ void TRichDocument::SyncNumbering(int from, int to) {
     c.endEditBlock();
     inFormatChange_ = wasFormatting;
   }
+  ShowNumbering(from, to);
 }
 
 LONG TRichDocument::FindText(DWORD flags, FINDTEXTEX& ft) const {

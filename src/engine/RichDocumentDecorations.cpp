@@ -92,28 +92,36 @@ BlockGeometry GeometryOf(QTextDocument* doc, const QTextBlock& b) {
   return g;
 }
 
+// How far the first line's text starts after the first-line indent: the room of its label.
+qreal LabelRoom(const QTextBlockFormat& bf) { return bf.textIndent() + rtf::TwipsToDoc(rtf::OffsetTw(bf)); }
+
 void DrawLabel(QPainter* p, QTextDocument* doc, const QTextBlock& b, const QString& label, const QPalette& pal) {
   const BlockGeometry g = GeometryOf(doc, b);
   if (!g.layout || g.layout->lineCount() == 0) return;
-  const QTextLine line = g.layout->lineAt(0);
+  const QTextLine first = g.layout->lineAt(0);
   QTextCharFormat cf = b.charFormat();
   const QTextBlock::iterator it = b.begin();
   if (!it.atEnd()) cf = it.fragment().charFormat();
-  QFont font = cf.font();
+  QFont font = cf.font().resolve(doc->defaultFont());
   font.setUnderline(false);
   font.setStrikeOut(false);
+  // Laid out as the text is, so that the label scales with it on any device.
+  QTextLayout text(label, font);
+  text.beginLayout();
+  QTextLine line = text.createLine();
+  if (line.isValid()) line.setLineWidth(1e6);
+  text.endLayout();
+  if (!line.isValid()) return;
   const QTextBlockFormat bf = b.blockFormat();
-  const qreal room = rtf::TwipsToDoc(rtf::LabelRoomTw(bf));
-  const QFontMetricsF fm(font);
-  const qreal baseline = g.origin.y() + line.y() + line.ascent();
-  qreal x = g.origin.x() + line.x() - room;
-  if (bf.layoutDirection() == Qt::RightToLeft) x = g.origin.x() + line.x() + line.width() + room - fm.horizontalAdvance(label);
+  const qreal baseline = g.origin.y() + first.y() + first.ascent();
+  qreal x = g.origin.x() + first.x() - LabelRoom(bf);
+  if (bf.layoutDirection() == Qt::RightToLeft)
+    x = g.origin.x() + first.x() + first.width() + LabelRoom(bf) - line.naturalTextWidth();
+  const bool ownColour = cf.hasProperty(QTextFormat::ForegroundBrush) && cf.foreground().style() != Qt::NoBrush &&
+                         !cf.boolProperty(rtf::kAutoColor);
   p->save();
-  p->setFont(font);
-  p->setPen(cf.hasProperty(QTextFormat::ForegroundBrush) && cf.foreground().style() != Qt::NoBrush
-                ? cf.foreground().color()
-                : pal.color(QPalette::Text));
-  p->drawText(QPointF(x, baseline), label);
+  p->setPen(ownColour ? cf.foreground().color() : pal.color(QPalette::Text));
+  text.draw(p, QPointF(x, baseline - line.ascent()));
   p->restore();
 }
 
@@ -124,7 +132,7 @@ QRectF TextArea(QTextDocument* doc, const QTextBlock& b) {
   qreal left = 1e9, right = -1e9;
   for (int i = 0; i < g.layout->lineCount(); ++i) {
     const QTextLine l = g.layout->lineAt(i);
-    left = std::min(left, l.x() - (i == 0 ? rtf::TwipsToDoc(rtf::LabelRoomTw(b.blockFormat())) : 0));
+    left = std::min(left, l.x() - (i == 0 ? LabelRoom(b.blockFormat()) : 0));
     right = std::max(right, l.x() + l.width());
   }
   const QTextLine first = g.layout->lineAt(0), last = g.layout->lineAt(g.layout->lineCount() - 1);

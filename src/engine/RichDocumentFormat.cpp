@@ -342,6 +342,7 @@ void TRichDocument::ApplyToRange(int from, int to, const CHARFORMAT& cf, bool v2
     c.setPosition(s.to, QTextCursor::KeepAnchor);
     c.setCharFormat(f);
   }
+  ShowNumbering(c, from, to, false);  // a label takes its paragraph's first character's font
   c.endEditBlock();
 }
 
@@ -525,6 +526,7 @@ void TRichDocument::SetParaFormat(int from, int to, const PARAFORMAT& pf, bool v
     c.setPosition(b.position());
     c.setBlockFormat(f);
   }
+  ShowNumbering(c, from, to, false);
   c.endEditBlock();
 }
 
