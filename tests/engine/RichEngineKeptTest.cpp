@@ -227,14 +227,24 @@ TEST(RichEngineKept, ParagraphRecordCarriesTabsEffectsBordersAndShading) {
 }
 
 TEST(RichEngineKept, StoredTextNamesTheWindowsFontNotTheMachines) {
-  TRichEngine e;
-  QFont verdana(QStringLiteral("Verdana"));
-  verdana.setPointSize(12);
-  e.setFont(verdana);
-  e.SetPlainText(QStringLiteral("x"));
-  const QByteArray rtf = e.SaveRtf();
-  EXPECT_TRUE(rtf.contains("Verdana;")) << rtf.constData();
-  EXPECT_TRUE(rtf.contains("\\fs24"));
+  // The same text saved under two different desktop fonts gives the same bytes.
+  const QFont desktop = QApplication::font();
+  QByteArray saved[2];
+  const QFont machines[2] = {QFont(QStringLiteral("DejaVu Serif"), 15), QFont(QStringLiteral("Sans Serif"), 9)};
+  for (int i = 0; i < 2; ++i) {
+    QApplication::setFont(machines[i]);
+    TRichEngine e;
+    QFont verdana(QStringLiteral("Verdana"));
+    verdana.setPointSize(12);
+    e.setFont(verdana);
+    e.SetPlainText(QStringLiteral("x"));
+    saved[i] = e.SaveRtf();
+  }
+  QApplication::setFont(desktop);
+  EXPECT_TRUE(saved[0].contains("Verdana;")) << saved[0].constData();
+  EXPECT_TRUE(saved[0].contains("\\fs24"));
+  EXPECT_FALSE(saved[0].contains("DejaVu Serif") || saved[0].contains("\\fs30")) << saved[0].constData();
+  EXPECT_EQ(saved[0], saved[1]);
 }
 
 TEST(RichEngineKept, LabelsBordersAndLeadersAreDrawn) {
