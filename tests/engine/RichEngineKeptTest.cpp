@@ -6,12 +6,15 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextTable>
 #include <set>
 
 #include "engine/RichEngine.h"
 #include "rtf/TextModel.h"
+#include "tests/common/PdfTools.h"
 
 using namespace engine;
 
@@ -102,6 +105,39 @@ TEST(RichEngineTables, FormatRangeBreaksLongTablesBetweenRows) {
   }
   EXPECT_GT(pages, 3);
   e.FormatRange(false, nullptr);
+}
+
+TEST(RichEngineFields, APageFieldPrintsTheNumberOfThePageItIsOn) {
+  ASSERT_TRUE(pdf::ToolsAvailable()) << "poppler-utils must be installed";
+  TRichEngine e;
+  ASSERT_TRUE(e.LoadRtf("{\\rtf1\\ansi Sheet {\\field{\\*\\fldinst PAGE}{\\fldrslt }} of the report\\par"
+                        "\\page Sheet {\\field{\\*\\fldinst PAGE}{\\fldrslt }} again\\par}"));
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("pages.pdf"));
+  {
+    QPdfWriter writer(path);
+    writer.setResolution(300);
+    QPainter p(&writer);
+    FORMATRANGE fr;
+    fr.hdc = fr.hdcTarget = &p;
+    fr.rc = {0, 0, 6 * 1440, 9 * 1440};
+    fr.rcPage = fr.rc;
+    int pages = 0;
+    for (LONG next = 0; next < e.TextLength() && pages < 10; ++pages) {
+      if (pages) writer.newPage();
+      fr.chrg = {next, -1};
+      const LONG end = e.FormatRange(true, &fr);
+      ASSERT_GT(end, next);
+      next = end;
+    }
+    e.FormatRange(false, nullptr);
+  }
+  const QStringList texts = pdf::PageTexts(path);
+  ASSERT_EQ(texts.size(), 2);
+  EXPECT_TRUE(texts[0].simplified().startsWith(QStringLiteral("Sheet 1 of the report"))) << texts[0].toStdString();
+  EXPECT_TRUE(texts[1].simplified().startsWith(QStringLiteral("Sheet 2 again"))) << texts[1].toStdString();
+  // Written back as it came, with no result of its own.
+  EXPECT_TRUE(e.SaveRtf().contains("{\\field{\\*\\fldinst{PAGE}}{\\fldrslt }}"));
 }
 
 TEST(RichEngineHidden, HiddenTextTakesNoRoomAndStaysHiddenThroughFormats) {
