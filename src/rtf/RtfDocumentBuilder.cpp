@@ -6,7 +6,9 @@
 #include <QTextList>
 #include <QTextTable>
 #include <algorithm>
+#include <cctype>
 #include <climits>
+#include <cstring>
 #include <map>
 
 #include "rtf/Numbering.h"
@@ -466,12 +468,56 @@ void ApplySide(QTextTableCellFormat& cf, int side, const BorderSide& b) {
   }
 }
 
+// The paddings a row or cell definition's kept words give, in twips, by side (top, left, bottom,
+// right); -1 where none is given. Only paddings in twips count (the unit word says 3).
+// Word processors write a cell's left padding as \clpadt and its top one as \clpadl, and read
+// them so; a row's \trpadd words mean what they say.
+struct Paddings {
+  int tw[4] = {-1, -1, -1, -1};
+};
+
+Paddings PaddingsOf(const QByteArray& words, const char* stem, bool swapped) {
+  Paddings p;
+  int value[4] = {-1, -1, -1, -1}, unit[4] = {0, 0, 0, 0};
+  const QByteArray lead = QByteArray("\\") + stem;
+  static const char kSides[] = "tlbr";
+  for (qsizetype at = words.indexOf(lead); at >= 0; at = words.indexOf(lead, at + 1)) {
+    qsizetype i = at + lead.size();
+    const bool isUnit = i < words.size() && words[i] == 'f';
+    if (isUnit) ++i;
+    if (i >= words.size()) break;
+    const char* side = std::strchr(kSides, words[i]);
+    if (!side || !*side) continue;
+    qsizetype end = ++i;
+    if (end < words.size() && words[end] == '-') ++end;
+    while (end < words.size() && std::isdigit(static_cast<unsigned char>(words[end]))) ++end;
+    bool ok = false;
+    const int n = words.mid(i, end - i).toInt(&ok);
+    if (!ok) continue;
+    (isUnit ? unit : value)[side - kSides] = n;
+  }
+  for (int k = 0; k < 4; ++k) {
+    const int shown = swapped && (k == 0 || k == 1) ? 1 - k : k;
+    if (unit[k] == 3 && value[k] >= 0) p.tw[shown] = std::min(value[k], 31680);
+  }
+  return p;
+}
+
 void ApplyCellFormat(QTextTableCellFormat& cf, const CellDef* def, const RowProps& row, bool top, bool bottom,
                      bool left, bool right) {
-  cf.setLeftPadding(TwipsToDoc(std::max(0, row.gapTw)));
-  cf.setRightPadding(TwipsToDoc(std::max(0, row.gapTw)));
-  cf.setTopPadding(0);
-  cf.setBottomPadding(0);
+  // The cell's own paddings, else the row's, else half the gap between cells beside, none above
+  // and below.
+  const Paddings rowPad = PaddingsOf(row.extra, "trpadd", false);
+  const Paddings cellPad = def ? PaddingsOf(def->extra, "clpad", true) : Paddings{};
+  auto pad = [&](int side, int fallbackTw) {
+    const int tw = cellPad.tw[side] >= 0 ? cellPad.tw[side] : rowPad.tw[side] >= 0 ? rowPad.tw[side] : fallbackTw;
+    return TwipsToDoc(tw);
+  };
+  const int gap = std::max(0, row.gapTw);
+  cf.setTopPadding(pad(0, 0));
+  cf.setLeftPadding(pad(1, gap));
+  cf.setBottomPadding(pad(2, 0));
+  cf.setRightPadding(pad(3, gap));
   CellBorders shown;
   if (def) {
     shown = def->borders;

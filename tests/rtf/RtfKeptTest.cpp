@@ -306,6 +306,42 @@ TEST(RtfKept, TableShapesFromEveryKindOfWriter) {
   }
 }
 
+TEST(RtfKept, CellPaddingsAreShownAsWordProcessorsMeanThem) {
+  struct Case {
+    const char* what;
+    QByteArray row;  // the row's words before \cellx1440
+    int top, left, bottom, right;  // twips
+  };
+  const std::vector<Case> cases = {
+      // Word processors put a cell's left padding in \clpadt and its top one in \clpadl.
+      {"a word processor's cell", "\\trgaph108\\clpadt108\\clpadft3\\clpadr108\\clpadfr3", 0, 108, 0, 108},
+      {"all four sides alike", "\\clpadfl3\\clpadl60\\clpadft3\\clpadt60\\clpadfb3\\clpadb60\\clpadfr3\\clpadr60", 60,
+       60, 60, 60},
+      {"the row's paddings for its cells", "\\trgaph50\\trpaddt40\\trpaddft3\\trpaddl90\\trpaddfl3", 40, 90, 0, 50},
+      {"a cell's own over the row's", "\\trpaddl90\\trpaddfl3\\clpadt30\\clpadft3", 0, 30, 0, 0},
+      {"a padding whose unit says 'none' counts for nothing", "\\trgaph70\\clpadt200\\clpadft0", 0, 70, 0, 70},
+      {"only the gap between cells", "\\trgaph108", 0, 108, 0, 108},
+  };
+  for (const Case& c : cases) {
+    const QByteArray rtf = "{\\rtf1\\trowd" + c.row + "\\cellx1440\\intbl a\\cell\\row}";
+    auto doc = Read(rtf);
+    QTextTable* t = nullptr;
+    for (QTextFrame* f : doc->rootFrame()->childFrames()) t = t ? t : qobject_cast<QTextTable*>(f);
+    ASSERT_NE(t, nullptr) << c.what;
+    const QTextTableCellFormat cf = t->cellAt(0, 0).format().toTableCellFormat();
+    EXPECT_NEAR(cf.topPadding(), TwipsToDoc(c.top), 0.01) << c.what;
+    EXPECT_NEAR(cf.leftPadding(), TwipsToDoc(c.left), 0.01) << c.what;
+    EXPECT_NEAR(cf.bottomPadding(), TwipsToDoc(c.bottom), 0.01) << c.what;
+    EXPECT_NEAR(cf.rightPadding(), TwipsToDoc(c.right), 0.01) << c.what;
+    // Written back as they were read.
+    const QByteArray out = WriteRtf(*doc);
+    for (const QByteArray& word : c.row.split('\\')) {
+      if (!word.startsWith("clpad") && !word.startsWith("trpadd")) continue;
+      EXPECT_TRUE(out.contains("\\" + word)) << c.what << ": " << word.constData();
+    }
+  }
+}
+
 TEST(RtfKept, NestedListsKeepLevelsLabelsAndNumberingAcrossParagraphs) {
   auto doc = Read(Fixture(QStringLiteral("fixtures/office-features.rtf")));
   QStringList labels;
