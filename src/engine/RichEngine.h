@@ -181,6 +181,8 @@ class TRichEngine : public QTextEdit {
   void focusOutEvent(QFocusEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
+  // A footnote's mark shows the footnote's text as its tooltip (RichEngineDecorations.cpp).
+  bool viewportEvent(QEvent* e) override;
   void wheelEvent(QWheelEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dragMoveEvent(QDragMoveEvent* e) override;

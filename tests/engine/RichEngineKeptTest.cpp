@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextTable>
+#include <QToolTip>
 #include <set>
 
 #include "engine/RichEngine.h"
@@ -138,6 +141,34 @@ TEST(RichEngineFields, APageFieldPrintsTheNumberOfThePageItIsOn) {
   EXPECT_TRUE(texts[1].simplified().startsWith(QStringLiteral("Sheet 2 again"))) << texts[1].toStdString();
   // Written back as it came, with no result of its own.
   EXPECT_TRUE(e.SaveRtf().contains("{\\field{\\*\\fldinst{PAGE}}{\\fldrslt }}"));
+}
+
+TEST(RichEngineFields, AFootnotesMarkShowsItsTextWhenPointedAt) {
+  TRichEngine e;
+  e.resize(400, 200);
+  e.show();
+  ASSERT_TRUE(e.LoadRtf("{\\rtf1\\ansi Honey{\\super\\chftn{\\footnote\\pard {\\super\\chftn} Stored in the comb.}}"
+                        " is sweet.\\par}"));
+  QApplication::processEvents();
+  auto point = [&](int ch) {
+    QTextCursor a(e.document()), z(e.document());
+    a.setPosition(ch);
+    z.setPosition(ch + 1);
+    const QPoint at((e.cursorRect(a).x() + e.cursorRect(z).x()) / 2, e.cursorRect(a).center().y());
+    QHelpEvent help(QEvent::ToolTip, at, e.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(e.viewport(), &help);
+  };
+  ASSERT_EQ(e.Text().mid(5, 1), QStringLiteral("1"));  // the mark
+  point(2);
+  EXPECT_FALSE(QToolTip::isVisible());
+  point(5);
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text().simplified(), QStringLiteral("Stored in the comb."));
+  // Moved on to plain text, the tip goes (after the toolkit's short delay).
+  point(8);
+  QTest::qWait(600);
+  EXPECT_FALSE(QToolTip::isVisible());
+  QToolTip::hideText();
 }
 
 TEST(RichEngineHidden, HiddenTextTakesNoRoomAndStaysHiddenThroughFormats) {
