@@ -703,6 +703,14 @@ void DocumentBuilder::FinishTable(OpenTable& t) {
   const int align = t.rows[0].props.align;
   tf.setAlignment(align == 1 ? Qt::AlignHCenter : align == 2 ? Qt::AlignRight : Qt::AlignLeft);
   tf.setLeftMargin(align == 0 ? TwipsToDoc(std::max(0, left)) : 0);
+  // Nor does it keep the space after the paragraph before a table.
+  // (A paragraph of the frame the table stands in, not the end of a table before it.)
+  QTextCursor start(table->document());
+  start.setPosition(table->firstPosition() - 1);
+  const QTextBlock before = start.block();
+  if (before.isValid() && before.position() < start.position() &&
+      QTextCursor(before).currentFrame() == start.currentFrame())
+    tf.setTopMargin(before.blockFormat().bottomMargin());
   table->setFormat(tf);
   const int columns = table->columns();
   for (int r = 0; r < rows; ++r) {
@@ -712,6 +720,9 @@ void DocumentBuilder::FinishTable(OpenTable& t) {
       if (!cell.isValid() || cell.row() != r || cell.column() != l.gs) continue;
       QTextTableCellFormat cf = cell.format().toTableCellFormat();
       ApplyCellFormat(cf, l.def, props, r == 0, r + cell.rowSpan() >= rows, l.gs == 0, l.ge >= columns);
+      // The toolkit leaves out the space after a cell's last paragraph; word processors keep it.
+      const QTextBlock last = table->document()->findBlock(cell.lastPosition());
+      if (last.isValid()) cf.setBottomPadding(cf.bottomPadding() + last.blockFormat().bottomMargin());
       cell.setFormat(cf);
     }
     for (const auto& [a, b] : phantoms[size_t(r)]) {

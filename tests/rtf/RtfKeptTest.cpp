@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -340,6 +341,36 @@ TEST(RtfKept, CellPaddingsAreShownAsWordProcessorsMeanThem) {
       EXPECT_TRUE(out.contains("\\" + word)) << c.what << ": " << word.constData();
     }
   }
+}
+
+TEST(RtfKept, SpaceAfterTheLastParagraphOfACellAndBeforeATableIsShown) {
+  auto laidOut = [](const QByteArray& rtf) {
+    auto doc = Read(rtf);
+    doc->setTextWidth(600);
+    QTextTable* t = nullptr;
+    for (QTextFrame* f : doc->rootFrame()->childFrames()) t = t ? t : qobject_cast<QTextTable*>(f);
+    EXPECT_NE(t, nullptr);
+    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    if (!t) return std::make_pair(qreal(0), qreal(0));
+    const QRectF cell = layout->blockBoundingRect(doc->findBlock(t->cellAt(0, 0).firstPosition()));
+    const QRectF first = layout->blockBoundingRect(doc->begin());
+    QTextBlock b = doc->begin();
+    while (b.isValid() && b.text() != QStringLiteral("after")) b = b.next();
+    const QRectF after = layout->blockBoundingRect(b);
+    return std::make_pair(cell.top() - first.bottom(), after.top() - cell.top());
+  };
+  const auto plain = laidOut("{\\rtf1 before\\par\\trowd\\cellx1440\\intbl a\\par b\\cell\\row\\pard after\\par}");
+  const auto spaced =
+      laidOut("{\\rtf1\\sa400 before\\par\\trowd\\cellx1440\\intbl a\\par b\\cell\\row\\pard\\sa0 after\\par}");
+  // 400 twips after "before" and after each cell paragraph: once above the table, and after
+  // "a" and "b" inside its row, down to the paragraph after it.
+  EXPECT_NEAR(spaced.first - plain.first, TwipsToDoc(400), 1);
+  EXPECT_NEAR(spaced.second - plain.second, 2 * TwipsToDoc(400), 1);
+  // Shown only: the stored form is unchanged.
+  auto doc = Read("{\\rtf1\\sa400 before\\par\\trowd\\cellx1440\\intbl a\\cell\\row}");
+  auto again = Read(WriteRtf(*doc));
+  EXPECT_EQ(WriteRtf(*again), WriteRtf(*doc));
+  EXPECT_EQ(Summary(*again), Summary(*doc));
 }
 
 TEST(RtfKept, NestedListsKeepLevelsLabelsAndNumberingAcrossParagraphs) {
