@@ -1,8 +1,9 @@
 // links: termora_richtext termora_engine termora_rtf Qt6::Widgets
 // A definition of a million empty paragraphs: opening it in the control beside Qt's own editor
 // taking the same text, and converting it with termora-rtf beside another RTF-to-text converter
-// (or, where none is installed, beside the reader alone). Memory is reported against the RTF's
-// size. Each run checks that the paragraphs arrived.
+// (or, where none is installed, beside the reader alone). The control also opens 20 MB of long
+// paragraphs. Memory is reported against the RTF's size (/1: the long paragraphs). Each run
+// checks that the paragraphs arrived.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <fcntl.h>
+#include <malloc.h>
 #include <memory>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -44,45 +46,70 @@ QApplication& App() {
   return A;
 }
 
-const QByteArray& HugeRtf() {
-  static const QByteArray R = [] {
+// The two long definitions: kEmpty is kParagraphs empty paragraphs (5 MB for a million), kLong
+// 17,000 paragraphs of 1.2 KB of text each (20 MB).
+enum Kind { kEmpty, kLong };
+constexpr int kLongParagraphs = 17000;
+
+QByteArray LongParagraphText() {
+  QByteArray p;
+  while (p.size() < 1200) p += "The colony gathers nectar and pollen from the flowers of the field. ";
+  return p;
+}
+
+const QByteArray& HugeRtf(Kind K = kEmpty) {
+  static const QByteArray Empty = [] {
     QByteArray r = "{\\rtf1 ";
     r.reserve(7 + 5 * kParagraphs + 1);
     for (int i = 0; i < kParagraphs; ++i) r += "\\par ";
     return r + "}";
   }();
-  return R;
+  static const QByteArray Long = [] {
+    const QByteArray P = LongParagraphText();
+    QByteArray r = "{\\rtf1\\ansi ";
+    for (int i = 0; i < kLongParagraphs; ++i) r += P + "\\par\r\n";
+    return r + "}";
+  }();
+  return K == kEmpty ? Empty : Long;
 }
 
-// The resident memory of this process, in bytes.
-qint64 ResidentBytes() {
-  QFile f(QStringLiteral("/proc/self/statm"));
-  if (!f.open(QIODevice::ReadOnly)) return 0;
-  const QList<QByteArray> parts = f.readAll().split(' ');
-  return parts.size() > 1 ? parts[1].toLongLong() * sysconf(_SC_PAGESIZE) : 0;
+// The same text as plain text, for Qt's editor.
+QString HugeText(Kind K) {
+  if (K == kEmpty) return QString(kParagraphs, u'\n');
+  const QString P = QString::fromLatin1(LongParagraphText()) + u'\n';
+  QString r;
+  r.reserve(P.size() * kLongParagraphs);
+  for (int i = 0; i < kLongParagraphs; ++i) r += P;
+  return r;
 }
+
+int ParagraphCount(Kind K) { return K == kEmpty ? kParagraphs : kLongParagraphs; }
+
+// Bytes the heap holds now: what a document keeps, whatever the allocator has cached.
+qint64 HeapInUse() { return qint64(mallinfo2().uordblks); }
 
 void Settle() {
   for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
 
-// Qt's editor, shown, taking the same million paragraphs as plain text.
+// Qt's editor, shown, taking the same paragraphs as plain text.
 void QTextEditSetPlainText(benchmark::State& State) {
   App();
-  const QString Text(kParagraphs, u'\n');
+  const Kind K = Kind(State.range(0));
+  const QString Text = HugeText(K);
   for (auto _ : State) {
     State.PauseTiming();
     auto Edit = std::make_unique<QTextEdit>();
     Edit->resize(500, 300);
     Edit->show();
     Settle();
-    const qint64 Before = ResidentBytes();
+    const qint64 Before = HeapInUse();
     State.ResumeTiming();
     Edit->setPlainText(Text);
     Settle();
     State.PauseTiming();
-    State.counters["MemoryPerRtfByte"] = double(ResidentBytes() - Before) / double(HugeRtf().size());
-    if (Edit->document()->blockCount() != kParagraphs + 1) State.SkipWithError("the paragraphs did not arrive");
+    State.counters["MemoryPerRtfByte"] = double(HeapInUse() - Before) / double(HugeRtf(K).size());
+    if (Edit->document()->blockCount() != ParagraphCount(K) + 1) State.SkipWithError("the paragraphs did not arrive");
     Edit.reset();
     State.ResumeTiming();
   }
@@ -92,22 +119,25 @@ void QTextEditSetPlainText(benchmark::State& State) {
 // and the window painted once.
 void ControlOpen(benchmark::State& State) {
   App();
+  const Kind K = Kind(State.range(0));
   for (auto _ : State) {
     State.PauseTiming();
     auto Edit = std::make_unique<richtext::TqvDBRichEdit>();
     Edit->resize(500, 300);
     Edit->show();
     Settle();
-    const qint64 Before = ResidentBytes();
+    const qint64 Before = HeapInUse();
     State.ResumeTiming();
-    richtext::TqvRichMemoryStream Stream;
-    Stream.WriteBuffer(HugeRtf());
-    Stream.SetPosition(0);
-    Edit->EngineLines().LoadFromStream(Stream);
+    {
+      richtext::TqvRichMemoryStream Stream;
+      Stream.WriteBuffer(HugeRtf(K));
+      Stream.SetPosition(0);
+      Edit->EngineLines().LoadFromStream(Stream);
+    }
     Settle();
     State.PauseTiming();
-    State.counters["MemoryPerRtfByte"] = double(ResidentBytes() - Before) / double(HugeRtf().size());
-    if (Edit->Engine()->document()->blockCount() != kParagraphs) State.SkipWithError("the paragraphs did not arrive");
+    State.counters["MemoryPerRtfByte"] = double(HeapInUse() - Before) / double(HugeRtf(K).size());
+    if (Edit->Engine()->document()->blockCount() != ParagraphCount(K)) State.SkipWithError("the paragraphs did not arrive");
     Edit.reset();
     State.ResumeTiming();
   }
@@ -146,13 +176,18 @@ struct Run {
   bool ok = false;
   qint64 outputLines = 0;
   long maxRssKb = 0;
+  double cpuMs = 0;  // user and system time of the process
 };
 
-// Runs argv with its standard output counted in lines (through a file) and its resource use read
-// from its own wait.
-Run RunProcess(const QStringList& Args) {
+// Runs argv with its standard output counted in lines (through a file) and its processor time
+// read from its own wait. Its peak memory comes from /usr/bin/time, which starts it from a small
+// process of its own: a child of this large process would count this one's pages as its own.
+Run RunProcess(QStringList Args) {
   Run R;
   QTemporaryDir Dir;
+  const QString Memory = Dir.filePath(QStringLiteral("memory"));
+  const QString Time = QStandardPaths::findExecutable(QStringLiteral("time"), {QStringLiteral("/usr/bin")});
+  if (!Time.isEmpty()) Args = QStringList{Time, QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"), Memory} + Args;
   const QByteArray Out = QFile::encodeName(Dir.filePath(QStringLiteral("out")));
   std::vector<QByteArray> Bytes;
   for (const QString& a : Args) Bytes.push_back(QFile::encodeName(a));
@@ -171,18 +206,22 @@ Run RunProcess(const QStringList& Args) {
   rusage Use{};
   if (wait4(Pid, &Status, 0, &Use) != Pid) return R;
   R.ok = WIFEXITED(Status) && WEXITSTATUS(Status) == 0;
-  R.maxRssKb = Use.ru_maxrss;
+  R.cpuMs = (Use.ru_utime.tv_sec + Use.ru_stime.tv_sec) * 1e3 + (Use.ru_utime.tv_usec + Use.ru_stime.tv_usec) / 1e3;
+  QFile m(Memory);
+  if (m.open(QIODevice::ReadOnly)) R.maxRssKb = m.readAll().trimmed().toLong();
   QFile f(QString::fromLocal8Bit(Out));
   if (f.open(QIODevice::ReadOnly)) R.outputLines = f.readAll().count('\n');
   return R;
 }
 
 void ToolText(benchmark::State& State) {
+  App();
   const QString In = InputFile();
   for (auto _ : State) {
     const Run R = RunProcess({ToolPath(), QStringLiteral("text"), In});
     if (!R.ok || R.outputLines < kParagraphs - 1) State.SkipWithError("termora-rtf did not convert the text");
     State.counters["MemoryPerRtfByte"] = double(R.maxRssKb) * 1024.0 / double(HugeRtf().size());
+    State.counters["ProcessCpuMs"] = R.cpuMs;
   }
 }
 
@@ -196,13 +235,15 @@ void OtherConverterText(benchmark::State& State) {
   for (auto _ : State) {
     const Run R = RunProcess({Other, QStringLiteral("--text"), In});
     if (!R.ok || R.outputLines < kParagraphs - 1) State.SkipWithError("unrtf did not convert the text");
+    State.counters["MemoryPerRtfByte"] = double(R.maxRssKb) * 1024.0 / double(HugeRtf().size());
+    State.counters["ProcessCpuMs"] = R.cpuMs;
   }
 }
 
 }  // namespace
 
-BENCHMARK(QTextEditSetPlainText)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(ControlOpen)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(QTextEditSetPlainText)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(kEmpty)->Arg(kLong);
+BENCHMARK(ControlOpen)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(kEmpty)->Arg(kLong);
 BENCHMARK(ReaderAlone)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ToolText)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(OtherConverterText)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
