@@ -47,6 +47,7 @@ const Refusal kDeleteRefusal{
     case StoreStatus::Gone:
       if (words.gone) DatabaseError(QString::fromLatin1(words.gone));
       break;
+    case StoreStatus::Damaged: DatabaseError(r.error);
     default: break;
   }
   DatabaseError(QStringLiteral("%1: %2").arg(table, r.error));
@@ -364,7 +365,7 @@ QByteArray TTable::BlobValue(const TField* field) const {
   }
   if (!d_->blobCached[c]) {
     const StoreResult res = d_->store.ReadBlob(r.key, c, &d_->blobCache[c]);
-    if (!res.Ok()) Refuse(res, d_->store.Label(), {});
+    if (!res.Ok()) Refuse(res, d_->store.Label(), kReadRefusal);
     d_->blobCached[c] = true;
   }
   return d_->blobCache[c];

@@ -1,6 +1,7 @@
 #include "data/StoreConnection.h"
 
 #include <QAtomicInt>
+#include <QDir>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -26,6 +27,13 @@ sqlite3* HandleOf(const QSqlDatabase& db) {
 }
 
 }  // namespace
+
+QString DamagedFileText(const QString& path, const QString& finding) {
+  return QStringLiteral(
+             "The table file %1 is damaged (%2). Nothing was changed. The README, under \"Backing up\", "
+             "says how to put the file back from a backup.")
+      .arg(QDir::toNativeSeparators(path), finding);
+}
 
 StoreConnection::~StoreConnection() { Close(); }
 
@@ -98,6 +106,10 @@ StoreResult StoreConnection::ResultOf(int rc) const {
   const QString text = QString::fromUtf8(handle_ ? sqlite3_errmsg(handle_) : sqlite3_errstr(rc));
   const int primary = rc & kPrimaryCodeMask;
   if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) return {StoreStatus::Busy, text};
+  // A statement that was prepared and then could not step over the file's pages: the file is
+  // damaged, which is never "no such row".
+  if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_FORMAT)
+    return {StoreStatus::Damaged, DamagedFileText(path_, text)};
   return StoreResult::Fail(text);
 }
 

@@ -16,12 +16,17 @@ enum class StoreStatus {
   Busy,      // another program held the file's lock for longer than the busy timeout
   Conflict,  // the row was stored or deleted by someone else since it was read
   Gone,      // the row is no longer stored
+  Damaged,   // the file could not be read as a table file: the message names it
   Failed,    // anything else
 };
 
+// What the user is told about a damaged table file: which file, what SQLite found, that
+// nothing was changed and where to read how to restore it.
+QString DamagedFileText(const QString& path, const QString& finding);
+
 struct StoreResult {
   StoreStatus status = StoreStatus::Ok;
-  // Opening: the whole message. Other operations: SQLite's own text.
+  // Opening and Damaged: the whole message. Other operations: SQLite's own text.
   QString error;
 
   bool Ok() const { return status == StoreStatus::Ok; }

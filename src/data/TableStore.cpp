@@ -137,6 +137,23 @@ StoreResult TableStore::Open(const QString& folder, const StoreTable& table, int
     if (!columns.contains(n, Qt::CaseInsensitive))
       return StoreResult::Fail(QStringLiteral("Field '%1' not found in the table %2").arg(n, path));
 
+  // A damaged page shows only when a statement reaches it, perhaps long after the window opened
+  // on the pages around it. A file small enough to check quickly is checked whole first.
+  if (QFileInfo(path).size() <= kQuickCheckBytes) {
+    Statement check;
+    int rc = check.Prepare(conn_.Handle(), QStringLiteral("PRAGMA quick_check(1)"));
+    QString finding;
+    if (rc == SQLITE_OK && (rc = check.Step()) == SQLITE_ROW) finding = check.Value(0).toString();
+    if (rc != SQLITE_ROW) return conn_.ResultOf(rc);
+    if (finding != QLatin1String("ok")) {
+      // SQLite heads its finding with the schema's name; the page and what is wrong with it is
+      // what the user can pass on.
+      QStringList lines = finding.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+      lines.removeIf([](const QString& l) { return l.startsWith(QLatin1String("***")); });
+      return {StoreStatus::Damaged, DamagedFileText(path, lines.join(QLatin1String("; ")))};
+    }
+  }
+
   closeUnlessChecked.Dismiss();
   table_ = &table;
   writable_ = QFileInfo(path).isWritable();
@@ -232,7 +249,10 @@ StoreResult TableStore::ReadRow(qint64 key, StoredRow* row) {
   base::ScopeGuard done([&s] { s.Reset(); });
   s.Bind(1, key);
   const int rc = s.Step();
-  if (rc == SQLITE_DONE) return {StoreStatus::Gone, QString()};
+  if (rc == SQLITE_DONE) {
+    s.Reset();
+    return Missing(key);
+  }
   if (rc != SQLITE_ROW) return conn_.ResultOf(rc);
   const int n = int(table_->fields.size());
   row->key = key;
@@ -254,8 +274,38 @@ StoreResult TableStore::ReadBlob(qint64 key, int field, QByteArray* bytes) {
   base::ScopeGuard done([&stmt] { stmt.Reset(); });
   stmt.Bind(1, key);
   const int rc = stmt.Step();
-  if (rc == SQLITE_ROW) *bytes = stmt.Value(0).toByteArray();
-  return rc == SQLITE_ROW ? StoreResult{} : conn_.ResultOf(rc);
+  if (rc == SQLITE_ROW) {
+    *bytes = stmt.Value(0).toByteArray();
+    return {};
+  }
+  // No row is not an empty value: a definition that cannot be read must not show as empty.
+  if (rc == SQLITE_DONE) {
+    stmt.Reset();
+    return Missing(key);
+  }
+  return conn_.ResultOf(rc);
+}
+
+StoreResult TableStore::Missing(qint64 key) {
+  // A row another program deleted is gone from the table and from its indexes alike; one that an
+  // index still lists means the file is damaged.
+  for (const StoreIndex& index : table_->indexes) {
+    if (!index.orderBy.contains(KeyColumn(), Qt::CaseInsensitive)) continue;
+    Statement s;
+    if (StoreResult r = Prepare(s, QStringLiteral("SELECT count(*) FROM %1 INDEXED BY %2 WHERE %3 = ?")
+                                       .arg(table_->name, index.name, KeyColumn()));
+        !r.Ok())
+      return r;
+    s.Bind(1, key);
+    const int rc = s.Step();
+    if (rc != SQLITE_ROW) return conn_.ResultOf(rc);
+    if (s.Int64(0) > 0)
+      return {StoreStatus::Damaged,
+              DamagedFileText(conn_.Path(), QStringLiteral("its index %1 lists record %2, which the table does not hold")
+                                                .arg(index.name)
+                                                .arg(key))};
+  }
+  return {StoreStatus::Gone, QString()};
 }
 
 void TableStore::WriteColumns(const StoreValues& values, bool inserting, QStringList* names,
@@ -319,9 +369,11 @@ StoreResult TableStore::Update(qint64 key, qint64 version, const StoreValues& va
                           .arg(table_->name, sets.join(QLatin1String(", ")), KeyColumn(), v);
   return WriteInTransaction(sql, bound, [&] {
     if (sqlite3_changes(conn_.Handle()) > 0) return StoreResult{};
-    // Someone stored or deleted this row after it was read: never overwrite silently.
+    // Someone stored or deleted this row after it was read: never overwrite silently. A row
+    // that cannot be read is neither.
     StoredRow now;
-    return StoreResult{ReadRow(key, &now).Ok() ? StoreStatus::Conflict : StoreStatus::Gone, QString()};
+    const StoreResult read = ReadRow(key, &now);
+    return read.Ok() ? StoreResult{StoreStatus::Conflict, QString()} : read;
   });
 }
 

@@ -34,8 +34,11 @@ class TableStore {
   TableStore(const TableStore&) = delete;
   TableStore& operator=(const TableStore&) = delete;
 
-  // Opens the table's file in `folder` and checks, from the schema only, that it holds the
-  // table with every column used.
+  // Files up to this size are checked whole (SQLite's quick_check) when they are opened.
+  static constexpr qint64 kQuickCheckBytes = 50ll * 1024 * 1024;
+
+  // Opens the table's file in `folder` and checks, from the schema, that it holds the table
+  // with every column used, and, when the file is small enough, that its pages are sound.
   StoreResult Open(const QString& folder, const StoreTable& table, int busyTimeoutMs);
   void Close();
   bool IsOpen() const { return table_ != nullptr; }
@@ -51,9 +54,9 @@ class TableStore {
 
   // The rows in order; with `rangeValue`, only those whose range field equals it.
   StoreResult ReadRange(const QVariant* rangeValue, std::vector<StoredRow>* rows);
-  // Gone when the row is no longer stored.
+  // Gone when the row is no longer stored; Damaged when the file could not be read.
   StoreResult ReadRow(qint64 key, StoredRow* row);
-  // Empty when the row is gone or the value is null.
+  // Empty when the value is null; Gone when the row is no longer stored.
   StoreResult ReadBlob(qint64 key, int field, QByteArray* bytes);
 
   // Each write is one transaction, and keeps the sort key in step with its source field.
@@ -69,6 +72,8 @@ class TableStore {
   // Prepares `s` from `sql` unless it already is; on failure `s` stays empty.
   StoreResult PrepareOnce(std::unique_ptr<Statement>& s, const QString& sql);
   QString KeyColumn() const { return table_->fields[0].name; }
+  // The outcome for a row SQLite did not find under `key`: Gone, or Damaged.
+  StoreResult Missing(qint64 key);
   QString StoredColumns() const;
   // Runs one write statement as a transaction of its own; `settle` runs before the commit and
   // may refuse it.
