@@ -106,10 +106,10 @@ struct TTable::Impl {
   std::vector<QVariant> buffer;
   std::vector<bool> changed;
   std::vector<bool> blobLoaded;
-  qint64 editVersion = 0;
+  QVariant editVersion;
   // The current record's BLOBs, read on demand.
   qint64 blobKey = -1;
-  qint64 blobVersion = -1;
+  QVariant blobVersion;
   std::vector<QByteArray> blobCache;
   std::vector<bool> blobCached;
 
@@ -117,7 +117,7 @@ struct TTable::Impl {
   int ColumnCount() const { return int(Table().fields.size()); }
   void DropBlobCache() {
     blobKey = -1;
-    blobVersion = -1;
+    blobVersion = QVariant();
   }
   // Takes what is stored now for a row read before, when someone stored it since.
   void Refreshed(StoredRow& row, const StoredRow& now) {
@@ -356,7 +356,7 @@ QByteArray TTable::BlobValue(const TField* field) const {
   if (IsEditMode(state_) && (d_->blobLoaded[c] || state_ == dsInsert)) return d_->buffer[c].toByteArray();
   const StoredRow& r = d_->rows[current_];
   if (r.key == 0) return QByteArray();
-  const qint64 version = state_ == dsEdit ? d_->editVersion : r.version;
+  const QVariant version = state_ == dsEdit ? d_->editVersion : r.version;
   if (d_->blobKey != r.key || d_->blobVersion != version) {
     d_->blobKey = r.key;
     d_->blobVersion = version;
@@ -540,7 +540,7 @@ void TTable::Delete() {
   DataEvent(deCheckBrowseMode);
   CheckCanModify();
   const StoredRow& r = d_->rows[current_];
-  const qint64 version = state_ == dsEdit ? d_->editVersion : r.version;
+  const QVariant version = state_ == dsEdit ? d_->editVersion : r.version;
   if (const StoreResult res = d_->store.Delete(r.key, version); !res.Ok())
     Refuse(res, d_->store.Label(), kDeleteRefusal);
   const int keepIndex = current_;

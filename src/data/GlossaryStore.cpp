@@ -48,7 +48,7 @@ const QStringList& MasterSchema() {
       " IDMaster INTEGER PRIMARY KEY AUTOINCREMENT,"
       " NumMaster INTEGER CHECK (NumMaster IS NULL OR NumMaster BETWEEN -32768 AND 32767),"
       " LetterMaster TEXT CHECK (LetterMaster IS NULL OR length(LetterMaster) <= 1),"
-      " VersionMaster INTEGER NOT NULL DEFAULT 0)"};
+      " VersionMaster INTEGER NOT NULL DEFAULT 0 CHECK (typeof(VersionMaster) = 'integer'))"};
   return s;
 }
 
@@ -61,7 +61,7 @@ const QStringList& DetailSchema() {
       " WordDetail TEXT CHECK (WordDetail IS NULL OR length(WordDetail) <= 40),"
       " TextDetail BLOB,"
       " SortKeyDetail TEXT NOT NULL DEFAULT '',"
-      " VersionDetail INTEGER NOT NULL DEFAULT 0)",
+      " VersionDetail INTEGER NOT NULL DEFAULT 0 CHECK (typeof(VersionDetail) = 'integer'))",
       // The columns after IDDetail do not change the order (IDDetail is unique); they let a
       // letter's range be read from the index alone, without the table pages that hold each
       // term beside its definition.

@@ -141,16 +141,22 @@ StoreResult TableStore::Open(const QString& folder, const StoreTable& table, int
   // on the pages around it. A file small enough to check quickly is checked whole first.
   if (QFileInfo(path).size() <= kQuickCheckBytes) {
     Statement check;
-    int rc = check.Prepare(conn_.Handle(), QStringLiteral("PRAGMA quick_check(1)"));
-    QString finding;
-    if (rc == SQLITE_OK && (rc = check.Step()) == SQLITE_ROW) finding = check.Value(0).toString();
-    if (rc != SQLITE_ROW) return conn_.ResultOf(rc);
-    if (finding != QLatin1String("ok")) {
-      // SQLite heads its finding with the schema's name; the page and what is wrong with it is
-      // what the user can pass on.
-      QStringList lines = finding.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-      lines.removeIf([](const QString& l) { return l.startsWith(QLatin1String("***")); });
-      return {StoreStatus::Damaged, DamagedFileText(path, lines.join(QLatin1String("; ")))};
+    int rc = check.Prepare(conn_.Handle(), QStringLiteral("PRAGMA quick_check(100)"));
+    QStringList findings;
+    if (rc == SQLITE_OK)
+      while ((rc = check.Step()) == SQLITE_ROW)
+        findings += check.Value(0).toString().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (rc != SQLITE_DONE) return conn_.ResultOf(rc);
+    // A value another program stored against a column's constraint is not damage: the program
+    // reads such values. What is left is the pages themselves; SQLite heads that with the
+    // schema's name, which the user cannot act on.
+    findings.removeIf([](const QString& f) {
+      return f == QLatin1String("ok") || f.startsWith(QLatin1String("***")) ||
+             f.startsWith(QLatin1String("CHECK constraint failed")) || f.startsWith(QLatin1String("NULL value in"));
+    });
+    if (!findings.isEmpty()) {
+      if (findings.size() > 3) findings = findings.mid(0, 3) << QStringLiteral("…");
+      return {StoreStatus::Damaged, DamagedFileText(path, findings.join(QLatin1String("; ")))};
     }
   }
 
@@ -160,7 +166,7 @@ StoreResult TableStore::Open(const QString& folder, const StoreTable& table, int
   blobs_.resize(table.fields.size());
   rowSql_ = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(StoredColumns(), table.name, KeyColumn());
   deleteSql_ =
-      QStringLiteral("DELETE FROM %1 WHERE %2 = ? AND %3 = ?").arg(table.name, KeyColumn(), table.versionColumn);
+      QStringLiteral("DELETE FROM %1 WHERE %2 = ? AND %3 IS ?").arg(table.name, KeyColumn(), table.versionColumn);
   return SetOrder(QString(), QString());
 }
 
@@ -235,7 +241,7 @@ StoreResult TableStore::ReadRange(const QVariant* rangeValue, std::vector<Stored
     for (int c = 0; c < n; ++c)
       if (!IsBlobType(table_->fields[c].type)) r.values[c] = s.Value(c);
     r.key = r.values[0].toLongLong();
-    r.version = s.Int64(n);
+    r.version = s.Value(n);
     rows->push_back(std::move(r));
   }
   if (rc == SQLITE_DONE) return {};
@@ -259,7 +265,7 @@ StoreResult TableStore::ReadRow(qint64 key, StoredRow* row) {
   row->values.resize(n);
   for (int c = 0; c < n; ++c)
     if (!IsBlobType(table_->fields[c].type)) row->values[c] = s.Value(c);
-  row->version = s.Int64(n);
+  row->version = s.Value(n);
   return {};
 }
 
@@ -356,16 +362,20 @@ StoreResult TableStore::Insert(const StoreValues& values, qint64* key) {
   });
 }
 
-StoreResult TableStore::Update(qint64 key, qint64 version, const StoreValues& values) {
+StoreResult TableStore::Update(qint64 key, const QVariant& version, const StoreValues& values) {
   QStringList names;
   QVariantList bound;
   WriteColumns(values, /*inserting=*/false, &names, &bound);
   QStringList sets;
   for (const QString& n : names) sets << n + QStringLiteral(" = ?");
+  // A version another program left as something other than an integer is compared as it is
+  // stored and replaced by an integer no window can hold yet.
   const QString& v = table_->versionColumn;
-  sets << v + QStringLiteral(" = ") + v + QStringLiteral(" + 1");
+  sets << QStringLiteral("%1 = CASE WHEN typeof(%1) = 'integer' THEN %1 + 1"
+                         " ELSE abs(random() % 4611686018427387904) + 1 END")
+              .arg(v);
   bound << key << version;
-  const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ? AND %4 = ?")
+  const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ? AND %4 IS ?")
                           .arg(table_->name, sets.join(QLatin1String(", ")), KeyColumn(), v);
   return WriteInTransaction(sql, bound, [&] {
     if (sqlite3_changes(conn_.Handle()) > 0) return StoreResult{};
@@ -377,7 +387,7 @@ StoreResult TableStore::Update(qint64 key, qint64 version, const StoreValues& va
   });
 }
 
-StoreResult TableStore::Delete(qint64 key, qint64 version) {
+StoreResult TableStore::Delete(qint64 key, const QVariant& version) {
   if (StoreResult r = PrepareOnce(delete_, deleteSql_); !r.Ok()) return r;
   Statement& s = *delete_;
   base::ScopeGuard done([&s] { s.Reset(); });

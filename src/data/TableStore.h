@@ -20,7 +20,9 @@ namespace data {
 
 struct StoredRow {
   qint64 key = 0;      // 0 for a row not yet stored
-  qint64 version = 0;
+  // As stored: another program may have written something other than an integer there, and
+  // that is a version too.
+  QVariant version = QVariant(qlonglong(0));
   std::vector<QVariant> values;  // one per declared field; BLOBs are not read here (null)
 };
 
@@ -62,9 +64,9 @@ class TableStore {
   // Each write is one transaction, and keeps the sort key in step with its source field.
   StoreResult Insert(const StoreValues& values, qint64* key);
   // Only if the row still has `version`: Conflict when it was stored since, Gone when deleted.
-  StoreResult Update(qint64 key, qint64 version, const StoreValues& values);
+  StoreResult Update(qint64 key, const QVariant& version, const StoreValues& values);
   // Only if the row still has `version`: Conflict when it was stored or deleted since.
-  StoreResult Delete(qint64 key, qint64 version);
+  StoreResult Delete(qint64 key, const QVariant& version);
 
  private:
   class Statement;
