@@ -327,9 +327,16 @@ void TTable::MasterChanged() {
   TField* mf = d_->masterLink ? d_->masterLink->MasterField() : nullptr;
   const QVariant key = mf ? mf->Value() : QVariant();
   if (d_->rangeSet && SameKey(key, d_->rangeValue)) return;
+  // The new range is read before anything changes: one that cannot be read leaves this table on
+  // the rows it shows, and the master that moved goes back to match it.
+  std::vector<StoredRow> rows;
+  if (!key.isNull()) {
+    if (const StoreResult r = d_->store.ReadRange(&key, &rows); !r.Ok()) Refuse(r, d_->store.Label(), kReadRefusal);
+  }
+  d_->rows = std::move(rows);
+  d_->DropBlobCache();
   d_->rangeValue = key;
   d_->rangeSet = true;
-  ReadRange(0, 0);
   current_ = d_->rows.empty() ? -1 : 0;
   bof_ = true;
   eof_ = d_->rows.empty();
@@ -432,6 +439,13 @@ void TTable::BeginInsertAppend(bool append) {
   CheckActive();
   CheckBrowseMode();
   CheckCanModify();
+  // A detail record belongs to its master's current record; with none there is nothing to add
+  // it to, and a record stored under no key would belong to nothing the program can show.
+  if (d_->rangeSet && d_->rangeValue.isNull() && d_->store.RangeField() >= 0) {
+    TTable* master = d_->masterLink ? d_->masterLink->DataSet() : nullptr;
+    DatabaseError(QStringLiteral("There is nothing to add the record to: the table %1 has no current record.")
+                      .arg(master ? master->TableName() : QStringLiteral("of the master")));
+  }
   StoredRow r;
   r.values.resize(d_->ColumnCount());
   const int pos = append || current_ < 0 ? int(d_->rows.size()) : current_;
@@ -583,31 +597,38 @@ int TTable::RecordCount() const { return Active() ? int(d_->rows.size()) : 0; }
 int TTable::RowCount() const { return int(d_->rows.size()); }
 bool TTable::IsEmpty() const { return d_->rows.empty(); }
 
-void TTable::MoveTo(int index, bool notify) {
+void TTable::MoveTo(int index, bool bof, bool eof, TDataEvent event, int info) {
   const int old = current_;
+  const bool oldBof = bof_, oldEof = eof_;
   current_ = index;
-  if (notify) {
-    DataEvent(deDataSetScroll, nullptr, index - old);
-    if (AfterScroll) AfterScroll(this);
+  bof_ = bof;
+  eof_ = eof;
+  try {
+    DataEvent(event, nullptr, info);
+  } catch (...) {
+    // A dependant could not follow (a detail whose rows could not be read): this table goes
+    // back to the record it was on, and everyone is told so, so that the move can be retried
+    // from where it began.
+    current_ = old;
+    bof_ = oldBof;
+    eof_ = oldEof;
+    try {
+      DataEvent(deDataSetChange);
+    } catch (...) {
+    }
+    throw;
   }
+  if (AfterScroll) AfterScroll(this);
 }
 
 void TTable::First() {
   CheckBrowseMode();
-  MoveTo(d_->rows.empty() ? -1 : 0, false);
-  bof_ = true;
-  eof_ = d_->rows.empty();
-  DataEvent(deDataSetChange);
-  if (AfterScroll) AfterScroll(this);
+  MoveTo(d_->rows.empty() ? -1 : 0, true, d_->rows.empty(), deDataSetChange);
 }
 
 void TTable::Last() {
   CheckBrowseMode();
-  MoveTo(int(d_->rows.size()) - 1, false);
-  eof_ = true;
-  bof_ = d_->rows.empty();
-  DataEvent(deDataSetChange);
-  if (AfterScroll) AfterScroll(this);
+  MoveTo(int(d_->rows.size()) - 1, d_->rows.empty(), true, deDataSetChange);
 }
 
 void TTable::Next() { MoveBy(1); }
@@ -621,9 +642,7 @@ int TTable::MoveBy(int distance) {
   }
   const int target = std::clamp(current_ + distance, 0, int(d_->rows.size()) - 1);
   const int moved = target - current_;
-  bof_ = distance < 0 && moved != distance;
-  eof_ = distance > 0 && moved != distance;
-  MoveTo(target, true);
+  MoveTo(target, distance < 0 && moved != distance, distance > 0 && moved != distance, deDataSetScroll, moved);
   return moved;
 }
 
@@ -634,10 +653,7 @@ void TTable::SetRecNo(int n) {
   if (n == RecNo()) return;
   if (n < 1 || n > int(d_->rows.size())) return;
   DataEvent(deCheckBrowseMode);
-  current_ = n - 1;
-  bof_ = eof_ = false;
-  DataEvent(deDataSetChange);
-  if (AfterScroll) AfterScroll(this);
+  MoveTo(n - 1, false, false, deDataSetChange);
 }
 
 // ---- fields and notifications ---------------------------------------------------------------

@@ -9,6 +9,9 @@
 #include <QUrl>
 #include <sqlite3.h>
 
+#include "base/ScopeGuard.h"
+#include "data/LockWait.h"
+
 namespace data {
 
 namespace {
@@ -56,10 +59,15 @@ StoreResult StoreConnection::Open(const QString& path, bool create, int busyTime
     QUrl url = QUrl::fromLocalFile(path_);
     url.setQuery(create ? QStringLiteral("mode=rwc") : QStringLiteral("mode=rw"));
     db.setDatabaseName(url.toString(QUrl::FullyEncoded));
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
     if (!db.open()) return QStringLiteral("Cannot open the table file %1: %2").arg(path_, db.lastError().text());
     handle_ = HandleOf(db);
     if (!handle_) return QStringLiteral("The SQLite driver of Qt SQL is not available.");
+    // Waiting for another program's lock goes through the program's waiter (LockWait.h), not
+    // SQLite's sleeping busy timeout, so that a window keeps painting meanwhile.
+    busyTimeoutMs_ = busyTimeoutMs;
+    sqlite3_busy_handler(handle_, &StoreConnection::BusyHandler, this);
+    base::ScopeGuard waited([] { detail::LockWaitDone(); });
     // Reading the schema page tells a damaged or foreign file at once, without scanning it.
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next())
@@ -93,7 +101,15 @@ QSqlDatabase StoreConnection::Db() const { return QSqlDatabase::database(name_, 
 
 StoreResult StoreConnection::Exec(const char* sql) {
   if (!handle_) return StoreResult::Fail(QStringLiteral("The table file is not open."));
-  return ResultOf(sqlite3_exec(handle_, sql, nullptr, nullptr, nullptr));
+  if (WaitingForLock()) return ResultOf(SQLITE_BUSY);
+  const int rc = sqlite3_exec(handle_, sql, nullptr, nullptr, nullptr);
+  detail::LockWaitDone();
+  return ResultOf(rc);
+}
+
+int StoreConnection::BusyHandler(void* self, int turn) {
+  const auto* c = static_cast<const StoreConnection*>(self);
+  return detail::LockWaitTurn(c->path_, turn, c->busyTimeoutMs_) ? 1 : 0;
 }
 
 StoreResult StoreConnection::ResultOf(int rc) const {

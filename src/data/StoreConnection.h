@@ -50,13 +50,17 @@ class StoreConnection {
   // The connection's own SQLite handle, for the statements the store keeps prepared.
   sqlite3* Handle() const { return handle_; }
 
+  // Each statement of `sql` in turn; waits for another program's lock as the store does.
   StoreResult Exec(const char* sql);
   // The outcome of an SQLite call on this connection that returned `rc`.
   StoreResult ResultOf(int rc) const;
 
  private:
+  static int BusyHandler(void* self, int turn);
+
   QString name_;
   QString path_;
+  int busyTimeoutMs_ = 0;
   sqlite3* handle_ = nullptr;
 };
 

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include "base/ScopeGuard.h"
+#include "data/LockWait.h"
 
 namespace data {
 
@@ -21,8 +22,11 @@ class TableStore::Statement {
   int Prepare(sqlite3* db, const QString& sql) {
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
+    if (WaitingForLock()) return SQLITE_BUSY;
     const QByteArray utf8 = sql.toUtf8();
-    return sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+    const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+    detail::LockWaitDone();
+    return rc;
   }
   bool Prepared() const { return stmt_ != nullptr; }
 
@@ -56,7 +60,14 @@ class TableStore::Statement {
     }
   }
 
-  int Step() { return sqlite3_step(stmt_); }
+  // A step started while the store waits for a lock (from the waiter's event processing) is
+  // refused as busy rather than nested inside the waiting one.
+  int Step() {
+    if (WaitingForLock()) return SQLITE_BUSY;
+    const int rc = sqlite3_step(stmt_);
+    detail::LockWaitDone();
+    return rc;
+  }
 
   QVariant Value(int c) const {
     switch (sqlite3_column_type(stmt_, c)) {
