@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "app/BeeIcon.h"
+#include "app/LockWaitWindow.h"
 #include "app/Unit1.h"
 #include "base/Exception.h"
 #include "platform/Question.h"
@@ -38,6 +39,7 @@ int RunTermora() {
   // The desktop entry's name, so the window is matched with its launcher icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("termora"));
 
+  InstallLockWaiter();
   QString error;
   std::unique_ptr<TForm1> form = CreateForm1(QDir::currentPath(), &error);
   if (!form) {

@@ -525,10 +525,11 @@ void TTable::Cancel() {
   if (state_ == dsEdit && current_ >= 0) {
     // The edit may have been refused because another window stored this record meanwhile:
     // show what is stored now, not the copy read before, so the user sees the other text.
-    // A failed read only leaves the old copy on show; cancelling itself must not fail.
+    // A failed read only leaves the old copy on show; cancelling itself must not fail, nor wait
+    // for another program's lock.
     StoredRow& r = d_->rows[current_];
     StoredRow now;
-    if (d_->store.ReadRow(r.key, &now).Ok()) d_->Refreshed(r, now);
+    if (d_->store.ReadRow(r.key, &now, /*wait=*/false).Ok()) d_->Refreshed(r, now);
   }
   if (state_ == dsInsert) {
     d_->rows.erase(d_->rows.begin() + current_);

@@ -109,7 +109,7 @@ StoreResult StoreConnection::Exec(const char* sql) {
 
 int StoreConnection::BusyHandler(void* self, int turn) {
   const auto* c = static_cast<const StoreConnection*>(self);
-  return detail::LockWaitTurn(c->path_, turn, c->busyTimeoutMs_) ? 1 : 0;
+  return c->waitForLocks_ && detail::LockWaitTurn(c->path_, turn, c->busyTimeoutMs_) ? 1 : 0;
 }
 
 StoreResult StoreConnection::ResultOf(int rc) const {

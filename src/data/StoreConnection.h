@@ -5,6 +5,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include "base/ScopeGuard.h"
+
 struct sqlite3;
 
 namespace data {
@@ -52,6 +54,9 @@ class StoreConnection {
 
   // Each statement of `sql` in turn; waits for another program's lock as the store does.
   StoreResult Exec(const char* sql);
+  // While the returned value lives, a lock another program holds is waited for (true) or
+  // reported busy at once (false).
+  [[nodiscard]] base::ValueRestorer<bool> WaitForLocks(bool wait) { return {waitForLocks_, wait}; }
   // The outcome of an SQLite call on this connection that returned `rc`.
   StoreResult ResultOf(int rc) const;
 
@@ -61,6 +66,7 @@ class StoreConnection {
   QString name_;
   QString path_;
   int busyTimeoutMs_ = 0;
+  bool waitForLocks_ = true;
   sqlite3* handle_ = nullptr;
 };
 

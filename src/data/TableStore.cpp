@@ -260,7 +260,8 @@ StoreResult TableStore::ReadRange(const QVariant* rangeValue, std::vector<Stored
   return conn_.ResultOf(rc);
 }
 
-StoreResult TableStore::ReadRow(qint64 key, StoredRow* row) {
+StoreResult TableStore::ReadRow(qint64 key, StoredRow* row, bool wait) {
+  const auto noWait = conn_.WaitForLocks(wait);
   if (StoreResult r = PrepareOnce(row_, rowSql_); !r.Ok()) return r;
   Statement& s = *row_;
   base::ScopeGuard done([&s] { s.Reset(); });

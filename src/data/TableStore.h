@@ -56,8 +56,9 @@ class TableStore {
 
   // The rows in order; with `rangeValue`, only those whose range field equals it.
   StoreResult ReadRange(const QVariant* rangeValue, std::vector<StoredRow>* rows);
-  // Gone when the row is no longer stored; Damaged when the file could not be read.
-  StoreResult ReadRow(qint64 key, StoredRow* row);
+  // Gone when the row is no longer stored; Damaged when the file could not be read. Without
+  // `wait`, a lock another program holds makes it Busy at once.
+  StoreResult ReadRow(qint64 key, StoredRow* row, bool wait = true);
   // Empty when the value is null; Gone when the row is no longer stored.
   StoreResult ReadBlob(qint64 key, int field, QByteArray* bytes);
 

@@ -4,12 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTextBlock>
 #include <memory>
 
+#include "app/LockWaitWindow.h"
 #include "app/Startup.h"
 #include "app/Unit1.h"
+#include "data/LockWait.h"
 #include "engine/RichEngine.h"
 #include "tests/common/DamagedFile.h"
 #include "tests/common/GlossaryFixture.h"
@@ -80,6 +86,64 @@ TEST_F(ReliabilityTest, ADefinitionOnADamagedPageIsReportedOnceAndNeverShownAsAn
   EXPECT_TRUE(Definition(*form).startsWith("first"));
   QTest::keyClicks(form->qvDBRichEdit1->Engine(), "x");
   EXPECT_EQ(form->Table2->State(), dsEdit);
+}
+
+// Counts the paint events a widget receives.
+struct PaintCounter : QObject {
+  explicit PaintCounter(QWidget* w) { w->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+  int paints = 0;
+};
+
+TEST_F(ReliabilityTest, ALetterChangeWaitingForALockPaintsShowsTheWaitAndCancelsLikeATimeout) {
+  BuildGlossary(tmp.path(), SampleTerms());
+  auto form = Open();
+  ASSERT_TRUE(form);
+  app::InstallLockWaiter();
+  TestQuestions q;
+  const QStringList lettersA = Words(*form);
+  const QString definitionA = Definition(*form);
+  PaintCounter painted(form->LmPanel1);
+  RawStore other(Detail());
+  ASSERT_TRUE(other.Exec("BEGIN EXCLUSIVE"));
+
+  bool shown = false;
+  int paintsWhileWaiting = 0;
+  QTimer::singleShot(700, form.get(), [&] {
+    app::TLockWaitWindow* w = app::LockWaitWindow();
+    shown = w && w->isVisible() && w->Label->text() == QStringLiteral("Waiting for another Termora window…");
+    const int before = painted.paints;
+    form->LmPanel1->update();
+    QTimer::singleShot(200, form.get(), [&, before] {
+      paintsWhileWaiting = painted.paints - before;
+      // A click on another letter meanwhile is refused, not started inside this one.
+      QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {},
+                        form->Lm[3]->mapTo(form.get(), form->Lm[3]->rect().center()));
+      if (app::TLockWaitWindow* w = app::LockWaitWindow()) w->CancelButton->click();
+    });
+  });
+  QElapsedTimer timer;
+  timer.start();
+  form->Lm[10]->Click();
+  EXPECT_LT(timer.elapsed(), 3500) << "the wait ran to its timeout";
+  EXPECT_TRUE(shown);
+  EXPECT_GT(paintsWhileWaiting, 0);
+  EXPECT_EQ(app::LockWaitWindow(), nullptr);
+  ASSERT_EQ(q.asked.size(), 1u) << q.Texts().join("\n").toStdString();
+  EXPECT_TRUE(q.asked[0].text.contains("busy")) << q.asked[0].text.toStdString();
+
+  // Everything as it was before the click, and the click can be made again.
+  EXPECT_EQ(form->Table1->RecNo(), 1);
+  EXPECT_EQ(Words(*form), lettersA);
+  EXPECT_EQ(Definition(*form), definitionA);
+  ASSERT_TRUE(other.Exec("ROLLBACK"));
+  form->Lm[10]->Click();
+  EXPECT_EQ(form->Table1->RecNo(), 10);
+  EXPECT_EQ(Words(*form), QStringList({"Кандидат", "Каркас", "Клещ"}));
+  data::SetLockWaiter({});
 }
 
 }  // namespace
