@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStatusBar>
@@ -394,7 +395,23 @@ void TForm1::FormCreate(QObject*) {
 
   if (Table2->State() != dsBrowse) return;
   SendJustifyMessages();
+  // A glossary whose terms' file cannot be written is shown read-only, said once, here.
+  if (const QString why = Table2->ReadOnlyReason(); !why.isEmpty()) {
+    ShowReadOnly(why);
+    return;
+  }
   platform::Guarded([this] { Table2->Edit(); }, this);
+}
+
+void TForm1::ShowReadOnly(const QString& why) {
+  platform::Inform(why + QStringLiteral(" Termora shows the glossary read-only."), platform::ApplicationTitle(),
+                   platform::Icon::Warning, this);
+  // The navigator's edit buttons and the definition follow the table, which refuses changes;
+  // the status bar says so where the user looks.
+  auto* mark = new QLabel(QStringLiteral("Только для чтения"), StatusBar1);
+  mark->setObjectName(QStringLiteral("ReadOnlyMark"));
+  mark->setToolTip(why);
+  StatusBar1->addPermanentWidget(mark);
 }
 
 void TForm1::SendJustifyMessages() {

@@ -104,6 +104,8 @@ class TForm1 : public QWidget {
   void CreateData(const QString& databaseName);
   gradient::TLmButton* CreateLetterButton(int n);
   void PickLetter(int recNo);
+  // Tells why the terms cannot be changed, and marks the window read-only.
+  void ShowReadOnly(const QString& why);
   // Advanced typography on, then the selection's paragraphs justified.
   void SendJustifyMessages();
 

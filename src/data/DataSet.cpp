@@ -47,7 +47,8 @@ const Refusal kDeleteRefusal{
     case StoreStatus::Gone:
       if (words.gone) DatabaseError(QString::fromLatin1(words.gone));
       break;
-    case StoreStatus::Damaged: DatabaseError(r.error);
+    case StoreStatus::Damaged:
+    case StoreStatus::FileError: DatabaseError(r.error);
     default: break;
   }
   DatabaseError(QStringLiteral("%1: %2").arg(table, r.error));
@@ -204,10 +205,14 @@ void TTable::CheckActive() const {
 }
 
 void TTable::CheckCanModify() const {
-  if (!CanModify()) DatabaseError(QString::fromLatin1(kCannotModify));
+  if (CanModify()) return;
+  if (Active() && !d_->store.Writable()) DatabaseError(d_->store.ReadOnlyReason());
+  DatabaseError(QString::fromLatin1(kCannotModify));
 }
 
 bool TTable::CanModify() const { return Active() && !readOnly_ && d_->store.Writable(); }
+
+QString TTable::ReadOnlyReason() const { return Active() ? d_->store.ReadOnlyReason() : QString(); }
 
 // ---- opening and closing --------------------------------------------------------------------
 

@@ -73,6 +73,9 @@ class TTable : public QObject {
   void CheckBrowseMode();
   void UpdateRecord();
   bool CanModify() const;
+  // Why the table's file cannot be written, naming the file and the cause; empty when it can
+  // (or the table is closed).
+  QString ReadOnlyReason() const;
   bool Modified() const { return modified_; }
 
   TField* FieldByName(const QString& name) const;  // throws when there is none

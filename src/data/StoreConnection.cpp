@@ -7,6 +7,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <cerrno>
+#include <cstring>
 #include <sqlite3.h>
 
 #include "base/ScopeGuard.h"
@@ -36,6 +38,16 @@ QString DamagedFileText(const QString& path, const QString& finding) {
              "The table file %1 is damaged (%2). Nothing was changed. The README, under \"Backing up\", "
              "says how to put the file back from a backup.")
       .arg(QDir::toNativeSeparators(path), finding);
+}
+
+QString FileErrorCause(int error) {
+  switch (error) {
+    case EROFS: return QStringLiteral("it is on a read-only file system");
+    case EPERM: return QStringLiteral("it is marked immutable");
+    case EACCES: return QStringLiteral("you have no permission to write to it");
+    case ENOSPC: return QStringLiteral("the disk is full");
+    default: return QString::fromLocal8Bit(std::strerror(error));
+  }
 }
 
 StoreConnection::~StoreConnection() { Close(); }
@@ -126,6 +138,14 @@ StoreResult StoreConnection::ResultOf(int rc) const {
   // damaged, which is never "no such row".
   if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_FORMAT)
     return {StoreStatus::Damaged, DamagedFileText(path_, text)};
+  if (primary == SQLITE_READONLY || primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN) {
+    const int error = handle_ ? sqlite3_system_errno(handle_) : 0;
+    return {StoreStatus::FileError, QStringLiteral("The table file %1 could not be %2 (%3%4). Nothing was stored.")
+                                        .arg(QDir::toNativeSeparators(path_),
+                                             primary == SQLITE_READONLY ? QStringLiteral("changed")
+                                                                        : QStringLiteral("read or written"),
+                                             text, error ? QStringLiteral(": ") + FileErrorCause(error) : QString())};
+  }
   return StoreResult::Fail(text);
 }
 

@@ -19,6 +19,7 @@ enum class StoreStatus {
   Conflict,  // the row was stored or deleted by someone else since it was read
   Gone,      // the row is no longer stored
   Damaged,   // the file could not be read as a table file: the message names it
+  FileError, // the file could not be written or read: the message names it and the cause
   Failed,    // anything else
 };
 
@@ -26,9 +27,12 @@ enum class StoreStatus {
 // nothing was changed and where to read how to restore it.
 QString DamagedFileText(const QString& path, const QString& finding);
 
+// An errno from a file access, as the user can act on it ("it is on a read-only file system").
+QString FileErrorCause(int error);
+
 struct StoreResult {
   StoreStatus status = StoreStatus::Ok;
-  // Opening and Damaged: the whole message. Other operations: SQLite's own text.
+  // Opening, Damaged and FileError: the whole message. Other operations: SQLite's own text.
   QString error;
 
   bool Ok() const { return status == StoreStatus::Ok; }

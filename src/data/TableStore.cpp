@@ -1,8 +1,13 @@
 #include "data/TableStore.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include "base/ScopeGuard.h"
 #include "data/LockWait.h"
@@ -98,6 +103,24 @@ class TableStore::Statement {
 
 namespace {
 
+// Why the store cannot write the table file at `path`; empty when it can. The file's own
+// permission bits do not tell (an immutable file or a read-only mount has them all); the system
+// is asked, and so is SQLite, which opens such a file read-only. A change is first written to a
+// file beside the table, so the folder must take new files too.
+QString WhyReadOnly(const QString& path, sqlite3* db) {
+  const QString shown = QDir::toNativeSeparators(path);
+  if (::access(QFile::encodeName(path).constData(), W_OK) != 0)
+    return QStringLiteral("The table file %1 cannot be changed: %2.").arg(shown, FileErrorCause(errno));
+  if (db && sqlite3_db_readonly(db, "main") == 1)
+    return QStringLiteral("The table file %1 cannot be changed: it could only be opened for reading.").arg(shown);
+  const QString folder = QFileInfo(path).absolutePath();
+  if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+    return QStringLiteral("The table file %1 cannot be changed: its folder %2 takes no new files, and a change is "
+                          "written through one (%3).")
+        .arg(shown, QDir::toNativeSeparators(folder), FileErrorCause(errno));
+  return QString();
+}
+
 int FieldIndex(const StoreTable& t, const QString& name) {
   for (int c = 0; c < int(t.fields.size()); ++c)
     if (t.fields[c].name.compare(name, Qt::CaseInsensitive) == 0) return c;
@@ -173,7 +196,7 @@ StoreResult TableStore::Open(const QString& folder, const StoreTable& table, int
 
   closeUnlessChecked.Dismiss();
   table_ = &table;
-  writable_ = QFileInfo(path).isWritable();
+  readOnlyReason_ = WhyReadOnly(path, conn_.Handle());
   blobs_.resize(table.fields.size());
   rowSql_ = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(StoredColumns(), table.name, KeyColumn());
   deleteSql_ =
@@ -189,7 +212,7 @@ void TableStore::Close() {
   blobs_.clear();
   conn_.Close();
   table_ = nullptr;
-  writable_ = false;
+  readOnlyReason_ = QStringLiteral("The table is not open.");
   rangeField_ = -1;
 }
 

@@ -46,7 +46,9 @@ class TableStore {
   bool IsOpen() const { return table_ != nullptr; }
   const StoreTable& Table() const { return *table_; }
   QString Label() const { return table_ ? table_->fileName : QString(); }
-  bool Writable() const { return writable_; }
+  bool Writable() const { return readOnlyReason_.isEmpty(); }
+  // Why the file cannot be written, naming it and the cause; empty when it can.
+  QString ReadOnlyReason() const { return readOnlyReason_; }
 
   // The order of ReadRange: a named index, else the fields named "A;B" (a string field orders
   // by its sort key), else the key. Fails on an unknown index or a field that cannot order.
@@ -87,7 +89,7 @@ class TableStore {
 
   StoreConnection conn_;
   const StoreTable* table_ = nullptr;
-  bool writable_ = false;
+  QString readOnlyReason_ = QStringLiteral("The table is not open.");
   int rangeField_ = -1;
   // Prepared once per opening: reading a letter's rows straight from SQLite rather than through
   // the driver's row cache is what keeps moving between letters quick.

@@ -260,6 +260,8 @@ void TqvDBRichEdit::BeginEdit() {
     base::ScopeGuard ForgetCached([this] { cachedFieldText_.clear(); });
     TDataSource* DS = DataSource();
     if (DS && DS->State() == dsBrowse && DS->AutoEdit()) dataLink_->Edit();
+    // A field that cannot be changed at all (its file is read-only) refuses the change audibly.
+    if (!dataLink_->Editing() && !dataLink_->CanModify()) platform::Beep();
   }
   if (ParentIsGrid() && !GetReadOnly() && dataLink_->Editing()) dataLink_->Modified();
 }

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QTextBlock>
@@ -19,6 +20,7 @@
 #include "engine/RichEngine.h"
 #include "tests/common/DamagedFile.h"
 #include "tests/common/GlossaryFixture.h"
+#include "tests/common/ReadOnlyFile.h"
 #include "tests/common/TestQuestions.h"
 
 using app::TForm1;
@@ -144,6 +146,37 @@ TEST_F(ReliabilityTest, ALetterChangeWaitingForALockPaintsShowsTheWaitAndCancels
   EXPECT_EQ(form->Table1->RecNo(), 10);
   EXPECT_EQ(Words(*form), QStringList({"Кандидат", "Каркас", "Клещ"}));
   data::SetLockWaiter({});
+}
+
+TEST_F(ReliabilityTest, AGlossaryThatCannotBeWrittenSaysWhyOnceAndShowsItselfReadOnly) {
+  BuildGlossary(tmp.path(), SampleTerms());
+  UnwritableFile locked(Detail());
+  if (!locked.Usable()) GTEST_SKIP() << "no way here to make a file unwritable";
+  TestQuestions q;
+  auto form = Open();
+  ASSERT_TRUE(form);
+  ASSERT_EQ(q.asked.size(), 1u) << q.Texts().join("\n").toStdString();
+  EXPECT_TRUE(q.asked[0].text.contains(Detail())) << q.asked[0].text.toStdString();
+  EXPECT_TRUE(q.asked[0].text.contains("cannot be changed")) << q.asked[0].text.toStdString();
+  EXPECT_TRUE(q.asked[0].text.contains("read-only")) << q.asked[0].text.toStdString();
+
+  auto* mark = form->StatusBar1->findChild<QLabel*>("ReadOnlyMark");
+  ASSERT_TRUE(mark);
+  EXPECT_TRUE(mark->isVisible());
+  for (TNavigateBtn b : {nbInsert, nbDelete, nbEdit, nbPost, nbCancel})
+    EXPECT_FALSE(form->DBNavigator1->ButtonEnabled(b)) << int(b);
+  EXPECT_TRUE(form->DBNavigator1->ButtonEnabled(nbNext));
+  EXPECT_TRUE(form->qvDBRichEdit1->GetReadOnly());
+
+  // Typing and moving about ask nothing more and change nothing.
+  const QString definition = Definition(*form);
+  QTest::keyClicks(form->qvDBRichEdit1->Engine(), "xyz");
+  EXPECT_EQ(Definition(*form), definition);
+  EXPECT_EQ(form->Table2->State(), dsBrowse);
+  form->DBNavigator1->BtnClick(nbNext);
+  form->Lm[10]->Click();
+  EXPECT_EQ(Words(*form), QStringList({"Кандидат", "Каркас", "Клещ"}));
+  EXPECT_EQ(q.asked.size(), 1u) << q.Texts().join("\n").toStdString();
 }
 
 }  // namespace
