@@ -80,8 +80,7 @@ class NavigatorButton : public QAbstractButton {
     opt.initFrom(this);
     opt.state |= isDown() ? QStyle::State_Sunken : QStyle::State_Raised;
     style()->drawControl(QStyle::CE_PushButtonBevel, &opt, &p, this);
-    const QColor ink = isEnabled() ? palette().color(QPalette::ButtonText)
-                                   : palette().color(QPalette::Disabled, QPalette::ButtonText);
+    const QColor ink = Ink();
     p.save();
     const qreal side = qMin(width(), height()) - 6;
     const qreal scale = qMax<qreal>(0.5, qMin<qreal>(side / 16.0, 1.5));
@@ -98,6 +97,18 @@ class NavigatorButton : public QAbstractButton {
   }
 
  private:
+  QColor Ink() const {
+    const QColor on = palette().color(QPalette::Active, QPalette::ButtonText);
+    if (isEnabled()) return palette().color(QPalette::ButtonText);
+    const QColor off = palette().color(QPalette::Disabled, QPalette::ButtonText);
+    if (off != on) return off;
+    // A palette that gives disabled text the enabled colour (one colour set for every state)
+    // would make a button that does nothing look usable: fade it into the button's face.
+    const QColor face = palette().color(QPalette::Button);
+    return QColor::fromRgbF(0.35f * on.redF() + 0.65f * face.redF(), 0.35f * on.greenF() + 0.65f * face.greenF(),
+                            0.35f * on.blueF() + 0.65f * face.blueF());
+  }
+
   TNavigateBtn kind_;
   TDBNavigator* nav_;
 };
