@@ -235,6 +235,14 @@ bool GlossaryWriter::AddTerm(int idMaster, const QString& word, const QByteArray
     error_ = QStringLiteral("The term \"%1\" is longer than 40 characters.").arg(word);
     return false;
   }
+  for (QChar c : word) {
+    if (c.category() == QChar::Other_Control) {
+      error_ = QStringLiteral("The term \"%1\" holds the control character U+%2.")
+                   .arg(QString(word).replace(c, QChar(0xFFFD)))
+                   .arg(c.unicode(), 4, 16, QLatin1Char('0'));
+      return false;
+    }
+  }
   d_->addTerm->bindValue(0, idMaster);
   d_->addTerm->bindValue(1, word);
   d_->addTerm->bindValue(2, definition.isNull() ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(definition));

@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
+#include <algorithm>
 
 #include "base/Exception.h"
 #include "platform/Question.h"
@@ -152,10 +153,19 @@ void TqvDBRichEdit::FieldDataChanged() {
     // The edit mode that BeginEdit asked for changes nothing in the field: keep caret and
     // selection where the user has them.
     if (!cachedFieldText_.isEmpty() && cachedFieldText_ == FieldTextValue(F)) return;
+    // If it found the record changed by another window, the stored text replaces this one, but
+    // the caret and selection stay where the user has them (as far as the new text reaches): the
+    // keystroke that asked for the edit goes where the user meant it.
+    const bool KeepCaret = !cachedFieldText_.isEmpty() && HandleAllocated();
+    const engine::CHARRANGE Caret = KeepCaret ? Engine()->GetSel() : engine::CHARRANGE{0, 0};
     contentLoaded_ = false;
     // A definition that cannot be read is reported here, once, and not left to break off the
     // dataset's notification of its other controls.
     if (IsVisibleControl(this)) LoadContentsWithCursor();
+    if (KeepCaret && contentLoaded_ && !unreadable_) {
+      const int End = Engine()->TextLength();
+      Engine()->SetSel({std::min<LONG>(Caret.cpMin, End), std::min<LONG>(Caret.cpMax, End)});
+    }
     return;
   }
   contentLoaded_ = false;

@@ -26,6 +26,10 @@
 using app::TForm1;
 using namespace data;
 
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
 namespace {
 
 class ReliabilityTest : public ::testing::Test {
@@ -177,6 +181,56 @@ TEST_F(ReliabilityTest, AGlossaryThatCannotBeWrittenSaysWhyOnceAndShowsItselfRea
   form->Lm[10]->Click();
   EXPECT_EQ(Words(*form), QStringList({"Кандидат", "Каркас", "Клещ"}));
   EXPECT_EQ(q.asked.size(), 1u) << q.Texts().join("\n").toStdString();
+}
+
+TEST_F(ReliabilityTest, AKeystrokeThatFindsTheTermChangedElsewhereKeepsTheCaretWhereItWas) {
+  const struct {
+    const char* what;
+    QString stored;  // what the other window stores meanwhile
+    int from, to;    // this window's selection when the key is typed
+    QString expected;
+  } cases[] = {
+      {"inside the new text", "0123456789", 5, 8, "01234x89"},
+      {"past the end of a shorter text", "012", 5, 8, "012x"},
+  };
+  MakeGlossary(tmp.path(), {{"А", {{"Акация", "{\\rtf1 abcdefghijklmnop}"}}}});
+  auto form = Open();
+  ASSERT_TRUE(form);
+  TestQuestions q;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    form->Table2->Cancel();
+    {
+      GlossaryTables other(tmp.path());
+      other.Open();
+      other.Table2.Edit();
+      other.Table2TextDetail.SetAsBytes("{\\rtf1 " + c.stored.toUtf8() + "}");
+      other.Table2.Post();
+    }
+    engine::TRichEngine* e = form->qvDBRichEdit1->Engine();
+    e->setFocus();
+    e->SetSel({c.from, c.to});
+    QTest::keyClicks(e, "x");
+    EXPECT_EQ(Definition(*form), c.expected);
+    EXPECT_EQ(form->Table2->State(), dsEdit);
+    form->Table2->Post();
+  }
+  EXPECT_TRUE(q.asked.empty()) << q.Texts().join("\n").toStdString();
+}
+
+TEST_F(ReliabilityTest, WithNoLettersATypedDefinitionIsRefusedNotStoredUnderNoLetter) {
+  MakeGlossary(tmp.path(), {});
+  TestQuestions q;
+  auto form = Open();
+  ASSERT_TRUE(form);
+  QTest::keyClicks(form->qvDBRichEdit1->Engine(), "x");
+  form->DBNavigator1->BtnClick(nbInsert);
+  ASSERT_FALSE(q.asked.empty());
+  for (const auto& a : q.asked) EXPECT_TRUE(a.text.contains("tableMaster")) << a.text.toStdString();
+  EXPECT_EQ(form->Table2->State(), dsBrowse);
+  form.reset();
+  RawStore raw(Detail());
+  EXPECT_EQ(raw.Scalar("SELECT count(*) FROM tableDetail").toInt(), 0);
 }
 
 }  // namespace
