@@ -486,8 +486,16 @@ void TForm1::Button2Click(QObject*) {
   o.progressParent = this;
   const platform::CopyOutcome r = platform::CopyFolder(BackupSource, BackupTarget, o);
   if (r.result != platform::copyOk) qWarning("Termora: backup: %s", qPrintable(r.error));
-  platform::Inform(BackupMessage(r.result, r.anyOperationsAborted), platform::ApplicationTitle(), platform::Icon::None,
-                   this);
+  platform::Inform(BackupReport(r), platform::ApplicationTitle(), platform::Icon::None, this);
+}
+
+QString TForm1::BackupReport(const platform::CopyOutcome& outcome) {
+  QString text = BackupMessage(outcome.result, outcome.anyOperationsAborted);
+  // A copy that left something out is kept, but it is no backup to rely on: say what is missing.
+  if (outcome.result == platform::copyIncomplete)
+    text += QStringLiteral("\n\nКопия %1 неполна, не скопировано: %2")
+                .arg(QDir::toNativeSeparators(outcome.copiedTo), outcome.leftOut.join(QLatin1String(", ")));
+  return text;
 }
 
 }  // namespace app
