@@ -10,6 +10,8 @@
 #include "app/Unit1.h"
 #include "base/Exception.h"
 #include "platform/Question.h"
+#include "richtext/editor/qvrchdlg.h"
+#include "richtext/editor/qvrichtb.h"
 
 namespace app {
 
@@ -38,6 +40,9 @@ int RunTermora() {
   QApplication::setWindowIcon(BeeIcon());
   // The desktop entry's name, so the window is matched with its launcher icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("termora"));
+  // The rich edit controls reach the dialogs of the editor layer through these.
+  richtext::InstallParagraphDialog();
+  richtext::InstallTabDialog();
 
   InstallLockWaiter();
   QString error;

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QStyleOptionButton>
 
+#include "base/Colors.h"
 #include "platform/Question.h"
 
 namespace data {
@@ -80,14 +81,23 @@ class NavigatorButton : public QAbstractButton {
     opt.initFrom(this);
     opt.state |= isDown() ? QStyle::State_Sunken : QStyle::State_Raised;
     style()->drawControl(QStyle::CE_PushButtonBevel, &opt, &p, this);
-    const QColor ink = Ink();
-    p.save();
     const qreal side = qMin(width(), height()) - 6;
     const qreal scale = qMax<qreal>(0.5, qMin<qreal>(side / 16.0, 1.5));
-    p.translate(width() / 2.0 - 8 * scale + (isDown() ? 1 : 0), height() / 2.0 - 8 * scale + (isDown() ? 1 : 0));
-    p.scale(scale, scale);
-    DrawGlyph(p, kind_, ink);
-    p.restore();
+    auto glyph = [&](QPointF at, const QColor& ink) {
+      p.save();
+      p.translate(width() / 2.0 - 8 * scale + at.x(), height() / 2.0 - 8 * scale + at.y());
+      p.scale(scale, scale);
+      DrawGlyph(p, kind_, ink);
+      p.restore();
+    };
+    if (isEnabled()) {
+      glyph(isDown() ? QPointF(1, 1) : QPointF(), palette().color(QPalette::ButtonText));
+    } else {
+      // Greyed and embossed whatever the text colour: a highlight one pixel down and right,
+      // the shape in the shadow colour over it.
+      glyph(QPointF(1, 1), base::ColorToQColor(base::clBtnHighlight));
+      glyph(QPointF(), base::ColorToQColor(base::clBtnShadow));
+    }
     if (showFocus && nav_->hasFocus()) {
       QStyleOptionFocusRect f;
       f.initFrom(this);
@@ -97,18 +107,6 @@ class NavigatorButton : public QAbstractButton {
   }
 
  private:
-  QColor Ink() const {
-    const QColor on = palette().color(QPalette::Active, QPalette::ButtonText);
-    if (isEnabled()) return palette().color(QPalette::ButtonText);
-    const QColor off = palette().color(QPalette::Disabled, QPalette::ButtonText);
-    if (off != on) return off;
-    // A palette that gives disabled text the enabled colour (one colour set for every state)
-    // would make a button that does nothing look usable: fade it into the button's face.
-    const QColor face = palette().color(QPalette::Button);
-    return QColor::fromRgbF(0.35f * on.redF() + 0.65f * face.redF(), 0.35f * on.greenF() + 0.65f * face.greenF(),
-                            0.35f * on.blueF() + 0.65f * face.blueF());
-  }
-
   TNavigateBtn kind_;
   TDBNavigator* nav_;
 };

@@ -33,11 +33,15 @@ sqlite3* HandleOf(const QSqlDatabase& db) {
 
 }  // namespace
 
-QString DamagedFileText(const QString& path, const QString& finding) {
-  return QStringLiteral(
-             "The table file %1 is damaged (%2). Nothing was changed. The README, under \"Backing up\", "
-             "says how to put the file back from a backup.")
-      .arg(QDir::toNativeSeparators(path), finding);
+QString SqlErrorText(const QSqlError& e) {
+  const QString db = e.databaseText().trimmed();
+  return db.isEmpty() ? e.driverText().trimmed() : db;
+}
+
+QString DamagedFileMessage(const QString& path, const QString& sqliteText, const QString& outcome) {
+  return QStringLiteral("The table file %1 is damaged: %2.\n\n%3 Put the file back from a backup, as \"Backing up\" "
+                        "in Termora's README describes.")
+      .arg(path, sqliteText, outcome);
 }
 
 QString FileErrorCause(int error) {
@@ -72,7 +76,8 @@ StoreResult StoreConnection::Open(const QString& path, bool create, int busyTime
     url.setQuery(create ? QStringLiteral("mode=rwc") : QStringLiteral("mode=rw"));
     db.setDatabaseName(url.toString(QUrl::FullyEncoded));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
-    if (!db.open()) return QStringLiteral("Cannot open the table file %1: %2").arg(path_, db.lastError().text());
+    if (!db.open())
+      return QStringLiteral("Cannot open the table file %1: %2.").arg(path_, SqlErrorText(db.lastError()));
     handle_ = HandleOf(db);
     if (!handle_) return QStringLiteral("The SQLite driver of Qt SQL is not available.");
     // Waiting for another program's lock goes through the program's waiter (LockWait.h), not
@@ -81,14 +86,14 @@ StoreResult StoreConnection::Open(const QString& path, bool create, int busyTime
     sqlite3_busy_handler(handle_, &StoreConnection::BusyHandler, this);
     base::ScopeGuard waited([] { detail::LockWaitDone(); });
     // Reading the schema page tells a damaged or foreign file at once, without scanning it.
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next())
-      return QStringLiteral("Cannot read the table file %1: %2").arg(path_, q.lastError().text());
-    q.finish();
     // A killed program leaves a journal that SQLite rolls back on the next open; FULL sync makes
     // every committed post survive a power cut too.
-    if (!q.exec(QStringLiteral("PRAGMA synchronous = FULL")))
-      return QStringLiteral("Cannot use the table file %1: %2").arg(path_, q.lastError().text());
+    for (const char* sql : {"SELECT count(*) FROM sqlite_master", "PRAGMA synchronous = FULL"}) {
+      const StoreResult r = Exec(sql);
+      if (r.status == StoreStatus::Damaged)
+        return DamagedFileMessage(path_, r.error, QStringLiteral("Nothing was changed."));
+      if (!r.Ok()) return QStringLiteral("Cannot read the table file %1: %2.").arg(path_, r.error);
+    }
     return QString();
   }();
   if (!problem.isEmpty()) {
@@ -137,7 +142,7 @@ StoreResult StoreConnection::ResultOf(int rc) const {
   // A statement that was prepared and then could not step over the file's pages: the file is
   // damaged, which is never "no such row".
   if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_FORMAT)
-    return {StoreStatus::Damaged, DamagedFileText(path_, text)};
+    return {StoreStatus::Damaged, text};
   if (primary == SQLITE_READONLY || primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN) {
     const int error = handle_ ? sqlite3_system_errno(handle_) : 0;
     return {StoreStatus::FileError, QStringLiteral("The table file %1 could not be %2 (%3%4). Nothing was stored.")

@@ -3,6 +3,7 @@
 // the same file see each other as SQLite sees two programs.
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 #include "base/ScopeGuard.h"
@@ -18,26 +19,31 @@ enum class StoreStatus {
   Busy,      // another program held the file's lock for longer than the busy timeout
   Conflict,  // the row was stored or deleted by someone else since it was read
   Gone,      // the row is no longer stored
-  Damaged,   // the file could not be read as a table file: the message names it
+  Damaged,   // the file is not a sound table file (damaged, cut short, overwritten): the message names it
   FileError, // the file could not be written or read: the message names it and the cause
   Failed,    // anything else
 };
-
-// What the user is told about a damaged table file: which file, what SQLite found, that
-// nothing was changed and where to read how to restore it.
-QString DamagedFileText(const QString& path, const QString& finding);
 
 // An errno from a file access, as the user can act on it ("it is on a read-only file system").
 QString FileErrorCause(int error);
 
 struct StoreResult {
   StoreStatus status = StoreStatus::Ok;
-  // Opening, Damaged and FileError: the whole message. Other operations: SQLite's own text.
+  // Opening and FileError: the whole message. Other operations, Damaged too: what SQLite found,
+  // which the caller puts into DamagedFileMessage with what became of the user's work.
   QString error;
 
   bool Ok() const { return status == StoreStatus::Ok; }
   static StoreResult Fail(const QString& text) { return {StoreStatus::Failed, text}; }
 };
+
+// What went wrong in a Qt SQL call: SQLite's own text. (The driver's text() runs it together
+// with its own, "Unable to execute statement", into one line.)
+QString SqlErrorText(const QSqlError& e);
+
+// The one message for a table file found damaged: which file, SQLite's own words for what is
+// wrong, what became of the user's work (`outcome`, a sentence) and how to get the glossary back.
+QString DamagedFileMessage(const QString& path, const QString& sqliteText, const QString& outcome);
 
 class StoreConnection {
  public:

@@ -15,6 +15,7 @@
 
 #include "data/GlossaryStore.h"
 #include "data/StoreConnection.h"
+#include "data/StoreStamp.h"
 
 namespace data {
 
@@ -46,6 +47,7 @@ class TableStore {
   bool IsOpen() const { return table_ != nullptr; }
   const StoreTable& Table() const { return *table_; }
   QString Label() const { return table_ ? table_->fileName : QString(); }
+  QString Path() const { return conn_.Path(); }
   bool Writable() const { return readOnlyReason_.isEmpty(); }
   // Why the file cannot be written, naming it and the cause; empty when it can.
   QString ReadOnlyReason() const { return readOnlyReason_; }
@@ -71,6 +73,11 @@ class TableStore {
   // Only if the row still has `version`: Conflict when it was stored or deleted since.
   StoreResult Delete(qint64 key, const QVariant& version);
 
+  // The last write that succeeded, with the table's stamps around it.
+  const TStoreCommit& LastCommit() const { return commit_; }
+  // The table's stamp now (see StoreStamp).
+  QString Stamp() const { return StoreStamp(conn_.Handle()); }
+
  private:
   class Statement;
   StoreResult Prepare(Statement& s, const QString& sql);
@@ -86,6 +93,9 @@ class TableStore {
                                  const std::function<StoreResult()>& settle);
   // The columns and values a write stores for `values`, the sort key included.
   void WriteColumns(const StoreValues& values, bool inserting, QStringList* names, QVariantList* bound) const;
+  // Stamps around a write: read before it starts and after it has committed.
+  void StampBefore(TCommitKind kind, qint64 key);
+  void StampAfter();
 
   StoreConnection conn_;
   const StoreTable* table_ = nullptr;
@@ -101,6 +111,9 @@ class TableStore {
   QString deleteSql_;
   std::unique_ptr<Statement> delete_;
   std::vector<std::unique_ptr<Statement>> blobs_;  // per declared field
+  TStoreCommit commit_;
+  quint32 counterBefore_ = 0;
+  bool counterKnown_ = false;
 };
 
 }  // namespace data

@@ -75,6 +75,7 @@ LRESULT TRichEngine::ReadIn(DWORD format, const QByteArray& bytes, DWORD& error)
     else rtf::InsertPlainText(DecodeText(bytes, format & SF_UNICODE), c);
     c.endEditBlock();
     if (ok && !(TypographyOptions() & TO_ADVANCEDTYPOGRAPHY)) doc_->ApplyJustification();
+    if (ok) doc_->ShowNumbering(from, c.position());
     if (ok && selection) setTextCursor(c);
     if (ok && !selection) {
       // A whole new text: nothing to undo into, nothing changed by the user yet. The caret goes

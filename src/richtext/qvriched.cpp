@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
+#include <QDropEvent>
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -14,12 +15,13 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPrinterInfo>
 #include <QScreen>
 #include <QSet>
+#include <utility>
 
 #include "platform/Question.h"
 #include "richtext/Qvintl.h"
+#include "richtext/qvricholecallback.h"
 #include "platform/Shell.h"
 
 using namespace engine;
@@ -90,6 +92,10 @@ TqvCustomRichEdit::TqvCustomRichEdit(QWidget* Parent) : engine::TCustomRichEdit(
                     reoShowStatusBar,    reoShowHints,      reoShowRuler,     reoShowInsertObject,
                     reoCloseOnEscape,    reoFlatButtons,    reoShowSpellCheck, reoShowMainMenuIcons};
   editorCaption_ = QStringLiteral("Edit Rich Text");
+  // The unit's clipboard formats exist before any control uses them.
+  RtfUtf8Format();
+  oleCallbackObject_ = std::make_unique<TRichEditOleCallback>(this);
+  oleCallback_ = oleCallbackObject_.get();
   wordWrap_ = true;
   measurementUnits_ = muInches;
   CreateDialogs();
@@ -112,6 +118,7 @@ TqvCustomRichEdit::~TqvCustomRichEdit() {
   // The window goes first, so nothing it still reports reaches parts already freed.
   if (HandleAllocated()) DestroyWnd();
   frame_.reset();
+  DestroyFindDialogs();
   delete fontDialog_.data();
   delete builtInPopup_;
   builtInPopup_ = nullptr;
@@ -125,8 +132,8 @@ TqvCustomRichEdit::~TqvCustomRichEdit() {
 }
 
 void TqvCustomRichEdit::CreateDialogs() {
-  // The find and replace dialogs belong to the find and replace commands; the font dialog is
-  // made on first use (ShowFontDialog), so a control that never shows it pays nothing for it.
+  // The find, replace and font dialogs are made on first use (FindDialog, ReplaceDialog,
+  // ShowFontDialog), so a control that never shows them pays nothing for them.
   CreatePopupItems();
   if (popupMenu_ == nullptr) popupMenu_ = builtInPopup_;
 }
@@ -200,6 +207,10 @@ void TqvCustomRichEdit::DestroyWnd() {
   }
   richEditOle_ = nullptr;
   engine::TCustomRichEdit::DestroyWnd();
+  // The objects' hosts go with the window whose text held them.
+  currentObject_ = nullptr;
+  ClearVerbs();
+  if (oleCallbackObject_) oleCallbackObject_->ReleaseObjects();
   if (engineModule_ != 0) {
     QvFreeEngineModule(engineModule_);
     engineModule_ = 0;
@@ -253,7 +264,9 @@ void TqvCustomRichEdit::SetWordWrap(bool Value) {
 void TqvCustomRichEdit::SetPrintPageSize(int Value) {
   if (printPageSize_ == Value) return;
   printPageSize_ = Value;
-  if (HandleAllocated() && UsesPrinterSize()) SetFormatRect();
+  if (parentWidget() == nullptr || !UsesPrinterSize()) return;
+  ApplyPrintPageSize();
+  SetFormatRect();
 }
 
 void TqvCustomRichEdit::SetEditWidth(TqvRichEditWidth Value) {
@@ -295,17 +308,16 @@ bool TqvCustomRichEdit::ParentIsGrid() const {
   return P && (P->inherits("TqvDBGrid") || P->inherits("data::TDBGrid"));
 }
 
-bool TqvCustomRichEdit::UsesPrinterSize() const {
-  return editWidth_ != rewWindowSize && !QPrinterInfo::availablePrinterNames().isEmpty();
-}
-
 // ---- formatting rectangle -------------------------------------------------------------------
 
 void TqvCustomRichEdit::SetFormatRect() {
   if (!HandleAllocated()) return;
   base::ValueRestorer<bool> Guard(loading_, true);
-  // The printer-width layout belongs to printing; until a printer width is known the text is
-  // laid out at the window, as with rewWindowSize.
+  if (UsesPrinterSize()) {
+    RECT R = PrinterWidthRect();
+    Perform(EM_SETRECT, 0, LPARAM(&R));
+    return;
+  }
   // The engine's client area: inside its border (it shows no scroll bars of its own here).
   const int ClientWidth = Engine()->contentsRect().width();
   RECT R;
@@ -361,6 +373,10 @@ int TqvCustomRichEdit::FindTextPlain(const QString& Text, int Start, int Length,
 }
 
 LRESULT TqvCustomRichEdit::CNNotify(UINT Code, void* NMHdr) {
+  if (Code == EN_OLEOPFAILED && NMHdr) {
+    ObjectOperationFailed(static_cast<const ENOLEOPFAILED*>(NMHdr)->hr);
+    return 0;
+  }
   if (Code != EN_LINK) return engine::TCustomRichEdit::CNNotify(Code, NMHdr);
   // Links are handled here completely.
   const ENLINK* Link = static_cast<const ENLINK*>(NMHdr);
@@ -445,6 +461,12 @@ void TqvCustomRichEdit::DblClick() {
 }
 
 bool TqvCustomRichEdit::EngineMouse(TRichEngine* E, QMouseEvent* Ev) {
+  if (Ev->type() == QEvent::MouseButtonDblClick) {
+    // A double click the control refused for an object keeps the engine from activating it.
+    objectActivationRefused_ = false;
+    const bool Consumed = engine::TCustomRichEdit::EngineMouse(E, Ev);
+    return Consumed || std::exchange(objectActivationRefused_, false);
+  }
   if (Ev->type() == QEvent::MouseButtonPress && Ev->button() == Qt::LeftButton && ParentIsGrid()) {
     const qint64 Now = QDateTime::currentMSecsSinceEpoch();
     const bool Double = lastClickTime_ != 0 && Now - lastClickTime_ < QApplication::doubleClickInterval();
@@ -501,6 +523,10 @@ void TqvCustomRichEdit::UpdateFrameOverlay() {
 
 bool TqvCustomRichEdit::eventFilter(QObject* Watched, QEvent* Event) {
   if (Engine() && Watched == Engine()->viewport() && Event->type() == QEvent::Resize) UpdateFrameOverlay();
+  if (Engine() && Watched == Engine()->viewport() &&
+      (Event->type() == QEvent::DragEnter || Event->type() == QEvent::DragMove || Event->type() == QEvent::Drop) &&
+      FileDragEvent(static_cast<QDropEvent*>(Event)))
+    return true;
   if (Engine() && Watched == Engine()->viewport() && Event->type() == QEvent::Paint) {
     base::ValueRestorer<bool> Guard(inPaint_, true);
     return engine::TCustomRichEdit::eventFilter(Watched, Event);
@@ -566,16 +592,6 @@ bool TqvCustomRichEdit::ShowTabsDialog() {
   auto& H = QvRichEditHooks();
   return H.ShowTabsDialog ? H.ShowTabsDialog(this) : false;
 }
-
-// Embedded objects and find and replace come with their own commands; until then these report
-// that nothing was done.
-bool TqvCustomRichEdit::InsertObject() { return false; }
-bool TqvCustomRichEdit::ShowObjectProperties() { return false; }
-void TqvCustomRichEdit::ShowFindDialog() {}
-void TqvCustomRichEdit::ShowReplaceDialog() {}
-void TqvCustomRichEdit::FindNext() {}
-void TqvCustomRichEdit::ReplaceNext() {}
-void TqvCustomRichEdit::ReplaceOne() {}
 
 void TqvCustomRichEdit::DoPrintHeader(QRect DrawRect, int PageNumber, QString& LeftText, QString& CenterText,
                                       QString& RightText, bool& DoDefault) {

@@ -27,12 +27,19 @@
 #include "richtext/qvRichStream.h"
 
 class QAction;
+class QDropEvent;
 class QMenu;
 class QWidget;
+
+namespace platform {
+class TFindDialog;
+class TReplaceDialog;
+}  // namespace platform
 
 namespace richtext {
 class TqvCustomRichEdit;
 class TqvDBRichEdit;
+class TRichEditOleCallback;
 
 
 // A set of enumeration members stored as bits in the members' order.
@@ -98,6 +105,19 @@ enum TqvParagraphMaskBit : unsigned {
   pmAlignment = 1, pmNumbering = 2, pmOffset = 4, pmRightIndent = 8, pmStartIndent = 16,
   pmTabStops = 32, pmSpaceBefore = 64, pmSpaceAfter = 128, pmLineSpacing = 256
 };
+
+// A verb of the selected object: its name, and in Data its verb number (low 16 bits) and its menu
+// flags (high 16 bits).
+struct TqvVerbName {
+  QString Name;
+  std::uint32_t Data = 0;
+};
+
+// The clipboard formats of the rich edit unit, registered once in this order: "RTF in UTF8",
+// "RTF with NCRs for nonASCII" and "Rich Text Format" (text/rtf).
+engine::UINT RtfUtf8Format();
+engine::UINT RtfNcrFormat();
+engine::UINT RtfFormat();
 
 // Where the editor window goes; all 0 means its default placement.
 struct TqvFormPosition {
@@ -212,7 +232,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   virtual bool ShowTabsDialog();
   virtual void FindNext();
   virtual void ReplaceNext();
-  virtual void ReplaceOne();
+  virtual bool ReplaceOne(const QString& SearchText, const QString& ReplaceText, engine::TSearchTypes Options);
   virtual void DoInitDialog(QWidget* Form);
   virtual void DoCloseDialog(QWidget* Form);
   virtual void DoCreateDialog(QWidget* Form);
@@ -220,6 +240,17 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   virtual bool PrintWithWord(const QString& DocumentName);
 
   bool ReadOnly() const override { return GetReadOnly(); }
+
+  // ---- find and replace (qvrichedfind.cpp) ----
+  // The modeless dialogs, made on first use and wired to the operations below.
+  platform::TFindDialog* FindDialog();
+  platform::TReplaceDialog* ReplaceDialog();
+  const QString& LastFindText() const { return lastFindText_; }
+  int FindStart() const { return findStart_; }
+  bool FindWrapped() const { return findWrapped_; }
+  bool SavedHideSelection() const { return savedHideSelection_; }
+  // One step of a search pass with Dialog's text and options; Replace All repeats it.
+  void SearchStep(platform::TFindDialog* Dialog, bool Replace, const QString& Replacement);
 
   // ---- formatting of the selection ----
   void SetSelFont(const QString& Name, int Size, base::TColor Color, engine::TFontStyles Style);
@@ -242,6 +273,18 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   void SetFormatRect();
   bool UsesPrinterSize() const;
 
+  // ---- printing (qvrichedprint.cpp) ----
+  // Prints the whole text on the program's printer as a job named Caption, with the margins,
+  // header and footer; a failure is shown to the user and ends the job, the text untouched.
+  void Print(const QString& Caption) override;
+  // The part of the printable area the text takes, in twips from its top-left corner.
+  engine::RECT GetPrintBodyRect() const;
+  // Writes PrintPageSize into the current printer's device mode.
+  void ApplyPrintPageSize();
+  // An area of the page in printer pixels that replaces the margins when not empty.
+  QRect PageArea() const { return PageRect(); }
+  void SetPageArea(const QRect& Value) { SetPageRect(Value); }
+
   // ---- streaming ----
   void SaveSelectionRtf(QIODevice& Stream);
   void LoadSelectionRtf(QIODevice& Stream);  // from the stream's start
@@ -260,6 +303,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool Value);
   TqvPrintMargins& PrintMargins() { return *printMargins_; }
+  const TqvPrintMargins& PrintMargins() const { return *printMargins_; }
   TqvRTFHeaderFooter& PrintHeader() { return *printHeader_; }
   TqvRTFHeaderFooter& PrintFooter() { return *printFooter_; }
   int PrintPageSize() const { return printPageSize_; }
@@ -285,6 +329,29 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   TqvRichEditOleOptions OleOptions() const { return oleOptions_; }
   void SetOleOptions(TqvRichEditOleOptions Value);
   engine::IOleObject* CurrentObject() const { return currentObject_; }
+  void SetCurrentObject(engine::IOleObject* Value) { currentObject_ = Value; }
+
+  // ---- embedded objects (qvrichedole.cpp) ----
+  // The engine's object interface while the window exists (none with reoDisableOLE).
+  engine::IRichEditOle* RichEditOle() const { return richEditOle_; }
+  engine::IRichEditOleCallback* OleCallback() const { return oleCallback_; }
+  const QList<TqvVerbName>& VerbNames() const { return verbNames_; }
+  // Fills VerbNames with CurrentObject's verbs, up to the first that is not for a menu.
+  void LoadVerbs();
+  void ClearVerbs() { verbNames_.clear(); }
+  // Carries out verb entry Verb of VerbNames (above 0), the primary verb (-65536), or a standard
+  // verb (0 and below). Raises "Invalid Verb" past the list, EOleError when the object fails.
+  void DoVerb(int Verb);
+  // Shows Obj as content or icon; Aspect (in and out) is its draw aspect.
+  engine::HRESULT SetDrawAspect(engine::IOleObject* Obj, bool Iconic, const QImage& IconPicture, engine::DWORD& Aspect);
+  // The icon picture of an object: its cached icon while shown as one, else its type's.
+  QImage IconPictureOf(engine::IOleObject* Obj, engine::DWORD Aspect);
+  // Inserts files as objects at the selection, embedded or linked; false when none went in.
+  bool InsertFiles(const QStringList& Paths, bool Link);
+  bool PopupByMouse() const { return popupByMouse_; }
+  void SetPopupByMouse(bool Value) { popupByMouse_ = Value; }
+  // The popup menu as it is about to be shown (prepared for a selected object).
+  virtual QMenu* GetPopupMenu();
   QAbstractButton* UserSpeedButton1() const { return userSpeedButton1_; }
   void SetUserSpeedButton1(QAbstractButton* Value);
   QAbstractButton* UserSpeedButton2() const { return userSpeedButton2_; }
@@ -372,12 +439,32 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   bool FrameActive() const;
   // Shows the frame over the text while the frame is active, in the focus state it has.
   void UpdateFrameOverlay();
+  // Print's work; throws base::Exception when the job cannot be done.
+  void PrintDocument(const QString& Caption);
+  // Draws the header (or footer) of the current page around Body (twips).
+  void PrintHeaderFooter(bool Header, const engine::RECT& Body);
+  // The formatting rectangle of the printer-width layout, in the engine's client pixels.
+  engine::RECT PrinterWidthRect() const;
   // Loads the engine lines from a whole text with MaxLength raised for the load.
   void LoadLinesKeepingLimit(const QByteArray& Bytes);
   // Loads a whole text as LoadRichStream does without a chunk limit.
   void LoadRichBytes(const QByteArray& Bytes, bool Selection);
   // Reads one chunk-limited stream-in; returns dwError.
   engine::DWORD StreamInChunks(QIODevice& Stream, engine::DWORD Format, int MaxChunks);
+  // Objects: an engine's report that an object failed; files dragged over or dropped on the text.
+  void ObjectOperationFailed(engine::HRESULT Result);
+  bool FileDragEvent(QDropEvent* Event);
+
+  // First match of What at or after From that starts no later than Last; -1 when there is none.
+  int SearchFrom(const QString& What, int From, int Last, engine::TSearchTypes Options);
+  // Replaces From..To as a user's edit would. InPlace leaves selection and view alone (Replace
+  // All shows them once, at its end); otherwise the caret ends after the new text.
+  enum TqvReplaceResult { rrDone, rrProtected, rrRefused };
+  TqvReplaceResult ReplaceRange(int From, int To, const QString& Replacement, bool InPlace);
+  void OpenFindDialog(platform::TFindDialog* Dialog);
+  bool FindDialogsOpen() const;
+  void FindDialogClosed();
+  void DestroyFindDialogs();
 
   // ---- state (see the class notes) ----
   bool autoURLDetect_ = false;
@@ -392,6 +479,8 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   bool findWrapped_ = false;
   QString lastFindText_;
   bool savedHideSelection_ = false;
+  QPointer<platform::TFindDialog> findDialog_;
+  QPointer<platform::TReplaceDialog> replaceDialog_;
   std::array<QAction*, 20> popupItems_{};
   TqvRichEditPopupOptions popupOptions_;
   TqvRichEditOptions editorOptions_;
@@ -408,7 +497,9 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   TqvDBRichEdit* paintCopyEditor_ = nullptr;
   engine::IRichEditOle* richEditOle_ = nullptr;
   engine::IRichEditOleCallback* oleCallback_ = nullptr;
-  QStringList verbNames_;
+  std::unique_ptr<TRichEditOleCallback> oleCallbackObject_;
+  bool objectActivationRefused_ = false;  // a double click that must not open the object
+  QList<TqvVerbName> verbNames_;
   QList<QAction*> extraPopupItems_;
   bool reparenting_ = false;
   QByteArray savedContents_;
