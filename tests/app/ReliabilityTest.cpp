@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <memory>
 
 #include "app/LockWaitWindow.h"
@@ -231,6 +232,39 @@ TEST_F(ReliabilityTest, WithNoLettersATypedDefinitionIsRefusedNotStoredUnderNoLe
   form.reset();
   RawStore raw(Detail());
   EXPECT_EQ(raw.Scalar("SELECT count(*) FROM tableDetail").toInt(), 0);
+}
+
+TEST_F(ReliabilityTest, ALongDefinitionOpensTakesAKeyIsStoredAndReopensWithoutBeingLaidOutWhole) {
+  // Laying such a text out whole took minutes; the window lays out what it shows.
+  const int paragraphs = 20000;
+  QByteArray longRtf = "{\\rtf1 ";
+  for (int i = 0; i < paragraphs; ++i) longRtf += "\\par ";
+  longRtf += "}";
+  MakeGlossary(tmp.path(), {{"А", {{"Акация", longRtf}, {"Апис", "{\\rtf1 short}"}}}});
+  TestQuestions q;
+  auto form = Open();
+  ASSERT_TRUE(form);
+  engine::TRichEngine* e = form->qvDBRichEdit1->Engine();
+  auto laidOutWhole = [&] {
+    const QTextLayout* last = e->document()->lastBlock().layout();
+    return last && last->lineCount() > 0;
+  };
+  ASSERT_EQ(e->document()->blockCount(), paragraphs);
+  form->resize(form->width() + 40, form->height() + 30);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(laidOutWhole()) << "opening or resizing laid out the whole definition";
+
+  e->setFocus();
+  QTest::keyClicks(e, "x");
+  form->DBNavigator1->BtnClick(nbNext);
+  ASSERT_EQ(form->Table2WordDetail->AsString(), QString::fromUtf8("Апис"));
+  form->DBNavigator1->BtnClick(nbPrior);
+  ASSERT_EQ(form->Table2WordDetail->AsString(), QString::fromUtf8("Акация"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(e->document()->blockCount(), paragraphs);
+  EXPECT_TRUE(e->document()->firstBlock().text().startsWith(u'x'));
+  EXPECT_FALSE(laidOutWhole()) << "reopening laid out the whole definition";
+  EXPECT_TRUE(q.asked.empty()) << q.Texts().join("\n").toStdString();
 }
 
 }  // namespace
