@@ -77,10 +77,6 @@ void DocumentBuilder::Object(QTextCharFormat fmt, const CharState& ch, const Par
   SyncTables(pa.TableLevel(), ch, pa);
   FlushRun();
   RealizePendingPar(ch, pa);
-  if (!registered_) {
-    RegisterTextObjects(cur_.document());
-    registered_ = true;
-  }
   if (fmt.objectType() != kFieldObjectType) fmt.setObjectType(kEmbeddedObjectType);
   cur_.insertText(QString(QChar::ObjectReplacementCharacter), fmt);
   blockTouched_ = true;
@@ -261,7 +257,9 @@ void DocumentBuilder::ApplyBlockFormat(const ParaState& pa) {
   QTextBlock block = cur_.block();
   const QTextBlockFormat old = block.blockFormat();
   if (old.pageBreakPolicy() != QTextFormat::PageBreak_Auto) bf.setPageBreakPolicy(old.pageBreakPolicy());
-  cur_.setBlockFormat(bf);
+  // Most paragraphs end in the format they began with; setting it again costs as much as the
+  // paragraph itself.
+  if (old != bf) cur_.setBlockFormat(bf);
   const int numbering = bf.intProperty(kNumbering);
   if (numbering > kNoNumbering && bf.hasProperty(kListId)) {
     QTextList* list = ListFor(bf.intProperty(kListId), bf.intProperty(kListLevel), numbering, bf);

@@ -153,7 +153,6 @@ class DocumentBuilder {
   QTextList* list_ = nullptr;
   int listKind_ = 0;
   int listBlock_ = -1;
-  bool registered_ = false;
   std::vector<OpenTable> tables_;
   // The lists of \ls paragraphs, one per list and level.
   std::unordered_map<long long, QTextList*> levelLists_;

@@ -10,6 +10,7 @@
 #include "rtf/CodePage.h"
 #include "rtf/Numbering.h"
 #include "rtf/ObjectGroup.h"
+#include "rtf/PlainText.h"
 #include "rtf/RtfDocumentBuilder.h"
 #include "rtf/RtfFields.h"
 #include "rtf/RtfKeywords.h"
@@ -25,7 +26,7 @@ namespace {
 
 // Groups nested deeper than this are still balanced but their content is dropped: no editor
 // writes such documents, and the state stack stays small whatever the input.
-constexpr int kMaxDepth = 256;
+constexpr int kMaxDepth = kMaxGroupDepth;
 constexpr int kMaxUnicodeSkip = 64;
 
 enum class Dest : unsigned char {
@@ -123,6 +124,8 @@ class Reader {
   bool PopGroup(qsizetype at);
   bool InGroup() const { return !stack_.empty(); }
   bool Overflowing() const { return overflow_ > 0; }
+  void DroppedNested() { droppedNested_ = true; }
+  bool Dropped() const { return droppedNested_; }
   bool SkippingFallback() const { return skipChars_ > 0; }
   void SkipFallback() { --skipChars_; }
   void StopFallback() { skipChars_ = 0; }
@@ -216,6 +219,7 @@ class Reader {
 
   std::vector<State> stack_;
   int overflow_ = 0;  // groups opened beyond kMaxDepth
+  bool droppedNested_ = false;
   bool rootClosed_ = false;
   bool finishing_ = false;  // closing groups left open at the end of the file
   int footnotes_ = 0;
@@ -399,6 +403,7 @@ void Reader::PictureHex(const char* data, qsizetype n) {
 
 void Reader::BinaryData(const char* data, qsizetype n) {
   const State& s = stack_.back();
+  if (overflow_ > 0 && n > 0) droppedNested_ = true;
   if (overflow_ == 0 && skipChars_ == 0 && (s.dest == Dest::Pict || s.inPict)) pict_.data.append(data, n);
   if (skipChars_ > 0) --skipChars_;
 }
@@ -1149,7 +1154,8 @@ qsizetype RtfWordAt(const QByteArray& bytes) {
 
 bool LooksLikeRtf(const QByteArray& bytes) { return RtfWordAt(bytes) >= 0; }
 
-bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error) {
+bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error, ReadLosses* losses) {
+  if (losses) *losses = ReadLosses{};
   if (!LooksLikeRtf(rtf)) {
     if (error) *error = QStringLiteral("Not an RTF document: it does not begin with {\\rtf");
     return false;
@@ -1168,7 +1174,19 @@ bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error) {
   Reader r(tidy.isEmpty() ? rtf : tidy, at);
   r.Run();
   at.endEditBlock();
+  if (losses) losses->nestedTooDeep = r.Dropped();
   if (error) error->clear();
+  return true;
+}
+
+bool ReadRtfText(const QByteArray& rtf, QString* text, QString* error, ReadLosses* losses) {
+  text->clear();
+  // The text as the document holds it: tables, fields, footnote marks and text boxes take their
+  // places in it as they do there. Nothing is laid out.
+  QTextDocument doc;
+  QTextCursor at(&doc);
+  if (!ReadRtf(rtf, at, error, losses)) return false;
+  *text = PlainText(doc);
   return true;
 }
 
