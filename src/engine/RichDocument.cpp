@@ -80,8 +80,12 @@ QTextCursor TRichDocument::CursorFor(int cpMin, int cpMax) const {
 }
 
 void TRichDocument::SetPlainText(const QString& text) {
-  QTextCursor c = CursorFor(0, -1);
+  // Selected inside the edit block, where placing a cursor works out no place on screen: outside
+  // it, selecting to the end would first lay out the whole old text, which for a long definition
+  // takes longer than the user will wait.
+  QTextCursor c(doc_);
   c.beginEditBlock();
+  c.setPosition(TextLength(), QTextCursor::KeepAnchor);
   c.removeSelectedText();
   c.setBlockFormat(QTextBlockFormat());
   c.setCharFormat(defaultFormat_);
