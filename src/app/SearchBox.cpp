@@ -128,6 +128,7 @@ class ResultDelegate : public QStyledItemDelegate {
     QStyleOptionViewItem o = option;
     initStyleOption(&o, index);
     o.text.clear();
+    if (index.data(TSearchResultModel::CurrentRole).toBool()) o.state |= QStyle::State_Selected;
     const QWidget* w = o.widget;
     QStyle* style = w ? w->style() : QApplication::style();
     style->drawControl(QStyle::CE_ItemViewItem, &o, p, w);
@@ -177,7 +178,16 @@ void TSearchResultModel::SetResult(const search::FindResult& result) {
   beginResetModel();
   result_ = result;
   details_.clear();
+  current_ = result_.hits.empty() ? -1 : 0;
   endResetModel();
+}
+
+void TSearchResultModel::SetCurrent(int row) {
+  if (row < 0 || row >= rowCount() || row == current_) return;
+  const int old = current_;
+  current_ = row;
+  if (old >= 0) emit dataChanged(index(old), index(old), {CurrentRole});
+  emit dataChanged(index(row), index(row), {CurrentRole});
 }
 
 void TSearchResultModel::Clear() { SetResult(search::FindResult()); }
@@ -219,6 +229,7 @@ QVariant TSearchResultModel::data(const QModelIndex& index, int role) const {
     case LetterRole: return letterOf_ ? letterOf_(d->letter) : QString();
     case SnippetRole: return d->snippet;
     case TermIdRole: return TermId(index.row());
+    case CurrentRole: return index.row() == current_;
     case LetterIdRole: return d->letter;
     default: return QVariant();
   }
@@ -249,7 +260,7 @@ TSearchResults::TSearchResults(QWidget* window) : QFrame(window) {
   list_->setFocusPolicy(Qt::NoFocus);
   list_->setFrameShape(QFrame::NoFrame);
   list_->setUniformItemSizes(true);
-  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setSelectionMode(QAbstractItemView::NoSelection);
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   list_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   list_->setMouseTracking(true);
@@ -350,12 +361,12 @@ void TSearchBox::RunQuery() {
   typing_.stop();
   const QString typed = text();
   shownFor_ = typed;
-  if (search::ParseQuery(typed).IsEmpty()) {
+  const search::FindResult r = service_->Find(typed);
+  if (r.match.isEmpty()) {
     model_->Clear();
     HideResults();
     return;
   }
-  const search::FindResult r = service_->Find(typed);
   model_->SetResult(r);
   ShowResults();
   // The summary may speak of the error; the list shows what was found.
@@ -380,9 +391,6 @@ void TSearchBox::ShowResults() {
     summary = found ? QStringLiteral("Найдено: %1").arg(found) : QStringLiteral("Ничего не найдено");
   }
   results_->Summary()->setText(summary);
-  QListView* list = results_->List();
-  if (found && !list->currentIndex().isValid()) list->setCurrentIndex(model_->index(0));
-  list->scrollTo(list->currentIndex());
   results_->Place(ResultsAnchor(), found);
   results_->show();
   results_->raise();
@@ -407,11 +415,10 @@ void TSearchBox::Dismiss() {
 void TSearchBox::MoveSelection(int by) {
   const int rows = model_->rowCount();
   if (rows == 0) return;
-  QListView* list = results_->List();
-  const int now = list->currentIndex().isValid() ? list->currentIndex().row() : (by > 0 ? -1 : rows);
+  const int now = model_->Current() >= 0 ? model_->Current() : (by > 0 ? -1 : rows);
   const int row = std::clamp(now + by, 0, rows - 1);
-  list->setCurrentIndex(model_->index(row));
-  list->scrollTo(model_->index(row));
+  model_->SetCurrent(row);
+  results_->List()->scrollTo(model_->index(row));
 }
 
 void TSearchBox::keyPressEvent(QKeyEvent* event) {
@@ -429,8 +436,7 @@ void TSearchBox::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter: {
       if (typing_.isActive() || shownFor_ != text() || !results_->isVisible()) RunQuery();
-      const QModelIndex current = results_->List()->currentIndex();
-      if (current.isValid()) GoToResult(current.row());
+      if (model_->Current() >= 0) GoToResult(model_->Current());
       return;
     }
     case Qt::Key_Escape: Dismiss(); return;

@@ -42,7 +42,7 @@ struct SearchTargets {
 class TSearchResultModel : public QAbstractListModel {
   Q_OBJECT
  public:
-  enum Role { WordRole = Qt::UserRole + 1, LetterRole, SnippetRole, TermIdRole, LetterIdRole };
+  enum Role { WordRole = Qt::UserRole + 1, LetterRole, SnippetRole, TermIdRole, LetterIdRole, CurrentRole };
 
   TSearchResultModel(search::IndexService* service, std::function<QString(qint64)> letterOf, QObject* parent);
   void SetResult(const search::FindResult& result);
@@ -52,6 +52,10 @@ class TSearchResultModel : public QAbstractListModel {
   qint64 TermId(int row) const;
   // The letter's IDMaster of a row; 0 when the index no longer has the term.
   qint64 LetterId(int row) const;
+  // The row Enter goes to (the first after each query); -1 when there is none. Kept here rather
+  // than in the list's selection, which would lay the whole list out at every query.
+  int Current() const { return current_; }
+  void SetCurrent(int row);
 
  private:
   const search::HitDetails* Details(int row) const;
@@ -60,6 +64,7 @@ class TSearchResultModel : public QAbstractListModel {
   std::function<QString(qint64)> letterOf_;
   search::FindResult result_;
   mutable QHash<qint64, search::HitDetails> details_;
+  int current_ = -1;
 };
 
 // The drop-down under (above) the search field: a line saying what was found, the list, and a

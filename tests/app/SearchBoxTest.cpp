@@ -145,7 +145,7 @@ TEST_F(SearchBoxTest, ANewUserFindsTheVarroaTermsAndLandsOnOne) {
 
   // Down to the fourth, back up to the third: Enter goes to "Акарицид".
   for (Qt::Key k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) QTest::keyClick(f->SearchBox1, k);
-  EXPECT_EQ(f->SearchBox1->Results()->List()->currentIndex().row(), 2);
+  EXPECT_EQ(f->SearchBox1->Model()->Current(), 2);
   QTest::keyClick(f->SearchBox1, Qt::Key_Down);
   QTest::keyClick(f->SearchBox1, Qt::Key_Return);
   EXPECT_EQ(f->Table1->RecNo(), 3);
