@@ -124,8 +124,12 @@ StoreResult TableStore::Open(const QString& folder, const StoreTable& table, int
     int rc = info.Prepare(conn_.Handle(), QStringLiteral("PRAGMA table_info(\"%1\")").arg(table.name));
     if (rc == SQLITE_OK)
       while ((rc = info.Step()) == SQLITE_ROW) columns << info.Value(1).toString();
-    if (rc != SQLITE_DONE)
-      return StoreResult::Fail(QStringLiteral("Cannot read the table %1: %2").arg(path, conn_.ResultOf(rc).error));
+    if (rc != SQLITE_DONE) {
+      const StoreResult r = conn_.ResultOf(rc);
+      if (r.status == StoreStatus::Damaged)
+        return StoreResult::Fail(DamagedFileMessage(path, r.error, QStringLiteral("Nothing was changed.")));
+      return StoreResult::Fail(QStringLiteral("Cannot read the table %1: %2").arg(path, r.error));
+    }
   }
   if (columns.isEmpty())
     return StoreResult::Fail(QStringLiteral("The file %1 holds no table %2").arg(path, table.name));

@@ -42,6 +42,7 @@ class TableStore {
   bool IsOpen() const { return table_ != nullptr; }
   const StoreTable& Table() const { return *table_; }
   QString Label() const { return table_ ? table_->fileName : QString(); }
+  QString Path() const { return conn_.Path(); }
   bool Writable() const { return writable_; }
 
   // The order of ReadRange: a named index, else the fields named "A;B" (a string field orders
