@@ -7,7 +7,9 @@
 #include <map>
 #include <ostream>
 #include <memory>
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "search/IndexService.h"
 #include "search/TermSource.h"
@@ -20,6 +22,7 @@ struct FakeTables {
   QString stamp = QStringLiteral("s1");
   int conversions = 0;
   bool unreadable = false;
+  int conversionMs = 0;  // how long each conversion takes, to make a build last
 
   void Set(qint64 id, qint64 letter, const QString& word, const QString& text) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -77,8 +80,13 @@ class FakeSource : public search::TermSource {
     return Found;
   }
   QString TextOf(const QByteArray& definition) override {
-    std::lock_guard<std::mutex> lock(t_->mutex);
-    ++t_->conversions;
+    int ms;
+    {
+      std::lock_guard<std::mutex> lock(t_->mutex);
+      ++t_->conversions;
+      ms = t_->conversionMs;
+    }
+    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     return QString::fromUtf8(definition);
   }
 

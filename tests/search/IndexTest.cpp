@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTemporaryDir>
 #include <set>
 #include <sqlite3.h>
@@ -308,6 +310,46 @@ TEST_F(IndexTest, UnreadableTablesLeaveSearchUnavailableAndSaySo) {
   EXPECT_TRUE(r.hits.empty());
   EXPECT_FALSE(r.error.isEmpty());
   EXPECT_TRUE(told.wait(2000) || !told.isEmpty());
+}
+
+TEST_F(IndexTest, ALongBuildTellsItsProgressAndQueriesGoOnMeanwhile) {
+  for (qint64 id = 100; id < 700; ++id)
+    tables->Set(id, 1, QStringLiteral("Термин %1").arg(id), QString::fromUtf8("Пчелиная семья номер %1.").arg(id));
+  tables->conversionMs = 2;
+  IndexService s(dir.path(), [t = tables] { return std::make_unique<FakeSource>(t); });
+  std::vector<search::IndexStatus> told;
+  QObject::connect(&s, &IndexService::StatusChanged, [&] { told.push_back(s.Status()); });
+  s.Start();
+  QElapsedTimer t;
+  t.start();
+  while (s.Status().state != IndexState::Building && t.elapsed() < 5000) QTest::qWait(5);
+  while (s.Status().done < 100 && t.elapsed() < 10000) QTest::qWait(5);
+  ASSERT_EQ(s.Status().state, IndexState::Building);
+  // A query during the build answers from what is there, without waiting for the rest.
+  const search::FindResult partial = s.Find(QString::fromUtf8("семья"));
+  EXPECT_EQ(s.Status().state, IndexState::Building);
+  EXPECT_TRUE(partial.error.isEmpty()) << partial.error.toStdString();
+  EXPECT_FALSE(partial.hits.empty());
+  EXPECT_LT(partial.hits.size(), 600u);
+
+  // The window goes on with its events meanwhile; the status arrives with them.
+  while (s.Status().state != IndexState::Ready && t.elapsed() < 60000) QTest::qWait(5);
+  QTest::qWait(50);
+  EXPECT_EQ(s.Status().state, IndexState::Ready);
+  EXPECT_EQ(s.Find(QString::fromUtf8("семья")).hits.size(), 603u);  // with the small glossary's three
+  // Progress was told as it went, and ended told as done.
+  qint64 before = -1;
+  bool rising = true, midway = false;
+  for (const search::IndexStatus& st : told) {
+    if (st.state != IndexState::Building) continue;
+    rising = rising && st.done >= before;
+    before = st.done;
+    midway = midway || (st.done > 0 && st.done < st.total && st.total == 615);
+  }
+  EXPECT_TRUE(rising);
+  EXPECT_TRUE(midway);
+  ASSERT_FALSE(told.empty());
+  EXPECT_EQ(told.back().state, IndexState::Ready);
 }
 
 TEST_F(IndexTest, NothingToSearchForFindsNothingWithoutAnError) {
