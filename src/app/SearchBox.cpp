@@ -301,7 +301,6 @@ TSearchBox::TSearchBox(const QString& folder, const SearchTargets& targets, QWid
   setObjectName(QStringLiteral("SearchBox1"));
   // Reached by its shortcut or a click, not by Tab: the window's tab order stays as it is.
   setFocusPolicy(Qt::ClickFocus);
-  setClearButtonEnabled(true);
   setPlaceholderText(QString::fromUtf16(kPlaceholder));
   setToolTip(QStringLiteral("Поиск по всему словарю (Ctrl+Shift+F): в названиях и определениях, в любой форме слова.\n"
                             "пчела мёд — оба слова;  пчел* — слова, которые так начинаются;\n"
@@ -446,6 +445,8 @@ void TSearchBox::keyPressEvent(QKeyEvent* event) {
 
 void TSearchBox::focusInEvent(QFocusEvent* event) {
   QLineEdit::focusInEvent(event);
+  // Its icon is looked up in the desktop's theme, which would hold up the window's first paint.
+  setClearButtonEnabled(true);
   service_->Start();
 }
 
