@@ -448,6 +448,8 @@ void TSearchBox::focusInEvent(QFocusEvent* event) {
   // Its icon is looked up in the desktop's theme, which would hold up the window's first paint.
   setClearButtonEnabled(true);
   service_->Start();
+  // Reached by a click as well as by its shortcut: writes by others are looked for either way.
+  service_->CheckForChanges();
 }
 
 void TSearchBox::focusOutEvent(QFocusEvent* event) {

@@ -139,14 +139,19 @@ bool SearchIndex::Open(const QString& location, bool writer, QString* error) {
 bool SearchIndex::CreateSchema(QString* error) {
   if (!Exec("BEGIN IMMEDIATE", error)) return false;
   base::ScopeGuard rollback([this] { Rollback(); });
+  if (!CreateTables(error)) return false;
+  rollback.Dismiss();
+  return Commit(error);
+}
+
+bool SearchIndex::CreateTables(QString* error) {
   if (!Exec(kSchema, error)) return false;
   if (Meta("format").isEmpty()) {
     if (!SetMeta("format", QString::number(kFormat), error)) return false;
     if (!SetMeta("tokenizer", TokenizerFingerprint(), error)) return false;
     if (!SetMeta("complete", QStringLiteral("0"), error)) return false;
   }
-  rollback.Dismiss();
-  return Commit(error);
+  return true;
 }
 
 bool SearchIndex::Check(QString* error) {
@@ -190,13 +195,15 @@ bool SearchIndex::Reset(QString* error) {
   FinalizeAll();
   if (!Exec("BEGIN IMMEDIATE", error)) return false;
   base::ScopeGuard rollback([this] { Rollback(); });
+  // Emptied and made again in one transaction: a query meanwhile finds an empty index, never
+  // a missing table.
   if (!Exec("DROP TABLE IF EXISTS term_text; DROP VIEW IF EXISTS term_content; DROP TABLE IF EXISTS term;"
             " DELETE FROM meta;",
-            error))
+            error) ||
+      !CreateTables(error))
     return false;
   rollback.Dismiss();
-  if (!Commit(error)) return false;
-  return CreateSchema(error);
+  return Commit(error);
 }
 
 bool SearchIndex::SetComplete(QString* error) {

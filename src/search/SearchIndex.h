@@ -102,6 +102,7 @@ class SearchIndex {
   bool Prepare(sqlite3_stmt** s, const char* sql, QString* error);
   bool Fail(int rc, QString* error);
   bool CreateSchema(QString* error);
+  bool CreateTables(QString* error);  // inside a transaction
   QString Meta(const char* key);
   bool SetMeta(const char* key, const QString& value, QString* error);
   void FinalizeAll();

@@ -235,6 +235,9 @@ TEST_F(SearchBoxTest, GoingToATermEndsThePendingEditByTheUsualRules) {
   EXPECT_EQ(f->Table1->RecNo(), 18);
   EXPECT_EQ(f->Table2->State(), dsEdit);
   EXPECT_EQ(f->Table2WordDetail->AsString(), QString::fromUtf8("Трахейный клещ (акарапидоз)"));
+  // What was refused is not in the index either.
+  EXPECT_EQ(Search(*f, "акарапидоз"), QStringList());
+  EXPECT_EQ(Search(*f, "трахея"), Words({"Трахейный клещ"}));
 }
 
 TEST_F(SearchBoxTest, ATermGoneBehindTheIndexIsReportedAndCaughtUpWith) {
