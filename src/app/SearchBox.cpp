@@ -78,35 +78,60 @@ Marked Unmark(const QString& text) {
   return m;
 }
 
-// One line of marked text in `rect`, cut with an ellipsis where it does not fit.
+QTextLine LayOutLine(QTextLayout& layout, const Marked& m, const QFont& font) {
+  layout.setText(m.plain);
+  layout.setFont(font);
+  layout.setFormats(m.bold);
+  QTextOption o;
+  o.setWrapMode(QTextOption::NoWrap);
+  layout.setTextOption(o);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  layout.endLayout();
+  return line;
+}
+
+// Marked text fitted to one line of `width`, laid out in `layout`: cut with an ellipsis at the
+// end, and at the start too when the first matched word would lie beyond the end, so that the
+// line shows why the term was found.
+QTextLine FitLine(QTextLayout& layout, Marked& m, const QFont& font, int width) {
+  QTextLine line = LayOutLine(layout, m, font);
+  if (!line.isValid() || line.naturalTextWidth() <= width) return line;
+  const QString ellipsis = QStringLiteral("…");
+  const int room = width - QFontMetrics(font).horizontalAdvance(ellipsis);
+  if (!m.bold.isEmpty()) {
+    const QTextLayout::FormatRange first = m.bold.first();
+    if (line.cursorToX(first.start + first.length) > room) {
+      // A quarter of the line's words before the match, or more when the text ends soon after
+      // it; from a word's start.
+      const qreal from = std::min(line.cursorToX(first.start) - width / 4.0, line.naturalTextWidth() - room);
+      int cut = std::clamp(line.xToCursor(std::max<qreal>(0, from), QTextLine::CursorBetweenCharacters), 0,
+                           first.start);
+      while (cut < first.start && cut > 0 && !m.plain[cut - 1].isSpace()) ++cut;
+      while (cut < first.start && m.plain[cut].isSpace()) ++cut;
+      if (cut > 0) {
+        m.plain = ellipsis + m.plain.mid(cut);
+        for (QTextLayout::FormatRange& r : m.bold) r.start += 1 - cut;
+        line = LayOutLine(layout, m, font);
+        if (line.naturalTextWidth() <= width) return line;
+      }
+    }
+  }
+  const int cut = std::max(0, line.xToCursor(std::max(0, room), QTextLine::CursorOnCharacter));
+  m.plain = m.plain.left(cut).trimmed() + ellipsis;
+  for (auto it = m.bold.begin(); it != m.bold.end();) {
+    it->length = std::min(it->length, cut - it->start);
+    it = it->length > 0 ? std::next(it) : m.bold.erase(it);
+  }
+  return LayOutLine(layout, m, font);
+}
+
+// One line of marked text in `rect`.
 void DrawMarked(QPainter* p, const QRect& rect, const QString& text, const QFont& font, const QColor& colour) {
   Marked m = Unmark(text);
-  auto layOut = [&](QTextLayout& layout) {
-    layout.setText(m.plain);
-    layout.setFont(font);
-    layout.setFormats(m.bold);
-    QTextOption o;
-    o.setWrapMode(QTextOption::NoWrap);
-    layout.setTextOption(o);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
-    return line;
-  };
   QTextLayout layout;
-  QTextLine line = layOut(layout);
+  const QTextLine line = FitLine(layout, m, font, rect.width());
   if (!line.isValid()) return;
-  if (line.naturalTextWidth() > rect.width()) {
-    const QString ellipsis = QStringLiteral("…");
-    const int room = rect.width() - QFontMetrics(font).horizontalAdvance(ellipsis);
-    const int cut = std::max(0, line.xToCursor(std::max(0, room), QTextLine::CursorOnCharacter));
-    m.plain = m.plain.left(cut).trimmed() + ellipsis;
-    for (auto it = m.bold.begin(); it != m.bold.end();) {
-      it->length = std::min(it->length, cut - it->start);
-      it = it->length > 0 ? std::next(it) : m.bold.erase(it);
-    }
-    line = layOut(layout);
-  }
   p->save();
   p->setPen(colour);
   p->setClipRect(rect);
@@ -167,6 +192,19 @@ class ResultDelegate : public QStyledItemDelegate {
 };
 
 }  // namespace
+
+QString FitMarkedLine(const QString& text, const QFont& font, int width) {
+  Marked m = Unmark(text);
+  QTextLayout layout;
+  FitLine(layout, m, font, width);
+  QString out = m.plain;
+  // Back to marks, from the last range so that earlier positions stay valid.
+  for (auto it = m.bold.crbegin(); it != m.bold.crend(); ++it) {
+    out.insert(it->start + it->length, QChar(search::kMarkOff));
+    out.insert(it->start, QChar(search::kMarkOn));
+  }
+  return out;
+}
 
 // ---- the model --------------------------------------------------------------------------------
 

@@ -27,6 +27,11 @@ class TField;
 
 namespace app {
 
+// What one result line of `width` pixels in `font` shows of `text`, whose matched words are
+// marked (search::kMarkOn ... kMarkOff): an ellipsis where it is cut, at the end and, when the
+// first match would lie beyond the end, at the start.
+QString FitMarkedLine(const QString& text, const QFont& font, int width);
+
 // What the search needs of the glossary window.
 struct SearchTargets {
   data::TTable* master = nullptr;     // the letters

@@ -308,6 +308,34 @@ TEST_F(SearchBoxTest, ABrokenOrUnwritableIndexNeverKeepsTheGlossaryFromOpening) 
   EXPECT_TRUE(WaitFor([&] { return f->SearchBox1->toolTip().contains(QString::fromUtf8("в памяти")); }));
 }
 
+TEST(ResultLine, ShowsTheFirstMatchHoweverFarIntoTheDefinitionItLies) {
+  QFont font(QStringLiteral("Verdana"));
+  font.setPixelSize(12);
+  const int width = 480;
+  const QString filler = QString::fromUtf8("пчёлы собирают нектар и пыльцу с цветков ").repeated(5);
+  const QString mark = QString::fromUtf8("\x01клещ\x02");
+  struct Case {
+    QString text;
+    bool cutAtStart, cutAtEnd;
+  } cases[] = {
+      {QString::fromUtf8("Короткая строка про ") + mark + ".", false, false},
+      {mark + " " + filler, false, true},
+      {filler + mark + " " + filler, true, true},
+      {filler + mark, true, false},
+      {filler, false, true},
+  };
+  const QString ellipsis = QString::fromUtf8("…");
+  for (const auto& c : cases) {
+    const QString shown = app::FitMarkedLine(c.text, font, width);
+    EXPECT_EQ(shown.startsWith(ellipsis), c.cutAtStart) << shown.toStdString();
+    EXPECT_EQ(shown.endsWith(ellipsis), c.cutAtEnd) << shown.toStdString();
+    EXPECT_EQ(shown.contains(mark), c.text.contains(mark)) << shown.toStdString();
+    QString plain = shown;
+    plain.remove(QChar(1)).remove(QChar(2));
+    EXPECT_LE(QFontMetrics(font).horizontalAdvance(plain), width) << shown.toStdString();
+  }
+}
+
 TEST(DefinitionText, IsWhatTheEditorShowsWhateverTheStoredForm) {
   struct Case {
     QByteArray stored;
