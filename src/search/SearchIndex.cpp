@@ -109,7 +109,8 @@ bool SearchIndex::Open(const QString& location, bool writer, QString* error) {
   writer_ = writer;
   const bool memory = location.startsWith(QLatin1String("file:"));
   const int flags = (writer ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READWRITE) |
-                    (memory ? SQLITE_OPEN_URI : 0);
+                    (memory ? SQLITE_OPEN_URI : 0) |
+                    SQLITE_OPEN_NOMUTEX;  // one thread per connection: no lock around every call
   const int rc = sqlite3_open_v2(Utf8(location).constData(), &db_, flags, nullptr);
   if (rc != SQLITE_OK) {
     Fail(rc, error);
