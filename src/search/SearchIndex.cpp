@@ -1,6 +1,7 @@
 #include "search/SearchIndex.h"
 
 #include <QByteArray>
+#include <QUuid>
 #include <algorithm>
 #include <cstring>
 #include <sqlite3.h>
@@ -201,11 +202,13 @@ bool SearchIndex::Reset(QString* error) {
   if (!Exec("DROP TABLE IF EXISTS term_text; DROP VIEW IF EXISTS term_content; DROP TABLE IF EXISTS term;"
             " DELETE FROM meta;",
             error) ||
-      !CreateTables(error))
+      !CreateTables(error) || !SetMeta("generation", QUuid::createUuid().toString(QUuid::WithoutBraces), error))
     return false;
   rollback.Dismiss();
   return Commit(error);
 }
+
+QString SearchIndex::Generation() { return Meta("generation"); }
 
 bool SearchIndex::SetComplete(QString* error) {
   return SetMeta("format", QString::number(kFormat), error) &&

@@ -72,6 +72,9 @@ class SearchIndex {
   bool SetComplete(QString* error);
   QString Stamp();
   bool SetStamp(const QString& stamp, QString* error);
+  // Changes whenever the index is emptied (Reset), by this program or by another one sharing
+  // the file: a pass that finds it changed at its end has lost what it wrote before.
+  QString Generation();
 
   bool Known(std::unordered_map<qint64, KnownTerm>* known, QString* error);
   bool Begin(QString* error);

@@ -353,6 +353,30 @@ TEST_F(IndexTest, ALongBuildTellsItsProgressAndQueriesGoOnMeanwhile) {
   EXPECT_EQ(told.back().state, IndexState::Ready);
 }
 
+TEST_F(IndexTest, AnIndexEmptiedByAnotherProgramMidBuildIsFilledAgainBeforeItCountsAsComplete) {
+  for (qint64 id = 100; id < 1600; ++id)
+    tables->Set(id, 1, QStringLiteral("Термин %1").arg(id), QString::fromUtf8("Пчелиная семья номер %1.").arg(id));
+  // Another program sharing the file starts a build of its own once this build has stored its
+  // first thousand terms (four reads of 250), between two of its transactions.
+  const QString path = IndexPath();
+  tables->beforeRead = [path](int read) {
+    if (read != 5) return;
+    search::SearchIndex other;
+    QString error;
+    ASSERT_TRUE(other.Open(path, /*writer=*/true, &error)) << error.toStdString();
+    ASSERT_TRUE(other.Reset(&error)) << error.toStdString();
+  };
+  auto s = Start();
+  tables->beforeRead = nullptr;
+  EXPECT_EQ(s->Find(QString::fromUtf8("семья")).hits.size(), 1503u);
+  // Complete and in step: a restart reads nothing again.
+  s.reset();
+  const int before = tables->Conversions();
+  s = Start();
+  EXPECT_EQ(tables->Conversions(), before);
+  EXPECT_EQ(s->Find(QString::fromUtf8("семья")).hits.size(), 1503u);
+}
+
 TEST_F(IndexTest, NothingToSearchForFindsNothingWithoutAnError) {
   auto s = Start();
   for (const char* typed : {"", "   ", "*", "\"\"", "-,;"}) {
