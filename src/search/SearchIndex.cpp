@@ -327,7 +327,7 @@ bool SearchIndex::Find(const Match& match, std::vector<Hit>* hits, QString* erro
 bool SearchIndex::Details(const QString& expression, qint64 id, HitDetails* details, QString* error) {
   static const QByteArray sql =
       QByteArray("SELECT (SELECT letter FROM term WHERE id = ?2), highlight(term_text, 0, ?3, ?4),"
-                 " snippet(term_text, 1, ?3, ?4, ?5, ") +
+                 " termora_snippet(term_text, 1, ?3, ?4, ?5, ") +
       QByteArray::number(kSnippetTokens) + ") FROM term_text WHERE term_text MATCH ?1 AND rowid = ?2";
   if (!Prepare(&details_, sql.constData(), error)) return false;
   base::ScopeGuard done([this] { sqlite3_reset(details_); });

@@ -150,6 +150,48 @@ TEST_F(IndexTest, ResultDetailsMarkTheMatchedFormsAndGiveTheLetter) {
   EXPECT_EQ(d.snippet, QString::fromUtf8("Общественное насекомое Apis mellifera."));
 }
 
+TEST_F(IndexTest, TheLineOfALongDefinitionShowsItsFirstMatchWithWordsAround) {
+  // Words w1 ... w30 and a full stop; the name is one word of its own.
+  QStringList words;
+  for (int i = 1; i <= 30; ++i) words << QStringLiteral("w%1").arg(i);
+  tables->Set(50, 1, QStringLiteral("Zeta"), words.join(' ') + '.');
+  auto s = Start();
+  // Words `from` ... `to` as the line shows them, `*` marking matched ones.
+  auto line = [](int from, int to, std::initializer_list<int> matched, bool merged = false) {
+    QString out = from > 1 ? QStringLiteral("…") : QString();
+    for (int i = from; i <= to; ++i) {
+      const bool m = std::find(matched.begin(), matched.end(), i) != matched.end();
+      const bool prev = m && merged && std::find(matched.begin(), matched.end(), i - 1) != matched.end();
+      const bool next = m && merged && std::find(matched.begin(), matched.end(), i + 1) != matched.end();
+      if (i > from) out += ' ';
+      if (m && !prev) out += QChar(search::kMarkOn);
+      out += QStringLiteral("w%1").arg(i);
+      if (m && !next) out += QChar(search::kMarkOff);
+    }
+    return out + (to == 30 ? QStringLiteral(".") : QStringLiteral("…"));
+  };
+  struct Case {
+    const char* typed;
+    QString shown;
+  } cases[] = {
+      {"w3", line(1, 14, {3})},
+      {"w20", line(16, 29, {20})},
+      {"w29", line(17, 30, {29})},  // near the end: the window ends with the text
+      {"w5 w7", line(1, 14, {5, 7})},
+      {"w5 w6", line(1, 14, {5, 6})},  // neighbours matched each on its own: marked apart
+      {"\"w5 w6\"", line(1, 14, {5, 6}, /*merged=*/true)},
+      {"w20 w1", line(1, 14, {1})},  // the first match leads; later ones fall outside
+      {"zeta", line(1, 14, {})},     // a match in the name only: the definition's start
+  };
+  for (const auto& c : cases) {
+    const search::FindResult r = s->Find(QString::fromUtf8(c.typed));
+    search::HitDetails d;
+    QString error;
+    ASSERT_TRUE(s->Details(r.match, 50, &d, &error)) << c.typed << ": " << error.toStdString();
+    EXPECT_EQ(d.snippet, c.shown) << c.typed;
+  }
+}
+
 TEST_F(IndexTest, OwnWritesAreFoundAtOnceUnderTheNewWordsOnly) {
   auto s = Start();
   // Renamed and redefined, as a post stores it; the stamp moves by this write alone.
