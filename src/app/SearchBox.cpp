@@ -330,12 +330,15 @@ void TSearchResults::Place(const QPoint& anchor, int rows) {
 
 // ---- the field ----------------------------------------------------------------------------------
 
-TSearchBox::TSearchBox(const QString& folder, const SearchTargets& targets, QWidget* window)
+TSearchBox::TSearchBox(const QString& folder, const SearchTargets& targets, QWidget* window,
+                       search::IndexService::SourceFactory makeSource)
     : QLineEdit(nullptr),
       targets_(targets),
       window_(window),
       service_(std::make_unique<search::IndexService>(
-          folder, [folder] { return std::make_unique<GlossaryTermSource>(folder); })) {
+          folder, makeSource ? std::move(makeSource) : [folder]() -> std::unique_ptr<search::TermSource> {
+            return std::make_unique<GlossaryTermSource>(folder);
+          })) {
   setObjectName(QStringLiteral("SearchBox1"));
   // Reached by its shortcut or a click, not by Tab: the window's tab order stays as it is.
   setFocusPolicy(Qt::ClickFocus);

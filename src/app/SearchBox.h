@@ -93,8 +93,10 @@ class TSearchBox : public QLineEdit {
   Q_OBJECT
  public:
   // `folder` holds the tables and the index; `window` is the glossary window, over which the
-  // results are shown and on which Ctrl+Shift+F works.
-  TSearchBox(const QString& folder, const SearchTargets& targets, QWidget* window);
+  // results are shown and on which Ctrl+Shift+F works. The index reads the tables through what
+  // `makeSource` makes (by default, the glossary's tables in `folder`).
+  TSearchBox(const QString& folder, const SearchTargets& targets, QWidget* window,
+             search::IndexService::SourceFactory makeSource = nullptr);
   ~TSearchBox() override;
 
   search::IndexService* Service() const { return service_.get(); }

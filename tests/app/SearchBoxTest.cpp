@@ -11,7 +11,9 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "app/SearchBox.h"
 #include "app/SearchSource.h"
@@ -306,6 +308,45 @@ TEST_F(SearchBoxTest, ABrokenOrUnwritableIndexNeverKeepsTheGlossaryFromOpening) 
   EXPECT_TRUE(f->SearchBox1->Service()->Status().inMemory);
   EXPECT_EQ(Search(*f, "клещ").size(), 4);
   EXPECT_TRUE(WaitFor([&] { return f->SearchBox1->toolTip().contains(QString::fromUtf8("в памяти")); }));
+}
+
+// The glossary's tables, each definition taking a while to turn into text.
+class SlowSource : public app::GlossaryTermSource {
+ public:
+  using GlossaryTermSource::GlossaryTermSource;
+  QString TextOf(const QByteArray& definition) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    return GlossaryTermSource::TextOf(definition);
+  }
+};
+
+TEST_F(SearchBoxTest, ALongBuildShowsItsProgressAndItsResultsCompleteThemselves) {
+  std::vector<LetterTerms> letters = Glossary();
+  for (int i = 1; i <= 400; ++i)
+    letters[17].terms.push_back({QString::fromUtf8("Трутень %1").arg(i), Rtf(QString::fromUtf8("Самец пчелы."))});
+  MakeGlossary(tmp.path(), letters);
+  QWidget window;
+  window.resize(824, 348);
+  auto* bar = new QStatusBar(&window);
+  bar->setGeometry(0, 328, 824, 20);
+  const QString folder = tmp.path();
+  auto* box = new TSearchBox(folder, {}, &window, [folder] { return std::make_unique<SlowSource>(folder); });
+  bar->addPermanentWidget(box);
+  window.show();
+  box->Service()->Start();
+
+  // Once the build has taken a moment, the field tells how far it is; the events go on meanwhile.
+  ASSERT_TRUE(WaitFor([&] { return box->placeholderText().contains('%'); }, 10000));
+  box->setText(QString::fromUtf8("трутень"));
+  box->RunQuery();
+  EXPECT_TRUE(box->Results()->Summary()->text().startsWith(QString::fromUtf8("Индекс поиска строится: ")))
+      << box->Results()->Summary()->text().toStdString();
+  EXPECT_LT(box->Model()->rowCount(), 400);
+  // Built, the results shown are made complete without the user asking again.
+  EXPECT_TRUE(WaitFor([&] { return box->Results()->Summary()->text() == QString::fromUtf8("Найдено: 400"); }, 30000))
+      << box->Results()->Summary()->text().toStdString();
+  EXPECT_EQ(box->Model()->rowCount(), 400);
+  EXPECT_EQ(box->placeholderText(), QString::fromUtf8("Поиск по словарю (Ctrl+Shift+F)"));
 }
 
 TEST(ResultLine, ShowsTheFirstMatchHoweverFarIntoTheDefinitionItLies) {
