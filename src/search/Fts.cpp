@@ -132,7 +132,7 @@ void Snippet(const Fts5ExtensionApi* api, Fts5Context* fts, sqlite3_context* ctx
     return std::string_view(p ? p : "", size_t(sqlite3_value_bytes(argv[i])));
   };
   const std::string_view on = text(1), off = text(2), ellipsis = text(3);
-  const int tokens = std::max(1, sqlite3_value_int(argv[4]));
+  const int tokens = std::clamp(sqlite3_value_int(argv[4]), 1, 64);
 
   int instances = 0;
   if (api->xInstCount(fts, &instances) != SQLITE_OK) instances = 0;
