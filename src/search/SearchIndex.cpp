@@ -107,6 +107,7 @@ bool SearchIndex::Prepare(sqlite3_stmt** s, const char* sql, QString* error) {
 bool SearchIndex::Open(const QString& location, bool writer, QString* error) {
   Close();
   damaged_ = false;
+  bulk_ = false;
   writer_ = writer;
   const bool memory = location.startsWith(QLatin1String("file:"));
   const int flags = (writer ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READWRITE) |
@@ -238,7 +239,20 @@ void SearchIndex::Rollback() {
 }
 
 void SearchIndex::SetBulk(bool bulk) {
-  if (db_) sqlite3_exec(db_, bulk ? "PRAGMA synchronous=OFF" : "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+  if (!db_) return;
+  sqlite3_exec(db_, bulk ? "PRAGMA synchronous=OFF" : "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+  if (bulk == bulk_) return;
+  bulk_ = bulk;
+  // A build is merged into one piece at its end (Optimize): the full-text index merging its
+  // pieces as they come would only do that work over and over. Each commit makes one piece.
+  sqlite3_exec(db_,
+               bulk ? "INSERT INTO term_text(term_text, rank) VALUES('automerge', 0);"
+                      "INSERT INTO term_text(term_text, rank) VALUES('crisismerge', 1000);"
+                      "INSERT INTO term_text(term_text, rank) VALUES('hashsize', 16777216);"
+                    : "INSERT INTO term_text(term_text, rank) VALUES('automerge', 4);"
+                      "INSERT INTO term_text(term_text, rank) VALUES('crisismerge', 16);"
+                      "INSERT INTO term_text(term_text, rank) VALUES('hashsize', 1048576);",
+               nullptr, nullptr, nullptr);
 }
 
 bool SearchIndex::Remove(qint64 id, QString* error) {

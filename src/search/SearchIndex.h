@@ -113,6 +113,7 @@ class SearchIndex {
   sqlite3* db_ = nullptr;
   bool writer_ = false;
   bool damaged_ = false;
+  bool bulk_ = false;
   sqlite3_stmt* old_ = nullptr;
   sqlite3_stmt* ftsDelete_ = nullptr;
   sqlite3_stmt* put_ = nullptr;
