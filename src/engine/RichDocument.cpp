@@ -121,8 +121,12 @@ QTextCursor TRichDocument::CursorFor(int cpMin, int cpMax) const {
 }
 
 void TRichDocument::SetPlainText(const QString& text) {
-  QTextCursor c = CursorFor(0, -1);
+  // Selected inside the edit block, where placing a cursor works out no place on screen: outside
+  // it, selecting to the end would first lay out the whole old text, which for a long definition
+  // takes longer than the user will wait.
+  QTextCursor c(doc_);
   c.beginEditBlock();
+  c.setPosition(TextLength(), QTextCursor::KeepAnchor);
   c.removeSelectedText();
   c.setBlockFormat(QTextBlockFormat());
   c.setCharFormat(defaultFormat_);
@@ -140,6 +144,12 @@ bool TRichDocument::RangeHasProtected(int from, int to) const {
     b.setPosition(from + 1);
     return a.charFormat().boolProperty(rtf::kProtected) && b.charFormat().boolProperty(rtf::kProtected);
   }
+  // Most texts hold no protected run at all, and the formats the document has ever used tell so
+  // at once; walking a long text would take a while on every replacement of it.
+  const QList<QTextFormat> formats = doc_->allFormats();
+  if (std::none_of(formats.begin(), formats.end(),
+                   [](const QTextFormat& f) { return f.boolProperty(rtf::kProtected); }))
+    return false;
   for (QTextBlock b = doc_->findBlock(from); b.isValid() && b.position() < to; b = b.next())
     for (auto it = b.begin(); !it.atEnd(); ++it) {
       const QTextFragment fr = it.fragment();

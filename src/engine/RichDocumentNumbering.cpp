@@ -86,10 +86,20 @@ QTextBlockFormat Shown(const QTextBlock& b, const QTextDocument& doc, Labeller& 
   return f;
 }
 
+// Whether any paragraph may be numbered or shown as one: the formats the document has ever used
+// tell at once, where walking a long text on every load and paint would take a while.
+bool MayHoldNumbering(const QTextDocument& doc) {
+  const QList<QTextFormat> formats = doc.allFormats();
+  return std::any_of(formats.begin(), formats.end(), [](const QTextFormat& f) {
+    return f.intProperty(rtf::kNumbering) > rtf::kNoNumbering || f.hasProperty(QTextFormat::ListStyle);
+  });
+}
+
 }  // namespace
 
 bool TRichDocument::ShowNumbering(QTextCursor& c, int from, int to, bool join) {
   bool changed = false;
+  if (!MayHoldNumbering(*doc_)) return changed;
   Labeller labels;
   for (QTextBlock b = doc_->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
     const QTextBlockFormat want = Shown(b, *doc_, labels);

@@ -63,9 +63,12 @@ LRESULT TRichEngine::ReadIn(DWORD format, const QByteArray& bytes, DWORD& error)
       d->setUndoRedoEnabled(false);
       d->setPageSize(QSizeF(0, 0));
     }
-    QTextCursor c = CursorFor(from, to);
+    // A whole text is selected inside the edit block, where placing a cursor lays nothing out
+    // (outside it, selecting to the end would lay out the whole old text first).
+    QTextCursor c = selection ? CursorFor(from, to) : QTextCursor(d);
     c.beginEditBlock();
     if (!selection) {
+      c.setPosition(to, QTextCursor::KeepAnchor);
       c.removeSelectedText();
       c.setBlockFormat(QTextBlockFormat());
       c.setBlockCharFormat(doc_->DefaultFormat());
