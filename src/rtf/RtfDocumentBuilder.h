@@ -62,41 +62,64 @@ bool FirstInItsFrame(const QTextBlock& block);
 // no room and is not written.
 void MarkStructural(QTextBlockFormat& f);
 
-class DocumentBuilder {
+// What the reader puts the body's content through: a document (DocumentBuilder) or only its
+// plain text (TextBuilder, RtfTextBuilder.h).
+class ContentBuilder {
+ public:
+  virtual ~ContentBuilder() = default;
+
+  // \deffN: the font of runs whose own font the table lacks.
+  virtual void SetDefaultFont(int font) = 0;
+  virtual int DefaultFont() const = 0;
+
+  // Text in the given state; kept in a run until the state changes or something else comes.
+  virtual void Text(const QString& s, const CharState& ch, const ParaState& pa) = 0;
+  // One object character (a picture or an embedded object) with its format.
+  virtual void Object(QTextCharFormat format, const CharState& ch, const ParaState& pa) = 0;
+  virtual void EndParagraph(const CharState& ch, const ParaState& pa) = 0;
+  // \page: the next paragraph starts a page.
+  virtual void BreakPageBeforeNext() = 0;
+  // \cell or \nestcell: the cell of a table at `level` ends; what follows goes into the next.
+  virtual void EndCell(int level, const CharState& ch, const ParaState& pa) = 0;
+  // \row or \nestrow: the row of the table at `level` ends, with this definition.
+  virtual void EndRow(int level, const RowDef& def) = 0;
+  // Text from an old drawing object's text box: a paragraph of its own.
+  virtual void BreakParagraph(const CharState& ch, const ParaState& pa) = 0;
+  // The document position after everything put in so far.
+  virtual int Position() = 0;
+  // Gives the characters [from, to) the char format properties of `props` (a footnote's body on
+  // its mark).
+  virtual void MarkRange(int from, int to, const QTextCharFormat& props) = 0;
+  // The end of the input, with the state there (nullptr when no group was read).
+  virtual void Finish(const CharState* ch, const ParaState* pa) = 0;
+
+  virtual const QTextCharFormat& CharFormat(const CharState& ch) = 0;
+};
+
+class DocumentBuilder : public ContentBuilder {
  public:
   DocumentBuilder(QTextCursor& cursor, const FontTable& fonts, const ColorTable& colors,
                   const ListTables& lists, const std::vector<QString>& links,
                   const std::vector<QString>& fields);
 
-  // \deffN: the font of runs whose own font the table lacks.
-  void SetDefaultFont(int font) { defaultFont_ = font; }
-  int DefaultFont() const { return defaultFont_; }
+  void SetDefaultFont(int font) override { defaultFont_ = font; }
+  int DefaultFont() const override { return defaultFont_; }
 
-  // Text in the given state; kept in a run until the state changes or something else comes.
-  void Text(const QString& s, const CharState& ch, const ParaState& pa);
-  // One object character (a picture or an embedded object) with its format.
-  void Object(QTextCharFormat format, const CharState& ch, const ParaState& pa);
-  void EndParagraph(const CharState& ch, const ParaState& pa);
-  // \page: the next paragraph starts a page.
-  void BreakPageBeforeNext() { pageBreakNext_ = true; }
-  // \cell or \nestcell: the cell of a table at `level` ends; what follows goes into the next.
-  void EndCell(int level, const CharState& ch, const ParaState& pa);
-  // \row or \nestrow: the row of the table at `level` ends, with this definition.
-  void EndRow(int level, const RowDef& def);
+  void Text(const QString& s, const CharState& ch, const ParaState& pa) override;
+  void Object(QTextCharFormat format, const CharState& ch, const ParaState& pa) override;
+  void EndParagraph(const CharState& ch, const ParaState& pa) override;
+  void BreakPageBeforeNext() override { pageBreakNext_ = true; }
+  void EndCell(int level, const CharState& ch, const ParaState& pa) override;
+  void EndRow(int level, const RowDef& def) override;
   // The row definitions the reader holds, one per nesting level: a table that ends without its
   // last \row takes its last row's from here.
   void SetRowDefinitions(const std::vector<RowDef>* defs) { rowDefs_ = defs; }
-  // Text from an old drawing object's text box: a paragraph of its own.
-  void BreakParagraph(const CharState& ch, const ParaState& pa);
-  // The document position after everything put in so far.
-  int Position();
-  // Gives the characters [from, to) the char format properties of `props` (a footnote's body on
-  // its mark).
-  void MarkRange(int from, int to, const QTextCharFormat& props);
-  // The end of the input, with the state there (nullptr when no group was read).
-  void Finish(const CharState* ch, const ParaState* pa);
+  void BreakParagraph(const CharState& ch, const ParaState& pa) override;
+  int Position() override;
+  void MarkRange(int from, int to, const QTextCharFormat& props) override;
+  void Finish(const CharState* ch, const ParaState* pa) override;
 
-  const QTextCharFormat& CharFormat(const CharState& ch);
+  const QTextCharFormat& CharFormat(const CharState& ch) override;
 
  private:
   struct OpenTable {

@@ -4,6 +4,7 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "rtf/RtfFields.h"
 #include "rtf/RtfKeywords.h"
 #include "rtf/RtfTables.h"
+#include "rtf/RtfTextBuilder.h"
 #include "rtf/RtfTokenizer.h"
 #include "rtf/RtfWriter.h"
 #include "rtf/TextModel.h"
@@ -112,12 +114,20 @@ void AddPictureProperties(QTextCharFormat& f, const Picture& p) {
 class Reader {
  public:
   Reader(const QByteArray& in, QTextCursor& cur)
-      : in_(in), builder_(cur, fonts_, colors_, lists_, links_, fieldInsts_),
+      : in_(in),
+        own_(std::make_unique<DocumentBuilder>(cur, fonts_, colors_, lists_, links_, fieldInsts_)),
         rowDefs_(size_t(kMaxTableDepth)), pendingCells_(size_t(kMaxTableDepth)) {
-    builder_.SetRowDefinitions(&rowDefs_);
+    static_cast<DocumentBuilder&>(builder_).SetRowDefinitions(&rowDefs_);
   }
+  // Only the text, into `text`: see TextBuilder.
+  Reader(const QByteArray& in, QString& text)
+      : in_(in), own_(std::make_unique<TextBuilder>(text)),
+        textOnly_(static_cast<TextBuilder*>(own_.get())),
+        rowDefs_(size_t(kMaxTableDepth)), pendingCells_(size_t(kMaxTableDepth)) {}
 
   void Run();
+  // Reading only the text met a table: the text is to be read through a document.
+  bool NeedsDocument() const { return textOnly_ && textOnly_->NeedsDocument(); }
 
   // ---- the tokenizer's sink ----
   void PushGroup(qsizetype at);
@@ -200,8 +210,10 @@ class Reader {
   std::vector<QString> links_;
   std::vector<QString> fieldInsts_;   // by field id: instructions of fields with results
   std::vector<bool> fieldHasResult_;
-  DocumentBuilder builder_;
-  DocumentBuilder* active_ = &builder_;  // where body text goes: the document or a footnote
+  std::unique_ptr<ContentBuilder> own_;
+  ContentBuilder& builder_ = *own_;
+  ContentBuilder* active_ = &builder_;  // where body text goes: the document or a footnote
+  TextBuilder* textOnly_ = nullptr;     // set when only the text is read
 
   // Tables: the row being defined and the cell being defined, per nesting level.
   std::vector<RowDef> rowDefs_;
@@ -213,7 +225,8 @@ class Reader {
   // Footnotes: the body is read into a document of its own, then kept on its mark.
   std::unique_ptr<QTextDocument> noteDoc_;
   std::unique_ptr<QTextCursor> noteCursor_;
-  std::unique_ptr<DocumentBuilder> noteBuilder_;
+  std::unique_ptr<ContentBuilder> noteBuilder_;
+  QString noteText_;  // a footnote's body when only the text is read: it is not part of it
   int markFrom_ = -1, markTo_ = -1;  // the last footnote mark in the text
   QString levelText_;
 
@@ -1095,9 +1108,14 @@ void Reader::BeginFootnote(State& s) {
     builder_.Text(QString::number(++footnotes_), mark, s.pa);
     markTo_ = builder_.Position();
   }
-  noteDoc_ = std::make_unique<QTextDocument>();
-  noteCursor_ = std::make_unique<QTextCursor>(noteDoc_.get());
-  noteBuilder_ = std::make_unique<DocumentBuilder>(*noteCursor_, fonts_, colors_, lists_, links_, fieldInsts_);
+  if (textOnly_) {
+    noteText_.clear();
+    noteBuilder_ = std::make_unique<TextBuilder>(noteText_);
+  } else {
+    noteDoc_ = std::make_unique<QTextDocument>();
+    noteCursor_ = std::make_unique<QTextCursor>(noteDoc_.get());
+    noteBuilder_ = std::make_unique<DocumentBuilder>(*noteCursor_, fonts_, colors_, lists_, links_, fieldInsts_);
+  }
   noteBuilder_->SetDefaultFont(builder_.DefaultFont());
   active_ = noteBuilder_.get();
   StartDest(s, Dest::Text);
@@ -1109,8 +1127,10 @@ void Reader::EndFootnote(const State& done) {
   FlushBytes();
   noteBuilder_->Finish(&done.ch, &done.pa);
   QTextCharFormat props;
-  props.setProperty(kFootnote, WriteRtf(*noteDoc_));
-  props.setToolTip(noteDoc_->toPlainText().trimmed());
+  if (noteDoc_) {
+    props.setProperty(kFootnote, WriteRtf(*noteDoc_));
+    props.setToolTip(noteDoc_->toPlainText().trimmed());
+  }
   active_ = &builder_;
   noteBuilder_.reset();
   noteCursor_.reset();
@@ -1154,21 +1174,31 @@ qsizetype RtfWordAt(const QByteArray& bytes) {
 
 bool LooksLikeRtf(const QByteArray& bytes) { return RtfWordAt(bytes) >= 0; }
 
+namespace {
+
+// White space between the brace and \rtf is no text of the document: the bytes without it, or
+// empty where there is none.
+QByteArray Tidied(const QByteArray& rtf) {
+  const qsizetype word = RtfWordAt(rtf);
+  const qsizetype brace = RtfStart(rtf.constData(), rtf.size());
+  return word > brace + 1 ? rtf.left(brace + 1) + rtf.mid(word) : QByteArray();
+}
+
+const char kNotRtf[] = "Not an RTF document: it does not begin with {\\rtf";
+
+}  // namespace
+
 bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error, ReadLosses* losses) {
   if (losses) *losses = ReadLosses{};
   if (!LooksLikeRtf(rtf)) {
-    if (error) *error = QStringLiteral("Not an RTF document: it does not begin with {\\rtf");
+    if (error) *error = QString::fromLatin1(kNotRtf);
     return false;
   }
   if (at.isNull()) {
     if (error) *error = QStringLiteral("No document to read into");
     return false;
   }
-  // White space between the brace and \rtf is no text of the document.
-  QByteArray tidy;
-  const qsizetype word = RtfWordAt(rtf);
-  const qsizetype brace = RtfStart(rtf.constData(), rtf.size());
-  if (word > brace + 1) tidy = rtf.left(brace + 1) + rtf.mid(word);
+  const QByteArray tidy = Tidied(rtf);
   at.beginEditBlock();
   at.removeSelectedText();
   Reader r(tidy.isEmpty() ? rtf : tidy, at);
@@ -1181,8 +1211,23 @@ bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error, ReadLosses*
 
 bool ReadRtfText(const QByteArray& rtf, QString* text, QString* error, ReadLosses* losses) {
   text->clear();
-  // The text as the document holds it: tables, fields, footnote marks and text boxes take their
-  // places in it as they do there. Nothing is laid out.
+  if (losses) *losses = ReadLosses{};
+  if (!LooksLikeRtf(rtf)) {
+    if (error) *error = QString::fromLatin1(kNotRtf);
+    return false;
+  }
+  {
+    const QByteArray tidy = Tidied(rtf);
+    Reader r(tidy.isEmpty() ? rtf : tidy, *text);
+    r.Run();
+    if (!r.NeedsDocument()) {
+      if (losses) losses->nestedTooDeep = r.Dropped();
+      if (error) error->clear();
+      return true;
+    }
+  }
+  // A table's text is the one its document gives once its cells are shaped; nothing is laid out.
+  text->clear();
   QTextDocument doc;
   QTextCursor at(&doc);
   if (!ReadRtf(rtf, at, error, losses)) return false;

@@ -86,6 +86,28 @@ TEST(RtfText, SameTextWithoutADocument) {
       {"fields, hidden destinations, unicode", "{\\rtf1\\uc1 {\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt link}}"
                                               "{\\*\\foo gone}\\u1071?\\'e0\\page next}"},
       {"unclosed groups", "{\\rtf1 {\\b bold\\par {\\i open"},
+      {"a CR byte ending one run, its LF the next", "{\\rtf1 a\\'0d{\\b \\'0a}b\\'0b\\'07c\\u8233?d}"},
+      {"text before a table becomes its first cell", "{\\rtf1 lead\\par x\\intbl\\cell y\\cell\\row after}"},
+      {"merged cells and a cell after the last edge", "{\\rtf1 \\trowd\\clmgf\\cellx100\\clmrg\\cellx200\\cellx300 "
+                                                  "a\\cell\\cell b\\cell c\\cell\\row\\trowd\\cellx300 d\\cell\\row}"},
+      {"a nested table", "{\\rtf1 \\trowd\\cellx2000 \\pard\\intbl out\\par \\itap2 in1\\nestcell in2\\nestcell"
+                         "{\\*\\nesttableprops\\trowd\\cellx500\\cellx1000\\nestrow}\\pard\\intbl\\cell\\row\\pard end}"},
+      {"a table that never ends its row", "{\\rtf1 \\trowd\\cellx100 \\intbl a\\cell b"},
+      {"a footnote with its mark, one without, and a table in one",
+       "{\\rtf1 a{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} note\\par two} b"
+       "{\\footnote bare} c{\\footnote \\trowd\\cellx100\\intbl t\\cell\\row}\\par d}"},
+      {"fields with and without a result, a page number", "{\\rtf1 {\\field{\\*\\fldinst DATE}{\\fldrslt 1 May}}"
+                                                         "{\\field{\\*\\fldinst TIME}} {\\field{\\*\\fldinst HYPERLINK \"x\"}}"
+                                                         "p\\chpgn{\\field{\\*\\fldinst PAGE}{\\fldrslt}}\\par}"},
+      {"text boxes after text and at a paragraph's start",
+       "{\\rtf1 before{\\*\\do\\dobxcolumn{\\dptxbxtext\\pard box\\par inside}}after\\par"
+       "{\\*\\do{\\dptxbxtext lone}}{\\*\\do\\dprect}x}"},
+      {"hidden text", "{\\rtf1 shown{\\v hidden\\par more} again\\v0 end}"},
+      {"nested and old-style lists",
+       "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
+       "{\\listlevel\\levelnfc23{\\leveltext\\'01\\u8226 ?;}}\\listid7}}"
+       "{\\*\\listoverridetable{\\listoverride\\listid7\\ls1}}"
+       "\\pard\\ls1 one\\par\\ilvl1 sub\\par\\pard{\\pntext 1.}{\\*\\pn\\pnlvlbody\\pndec}old\\par plain}"},
   };
   // And every document of the corpus.
   QDirIterator it(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/rtf-corpus"),
