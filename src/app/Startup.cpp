@@ -9,6 +9,7 @@
 #include "app/Unit1.h"
 #include "base/Exception.h"
 #include "platform/Question.h"
+#include "richtext/editor/qvrichform.h"
 
 namespace app {
 
@@ -35,6 +36,8 @@ std::unique_ptr<TForm1> CreateForm1(const QString& folder, QString* error, std::
 int RunTermora() {
   QApplication::setApplicationName(platform::ApplicationTitle());
   QApplication::setWindowIcon(BeeIcon());
+  // The editor window the definition opens with F2 and its popup's first item.
+  richtext::InstallRichEditForm();
   // The desktop entry's name, so the window is matched with its launcher icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("termora"));
 

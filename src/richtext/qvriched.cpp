@@ -131,8 +131,6 @@ void TqvCustomRichEdit::CreateDialogs() {
   if (popupMenu_ == nullptr) popupMenu_ = builtInPopup_;
 }
 
-void TqvCustomRichEdit::CreatePopupItems() {}
-
 // ---- the engine window --------------------------------------------------------------------
 
 void TqvCustomRichEdit::CreateParams(TCreateParams& Params) {
@@ -551,11 +549,6 @@ TqvSelectionType TqvCustomRichEdit::GetSelectionType() const {
 }
 
 // ---- operations of other layers -------------------------------------------------------------
-
-bool TqvCustomRichEdit::Execute() {
-  auto& H = QvRichEditHooks();
-  return H.Execute ? H.Execute(this) : false;
-}
 
 bool TqvCustomRichEdit::ShowParagraphDialog() {
   auto& H = QvRichEditHooks();

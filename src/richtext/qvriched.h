@@ -33,6 +33,7 @@ class QWidget;
 namespace richtext {
 class TqvCustomRichEdit;
 class TqvDBRichEdit;
+class TqvRichEditorWindow;
 
 
 // A set of enumeration members stored as bits in the members' order.
@@ -127,7 +128,8 @@ using TqvRTFDrawHeaderFooter =
 // What the layers above this one (the editor window, its dialogs) contribute to the control.
 // They install themselves here; while a hook is missing the operation reports that nothing ran.
 struct TqvRichEditHooks {
-  std::function<bool(TqvCustomRichEdit*)> Execute;
+  // Makes a new editor window, owned by the application (no parent), for Execute to set up.
+  std::function<TqvRichEditorWindow*()> CreateEditorWindow;
   std::function<bool(TqvCustomRichEdit*)> ShowParagraphDialog;
   std::function<bool(TqvCustomRichEdit*)> ShowTabsDialog;
 };
@@ -181,7 +183,8 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
  public:
   static constexpr base::TColor NoColor = base::clNone;
 
-  explicit TqvCustomRichEdit(QWidget* Parent = nullptr);
+  // Invokable, so that Execute can make the editing control as an instance of the caller's class.
+  Q_INVOKABLE explicit TqvCustomRichEdit(QWidget* Parent = nullptr);
   ~TqvCustomRichEdit() override;
 
   // ---- virtual operations, in their slot order ----
@@ -343,6 +346,24 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   // descendant of them.
   bool ParentIsGrid() const;
 
+  // ---- the popup menu and the editor launch ----
+  // The menu's opening handler: visibility, enabling and check marks of the twenty items.
+  void PreparePopup();
+  // The control's popup menu as it is about to be shown, with the items for a selected
+  // embedded object added.
+  QMenu* GetPopupMenu();
+  // Sets the captions of the built-in items from the texts.
+  void ApplyPopupCaptions();
+  bool PopupByMouse() const { return popupByMouse_; }
+  // Set only while Execute runs.
+  TqvRichEditorWindow* EditorForm() const;
+  TqvCustomRichEdit* EditorRichEdit() const { return editorRichEdit_; }
+  // The last text searched for.
+  const QString& LastFindText() const { return lastFindText_; }
+  // Whether this control's class, or one of its ancestors, has the given name (without regard to
+  // letter case).
+  bool ClassIs(const char* Name) const;
+
  protected:
   friend class TqvRichEditStrings;
   friend void CopyRichText(TqvCustomRichEdit* Source, TqvCustomRichEdit* Target);
@@ -361,6 +382,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   void FontChanged() override;
   bool EngineKeyDown(engine::TRichEngine* E, QKeyEvent* Ev) override;
   bool EngineMouse(engine::TRichEngine* E, QMouseEvent* Ev) override;
+  bool DoContextPopup(const QPoint& ClientPos) override;
   void resizeEvent(QResizeEvent* E) override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
@@ -454,7 +476,7 @@ void CopyRichText(TqvCustomRichEdit* Source, TqvCustomRichEdit* Target);
 class TqvDBRichEdit : public TqvCustomRichEdit {
   Q_OBJECT
  public:
-  explicit TqvDBRichEdit(QWidget* Parent = nullptr);
+  Q_INVOKABLE explicit TqvDBRichEdit(QWidget* Parent = nullptr);
   ~TqvDBRichEdit() override;
 
   // Overrides of the control's operations.
