@@ -1132,7 +1132,7 @@ bool TqvRichEditForm::eventFilter(QObject* Watched, QEvent* E) {
   const QEvent::Type T = E->type();
   if (T != QEvent::KeyPress && T != QEvent::KeyRelease && T != QEvent::ShortcutOverride) return false;
   // A key travels up from the focused control; the window sees it once, first.
-  if (!InWindow(Watched) || Watched != QApplication::focusWidget()) return false;
+  if (!InWindow(Watched) || Watched != focusWidget()) return false;
   auto* K = static_cast<QKeyEvent*>(E);
   const Qt::KeyboardModifiers Mods = K->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
   const bool Ctrl = Mods == Qt::ControlModifier;
