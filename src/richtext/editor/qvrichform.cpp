@@ -356,6 +356,8 @@ void TqvStatusBar::paintEvent(QPaintEvent*) {
 }
 
 void TqvFontNameCombo::SetTextColor(const QColor& Color) {
+  // A new palette restyles the box: only for a real change.
+  if (TextColor() == Color) return;
   QPalette Pal = palette();
   Pal.setColor(QPalette::Text, Color);
   Pal.setColor(QPalette::ButtonText, Color);
@@ -938,23 +940,22 @@ void TqvRichEditForm::RefreshControls() {
   UnderlineButton->setChecked(Format.dwEffects & CFE_UNDERLINE);
   ItalicButton->setChecked(Format.dwEffects & CFE_ITALIC);
 
+  // The boxes change only where the selection differs, so a caret moving inside one run of text
+  // leaves them alone.
+  auto Show = [](QComboBox* Box, const QString& Text, int Index) {
+    if (Index >= 0) {
+      if (Box->currentIndex() != Index) Box->setCurrentIndex(Index);
+    } else {
+      if (Box->currentIndex() != -1) Box->setCurrentIndex(-1);
+      if (Box->currentText() != Text) Box->setEditText(Text);
+    }
+  };
   const QString Name = FaceName(Format);
   const int NameIndex = FontNameCombo->findText(Name, Qt::MatchFixedString);
-  if (NameIndex >= 0) {
-    FontNameCombo->setCurrentIndex(NameIndex);
-    FontNameCombo->SetTextColor(Resolved(base::clWindowText));
-  } else {
-    FontNameCombo->setCurrentIndex(-1);
-    FontNameCombo->setEditText(Name);
-    FontNameCombo->SetTextColor(QColor(0xFF, 0, 0));
-  }
+  Show(FontNameCombo, Name, NameIndex);
+  FontNameCombo->SetTextColor(NameIndex >= 0 ? Resolved(base::clWindowText) : QColor(0xFF, 0, 0));
   const QString Size = QString::number(Format.yHeight / 20);
-  const int SizeIndex = FontSizeCombo->findText(Size);
-  if (SizeIndex >= 0) FontSizeCombo->setCurrentIndex(SizeIndex);
-  else {
-    FontSizeCombo->setCurrentIndex(-1);
-    FontSizeCombo->setEditText(Size);
-  }
+  Show(FontSizeCombo, Size, FontSizeCombo->findText(Size));
 
   PARAFORMAT2 Para;
   E->GetParagraphFormat(Para);
