@@ -9,7 +9,9 @@
 #include "app/Unit1.h"
 #include "base/Exception.h"
 #include "platform/Question.h"
+#include "richtext/editor/qvrchdlg.h"
 #include "richtext/editor/qvrichform.h"
+#include "richtext/editor/qvrichtb.h"
 
 namespace app {
 
@@ -36,10 +38,13 @@ std::unique_ptr<TForm1> CreateForm1(const QString& folder, QString* error, std::
 int RunTermora() {
   QApplication::setApplicationName(platform::ApplicationTitle());
   QApplication::setWindowIcon(BeeIcon());
-  // The editor window the definition opens with F2 and its popup's first item.
-  richtext::InstallRichEditForm();
   // The desktop entry's name, so the window is matched with its launcher icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("termora"));
+  // The rich edit controls reach the windows of the editor layer through these: the editor
+  // window (F2 and the popup's first item), the paragraph and tab dialogs.
+  richtext::InstallRichEditForm();
+  richtext::InstallParagraphDialog();
+  richtext::InstallTabDialog();
 
   QString error;
   std::unique_ptr<TForm1> form = CreateForm1(QDir::currentPath(), &error);

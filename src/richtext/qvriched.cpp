@@ -112,6 +112,7 @@ TqvCustomRichEdit::~TqvCustomRichEdit() {
   // The window goes first, so nothing it still reports reaches parts already freed.
   if (HandleAllocated()) DestroyWnd();
   frame_.reset();
+  DestroyFindDialogs();
   delete fontDialog_.data();
   delete builtInPopup_;
   builtInPopup_ = nullptr;
@@ -125,8 +126,8 @@ TqvCustomRichEdit::~TqvCustomRichEdit() {
 }
 
 void TqvCustomRichEdit::CreateDialogs() {
-  // The find and replace dialogs belong to the find and replace commands; the font dialog is
-  // made on first use (ShowFontDialog), so a control that never shows it pays nothing for it.
+  // The find, replace and font dialogs are made on first use (FindDialog, ReplaceDialog,
+  // ShowFontDialog), so a control that never shows them pays nothing for them.
   CreatePopupItems();
   if (popupMenu_ == nullptr) popupMenu_ = builtInPopup_;
 }
@@ -560,15 +561,9 @@ bool TqvCustomRichEdit::ShowTabsDialog() {
   return H.ShowTabsDialog ? H.ShowTabsDialog(this) : false;
 }
 
-// Embedded objects and find and replace come with their own commands; until then these report
-// that nothing was done.
+// Embedded objects come with their own commands; until then these report that nothing was done.
 bool TqvCustomRichEdit::InsertObject() { return false; }
 bool TqvCustomRichEdit::ShowObjectProperties() { return false; }
-void TqvCustomRichEdit::ShowFindDialog() {}
-void TqvCustomRichEdit::ShowReplaceDialog() {}
-void TqvCustomRichEdit::FindNext() {}
-void TqvCustomRichEdit::ReplaceNext() {}
-void TqvCustomRichEdit::ReplaceOne() {}
 
 void TqvCustomRichEdit::DoPrintHeader(QRect DrawRect, int PageNumber, QString& LeftText, QString& CenterText,
                                       QString& RightText, bool& DoDefault) {

@@ -30,6 +30,11 @@ class QAction;
 class QMenu;
 class QWidget;
 
+namespace platform {
+class TFindDialog;
+class TReplaceDialog;
+}  // namespace platform
+
 namespace richtext {
 class TqvCustomRichEdit;
 class TqvDBRichEdit;
@@ -215,7 +220,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   virtual bool ShowTabsDialog();
   virtual void FindNext();
   virtual void ReplaceNext();
-  virtual void ReplaceOne();
+  virtual bool ReplaceOne(const QString& SearchText, const QString& ReplaceText, engine::TSearchTypes Options);
   virtual void DoInitDialog(QWidget* Form);
   virtual void DoCloseDialog(QWidget* Form);
   virtual void DoCreateDialog(QWidget* Form);
@@ -223,6 +228,17 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   virtual bool PrintWithWord(const QString& DocumentName);
 
   bool ReadOnly() const override { return GetReadOnly(); }
+
+  // ---- find and replace (qvrichedfind.cpp) ----
+  // The modeless dialogs, made on first use and wired to the operations below.
+  platform::TFindDialog* FindDialog();
+  platform::TReplaceDialog* ReplaceDialog();
+  const QString& LastFindText() const { return lastFindText_; }
+  int FindStart() const { return findStart_; }
+  bool FindWrapped() const { return findWrapped_; }
+  bool SavedHideSelection() const { return savedHideSelection_; }
+  // One step of a search pass with Dialog's text and options; Replace All repeats it.
+  void SearchStep(platform::TFindDialog* Dialog, bool Replace, const QString& Replacement);
 
   // ---- formatting of the selection ----
   void SetSelFont(const QString& Name, int Size, base::TColor Color, engine::TFontStyles Style);
@@ -358,8 +374,6 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   // Set only while Execute runs.
   TqvRichEditorWindow* EditorForm() const;
   TqvCustomRichEdit* EditorRichEdit() const { return editorRichEdit_; }
-  // The last text searched for.
-  const QString& LastFindText() const { return lastFindText_; }
   // Whether this control's class, or one of its ancestors, has the given name (without regard to
   // letter case).
   bool ClassIs(const char* Name) const;
@@ -401,6 +415,17 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   // Reads one chunk-limited stream-in; returns dwError.
   engine::DWORD StreamInChunks(QIODevice& Stream, engine::DWORD Format, int MaxChunks);
 
+  // First match of What at or after From that starts no later than Last; -1 when there is none.
+  int SearchFrom(const QString& What, int From, int Last, engine::TSearchTypes Options);
+  // Replaces From..To as a user's edit would. InPlace leaves selection and view alone (Replace
+  // All shows them once, at its end); otherwise the caret ends after the new text.
+  enum TqvReplaceResult { rrDone, rrProtected, rrRefused };
+  TqvReplaceResult ReplaceRange(int From, int To, const QString& Replacement, bool InPlace);
+  void OpenFindDialog(platform::TFindDialog* Dialog);
+  bool FindDialogsOpen() const;
+  void FindDialogClosed();
+  void DestroyFindDialogs();
+
   // ---- state (see the class notes) ----
   bool autoURLDetect_ = false;
   bool autoSelect_ = false;
@@ -414,6 +439,8 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   bool findWrapped_ = false;
   QString lastFindText_;
   bool savedHideSelection_ = false;
+  QPointer<platform::TFindDialog> findDialog_;
+  QPointer<platform::TReplaceDialog> replaceDialog_;
   std::array<QAction*, 20> popupItems_{};
   TqvRichEditPopupOptions popupOptions_;
   TqvRichEditOptions editorOptions_;
