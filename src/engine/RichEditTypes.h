@@ -7,13 +7,18 @@
 // characters; face names travel as UTF-8 in the fixed 32-byte field.
 
 #include <QColor>
+#include <QImage>
+#include <QList>
+#include <QRect>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QPainter;
 class QMimeData;
 class QMenu;
+class QWidget;
 
 namespace engine {
 
@@ -553,6 +558,91 @@ constexpr DWORD DROPEFFECT_LINK = 4;
 constexpr DWORD MK_KEYSTATE_CONTROL = 0x0008;
 constexpr DWORD MK_KEYSTATE_SHIFT = 0x0004;
 
+// Verbs: what an object can do, listed by IOleObject::EnumVerb. Negative numbers are the
+// standard verbs every object understands.
+constexpr LONG OLEIVERB_PRIMARY = 0;
+constexpr LONG OLEIVERB_SHOW = -1;
+constexpr LONG OLEIVERB_OPEN = -2;
+constexpr LONG OLEIVERB_HIDE = -3;
+constexpr DWORD OLEVERBATTRIB_NEVERDIRTIES = 1;
+constexpr DWORD OLEVERBATTRIB_ONCONTAINERMENU = 2;
+struct OLEVERB {
+  LONG lVerb = 0;
+  QString lpszVerbName;  // with its "&" mnemonic
+  DWORD fuFlags = 0;     // menu flags
+  DWORD grfAttribs = 0;  // OLEVERBATTRIB_*
+};
+
+// Forms of an object's user type name (IOleObject::UserType).
+constexpr DWORD USERCLASSTYPE_FULL = 1;
+constexpr DWORD USERCLASSTYPE_SHORT = 2;
+constexpr DWORD USERCLASSTYPE_APPNAME = 3;
+
+// Result codes of the object runtime.
+constexpr HRESULT E_UNEXPECTED = HRESULT(0x8000FFFFu);
+constexpr HRESULT E_ACCESSDENIED = HRESULT(0x80070005u);
+constexpr HRESULT OLE_E_CANT_BINDTOSOURCE = HRESULT(0x8004000Au);
+constexpr HRESULT OLE_E_STATIC = HRESULT(0x8004000Bu);
+constexpr HRESULT OLEOBJ_E_NOVERBS = HRESULT(0x80040180u);
+constexpr HRESULT OLEOBJ_E_INVALIDVERB = HRESULT(0x80040181u);
+constexpr HRESULT DV_E_DVASPECT = HRESULT(0x8004006Bu);
+
+// Told about an object's changes (IOleObject::Advise).
+class IAdviseSink {
+ public:
+  virtual ~IAdviseSink() = default;
+  virtual void OnDataChange() = 0;
+  virtual void OnViewChange(DWORD aspect, LONG index) = 0;
+  virtual void OnRename(const QString& name) = 0;
+  virtual void OnSave() = 0;
+  virtual void OnClose() = 0;
+};
+
+// Link update options.
+constexpr DWORD OLEUPDATE_ALWAYS = 1;
+constexpr DWORD OLEUPDATE_ONCALL = 3;
+// A link's source as a moniker: its elements in order, each a file or an item inside one.
+struct MONIKER {
+  struct Element {
+    bool isFile = false;
+    QString displayName;
+  };
+  QList<Element> elements;  // one element: a simple moniker; more: a generic composite
+};
+// A linked object's link (IOleObject::QueryLink).
+class IOleLink {
+ public:
+  virtual ~IOleLink() = default;
+  virtual HRESULT SetUpdateOptions(DWORD options) = 0;
+  virtual HRESULT GetUpdateOptions(DWORD* options) = 0;
+  virtual HRESULT SetSourceDisplayName(const QString& name) = 0;
+  virtual HRESULT GetSourceDisplayName(QString* name) = 0;
+  virtual HRESULT GetSourceMoniker(MONIKER* moniker) = 0;
+};
+
+// Caching advice.
+constexpr DWORD ADVF_NODATA = 1;
+constexpr DWORD ADVF_PRIMEFIRST = 2;
+struct STATDATA {
+  DWORD aspect = 0;
+  DWORD advf = 0;
+  DWORD connection = 0;
+};
+// The presentations an object keeps for drawing (IOleObject::QueryCache): one entry per aspect;
+// the icon aspect's picture is set by the container.
+class IOleCache {
+ public:
+  virtual ~IOleCache() = default;
+  virtual HRESULT Cache(DWORD aspect, DWORD advf, DWORD* connection) = 0;
+  virtual HRESULT Uncache(DWORD connection) = 0;
+  virtual HRESULT EnumCache(QList<STATDATA>* entries) = 0;
+  virtual HRESULT SetData(DWORD aspect, const QImage& picture) = 0;
+  // The cached picture of an aspect.
+  virtual HRESULT GetData(DWORD aspect, QImage* picture) = 0;
+};
+
+class IOleClientSite;
+
 // What a host (the platform's object layer) supplies for an embedded object. The engine itself
 // only keeps, draws and writes back the object's stored form; everything an object does comes
 // through this interface.
@@ -565,6 +655,26 @@ class IOleObject {
   virtual HRESULT Update() = 0;
   // The object's stored form: a complete {\object ...} group (with its \result picture).
   virtual QByteArray ObjectRtf() const = 0;
+
+  // A verb carried out for a container: its site, its window (the owner of anything the verb
+  // shows) and the object's rectangle there.
+  virtual HRESULT DoVerb(LONG verb, IOleClientSite*, QWidget*, const QRect&) { return DoVerb(verb); }
+  // The verb at index (0, 1, ...); a failure past the last one.
+  virtual HRESULT EnumVerb(LONG, OLEVERB*) { return OLEOBJ_E_NOVERBS; }
+  // The sink stays registered as long as the object lives.
+  virtual HRESULT Advise(std::shared_ptr<IAdviseSink>, DWORD* connection) {
+    if (connection) *connection = 0;
+    return E_NOTIMPL;
+  }
+  virtual HRESULT GetUserClassID(QString* clsid) {
+    if (!clsid) return E_INVALIDARG;
+    *clsid = ClassName();
+    return S_OK;
+  }
+  virtual IOleLink* QueryLink() { return nullptr; }
+  virtual IOleCache* QueryCache() { return nullptr; }
+  // Why the last failed operation failed, for the user; empty when nothing more is known.
+  virtual QString ErrorText() const { return {}; }
 };
 
 // An object's storage: the bytes an object keeps for itself.
@@ -637,6 +747,23 @@ class IRichEditOleCallback {
   // seltype SEL_*; obj: the selected object or nullptr; *menu: a menu for the engine to show
   // (the engine does not own it), or nullptr.
   virtual HRESULT GetContextMenu(WORD seltype, IOleObject* obj, CHARRANGE* chrg, QMenu** menu) = 0;
+  // A host for an object read from RTF (stored->objectRtf), asked for when the object's
+  // interface is first needed or its stored form no longer matches its host's. The callback may
+  // set stored->dvaspect to the aspect the object is drawn in.
+  virtual HRESULT LoadObject(REOBJECT* stored, IOleObject** obj) {
+    (void)stored;
+    if (obj) *obj = nullptr;
+    return E_NOTIMPL;
+  }
+};
+
+// EN_OLEOPFAILED: an object did not carry out what the engine asked of it.
+constexpr LONG OLEOP_DOVERB = 1;
+struct ENOLEOPFAILED {
+  NMHDR nmhdr;
+  LONG iob = 0;
+  LONG lOper = OLEOP_DOVERB;
+  HRESULT hr = S_OK;
 };
 
 constexpr DWORD RECO_PASTE = 0;

@@ -239,7 +239,27 @@ void TRichEngine::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void TRichEngine::mouseDoubleClickEvent(QMouseEvent* e) {
+  // The host sees the object it is about as the selection.
+  if (e->button() == Qt::LeftButton && !(e->modifiers() & Qt::ShiftModifier)) SelectObjectUnder(e->position().toPoint());
   if (host_ && host_->EngineMouse(this, e)) return;
+  // A double click on an object with a host activates it: its primary verb.
+  const int ch = e->button() == Qt::LeftButton ? CharUnder(e->position().toPoint()) : -1;
+  if (ch >= 0 && oleCallback_ && TRichDocument::IsObjectChar(document()->characterAt(ch))) {
+    auto* ole = static_cast<TRichEngineOle*>(OleInterface());
+    if (IOleObject* obj = ole->HostAt(ch)) {
+      SetSel({ch, ch + 1});
+      const QRect at = cursorRect(CursorFor(ch, ch)).united(cursorRect(CursorFor(ch + 1, ch + 1)));
+      const HRESULT hr = obj->DoVerb(OLEIVERB_PRIMARY, ole, this, at);
+      if (FAILED(hr)) {
+        ENOLEOPFAILED failed;
+        failed.iob = REO_IOB_SELECTION;
+        failed.lOper = OLEOP_DOVERB;
+        failed.hr = hr;
+        Notify(EN_OLEOPFAILED, &failed.nmhdr);
+      }
+      return;
+    }
+  }
   QTextEdit::mouseDoubleClickEvent(e);
 }
 

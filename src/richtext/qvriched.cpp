@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
+#include <QDropEvent>
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -17,9 +18,11 @@
 #include <QPrinterInfo>
 #include <QScreen>
 #include <QSet>
+#include <utility>
 
 #include "platform/Question.h"
 #include "richtext/Qvintl.h"
+#include "richtext/qvricholecallback.h"
 #include "platform/Shell.h"
 
 using namespace engine;
@@ -90,6 +93,10 @@ TqvCustomRichEdit::TqvCustomRichEdit(QWidget* Parent) : engine::TCustomRichEdit(
                     reoShowStatusBar,    reoShowHints,      reoShowRuler,     reoShowInsertObject,
                     reoCloseOnEscape,    reoFlatButtons,    reoShowSpellCheck, reoShowMainMenuIcons};
   editorCaption_ = QStringLiteral("Edit Rich Text");
+  // The unit's clipboard formats exist before any control uses them.
+  RtfUtf8Format();
+  oleCallbackObject_ = std::make_unique<TRichEditOleCallback>(this);
+  oleCallback_ = oleCallbackObject_.get();
   wordWrap_ = true;
   measurementUnits_ = muInches;
   CreateDialogs();
@@ -199,6 +206,10 @@ void TqvCustomRichEdit::DestroyWnd() {
   }
   richEditOle_ = nullptr;
   engine::TCustomRichEdit::DestroyWnd();
+  // The objects' hosts go with the window whose text held them.
+  currentObject_ = nullptr;
+  ClearVerbs();
+  if (oleCallbackObject_) oleCallbackObject_->ReleaseObjects();
   if (engineModule_ != 0) {
     QvFreeEngineModule(engineModule_);
     engineModule_ = 0;
@@ -360,6 +371,10 @@ int TqvCustomRichEdit::FindTextPlain(const QString& Text, int Start, int Length,
 }
 
 LRESULT TqvCustomRichEdit::CNNotify(UINT Code, void* NMHdr) {
+  if (Code == EN_OLEOPFAILED && NMHdr) {
+    ObjectOperationFailed(static_cast<const ENOLEOPFAILED*>(NMHdr)->hr);
+    return 0;
+  }
   if (Code != EN_LINK) return engine::TCustomRichEdit::CNNotify(Code, NMHdr);
   // Links are handled here completely.
   const ENLINK* Link = static_cast<const ENLINK*>(NMHdr);
@@ -444,6 +459,12 @@ void TqvCustomRichEdit::DblClick() {
 }
 
 bool TqvCustomRichEdit::EngineMouse(TRichEngine* E, QMouseEvent* Ev) {
+  if (Ev->type() == QEvent::MouseButtonDblClick) {
+    // A double click the control refused for an object keeps the engine from activating it.
+    objectActivationRefused_ = false;
+    const bool Consumed = engine::TCustomRichEdit::EngineMouse(E, Ev);
+    return Consumed || std::exchange(objectActivationRefused_, false);
+  }
   if (Ev->type() == QEvent::MouseButtonPress && Ev->button() == Qt::LeftButton && ParentIsGrid()) {
     const qint64 Now = QDateTime::currentMSecsSinceEpoch();
     const bool Double = lastClickTime_ != 0 && Now - lastClickTime_ < QApplication::doubleClickInterval();
@@ -500,6 +521,10 @@ void TqvCustomRichEdit::UpdateFrameOverlay() {
 
 bool TqvCustomRichEdit::eventFilter(QObject* Watched, QEvent* Event) {
   if (Engine() && Watched == Engine()->viewport() && Event->type() == QEvent::Resize) UpdateFrameOverlay();
+  if (Engine() && Watched == Engine()->viewport() &&
+      (Event->type() == QEvent::DragEnter || Event->type() == QEvent::DragMove || Event->type() == QEvent::Drop) &&
+      FileDragEvent(static_cast<QDropEvent*>(Event)))
+    return true;
   if (Engine() && Watched == Engine()->viewport() && Event->type() == QEvent::Paint) {
     base::ValueRestorer<bool> Guard(inPaint_, true);
     return engine::TCustomRichEdit::eventFilter(Watched, Event);
@@ -560,10 +585,6 @@ bool TqvCustomRichEdit::ShowTabsDialog() {
   auto& H = QvRichEditHooks();
   return H.ShowTabsDialog ? H.ShowTabsDialog(this) : false;
 }
-
-// Embedded objects come with their own commands; until then these report that nothing was done.
-bool TqvCustomRichEdit::InsertObject() { return false; }
-bool TqvCustomRichEdit::ShowObjectProperties() { return false; }
 
 void TqvCustomRichEdit::DoPrintHeader(QRect DrawRect, int PageNumber, QString& LeftText, QString& CenterText,
                                       QString& RightText, bool& DoDefault) {

@@ -27,6 +27,7 @@
 #include "richtext/qvRichStream.h"
 
 class QAction;
+class QDropEvent;
 class QMenu;
 class QWidget;
 
@@ -39,6 +40,7 @@ namespace richtext {
 class TqvCustomRichEdit;
 class TqvDBRichEdit;
 class TqvRichEditorWindow;
+class TRichEditOleCallback;
 
 
 // A set of enumeration members stored as bits in the members' order.
@@ -104,6 +106,19 @@ enum TqvParagraphMaskBit : unsigned {
   pmAlignment = 1, pmNumbering = 2, pmOffset = 4, pmRightIndent = 8, pmStartIndent = 16,
   pmTabStops = 32, pmSpaceBefore = 64, pmSpaceAfter = 128, pmLineSpacing = 256
 };
+
+// A verb of the selected object: its name, and in Data its verb number (low 16 bits) and its menu
+// flags (high 16 bits).
+struct TqvVerbName {
+  QString Name;
+  std::uint32_t Data = 0;
+};
+
+// The clipboard formats of the rich edit unit, registered once in this order: "RTF in UTF8",
+// "RTF with NCRs for nonASCII" and "Rich Text Format" (text/rtf).
+engine::UINT RtfUtf8Format();
+engine::UINT RtfNcrFormat();
+engine::UINT RtfFormat();
 
 // Where the editor window goes; all 0 means its default placement.
 struct TqvFormPosition {
@@ -304,6 +319,30 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   TqvRichEditOleOptions OleOptions() const { return oleOptions_; }
   void SetOleOptions(TqvRichEditOleOptions Value);
   engine::IOleObject* CurrentObject() const { return currentObject_; }
+  void SetCurrentObject(engine::IOleObject* Value) { currentObject_ = Value; }
+
+  // ---- embedded objects (qvrichedole.cpp) ----
+  // The engine's object interface while the window exists (none with reoDisableOLE).
+  engine::IRichEditOle* RichEditOle() const { return richEditOle_; }
+  engine::IRichEditOleCallback* OleCallback() const { return oleCallback_; }
+  const QList<TqvVerbName>& VerbNames() const { return verbNames_; }
+  // Fills VerbNames with CurrentObject's verbs, up to the first that is not for a menu.
+  void LoadVerbs();
+  void ClearVerbs() { verbNames_.clear(); }
+  // Carries out verb entry Verb of VerbNames (above 0), the primary verb (-65536), or a standard
+  // verb (0 and below). Raises "Invalid Verb" past the list, EOleError when the object fails.
+  void DoVerb(int Verb);
+  // Shows Obj as content or icon; Aspect (in and out) is its draw aspect.
+  engine::HRESULT SetDrawAspect(engine::IOleObject* Obj, bool Iconic, const QImage& IconPicture, engine::DWORD& Aspect);
+  // The icon picture of an object: its cached icon while shown as one, else its type's.
+  QImage IconPictureOf(engine::IOleObject* Obj, engine::DWORD Aspect);
+  // Inserts files as objects at the selection, embedded or linked; false when none went in.
+  bool InsertFiles(const QStringList& Paths, bool Link);
+  bool PopupByMouse() const { return popupByMouse_; }
+  void SetPopupByMouse(bool Value) { popupByMouse_ = Value; }
+  // The popup menu as it is about to be shown, with the items for a selected embedded object
+  // added (qvrichedpopup.cpp).
+  virtual QMenu* GetPopupMenu();
   QAbstractButton* UserSpeedButton1() const { return userSpeedButton1_; }
   void SetUserSpeedButton1(QAbstractButton* Value);
   QAbstractButton* UserSpeedButton2() const { return userSpeedButton2_; }
@@ -365,12 +404,8 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   // ---- the popup menu and the editor launch ----
   // The menu's opening handler: visibility, enabling and check marks of the twenty items.
   void PreparePopup();
-  // The control's popup menu as it is about to be shown, with the items for a selected
-  // embedded object added.
-  QMenu* GetPopupMenu();
   // Sets the captions of the built-in items from the texts.
   void ApplyPopupCaptions();
-  bool PopupByMouse() const { return popupByMouse_; }
   // Set only while Execute runs.
   TqvRichEditorWindow* EditorForm() const;
   TqvCustomRichEdit* EditorRichEdit() const { return editorRichEdit_; }
@@ -414,6 +449,9 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   void LoadRichBytes(const QByteArray& Bytes, bool Selection);
   // Reads one chunk-limited stream-in; returns dwError.
   engine::DWORD StreamInChunks(QIODevice& Stream, engine::DWORD Format, int MaxChunks);
+  // Objects: an engine's report that an object failed; files dragged over or dropped on the text.
+  void ObjectOperationFailed(engine::HRESULT Result);
+  bool FileDragEvent(QDropEvent* Event);
 
   // First match of What at or after From that starts no later than Last; -1 when there is none.
   int SearchFrom(const QString& What, int From, int Last, engine::TSearchTypes Options);
@@ -457,7 +495,9 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   TqvDBRichEdit* paintCopyEditor_ = nullptr;
   engine::IRichEditOle* richEditOle_ = nullptr;
   engine::IRichEditOleCallback* oleCallback_ = nullptr;
-  QStringList verbNames_;
+  std::unique_ptr<TRichEditOleCallback> oleCallbackObject_;
+  bool objectActivationRefused_ = false;  // a double click that must not open the object
+  QList<TqvVerbName> verbNames_;
   QList<QAction*> extraPopupItems_;
   bool reparenting_ = false;
   QByteArray savedContents_;

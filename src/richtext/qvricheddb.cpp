@@ -401,20 +401,7 @@ void TqvDBRichEdit::KeyPress(QChar& Key) {
 
 // ---- messages -------------------------------------------------------------------------------
 
-LRESULT TqvDBRichEdit::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
-  if ((Msg == WM_CUT || Msg == WM_PASTE) && GetField()) {
-    if (!platform::Guarded([this] { BeginEdit(); }, this)) return 0;
-  }
-  return TqvCustomRichEdit::WndProc(Msg, WParam, LParam);
-}
-
-void TqvDBRichEdit::DblClick() {
-  if (GetField() && !contentLoaded_) {
-    LoadContentsWithCursor();
-    return;
-  }
-  TqvCustomRichEdit::DblClick();
-}
+// WndProc (the paste rule) and DblClick (objects) are in qvrichedole.cpp.
 
 void TqvDBRichEdit::CreateWnd() {
   TqvCustomRichEdit::CreateWnd();

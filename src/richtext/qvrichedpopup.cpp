@@ -196,7 +196,7 @@ QMenu* TqvCustomRichEdit::GetPopupMenu() {
                      Reo.poleobj != nullptr;
   if (!Found) {
     currentObject_ = nullptr;
-    verbNames_.clear();
+    ClearVerbs();
     return Menu;
   }
   currentObject_ = Reo.poleobj;
@@ -212,20 +212,40 @@ QMenu* TqvCustomRichEdit::GetPopupMenu() {
   connect(Properties, &QAction::triggered, this,
           [this] { platform::Guarded([this] { ShowObjectProperties(); }, this); });
   Add(Properties);
-  QAction* Object = new QAction(currentObject_->UserType(1) + QStringLiteral(" &Object"), Menu);
-  Add(Object);
+  const QString Caption = currentObject_->UserType(int(USERCLASSTYPE_FULL)) + QStringLiteral(" &Object");
   if (GetReadOnly()) {
+    QAction* Object = new QAction(Caption, Menu);
     Object->setEnabled(false);
-  } else {
-    // The object's verbs come from the object runtime; without any the item stands alone.
-    verbNames_.clear();
+    Add(Object);
+    return Menu;
   }
+  LoadVerbs();
+  // The object's item opens its verbs; the verb numbered 0 is the default one.
+  QAction* Object = new QAction(Caption, Menu);
+  auto* Verbs = new QMenu;
+  for (int I = 0; I < verbNames_.size(); ++I) {
+    QAction* Verb = Verbs->addAction(verbNames_[I].Name);
+    Verb->setData(I);
+    if ((verbNames_[I].Data & 0xFFFF) == 0) {
+      QFont Bold = Verb->font();
+      Bold.setBold(true);
+      Verb->setFont(Bold);
+      Verbs->setDefaultAction(Verb);
+    }
+    connect(Verb, &QAction::triggered, this, [this, I] { platform::Guarded([&] { DoVerb(I); }, this); });
+  }
+  Object->setMenu(Verbs);
+  // Freeing the additions frees the verbs with them.
+  connect(Object, &QObject::destroyed, Verbs, [Verbs] { delete Verbs; });
+  Add(Object);
   return Menu;
 }
 
 bool TqvCustomRichEdit::DoContextPopup(const QPoint& ClientPos) {
-  // With objects enabled the engine asks the object callback, which shows the menu itself.
-  if (!oleOptions_.Contains(reoDisableOLE) && Engine() && Engine()->OleCallback() != nullptr) return false;
+  // With objects enabled the engine asks the object callback, which shows the menu for a mouse
+  // click; the menu key is answered here, so the menu is reachable from the keyboard too.
+  if (!oleOptions_.Contains(reoDisableOLE) && Engine() && Engine()->OleCallback() != nullptr && popupByMouse_)
+    return false;
   QMenu* Menu = GetPopupMenu();
   if (Menu == nullptr) return false;
   popupByMouse_ = false;

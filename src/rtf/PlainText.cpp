@@ -53,6 +53,14 @@ QString PlainText(const QTextDocument& doc, int from, int to) {
 }
 
 QByteArray NormalizeLineBreaks(const QByteArray& text) {
+  // Text whose breaks are all CR LF already is handed back shared, not copied: a definition
+  // holding a large object would otherwise cost its size twice while it loads.
+  bool normal = true;
+  for (qsizetype i = 0; i < text.size() && normal; ++i) {
+    if (text[i] == '\r') normal = i + 1 < text.size() && text[i + 1] == '\n', ++i;
+    else if (text[i] == '\n') normal = false;
+  }
+  if (normal) return text;
   QByteArray out;
   out.reserve(text.size() + text.count('\n') + 1);
   for (qsizetype i = 0; i < text.size(); ++i) {

@@ -9,6 +9,7 @@
 
 #include "rtf/CodePage.h"
 #include "rtf/Numbering.h"
+#include "rtf/ObjectGroup.h"
 #include "rtf/RtfDocumentBuilder.h"
 #include "rtf/RtfFields.h"
 #include "rtf/RtfKeywords.h"
@@ -278,6 +279,8 @@ bool Reader::PopGroup(qsizetype at) {
         f.setProperty(kObjectRtf, group);
         f.setProperty(kObjectClass, obj_.cls);
         f.setProperty(kObjectKey, qulonglong(qHash(group)));
+        // Each object read is a new one to the engine, even when its bytes repeat another's.
+        f.setProperty(kObjectIndex, NewObjectHandle());
         if (parent.dest == Dest::Text) EmitObject(f);
       }
       obj_ = ObjectInfo{};

@@ -37,9 +37,22 @@ class TFakeObject : public IOleObject {
  public:
   QString ClassName() const override { return QStringLiteral("image/png"); }
   QString UserType(int) const override { return QStringLiteral("PNG image"); }
-  HRESULT DoVerb(LONG) override { return S_OK; }
+  HRESULT DoVerb(LONG Verb) override {
+    Done << int(Verb);
+    return S_OK;
+  }
   HRESULT Update() override { return S_OK; }
   QByteArray ObjectRtf() const override { return QByteArray(); }
+  // Two verbs for the menu, then one that is not: the list stops there.
+  HRESULT EnumVerb(LONG Index, OLEVERB* Verb) override {
+    const OLEVERB Verbs[] = {{0, QStringLiteral("&Open"), 0, OLEVERBATTRIB_ONCONTAINERMENU},
+                             {1, QStringLiteral("&Edit"), 0, OLEVERBATTRIB_ONCONTAINERMENU},
+                             {2, QStringLiteral("Hidden"), 0, 0}};
+    if (Index < 0 || Index >= 3) return OLEOBJ_E_NOVERBS;
+    *Verb = Verbs[Index];
+    return S_OK;
+  }
+  QList<int> Done;
 };
 }  // namespace
 
@@ -165,6 +178,7 @@ TEST(PopupMenu, ASelectedObjectAddsItsItemsWhichAReadOnlyControlDisables) {
   Reo.cp = 1;
   Reo.clsid = Object.ClassName();
   Reo.poleobj = &Object;
+  Reo.objectRtf = "stored form";
   ASSERT_EQ(Ole->InsertObject(&Reo), S_OK);
 
   auto Extra = [&] {
@@ -183,6 +197,14 @@ TEST(PopupMenu, ASelectedObjectAddsItsItemsWhichAReadOnlyControlDisables) {
   EXPECT_EQ(E->CurrentObject(), &Object);
   // Each opening replaces the additions of the one before.
   EXPECT_EQ(Extra().size(), 3);
+  // The object's item holds its verbs for the menu, the verb numbered 0 the default.
+  QMenu* Verbs = E->GetPopupMenu()->actions().last()->menu();
+  ASSERT_NE(Verbs, nullptr);
+  ASSERT_EQ(Verbs->actions().size(), 2);
+  EXPECT_EQ(Verbs->actions()[0]->text(), QStringLiteral("&Open"));
+  EXPECT_EQ(Verbs->defaultAction(), Verbs->actions()[0]);
+  Verbs->actions()[1]->trigger();
+  EXPECT_EQ(Object.Done, QList<int>({1}));
 
   E->SetReadOnly(true);
   EXPECT_EQ(Extra(), QStringList({"-", "Object P&roperties", "PNG image &Object (off)"}));
