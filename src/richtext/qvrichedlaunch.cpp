@@ -82,6 +82,11 @@ bool TqvCustomRichEdit::Execute() {
 
   // What the editing control takes over from this one.
   RichEdit1->setFont(font());
+  // The font's colour lives in the palette here: text in the automatic colour shows in it.
+  QPalette TextColors = RichEdit1->palette();
+  for (QPalette::ColorRole Role : {QPalette::Text, QPalette::WindowText})
+    TextColors.setColor(Role, palette().color(Role));
+  RichEdit1->setPalette(TextColors);
   RichEdit1->SetControlFontCharset(fontCharset_);
   RichEdit1->SetControlFontColor(fontColor_);
   RichEdit1->HandleNeeded();

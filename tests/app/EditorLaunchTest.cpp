@@ -58,6 +58,9 @@ TEST_F(GlossaryEditor, F2OpensTheEditorOnTheCurrentDefinitionAndSaveAndExitStore
   QString Seen;
   WhenOpened([&](TqvRichEditForm& F) {
     Seen = F.RichEdit1->Text();
+    // The definition's text colour comes along (its automatic colour is the panel's blue).
+    EXPECT_EQ(F.RichEdit1->palette().color(QPalette::Text), Form->qvDBRichEdit1->palette().color(QPalette::Text));
+    EXPECT_EQ(F.Automatic1->data().toInt(), 13500416);
     F.RichEdit1->SetSelStart(0);
     F.RichEdit1->SetSelText(QStringLiteral("Edited. "));
     F.SaveExit1->trigger();

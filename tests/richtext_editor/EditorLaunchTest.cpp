@@ -81,6 +81,17 @@ TEST_F(EditorOnGlossary, SaveAndExitStoresTheEditedRtfInTheRecordWhichSurvivesAR
   EXPECT_TRUE(Again.SelAttributes().Style() & fsItalic);
 }
 
+TEST_F(EditorOnGlossary, CtrlSFromTheTextSavesAndExitsWithoutAsking) {
+  // The key as the text area receives it when no shortcut took it (an inactive window).
+  EXPECT_TRUE(RunEditor(Edit, [](TqvRichEditForm& F) {
+    TypeText(F, QStringLiteral(" and more"));
+    QKeyEvent Press(QEvent::KeyPress, Qt::Key_S, Qt::ControlModifier);
+    QApplication::sendEvent(F.RichEdit1->Engine(), &Press);
+  }));
+  EXPECT_TRUE(Questions.asked.empty());
+  EXPECT_EQ(Edit.Text(), QStringLiteral("Acacia blossom and more"));
+}
+
 TEST_F(EditorOnGlossary, ClosingWithChangesAsksAndEachAnswerDoesWhatItSays) {
   struct Case {
     const char* Name;

@@ -1101,7 +1101,12 @@ void TqvRichEditForm::FormCloseQuery(bool& CanClose) {
     switch (platform::Ask(Q, this)) {
       case platform::idYes: modalResult_ = mrOk; return;
       case platform::idNo: modalResult_ = mrCancel; return;
-      default: CanClose = false; return;
+      default:
+        // Back to editing: the window takes the keyboard again (its shortcuts need it active).
+        CanClose = false;
+        activateWindow();
+        RichEdit1->setFocus(Qt::OtherFocusReason);
+        return;
     }
   }
   modalResult_ = mrCancel;
@@ -1149,7 +1154,7 @@ bool TqvRichEditForm::eventFilter(QObject* Watched, QEvent* E) {
     if (!K->isAutoRepeat()) FormKeyUp(K->key(), Mods);
     return false;
   }
-  if (!Ours) return false;
+  if (!Ours) return MenuShortcut(K);
   if (Ctrl && K->key() == Qt::Key_Z) {
     // The Edit menu's own shortcut: the undo itself comes with the release.
     Edit1Click();
@@ -1157,6 +1162,21 @@ bool TqvRichEditForm::eventFilter(QObject* Watched, QEvent* E) {
   }
   QChar Char = K->key() == Qt::Key_Escape ? QChar(27) : QChar(ushort(K->key() - Qt::Key_A + 1));
   return FormKeyPress(Char, Mods);
+}
+
+bool TqvRichEditForm::MenuShortcut(QKeyEvent* K) {
+  // A menu shortcut reaches the window as a key only when the desktop left the window inactive
+  // (some window managers do so after a message box): the menu item still answers it.
+  const QKeySequence Pressed(K->keyCombination());
+  for (QMenu* M : {File1, Edit1, View1, Insert1, Format1, Tools1}) {
+    if (!M->menuAction()->isVisible()) continue;
+    for (QAction* A : M->actions())
+      if (A != Undo1 && A->isVisible() && A->isEnabled() && !A->shortcut().isEmpty() && A->shortcut() == Pressed) {
+        A->trigger();
+        return true;
+      }
+  }
+  return false;
 }
 
 void TqvRichEditForm::keyPressEvent(QKeyEvent* E) {

@@ -297,6 +297,7 @@ class TqvRichEditForm : public TqvRichEditorWindow {
   void FillFontNames();
   bool RaiseMenuEvent(const TqvRTFNotifyEvent& Event);
   bool InWindow(QObject* Object) const;
+  bool MenuShortcut(QKeyEvent* Key);
 
   int modalResult_ = mrNone;
   bool shown_ = false;
