@@ -8,6 +8,7 @@
 
 #include "app/BeeIcon.h"
 #include "app/DateLine.h"
+#include "app/SearchBox.h"
 #include "base/Colors.h"
 #include "engine/RichEditTypes.h"
 #include "engine/RichEngine.h"
@@ -141,6 +142,7 @@ TForm1::TForm1(const QString& databaseName, std::function<QDate()> today, QWidge
 
   CreateData(databaseName);
   CreateComponents();
+  CreateSearch();
 
   // Master first, then the detail through its link.
   Table1->Open();
@@ -379,6 +381,15 @@ void TForm1::CreateComponents() {
   QResizeEvent sized(LmPanel1->size(), QSize());
   QCoreApplication::sendEvent(LmPanel1, &sized);
   LmPanel1->Loaded();
+}
+
+void TForm1::CreateSearch() {
+  // Beside the layout rather than in it: the status bar's right end, which the date line leaves
+  // free; the results show over the window only while there are some.
+  SearchBox1 = new TSearchBox(Table2->DatabaseName(),
+                              {Table1, Table1IDMaster, Table1LetterMaster, Table2, Table2IDDetail, DBGrid1}, this);
+  StatusBar1->addPermanentWidget(SearchBox1);
+  Table2->AfterCommit = [this](TTable*, const data::TStoreCommit& c) { SearchBox1->TermWritten(c); };
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {

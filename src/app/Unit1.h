@@ -19,6 +19,8 @@ class QStatusBar;
 
 namespace app {
 
+class TSearchBox;
+
 class TForm1 : public QWidget {
   Q_OBJECT
  public:
@@ -95,12 +97,15 @@ class TForm1 : public QWidget {
   data::TIntegerField* Table2AssistDetail = nullptr;
   data::TStringField* Table2WordDetail = nullptr;
   data::TGraphicField* Table2TextDetail = nullptr;
+  // Search in the whole glossary, at the right end of the status bar.
+  TSearchBox* SearchBox1 = nullptr;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   void CreateComponents();
+  void CreateSearch();
   void CreateData(const QString& databaseName);
   gradient::TLmButton* CreateLetterButton(int n);
   void PickLetter(int recNo);

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QFontMetrics>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -404,15 +407,10 @@ void TDBGrid::paintEvent(QPaintEvent*) {
       }
       p.fillRect(cell, bg);
       if (!cols[i].field) continue;
-      QString text;
-      if (cols[i].field->IsBlob())
-        text = r == current ? cols[i].field->DisplayText() : QString();
-      else
-        text = t->RowValue(r, cols[i].field).toString();
       p.setFont(c->HasFont() ? c->Font() : font());
       p.setPen(fg);
       p.drawText(cell.adjusted(2, 0, -2, 0), int(c->Alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter,
-                 text);
+                 ShownCellText(r, i));
     }
     if (r == current) {
       // The indicator: a pointer while browsing, an I-beam while editing, a star for a new row.
@@ -559,7 +557,41 @@ bool TDBGrid::focusNextPrevChild(bool next) {
   return QWidget::focusNextPrevChild(next);
 }
 
+QString TDBGrid::CellText(int row, int column) const {
+  TTable* t = link_->DataSet();
+  const auto cols = DisplayColumns();
+  if (!t || !link_->Active() || row < 0 || row >= t->RowCount() || column < 0 || column >= int(cols.size()) ||
+      !cols[column].field)
+    return {};
+  if (cols[column].field->IsBlob()) return row == t->CurrentIndex() ? cols[column].field->DisplayText() : QString();
+  return t->RowValue(row, cols[column].field).toString();
+}
+
+QString TDBGrid::ShownCellText(int row, int column) const {
+  const auto cols = DisplayColumns();
+  if (column < 0 || column >= int(cols.size())) return {};
+  const TColumn* c = cols[column].column;
+  const QFontMetrics m(c->HasFont() ? c->Font() : font());
+  // A text wider than its cell ends in an ellipsis, so that a cut is never taken for the whole.
+  return m.elidedText(CellText(row, column), Qt::ElideRight, std::max(0, ColumnWidth(column) - 4));
+}
+
 bool TDBGrid::event(QEvent* e) {
+  if (e->type() == QEvent::ToolTip) {
+    // Over a cell whose text does not fit: the whole text.
+    auto* help = static_cast<QHelpEvent*>(e);
+    const int row = RowAt(help->pos().y()), column = ColumnAt(help->pos().x());
+    const QString whole = CellText(row, column);
+    if (row >= 0 && column >= 0 && ShownCellText(row, column) != whole) {
+      const QRect cell(ColumnLeft(column), TitleHeight() + (row - topRow_) * DefaultRowHeight(), ColumnWidth(column),
+                       DefaultRowHeight());
+      QToolTip::showText(help->globalPos(), whole, this, cell);
+    } else {
+      QToolTip::hideText();
+      e->ignore();
+    }
+    return true;
+  }
   // Only Tab walks the cells; Qt also asks focusNextPrevChild when a child hides.
   if (e->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(e)->key();

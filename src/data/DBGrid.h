@@ -111,6 +111,10 @@ class TDBGrid : public QWidget {
   void ShowEditor();
   void HideEditor();        // keeps what was typed in the record
   QLineEdit* InplaceEditor() const { return editor_; }
+  // The text of a cell (row: record index; column: displayed column), whole and as shown in
+  // the cell's width; a text that does not fit shows as a tooltip over its cell.
+  QString CellText(int row, int column) const;
+  QString ShownCellText(int row, int column) const;
 
   std::function<void()> OnColEnter;
 

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QStyleOptionButton>
 
+#include "base/Colors.h"
 #include "platform/Question.h"
 
 namespace data {
@@ -80,15 +81,23 @@ class NavigatorButton : public QAbstractButton {
     opt.initFrom(this);
     opt.state |= isDown() ? QStyle::State_Sunken : QStyle::State_Raised;
     style()->drawControl(QStyle::CE_PushButtonBevel, &opt, &p, this);
-    const QColor ink = isEnabled() ? palette().color(QPalette::ButtonText)
-                                   : palette().color(QPalette::Disabled, QPalette::ButtonText);
-    p.save();
     const qreal side = qMin(width(), height()) - 6;
     const qreal scale = qMax<qreal>(0.5, qMin<qreal>(side / 16.0, 1.5));
-    p.translate(width() / 2.0 - 8 * scale + (isDown() ? 1 : 0), height() / 2.0 - 8 * scale + (isDown() ? 1 : 0));
-    p.scale(scale, scale);
-    DrawGlyph(p, kind_, ink);
-    p.restore();
+    auto glyph = [&](QPointF at, const QColor& ink) {
+      p.save();
+      p.translate(width() / 2.0 - 8 * scale + at.x(), height() / 2.0 - 8 * scale + at.y());
+      p.scale(scale, scale);
+      DrawGlyph(p, kind_, ink);
+      p.restore();
+    };
+    if (isEnabled()) {
+      glyph(isDown() ? QPointF(1, 1) : QPointF(), palette().color(QPalette::ButtonText));
+    } else {
+      // Greyed and embossed whatever the text colour: a highlight one pixel down and right,
+      // the shape in the shadow colour over it.
+      glyph(QPointF(1, 1), base::ColorToQColor(base::clBtnHighlight));
+      glyph(QPointF(), base::ColorToQColor(base::clBtnShadow));
+    }
     if (showFocus && nav_->hasFocus()) {
       QStyleOptionFocusRect f;
       f.initFrom(this);

@@ -21,6 +21,7 @@ struct Refusal {
   const char* busy;  // follows "The table X is busy: another program is writing to it."
   const char* conflict;
   const char* gone;
+  const char* damaged = "Nothing was changed.";  // what became of the user's work
 };
 
 const Refusal kReadRefusal{"Try again in a moment.", nullptr,
@@ -29,13 +30,18 @@ const Refusal kPostRefusal{
     "Your changes were not stored and are still in the record; try again in a moment.",
     "The record was changed by another user since it was read. Your changes were not stored and are still in "
     "the record.",
-    "The record was deleted by another user. Your changes were not stored and are still in the record."};
+    "The record was deleted by another user. Your changes were not stored and are still in the record.",
+    "Your changes were not stored and are still in the record; nothing else was changed."};
 const Refusal kDeleteRefusal{
     "The record was not deleted; try again in a moment.",
-    "The record was changed or deleted by another user since it was read. It was not deleted.", nullptr};
+    "The record was changed or deleted by another user since it was read. It was not deleted.", nullptr,
+    "The record was not deleted; nothing was changed."};
 
-[[noreturn]] void Refuse(const StoreResult& r, const QString& table, const Refusal& words) {
+[[noreturn]] void Refuse(const StoreResult& r, const TableStore& store, const Refusal& words) {
+  const QString table = store.Label();
   switch (r.status) {
+    case StoreStatus::Damaged:
+      DatabaseError(DamagedFileMessage(store.Path(), r.error, QString::fromLatin1(words.damaged)));
     case StoreStatus::Busy:
       if (words.busy)
         DatabaseError(QStringLiteral("The table %1 is busy: another program is writing to it. %2")
@@ -306,7 +312,7 @@ void TTable::ReadRange(qint64 keepKey, int keepIndex) {
     // Nothing was read: no current record, rather than a position past the end of the range.
     current_ = -1;
     bof_ = eof_ = true;
-    Refuse(r, d_->store.Label(), kReadRefusal);
+    Refuse(r, d_->store, kReadRefusal);
   }
   int found = -1;
   if (keepKey != 0)
@@ -364,7 +370,7 @@ QByteArray TTable::BlobValue(const TField* field) const {
   }
   if (!d_->blobCached[c]) {
     const StoreResult res = d_->store.ReadBlob(r.key, c, &d_->blobCache[c]);
-    if (!res.Ok()) Refuse(res, d_->store.Label(), {});
+    if (!res.Ok()) Refuse(res, d_->store, {});
     d_->blobCached[c] = true;
   }
   return d_->blobCache[c];
@@ -413,7 +419,7 @@ void TTable::Edit() {
   // Read the record again, so the edit starts from what is stored now.
   StoredRow& r = d_->rows[current_];
   StoredRow now;
-  if (const StoreResult res = d_->store.ReadRow(r.key, &now); !res.Ok()) Refuse(res, d_->store.Label(), kReadRefusal);
+  if (const StoreResult res = d_->store.ReadRow(r.key, &now); !res.Ok()) Refuse(res, d_->store, kReadRefusal);
   d_->Refreshed(r, now);
   d_->buffer = r.values;
   d_->changed.assign(d_->ColumnCount(), false);
@@ -489,7 +495,8 @@ void TTable::Post() {
     key = d_->rows[current_].key;
     r = d_->store.Update(key, d_->editVersion, values);
   }
-  if (!r.Ok()) Refuse(r, d_->store.Label(), kPostRefusal);
+  if (!r.Ok()) Refuse(r, d_->store, kPostRefusal);
+  if (AfterCommit) AfterCommit(this, d_->store.LastCommit());
   const int keepIndex = current_;
   ClearBuffers();
   SetState(dsBrowse);
@@ -541,7 +548,8 @@ void TTable::Delete() {
   const StoredRow& r = d_->rows[current_];
   const qint64 version = state_ == dsEdit ? d_->editVersion : r.version;
   if (const StoreResult res = d_->store.Delete(r.key, version); !res.Ok())
-    Refuse(res, d_->store.Label(), kDeleteRefusal);
+    Refuse(res, d_->store, kDeleteRefusal);
+  if (AfterCommit) AfterCommit(this, d_->store.LastCommit());
   const int keepIndex = current_;
   ClearBuffers();
   SetState(dsBrowse);

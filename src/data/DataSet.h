@@ -13,6 +13,7 @@
 #include "data/DataLink.h"
 #include "data/DataTypes.h"
 #include "data/Field.h"
+#include "data/StoreStamp.h"
 
 namespace data {
 
@@ -94,6 +95,10 @@ class TTable : public QObject {
   std::function<void(TTable*)> AfterCancel;
   std::function<void(TTable*)> AfterDelete;
   std::function<void(TTable*)> AfterScroll;
+  // Each write the store committed for this dataset (a post or a delete), told before the
+  // dataset reads its rows again, so that data derived from the table elsewhere can follow it.
+  // A refused write is not told. The handler must not throw: the write has already happened.
+  std::function<void(TTable*, const TStoreCommit&)> AfterCommit;
 
  private:
   friend class TField;

@@ -86,7 +86,7 @@ bool CreateOne(const QString& path, const QStringList& schema, QString* error) {
   QSqlQuery q(c.Db());
   for (const QString& sql : schema) {
     if (!q.exec(sql)) {
-      if (error) *error = q.lastError().text();
+      if (error) *error = SqlErrorText(q.lastError());
       return false;
     }
   }
@@ -220,7 +220,7 @@ int GlossaryWriter::AddLetter(const QString& letter, int num) {
   d_->addLetter->bindValue(0, num);
   d_->addLetter->bindValue(1, letter);
   if (!d_->addLetter->exec()) {
-    error_ = d_->addLetter->lastError().text();
+    error_ = SqlErrorText(d_->addLetter->lastError());
     return 0;
   }
   return d_->addLetter->lastInsertId().toInt();
@@ -240,7 +240,7 @@ bool GlossaryWriter::AddTerm(int idMaster, const QString& word, const QByteArray
   d_->addTerm->bindValue(2, definition.isNull() ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(definition));
   d_->addTerm->bindValue(3, SortKeyOf(word));
   if (!d_->addTerm->exec()) {
-    error_ = d_->addTerm->lastError().text();
+    error_ = SqlErrorText(d_->addTerm->lastError());
     return false;
   }
   return true;

@@ -27,6 +27,17 @@ sqlite3* HandleOf(const QSqlDatabase& db) {
 
 }  // namespace
 
+QString SqlErrorText(const QSqlError& e) {
+  const QString db = e.databaseText().trimmed();
+  return db.isEmpty() ? e.driverText().trimmed() : db;
+}
+
+QString DamagedFileMessage(const QString& path, const QString& sqliteText, const QString& outcome) {
+  return QStringLiteral("The table file %1 is damaged: %2.\n\n%3 Put the file back from a backup, as \"Backing up\" "
+                        "in Termora's README describes.")
+      .arg(path, sqliteText, outcome);
+}
+
 StoreConnection::~StoreConnection() { Close(); }
 
 StoreResult StoreConnection::Open(const QString& path, bool create, int busyTimeoutMs) {
@@ -49,18 +60,19 @@ StoreResult StoreConnection::Open(const QString& path, bool create, int busyTime
     url.setQuery(create ? QStringLiteral("mode=rwc") : QStringLiteral("mode=rw"));
     db.setDatabaseName(url.toString(QUrl::FullyEncoded));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
-    if (!db.open()) return QStringLiteral("Cannot open the table file %1: %2").arg(path_, db.lastError().text());
+    if (!db.open())
+      return QStringLiteral("Cannot open the table file %1: %2.").arg(path_, SqlErrorText(db.lastError()));
     handle_ = HandleOf(db);
     if (!handle_) return QStringLiteral("The SQLite driver of Qt SQL is not available.");
     // Reading the schema page tells a damaged or foreign file at once, without scanning it.
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next())
-      return QStringLiteral("Cannot read the table file %1: %2").arg(path_, q.lastError().text());
-    q.finish();
     // A killed program leaves a journal that SQLite rolls back on the next open; FULL sync makes
     // every committed post survive a power cut too.
-    if (!q.exec(QStringLiteral("PRAGMA synchronous = FULL")))
-      return QStringLiteral("Cannot use the table file %1: %2").arg(path_, q.lastError().text());
+    for (const char* sql : {"SELECT count(*) FROM sqlite_master", "PRAGMA synchronous = FULL"}) {
+      const StoreResult r = Exec(sql);
+      if (r.status == StoreStatus::Damaged)
+        return DamagedFileMessage(path_, r.error, QStringLiteral("Nothing was changed."));
+      if (!r.Ok()) return QStringLiteral("Cannot read the table file %1: %2.").arg(path_, r.error);
+    }
     return QString();
   }();
   if (!problem.isEmpty()) {
@@ -98,6 +110,7 @@ StoreResult StoreConnection::ResultOf(int rc) const {
   const QString text = QString::fromUtf8(handle_ ? sqlite3_errmsg(handle_) : sqlite3_errstr(rc));
   const int primary = rc & kPrimaryCodeMask;
   if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) return {StoreStatus::Busy, text};
+  if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) return {StoreStatus::Damaged, text};
   return StoreResult::Fail(text);
 }
 

@@ -3,6 +3,7 @@
 // the same file see each other as SQLite sees two programs.
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 struct sqlite3;
@@ -16,6 +17,7 @@ enum class StoreStatus {
   Busy,      // another program held the file's lock for longer than the busy timeout
   Conflict,  // the row was stored or deleted by someone else since it was read
   Gone,      // the row is no longer stored
+  Damaged,   // the file is not a sound SQLite database (damaged, cut short, overwritten)
   Failed,    // anything else
 };
 
@@ -27,6 +29,14 @@ struct StoreResult {
   bool Ok() const { return status == StoreStatus::Ok; }
   static StoreResult Fail(const QString& text) { return {StoreStatus::Failed, text}; }
 };
+
+// What went wrong in a Qt SQL call: SQLite's own text. (The driver's text() runs it together
+// with its own, "Unable to execute statement", into one line.)
+QString SqlErrorText(const QSqlError& e);
+
+// The one message for a table file found damaged: which file, SQLite's own words for what is
+// wrong, what became of the user's work (`outcome`, a sentence) and how to get the glossary back.
+QString DamagedFileMessage(const QString& path, const QString& sqliteText, const QString& outcome);
 
 class StoreConnection {
  public:

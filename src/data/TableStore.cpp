@@ -124,8 +124,12 @@ StoreResult TableStore::Open(const QString& folder, const StoreTable& table, int
     int rc = info.Prepare(conn_.Handle(), QStringLiteral("PRAGMA table_info(\"%1\")").arg(table.name));
     if (rc == SQLITE_OK)
       while ((rc = info.Step()) == SQLITE_ROW) columns << info.Value(1).toString();
-    if (rc != SQLITE_DONE)
-      return StoreResult::Fail(QStringLiteral("Cannot read the table %1: %2").arg(path, conn_.ResultOf(rc).error));
+    if (rc != SQLITE_DONE) {
+      const StoreResult r = conn_.ResultOf(rc);
+      if (r.status == StoreStatus::Damaged)
+        return StoreResult::Fail(DamagedFileMessage(path, r.error, QStringLiteral("Nothing was changed.")));
+      return StoreResult::Fail(QStringLiteral("Cannot read the table %1: %2").arg(path, r.error));
+    }
   }
   if (columns.isEmpty())
     return StoreResult::Fail(QStringLiteral("The file %1 holds no table %2").arg(path, table.name));
@@ -274,6 +278,19 @@ void TableStore::WriteColumns(const StoreValues& values, bool inserting, QString
   }
 }
 
+void TableStore::StampBefore(TCommitKind kind, qint64 key) {
+  commit_ = TStoreCommit{kind, key, StoreStamp(conn_.Handle(), &counterBefore_), QString()};
+  counterKnown_ = !commit_.before.isEmpty();
+}
+
+void TableStore::StampAfter() {
+  // Each committed write adds one to the counter: exactly one more means no other write came
+  // between the two readings, so `after` follows from `before` by this write alone.
+  quint32 counter = 0;
+  const QString after = StoreStamp(conn_.Handle(), &counter);
+  if (counterKnown_ && !after.isEmpty() && counter == counterBefore_ + 1) commit_.after = after;
+}
+
 StoreResult TableStore::WriteInTransaction(const QString& sql, const QVariantList& bound,
                                            const std::function<StoreResult()>& settle) {
   StoreResult r = conn_.Exec("BEGIN IMMEDIATE");
@@ -288,6 +305,7 @@ StoreResult TableStore::WriteInTransaction(const QString& sql, const QVariantLis
   if (r = settle(); !r.Ok()) return r;
   if (r = conn_.Exec("COMMIT"); !r.Ok()) return r;
   rollback.Dismiss();
+  StampAfter();
   return {};
 }
 
@@ -300,8 +318,10 @@ StoreResult TableStore::Insert(const StoreValues& values, qint64* key) {
                           : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                 .arg(table_->name, names.join(QLatin1String(", ")),
                                      QStringList(names.size(), QStringLiteral("?")).join(QLatin1String(", ")));
+  StampBefore(ckInsert, 0);
   return WriteInTransaction(sql, bound, [&] {
     *key = sqlite3_last_insert_rowid(conn_.Handle());
+    commit_.key = *key;
     return StoreResult{};
   });
 }
@@ -317,6 +337,7 @@ StoreResult TableStore::Update(qint64 key, qint64 version, const StoreValues& va
   bound << key << version;
   const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ? AND %4 = ?")
                           .arg(table_->name, sets.join(QLatin1String(", ")), KeyColumn(), v);
+  StampBefore(ckUpdate, key);
   return WriteInTransaction(sql, bound, [&] {
     if (sqlite3_changes(conn_.Handle()) > 0) return StoreResult{};
     // Someone stored or deleted this row after it was read: never overwrite silently.
@@ -331,9 +352,11 @@ StoreResult TableStore::Delete(qint64 key, qint64 version) {
   base::ScopeGuard done([&s] { s.Reset(); });
   s.Bind(1, key);
   s.Bind(2, version);
+  StampBefore(ckDelete, key);
   // One statement is one transaction in SQLite.
   if (const int rc = s.Step(); rc != SQLITE_DONE) return conn_.ResultOf(rc);
   if (sqlite3_changes(conn_.Handle()) == 0) return {StoreStatus::Conflict, QString()};
+  StampAfter();
   return {};
 }
 

@@ -15,6 +15,7 @@
 
 #include "data/GlossaryStore.h"
 #include "data/StoreConnection.h"
+#include "data/StoreStamp.h"
 
 namespace data {
 
@@ -41,6 +42,7 @@ class TableStore {
   bool IsOpen() const { return table_ != nullptr; }
   const StoreTable& Table() const { return *table_; }
   QString Label() const { return table_ ? table_->fileName : QString(); }
+  QString Path() const { return conn_.Path(); }
   bool Writable() const { return writable_; }
 
   // The order of ReadRange: a named index, else the fields named "A;B" (a string field orders
@@ -63,6 +65,11 @@ class TableStore {
   // Only if the row still has `version`: Conflict when it was stored or deleted since.
   StoreResult Delete(qint64 key, qint64 version);
 
+  // The last write that succeeded, with the table's stamps around it.
+  const TStoreCommit& LastCommit() const { return commit_; }
+  // The table's stamp now (see StoreStamp).
+  QString Stamp() const { return StoreStamp(conn_.Handle()); }
+
  private:
   class Statement;
   StoreResult Prepare(Statement& s, const QString& sql);
@@ -76,6 +83,9 @@ class TableStore {
                                  const std::function<StoreResult()>& settle);
   // The columns and values a write stores for `values`, the sort key included.
   void WriteColumns(const StoreValues& values, bool inserting, QStringList* names, QVariantList* bound) const;
+  // Stamps around a write: read before it starts and after it has committed.
+  void StampBefore(TCommitKind kind, qint64 key);
+  void StampAfter();
 
   StoreConnection conn_;
   const StoreTable* table_ = nullptr;
@@ -91,6 +101,9 @@ class TableStore {
   QString deleteSql_;
   std::unique_ptr<Statement> delete_;
   std::vector<std::unique_ptr<Statement>> blobs_;  // per declared field
+  TStoreCommit commit_;
+  quint32 counterBefore_ = 0;
+  bool counterKnown_ = false;
 };
 
 }  // namespace data

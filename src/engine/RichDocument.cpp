@@ -32,7 +32,10 @@ bool IsWordChar(QChar c) { return c.isLetterOrNumber() || c == QChar('_'); }
 TRichDocument::TRichDocument(QTextDocument* doc) : doc_(doc) {
   rtf::RegisterTextObjects(doc_);
   // A laid-out range for printing is stale once the text changes.
-  cacheReset_ = QObject::connect(doc_, &QTextDocument::contentsChange, doc_, [this] { formatCache_.reset(); });
+  cacheReset_ = QObject::connect(doc_, &QTextDocument::contentsChange, doc_, [this] {
+    formatCache_.reset();
+    spareCache_.reset();
+  });
 }
 
 TRichDocument::~TRichDocument() { QObject::disconnect(cacheReset_); }
@@ -188,6 +191,7 @@ void TRichDocument::SyncNumbering(int from, int to) {
     c.endEditBlock();
     inFormatChange_ = wasFormatting;
   }
+  ShowNumbering(from, to);
 }
 
 LONG TRichDocument::FindText(DWORD flags, FINDTEXTEX& ft) const {

@@ -14,6 +14,7 @@
 #include "base/ScopeGuard.h"
 #include "engine/RichEditTypes.h"
 
+class QPainter;
 class QPalette;
 
 namespace engine {
@@ -72,6 +73,11 @@ class TRichDocument {
   // Paragraphs whose list the toolkit changed (a list pasted as HTML, a key that ends a list)
   // take the numbering and indent the list shows, so that what is shown is what is written.
   void SyncNumbering(int from, int to);
+  // Numbered paragraphs leave room for their bullet or number at the first-line indent and start
+  // the first line's text after it; the labels themselves are drawn by DrawNumbering, which the
+  // engine calls on screen and on paper after the text.
+  void ShowNumbering(int from, int to);
+  static void DrawNumbering(QPainter& p, const QTextDocument& doc, const QRectF& clip, const QColor& text);
   // True while a format change is under way: the document changes, the text does not.
   bool InFormatChange() const { return inFormatChange_; }
   // Marks a format change made by a view (the caret's format) for as long as it lives.
@@ -83,7 +89,7 @@ class TRichDocument {
   // ---- formatting onto a device (printing) ----
   // Lays [chrg) out at the width of fr->rc, draws what fits its height when `render`, and
   // returns the first character that did not fit. The layout is kept until the text changes or
-  // ReleaseFormatCache is called.
+  // ReleaseFormatCache is called twice in a row (once only sets it aside for the next range).
   LONG FormatRange(bool render, const FORMATRANGE& fr);
   void ReleaseFormatCache();
 
@@ -94,11 +100,15 @@ class TRichDocument {
     int widthTw = -1;
   };
 
+  // With `join`, the changes join the edit before; otherwise they are part of c's open edit.
+  bool ShowNumbering(QTextCursor& c, int from, int to, bool join);
+
   QTextDocument* doc_;
   QTextCharFormat defaultFormat_;
   DWORD typography_ = 0;
   bool inFormatChange_ = false;
   std::unique_ptr<FormatCache> formatCache_;
+  std::unique_ptr<FormatCache> spareCache_;  // released once, taken up again by the next range
   QMetaObject::Connection cacheReset_;
 };
 

@@ -270,6 +270,7 @@ void TRichDocument::ApplyToRange(int from, int to, const CHARFORMAT& cf, bool v2
     c.setPosition(s.to, QTextCursor::KeepAnchor);
     c.setCharFormat(f);
   }
+  ShowNumbering(c, from, to, false);  // a label takes its paragraph's first character's font
   c.endEditBlock();
 }
 
@@ -387,6 +388,7 @@ void TRichDocument::SetParaFormat(int from, int to, const PARAFORMAT& pf, bool v
     f.setObjectIndex(list->objectIndex());
     c.setBlockFormat(f);
   }
+  ShowNumbering(c, from, to, false);
   c.endEditBlock();
 }
 

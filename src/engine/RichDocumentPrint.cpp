@@ -59,7 +59,12 @@ bool Next(QTextBlock& b, int& lineNo) {
 
 }  // namespace
 
-void TRichDocument::ReleaseFormatCache() { formatCache_.reset(); }
+void TRichDocument::ReleaseFormatCache() {
+  // Printing measures the whole text, releases, and renders it at the same width: a layout
+  // released once is kept aside for that, and a second release in a row frees it.
+  if (formatCache_) spareCache_ = std::move(formatCache_);
+  else spareCache_.reset();
+}
 
 LONG TRichDocument::FormatRange(bool render, const FORMATRANGE& fr) {
   const int len = TextLength();
@@ -71,6 +76,8 @@ LONG TRichDocument::FormatRange(bool render, const FORMATRANGE& fr) {
 
   // Lay the text out once at the rectangle's width, in device-independent units, and keep it
   // until the text changes or the caller releases the cache.
+  if (!formatCache_ && spareCache_ && spareCache_->widthTw == widthTw) formatCache_ = std::move(spareCache_);
+  spareCache_.reset();
   if (!formatCache_ || formatCache_->widthTw != widthTw) {
     formatCache_ = std::make_unique<FormatCache>();
     formatCache_->doc.reset(doc_->clone());
@@ -120,9 +127,13 @@ LONG TRichDocument::FormatRange(bool render, const FORMATRANGE& fr) {
     const QRectF clip(0, top, rtf::TwipsToDoc(widthTw), bottom - top);
     p->setClipRect(clip, Qt::IntersectClip);
     QAbstractTextDocumentLayout::PaintContext ctx;
-    ctx.clip = clip;
+    // The layout draws every line that touches the clip; the lines just above and below the
+    // band touch it with an edge. Clipped away on paper, they would still be in a PDF's text.
+    constexpr qreal kEdge = 0.01;
+    ctx.clip = clip.adjusted(0, kEdge, 0, -kEdge);
     ctx.palette.setColor(QPalette::Text, Qt::black);
     d->documentLayout()->draw(p, ctx);
+    DrawNumbering(*p, *d, clip, Qt::black);
     p->restore();
   }
   return result;

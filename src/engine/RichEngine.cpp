@@ -28,6 +28,10 @@ TRichEngine::TRichEngine(QWidget* parent, const QString& className)
   document()->setUndoRedoEnabled(true);
   setMouseTracking(true);
   viewport()->setMouseTracking(true);
+  // The viewport stands in for the engine when asked for the focus. Left wherever the window's
+  // focus chain put it, that makes it a second stop of the engine, which Shift+Tab reaches out of
+  // turn; a click on it gives the engine the focus all the same.
+  viewport()->setFocusProxy(nullptr);
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Base);
   SetBackgroundColor(true, 0);
@@ -56,6 +60,7 @@ TRichEngine::TRichEngine(QWidget* parent, const QString& className)
           [this](const QSizeF&) {
             if (eventMask_ & ENM_REQUESTRESIZE) RequestResize();
           });
+  SetUpLineScrolling();
 }
 
 TRichEngine::~TRichEngine() {

@@ -43,6 +43,10 @@ class TRichEngineHost {
   virtual void EngineFocus(TRichEngine* e, bool in) = 0;
 };
 
+// The editing commands of the engine's keys.
+enum class TEditKey { None, Undo, Redo, Cut, Copy, Paste };
+TEditKey EditKeyOf(const QKeyEvent* e);
+
 class TRichEngine : public QTextEdit {
   Q_OBJECT
  public:
@@ -177,6 +181,7 @@ class TRichEngine : public QTextEdit {
   void focusOutEvent(QFocusEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dragMoveEvent(QDragMoveEvent* e) override;
   void dropEvent(QDropEvent* e) override;
@@ -203,6 +208,10 @@ class TRichEngine : public QTextEdit {
   bool SendLink(UINT msg, QMouseEvent* e);
   void ApplyLinkDecoration();
   bool V2(UINT cbSize, std::size_t v2Size) const { return cbSize >= v2Size && version_ >= 2; }
+  // Scrolling by whole lines (RichEngineScroll.cpp): the top of the display line at or below y
+  // (-1: none), or at or above it.
+  int LineTop(int y, bool below) const;
+  void SetUpLineScrolling();
 
   QString className_;
   int version_ = 2;
@@ -229,6 +238,9 @@ class TRichEngine : public QTextEdit {
   QList<CHARRANGE> autoLinks_;
   std::unique_ptr<IRichEditOle> ole_;
   IRichEditOleCallback* oleCallback_ = nullptr;
+  int scrollValue_ = 0;  // where the view was before the scroll bar's latest move
+  int wheelRest_ = 0;    // wheel turns short of a notch
+  bool snapping_ = false;
 };
 
 }  // namespace engine

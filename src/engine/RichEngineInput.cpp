@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
 #include <algorithm>
 
 #include "engine/RichEngine.h"
@@ -42,6 +44,33 @@ bool IsNavigation(QKeyEvent* e) {
   }
 }
 }  // namespace
+
+TEditKey EditKeyOf(const QKeyEvent* e) {
+  // The platform engine's own keys hold on every desktop; the desktop's own bindings come on top
+  // (Ctrl+Shift+Z for redo, say, where Ctrl+Y means nothing to the desktop).
+  const Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
+                                                       Qt::MetaModifier);
+  struct Binding {
+    Qt::KeyboardModifiers mods;
+    int key;
+    TEditKey command;
+  };
+  static const Binding kEngineKeys[] = {
+      {Qt::ControlModifier, Qt::Key_Z, TEditKey::Undo},   {Qt::AltModifier, Qt::Key_Backspace, TEditKey::Undo},
+      {Qt::ControlModifier, Qt::Key_Y, TEditKey::Redo},   {Qt::ControlModifier, Qt::Key_X, TEditKey::Cut},
+      {Qt::ShiftModifier, Qt::Key_Delete, TEditKey::Cut}, {Qt::ControlModifier, Qt::Key_C, TEditKey::Copy},
+      {Qt::ControlModifier, Qt::Key_Insert, TEditKey::Copy}, {Qt::ControlModifier, Qt::Key_V, TEditKey::Paste},
+      {Qt::ShiftModifier, Qt::Key_Insert, TEditKey::Paste},
+  };
+  for (const Binding& b : kEngineKeys)
+    if (b.mods == mods && b.key == e->key()) return b.command;
+  if (e->matches(QKeySequence::Undo)) return TEditKey::Undo;
+  if (e->matches(QKeySequence::Redo)) return TEditKey::Redo;
+  if (e->matches(QKeySequence::Cut)) return TEditKey::Cut;
+  if (e->matches(QKeySequence::Paste)) return TEditKey::Paste;
+  if (e->matches(QKeySequence::Copy)) return TEditKey::Copy;
+  return TEditKey::None;
+}
 
 // Checks a keystroke that changes text against read-only, protection and the text limit;
 // false refuses it.
@@ -87,25 +116,13 @@ bool TRichEngine::EditKeyAllowed(QKeyEvent* e) {
 void TRichEngine::keyPressEvent(QKeyEvent* e) {
   if (host_ && host_->EngineKeyDown(this, e)) return;
   // Clipboard and undo keys first: some of them (Shift+Insert) look like navigation.
-  if (e->matches(QKeySequence::Undo)) {
-    Undo();
-    return;
-  }
-  if (e->matches(QKeySequence::Redo)) {
-    Redo();
-    return;
-  }
-  if (e->matches(QKeySequence::Cut)) {
-    Cut();
-    return;
-  }
-  if (e->matches(QKeySequence::Paste)) {
-    Paste();
-    return;
-  }
-  if (e->matches(QKeySequence::Copy)) {
-    Copy();
-    return;
+  switch (EditKeyOf(e)) {
+    case TEditKey::Undo: Undo(); return;
+    case TEditKey::Redo: Redo(); return;
+    case TEditKey::Cut: Cut(); return;
+    case TEditKey::Copy: Copy(); return;
+    case TEditKey::Paste: Paste(); return;
+    case TEditKey::None: break;
   }
   if (IsNavigation(e)) {
     QTextEdit::keyPressEvent(e);
@@ -293,6 +310,12 @@ void TRichEngine::resizeEvent(QResizeEvent* e) {
 void TRichEngine::paintEvent(QPaintEvent* e) {
   if (!redraw_) return;
   QTextEdit::paintEvent(e);
+  // The bullets and numbers, which the toolkit leaves to the engine.
+  QPainter p(viewport());
+  const QPoint scrolled(horizontalScrollBar()->value(), verticalScrollBar()->value());
+  p.translate(-scrolled);
+  TRichDocument::DrawNumbering(p, *document(), QRectF(e->rect().translated(scrolled)),
+                               palette().color(QPalette::Text));
 }
 
 void TRichEngine::dragEnterEvent(QDragEnterEvent* e) {

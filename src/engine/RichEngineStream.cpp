@@ -61,6 +61,7 @@ LRESULT TRichEngine::ReadIn(DWORD format, const QByteArray& bytes, DWORD& error)
     return 0;
   }
   if (!(TypographyOptions() & TO_ADVANCEDTYPOGRAPHY)) doc_->ApplyJustification();
+  doc_->ShowNumbering(from, c.position());
   if (!selection) {
     // A whole new text: nothing to undo into, nothing changed by the user yet.
     document()->clearUndoRedoStacks();

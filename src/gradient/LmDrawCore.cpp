@@ -620,7 +620,7 @@ TLmCustomControl::TLmCustomControl(QWidget* parent) : QWidget(parent) {
   // Opaque and painted whole from cached bitmaps; the backing store double-buffers it.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
-  setFocusPolicy(Qt::StrongFocus);
+  UpdateFocusPolicy();
   if (parent) color_ = ParentColorValue();
   LiveControls().append(this);
 }
@@ -742,11 +742,23 @@ void TLmCustomControl::SetParentFont(bool value) {
 void TLmCustomControl::SetTabStop(bool value) {
   if (tabStop_ == value) return;
   tabStop_ = value;
-  // Out of the Tab chain, still focused by a click.
-  setFocusPolicy(value ? Qt::StrongFocus : Qt::ClickFocus);
+  UpdateFocusPolicy();
+}
+
+void TLmCustomControl::SetTakesFocus(bool value) {
+  takesFocus_ = value;
+  UpdateFocusPolicy();
+}
+
+void TLmCustomControl::UpdateFocusPolicy() {
+  // Only Tab is left to the toolkit. A click gives the focus through LeftMouseDown, on the
+  // control itself only: the toolkit would also hand it to the control for a click on a child
+  // that takes no focus (a navigator's button, say) and take it from where the user had it.
+  setFocusPolicy(takesFocus_ && tabStop_ ? Qt::TabFocus : Qt::NoFocus);
 }
 
 bool TLmCustomControl::CanFocus() const {
+  if (!takesFocus_) return false;
   for (const QWidget* w = this; w; w = w->parentWidget()) {
     if (w->isHidden() || !w->isEnabled()) return false;
     if (w->isWindow()) break;

@@ -288,7 +288,7 @@ class TLmCustomControl : public QWidget {
   bool TabStop() const { return tabStop_; }
   void SetTabStop(bool value);
   bool Focused() const { return hasFocus(); }
-  // Visible and enabled, up through every parent.
+  // Takes the focus at all, and is visible and enabled, up through every parent.
   bool CanFocus() const;
 
   // Fade state, for painting and inspection.
@@ -354,6 +354,9 @@ class TLmCustomControl : public QWidget {
 
   QString Text() const { return text_; }
   void SetText(const QString& value);
+  // A control that does nothing with the keyboard takes no focus, by Tab or by click: a stop
+  // that shows no focus and answers no key would only hold the user up.
+  void SetTakesFocus(bool value);
 
   TFadeSpeed fadeSpeed_ = fsMedium;
   int hoverLevel_ = 0;
@@ -382,6 +385,7 @@ class TLmCustomControl : public QWidget {
  private:
   TColor ParentColorValue() const;
   void NotifyChildrenColor();
+  void UpdateFocusPolicy();
 
   bool textShadow_ = true;
   bool showCaption_ = true;
@@ -391,6 +395,7 @@ class TLmCustomControl : public QWidget {
   TColor fontColor_ = base::clWindowText;
   bool fontColorSet_ = false;
   bool tabStop_ = true;
+  bool takesFocus_ = true;
   bool loading_ = false;
   QString text_;
   QBasicTimer fadeTimer_;

@@ -14,6 +14,8 @@ using namespace base;
 
 TLmPanel::TLmPanel(QWidget* parent) : TLmCustomControl(parent) {
   acceptsDoubleClicks_ = true;
+  // A container: it draws no focus and has no keys of its own.
+  SetTakesFocus(false);
   resize(185, 105);
   SetColor(14933983);
   SetParentColor(false);  // its own colour, whatever the parent's

@@ -8,6 +8,7 @@
 namespace richtext {
 
 class TqvCustomRichEdit;
+class TqvRulerPanel;
 
 class TqvRichEditorWindow : public QDialog {
   Q_OBJECT
@@ -21,7 +22,7 @@ class TqvRichEditorWindow : public QDialog {
   // (a second instance of that control's class) and the ruler.
   TqvCustomRichEdit* SourceEdit = nullptr;
   TqvCustomRichEdit* RichEdit1 = nullptr;
-  QWidget* Ruler = nullptr;
+  TqvRulerPanel* Ruler = nullptr;
 
   // The bottom edge of the format bar (its top plus its height), in the window's client area.
   virtual int FormatBarBottom() const = 0;

@@ -15,7 +15,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPrinterInfo>
 #include <QScreen>
 #include <QSet>
 #include <utility>
@@ -263,7 +262,9 @@ void TqvCustomRichEdit::SetWordWrap(bool Value) {
 void TqvCustomRichEdit::SetPrintPageSize(int Value) {
   if (printPageSize_ == Value) return;
   printPageSize_ = Value;
-  if (HandleAllocated() && UsesPrinterSize()) SetFormatRect();
+  if (parentWidget() == nullptr || !UsesPrinterSize()) return;
+  ApplyPrintPageSize();
+  SetFormatRect();
 }
 
 void TqvCustomRichEdit::SetEditWidth(TqvRichEditWidth Value) {
@@ -305,17 +306,16 @@ bool TqvCustomRichEdit::ParentIsGrid() const {
   return P && (P->inherits("TqvDBGrid") || P->inherits("data::TDBGrid"));
 }
 
-bool TqvCustomRichEdit::UsesPrinterSize() const {
-  return editWidth_ != rewWindowSize && !QPrinterInfo::availablePrinterNames().isEmpty();
-}
-
 // ---- formatting rectangle -------------------------------------------------------------------
 
 void TqvCustomRichEdit::SetFormatRect() {
   if (!HandleAllocated()) return;
   base::ValueRestorer<bool> Guard(loading_, true);
-  // The printer-width layout belongs to printing; until a printer width is known the text is
-  // laid out at the window, as with rewWindowSize.
+  if (UsesPrinterSize()) {
+    RECT R = PrinterWidthRect();
+    Perform(EM_SETRECT, 0, LPARAM(&R));
+    return;
+  }
   // The engine's client area: inside its border (it shows no scroll bars of its own here).
   const int ClientWidth = Engine()->contentsRect().width();
   RECT R;

@@ -276,6 +276,18 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   void SetFormatRect();
   bool UsesPrinterSize() const;
 
+  // ---- printing (qvrichedprint.cpp) ----
+  // Prints the whole text on the program's printer as a job named Caption, with the margins,
+  // header and footer; a failure is shown to the user and ends the job, the text untouched.
+  void Print(const QString& Caption) override;
+  // The part of the printable area the text takes, in twips from its top-left corner.
+  engine::RECT GetPrintBodyRect() const;
+  // Writes PrintPageSize into the current printer's device mode.
+  void ApplyPrintPageSize();
+  // An area of the page in printer pixels that replaces the margins when not empty.
+  QRect PageArea() const { return PageRect(); }
+  void SetPageArea(const QRect& Value) { SetPageRect(Value); }
+
   // ---- streaming ----
   void SaveSelectionRtf(QIODevice& Stream);
   void LoadSelectionRtf(QIODevice& Stream);  // from the stream's start
@@ -294,6 +306,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool Value);
   TqvPrintMargins& PrintMargins() { return *printMargins_; }
+  const TqvPrintMargins& PrintMargins() const { return *printMargins_; }
   TqvRTFHeaderFooter& PrintHeader() { return *printHeader_; }
   TqvRTFHeaderFooter& PrintFooter() { return *printFooter_; }
   int PrintPageSize() const { return printPageSize_; }
@@ -409,6 +422,9 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   // Set only while Execute runs.
   TqvRichEditorWindow* EditorForm() const;
   TqvCustomRichEdit* EditorRichEdit() const { return editorRichEdit_; }
+  // Prints Copies whole copies one after another (collated), as the editor window's print
+  // command does; a failure ends the run with one message.
+  void PrintCopies(const QString& Caption, int Copies);
   // Whether this control's class, or one of its ancestors, has the given name (without regard to
   // letter case).
   bool ClassIs(const char* Name) const;
@@ -443,6 +459,12 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   bool FrameActive() const;
   // Shows the frame over the text while the frame is active, in the focus state it has.
   void UpdateFrameOverlay();
+  // Print's work; throws base::Exception when the job cannot be done.
+  void PrintDocument(const QString& Caption);
+  // Draws the header (or footer) of the current page around Body (twips).
+  void PrintHeaderFooter(bool Header, const engine::RECT& Body);
+  // The formatting rectangle of the printer-width layout, in the engine's client pixels.
+  engine::RECT PrinterWidthRect() const;
   // Loads the engine lines from a whole text with MaxLength raised for the load.
   void LoadLinesKeepingLimit(const QByteArray& Bytes);
   // Loads a whole text as LoadRichStream does without a chunk limit.

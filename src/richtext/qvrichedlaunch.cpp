@@ -9,7 +9,9 @@
 
 #include "base/Exception.h"
 #include "data/Field.h"
+#include "platform/Question.h"
 #include "richtext/qvRichEditorWindow.h"
+#include "richtext/qvRulerPanel.h"
 #include "richtext/qvriched.h"
 
 using namespace engine;
@@ -64,7 +66,7 @@ bool TqvCustomRichEdit::Execute() {
   }
   editorRichEdit_ = RichEdit1;
   Form->RichEdit1 = RichEdit1;
-  const int RulerHeight = Form->Ruler ? Form->Ruler->height() : (Form->PixelsPerInch() <= 96 ? 25 : 27);
+  const int RulerHeight = Form->PixelsPerInch() <= 96 ? 25 : 27;
   RichEdit1->SetOleOptions(oleOptions_);
   RichEdit1->SetScrollBars(ssVertical);
   RichEdit1->SetWordWrap(WordWrap());
@@ -122,6 +124,9 @@ bool TqvCustomRichEdit::Execute() {
   RichEdit1->SetAutoURLDetect(autoURLDetect_);
   RichEdit1->OnURLOpen = OnURLOpen;
   RichEdit1->setFocus(Qt::OtherFocusReason);
+  // The ruler, under the format bar, shows and changes RichEdit1's paragraphs; it needs the
+  // editing control and its settings, so it comes after them.
+  Form->Ruler = new TqvRulerPanel(this, Client, RichEdit1, Form->FormatBarBottom() + 10);
 
   // Placement in the work area.
   const TqvFormPosition& P = *editorPosition_;
@@ -161,6 +166,14 @@ bool TqvCustomRichEdit::Execute() {
     DoCloseDialog(Form.get());
   }
   return Ok;
+}
+
+void TqvCustomRichEdit::PrintCopies(const QString& Caption, int Copies) {
+  platform::Guarded(
+      [&] {
+        for (int I = 0; I < Copies; ++I) PrintDocument(Caption);
+      },
+      window());
 }
 
 }  // namespace richtext

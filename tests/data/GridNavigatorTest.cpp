@@ -1,10 +1,12 @@
 // The data-aware grid and navigator: keys, enabling, questions and store errors.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
+#include <QToolTip>
 
 #include "data/DBGrid.h"
 #include "data/DBNavigator.h"
@@ -378,3 +380,91 @@ TEST_F(GridNavigatorTest, ANewTermKeepsItsTypingAndTabGoesOnToTheNextControl) {
 }
 
 }  // namespace
+
+namespace {
+
+// How a navigator button's glyph looks: the inked pixels of its middle, by kind.
+struct GlyphInk {
+  int coloured = 0;   // in the text colour, blue here
+  int shadow = 0;     // neutral grey
+  int highlight = 0;  // white
+};
+
+GlyphInk InkOf(QAbstractButton* b) {
+  const QImage img = b->grab().toImage();
+  GlyphInk ink;
+  const int side = std::min(b->width(), b->height()) - 6;  // the glyph's box, inside the bevel
+  const QRect middle(b->width() / 2 - side / 2, b->height() / 2 - side / 2, side, side);
+  const QRgb face = img.pixel(middle.topLeft());
+  for (int y = middle.top(); y <= middle.bottom(); ++y)
+    for (int x = middle.left(); x <= middle.right(); ++x) {
+      const QRgb p = img.pixel(x, y);
+      if (p == face) continue;
+      const int r = qRed(p), g = qGreen(p), bl = qBlue(p);
+      if (bl > r + 60 && bl > g + 60) ++ink.coloured;
+      else if (std::abs(r - g) < 12 && std::abs(g - bl) < 12 && r < 180) ++ink.shadow;
+      else if (r > 250 && g > 250 && bl > 250) ++ink.highlight;
+    }
+  return ink;
+}
+
+}  // namespace
+
+TEST_F(GridNavigatorTest, DisabledButtonsLookDisabledWhateverTheTextColour) {
+  QPalette blue = nav->palette();
+  blue.setColor(QPalette::ButtonText, QColor(0, 0, 206));  // every colour group, as the glossary sets it
+  nav->setPalette(blue);
+  struct Case {
+    const char* state;
+    std::function<void()> go;
+    std::vector<TNavigateBtn> enabled, disabled;
+  } cases[] = {
+      {"first row, browsing", [&] { t->Table2.First(); }, {nbNext, nbInsert, nbEdit}, {nbPrior, nbPost, nbCancel}},
+      {"last row", [&] { t->Table2.Last(); }, {nbPrior}, {nbNext}},
+      {"editing", [&] { t->Table2.Edit(); }, {nbPost, nbCancel}, {nbEdit}},
+  };
+  for (const Case& c : cases) {
+    c.go();
+    for (TNavigateBtn b : c.enabled) {
+      const GlyphInk ink = InkOf(nav->Button(b));
+      EXPECT_GT(ink.coloured, 5) << c.state << ", button " << b;
+      EXPECT_EQ(ink.shadow, 0) << c.state << ", button " << b;
+    }
+    for (TNavigateBtn b : c.disabled) {
+      const GlyphInk ink = InkOf(nav->Button(b));
+      EXPECT_EQ(ink.coloured, 0) << c.state << ", button " << b;
+      EXPECT_GT(ink.shadow, 5) << c.state << ", button " << b;
+      EXPECT_GT(ink.highlight, 2) << c.state << ", button " << b;  // embossed
+    }
+  }
+}
+
+TEST_F(GridNavigatorTest, ANameWiderThanItsColumnEndsInAnEllipsisAndShowsWholeAsATooltip) {
+  QFont verdana(QStringLiteral("Verdana"));
+  verdana.setPixelSize(16);
+  grid->setFont(verdana);
+  const QString longName = QString::fromUtf8("Аварийный вывод маток без матки");
+  t->Table2.First();
+  t->Table2.Edit();
+  t->Table2WordDetail.SetAsString(longName);
+  t->Table2.Post();
+  t->Table2.First();
+  ASSERT_EQ(grid->CellText(0, 0), longName);
+
+  const QString shown = grid->ShownCellText(0, 0);
+  ASSERT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+  EXPECT_TRUE(longName.startsWith(shown.chopped(1)));
+  EXPECT_LE(QFontMetrics(verdana).horizontalAdvance(shown), 265 - 4);
+  EXPECT_EQ(grid->ShownCellText(1, 0), QString::fromUtf8("Апис"));  // a name that fits is left whole
+
+  auto hover = [&](int row) {
+    const QPoint at(100, grid->TitleHeight() + row * grid->DefaultRowHeight() + 3);
+    QHelpEvent help(QEvent::ToolTip, at, grid->mapToGlobal(at));
+    QApplication::sendEvent(grid, &help);
+  };
+  hover(0);
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), longName);
+  hover(1);
+  EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000));
+}

@@ -70,35 +70,55 @@ TEST(GlossaryStore, DetailListsALettersTermsInIndexOrder) {
   EXPECT_EQ(t.Words(), QStringList({"Елка", "ёлка", "Ель"}));
 }
 
+// Overwrites the first bytes of pages of a table file, as a failing disk or a cut-short copy
+// leaves them: the schema (page 1), or every page after it (where the rows and indexes are).
+void SpoilPages(const QString& path, bool schema) {
+  QFile file(path);
+  file.open(QIODevice::ReadWrite);
+  const qint64 pageSize = 4096;  // the store's
+  const qint64 first = schema ? 1 : 2, last = schema ? 1 : file.size() / pageSize;
+  for (qint64 page = first; page <= last; ++page) {
+    file.seek((page - 1) * pageSize + (page == 1 ? 100 : 0));  // past the file header on page 1
+    file.write(QByteArray(24, '\xff'));
+  }
+}
+
 TEST(GlossaryStore, OpeningNeverCreatesOrCrashesOnAMissingOrDamagedFile) {
   struct Case {
     const char* name;
     std::function<void(const QString& folder)> damage;
+    const char* sqliteSays;  // damaged: SQLite's words, which the one message keeps
   };
   const std::vector<Case> cases = {
-      {"missing", [](const QString& f) { QFile::remove(f + "/tableDetail.DB"); }},
+      {"missing", [](const QString& f) { QFile::remove(f + "/tableDetail.DB"); }, nullptr},
       {"not a database",
        [](const QString& f) {
          QFile file(f + "/tableDetail.DB");
          file.open(QIODevice::WriteOnly | QIODevice::Truncate);
          file.write(QByteArray(4096, 'x'));
-       }},
+       },
+       "file is not a database"},
       {"empty file",
        [](const QString& f) {
          QFile file(f + "/tableDetail.DB");
          file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-       }},
+       },
+       nullptr},
       {"table missing",
        [](const QString& f) {
          RawStore raw(f + "/tableDetail.DB");
          raw.Exec("DROP TABLE tableDetail");
-       }},
+       },
+       nullptr},
       {"header damaged",
        [](const QString& f) {
          QFile file(f + "/tableDetail.DB");
          file.open(QIODevice::ReadWrite);
          file.write("SQLite format 2\0", 16);
-       }},
+       },
+       "file is not a database"},
+      {"schema damaged", [](const QString& f) { SpoilPages(f + "/tableDetail.DB", true); }, "malformed"},
+      {"rows damaged", [](const QString& f) { SpoilPages(f + "/tableDetail.DB", false); }, "malformed"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -113,7 +133,17 @@ TEST(GlossaryStore, OpeningNeverCreatesOrCrashesOnAMissingOrDamagedFile) {
       t.Table2.Open();
       ADD_FAILURE() << "opened";
     } catch (const EDatabaseError& e) {
-      EXPECT_FALSE(e.Message().isEmpty());
+      const QString text = e.Message();
+      EXPECT_FALSE(text.isEmpty());
+      // One readable message: no second error of the driver's run on after SQLite's.
+      EXPECT_FALSE(text.contains("Unable to")) << text.toStdString();
+      if (c.sqliteSays) {
+        EXPECT_TRUE(text.contains(QDir(dir.path()).absoluteFilePath("tableDetail.DB"))) << text.toStdString();
+        EXPECT_TRUE(text.contains("damaged")) << text.toStdString();
+        EXPECT_TRUE(text.contains(c.sqliteSays)) << text.toStdString();
+        EXPECT_TRUE(text.contains("Nothing was changed.")) << text.toStdString();
+        EXPECT_TRUE(text.contains("from a backup") && text.contains("\"Backing up\"")) << text.toStdString();
+      }
     }
     EXPECT_EQ(t.Table2.State(), dsInactive);
     EXPECT_EQ(QFile::exists(dir.filePath("tableDetail.DB")), existed);

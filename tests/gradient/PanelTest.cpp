@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QPainter>
+#include <QTest>
+#include <QToolButton>
 
 #include "tests/gradient/GradientTestUtil.h"
 #include "gradient/LmButton.h"
@@ -312,3 +315,33 @@ TEST_F(PanelFixture, ADesktopPaletteChangeRedrawsSystemColours) {
 }
 
 }  // namespace
+
+TEST_F(PanelFixture, ClicksInsideThePanelLeaveTheFocusWhereItWas) {
+  // The panel has nothing to do with the keyboard: neither a click on it nor one on a child that
+  // takes no focus (a bar of tool buttons, say) moves the focus away from where the user had it.
+  panel->resize(300, 120);
+  auto* edit = new QLineEdit(panel);
+  edit->setGeometry(10, 10, 80, 22);
+  auto* tool = new QToolButton(panel);
+  tool->setFocusPolicy(Qt::NoFocus);
+  tool->setGeometry(10, 40, 22, 22);
+  auto* button = new TLmButton(panel);
+  button->setGeometry(40, 40, 25, 25);
+  for (QWidget* w : {static_cast<QWidget*>(edit), static_cast<QWidget*>(tool), static_cast<QWidget*>(button)}) w->show();
+  QApplication::setActiveWindow(&form);
+  edit->setFocus();
+  ASSERT_TRUE(edit->hasFocus());
+  QTest::mouseClick(tool, Qt::LeftButton);
+  EXPECT_TRUE(edit->hasFocus());
+  QTest::mouseClick(panel, Qt::LeftButton, {}, QPoint(250, 100));
+  EXPECT_TRUE(edit->hasFocus());
+  EXPECT_FALSE(panel->CanFocus());
+
+  // The kit's buttons still take it when clicked, and Tab goes round without stopping on the panel.
+  QTest::mouseClick(button, Qt::LeftButton);
+  EXPECT_TRUE(button->hasFocus());
+  QTest::keyClick(button, Qt::Key_Tab);
+  EXPECT_TRUE(edit->hasFocus());
+  QTest::keyClick(edit, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_TRUE(button->hasFocus());
+}

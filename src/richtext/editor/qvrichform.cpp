@@ -6,6 +6,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -16,8 +22,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QProgressDialog>
 #include <QProxyStyle>
 #include <QScreen>
@@ -28,7 +32,10 @@
 #include "base/Colors.h"
 #include "base/Exception.h"
 #include "platform/Question.h"
+#include "platform/Printer.h"
 #include "richtext/Qvintl.h"
+#include "richtext/editor/qvrich.h"
+#include "richtext/qvRulerPanel.h"
 
 using namespace engine;
 
@@ -109,9 +116,62 @@ QString DefaultSave(QWidget* Parent, const QString& Filter, const QString& Defau
   return D.selectedFiles().constFirst();
 }
 
-bool DefaultPrint(QWidget* Parent, QPrinter& Printer) {
-  QPrintDialog D(&Printer, Parent);
-  return D.exec() == QDialog::Accepted;
+// The print dialog over the program's printers: which printer, the file for the PDF printer,
+// and how many copies (each printed whole, one after the other).
+bool DefaultPrint(QWidget* Parent, TqvPrintChoice& Choice) {
+  platform::TPrinter& P = platform::Printer();
+  const QStringList Printers = P.Printers();
+  QDialog D(Parent);
+  D.setWindowTitle(QStringLiteral("Print"));
+  auto* Form = new QFormLayout;
+  auto* PrinterBox = new QComboBox(&D);
+  PrinterBox->addItems(Printers);
+  PrinterBox->setCurrentIndex(qBound(0, Choice.PrinterIndex, int(Printers.size()) - 1));
+  auto* File = new QLineEdit(Choice.PdfFile, &D);
+  File->setPlaceholderText(QStringLiteral("A new file in the Documents folder"));
+  auto* Browse = new QPushButton(QStringLiteral("&Browse..."), &D);
+  auto* FileRow = new QHBoxLayout;
+  FileRow->addWidget(File, 1);
+  FileRow->addWidget(Browse);
+  auto* Copies = new QSpinBox(&D);
+  Copies->setRange(1, 99);
+  Copies->setValue(qMax(1, Choice.Copies));
+  auto* Collate = new QCheckBox(QStringLiteral("C&ollate"), &D);
+  Collate->setChecked(Choice.Collate);
+  // Copies are printed whole, one after another.
+  Collate->setEnabled(false);
+  auto* CopiesRow = new QHBoxLayout;
+  CopiesRow->addWidget(Copies);
+  CopiesRow->addWidget(Collate);
+  CopiesRow->addStretch();
+  Form->addRow(QStringLiteral("&Printer:"), PrinterBox);
+  Form->addRow(QStringLiteral("&File:"), FileRow);
+  Form->addRow(QStringLiteral("&Copies:"), CopiesRow);
+  auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &D);
+  auto* Layout = new QVBoxLayout(&D);
+  Layout->addLayout(Form);
+  Layout->addWidget(Buttons);
+  auto Follow = [&] {
+    const bool Pdf = PrinterBox->currentText() == platform::TPrinter::PdfPrinterName();
+    File->setEnabled(Pdf);
+    Browse->setEnabled(Pdf);
+    Copies->setEnabled(!Pdf);
+  };
+  Follow();
+  QObject::connect(PrinterBox, &QComboBox::currentIndexChanged, &D, Follow);
+  QObject::connect(Browse, &QPushButton::clicked, &D, [&] {
+    const QString F = QFileDialog::getSaveFileName(&D, QStringLiteral("Print to File"), File->text(),
+                                                   QStringLiteral("PDF files (*.pdf *.PDF)"));
+    if (!F.isEmpty()) File->setText(F);
+  });
+  QObject::connect(Buttons, &QDialogButtonBox::accepted, &D, &QDialog::accept);
+  QObject::connect(Buttons, &QDialogButtonBox::rejected, &D, &QDialog::reject);
+  if (D.exec() != QDialog::Accepted) return false;
+  Choice.PrinterIndex = PrinterBox->currentIndex();
+  Choice.PdfFile = File->text().trimmed();
+  Choice.Copies = Copies->value();
+  Choice.Collate = Collate->isChecked();
+  return true;
 }
 
 // The colour menu's owner drawing: each item a swatch of its colour and its caption.
@@ -993,6 +1053,7 @@ void TqvRichEditForm::RefreshControls() {
   FindButton->setEnabled(Present);
   Replace1->setEnabled(Present && !RO);
   FindNext1->setEnabled(!E->LastFindText().isEmpty());
+  if (Ruler) Ruler->UpdateMarkers();
 }
 
 void TqvRichEditForm::UpdateKeyIndicators() {
@@ -1010,7 +1071,6 @@ void TqvRichEditForm::FormResize() {
   bool Failed = false;
   try {
     const int Ppi = PixelsPerInch();
-    if (Ruler && !RichEdit1->UsesPrinterSize()) Ruler->resize(WindowWidth() - 8, Ruler->height());
     StatusBar->SetPanelWidth(0, WindowWidth() - 90 * Ppi / 96);
     // The bars stack from the top, each under its bevel.
     int Top = 0;
@@ -1027,6 +1087,8 @@ void TqvRichEditForm::FormResize() {
     int Height = Client->height() - Top;
     if (!StatusBar->isHidden()) Height -= StatusBar->height();
     RichEdit1->setGeometry(RichEdit1->x(), Top, WindowWidth() - 8, qMax(0, Height));
+    // The right marker's reach follows the strip; then the markers follow the paragraph.
+    if (Ruler) Ruler->WindowResized(WindowWidth());
     if (!StatusBar->isHidden())
       StatusBar->setGeometry(0, RichEdit1->y() + RichEdit1->height(), RichEdit1->width(), StatusBar->height());
   } catch (const std::exception&) {
@@ -1428,13 +1490,31 @@ void TqvRichEditForm::Exit1Click() { SetModalResult(mrCancel); }
 
 void TqvRichEditForm::Print1Click() {
   if (!RaiseMenuEvent(SourceEdit->OnMenuPrintClick)) return;
-  QPrinter Printer;
-  Printer.setCollateCopies(true);
-  if (!EditorDialogs().Print(this, Printer)) return;
-  RichEdit1->Print(SourceEdit->PrintJobName());
+  platform::TPrinter& P = platform::Printer();
+  if (P.Printers().isEmpty()) throw base::Exception(platform::TPrinter::NoPrinterMessage());
+  TqvPrintChoice Choice;
+  Choice.PrinterIndex = P.PrinterIndex();
+  Choice.PdfFile = P.OutputFileName();
+  Choice.Copies = 1;
+  Choice.Collate = true;
+  if (!EditorDialogs().Print(this, Choice)) return;
+  P.SetPrinterIndex(Choice.PrinterIndex);
+  const bool Pdf = P.IsPdfPrinter();
+  if (Pdf) P.SetOutputFileName(Choice.PdfFile);
+  RichEdit1->PrintCopies(SourceEdit->PrintJobName(), Pdf ? 1 : qMax(1, Choice.Copies));
 }
 
-void TqvRichEditForm::PageSetup1Click() {}
+void TqvRichEditForm::PageSetup1Click() {
+  TqvPageSetupDialog Dialog(this);
+  Dialog.SetTargetEdit(RichEdit1);
+  if (!Dialog.Execute()) return;
+  if (RichEdit1->UsesPrinterSize()) {
+    // The ruler takes the new page width, and the paragraph's right indent follows it.
+    if (Ruler) Ruler->PageSetupApplied();
+  } else {
+    RichEdit1->SetFormatRect();
+  }
+}
 
 void TqvRichEditForm::Undo1Click() {
   RichEdit1->Perform(EM_UNDO);
@@ -1460,7 +1540,9 @@ void TqvRichEditForm::Font1Click() {
   RefreshControls();
 }
 
-void TqvRichEditForm::Paragraph1Click() { RichEdit1->ShowParagraphDialog(); }
+void TqvRichEditForm::Paragraph1Click() {
+  if (RichEdit1->ShowParagraphDialog() && Ruler) Ruler->UpdateMarkers();
+}
 void TqvRichEditForm::Tabs1Click() { RichEdit1->ShowTabsDialog(); }
 void TqvRichEditForm::InsertObject1Click() { RichEdit1->InsertObject(); }
 void TqvRichEditForm::Spelling1Click() { RichEdit1->SpellCheck(); }

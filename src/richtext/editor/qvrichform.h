@@ -24,7 +24,6 @@
 class QAction;
 class QMenu;
 class QMenuBar;
-class QPrinter;
 class QProxyStyle;
 
 namespace richtext {
@@ -48,13 +47,22 @@ struct TqvLockKeys {
 using TqvLockKeyReader = std::function<TqvLockKeys()>;
 TqvLockKeyReader SetLockKeyReader(TqvLockKeyReader Reader);
 
-// The file, print and page setup dialogs the window runs; tests install their own answers.
+// What the print dialog asks: the printer (an index of the program's printers), the file the PDF
+// printer writes (empty: a new one in the documents folder) and the copies.
+struct TqvPrintChoice {
+  int PrinterIndex = 0;
+  QString PdfFile;
+  int Copies = 1;
+  bool Collate = true;
+};
+
+// The file and print dialogs the window runs; tests install their own answers.
 struct TqvEditorDialogs {
   // Returns the chosen file (empty on Cancel) and the 1-based index of the chosen filter.
   std::function<QString(QWidget* Parent, const QString& Filter, int& FilterIndex)> Open;
   std::function<QString(QWidget* Parent, const QString& Filter, const QString& DefaultExt, int& FilterIndex)> Save;
-  // Runs the print dialog on the printer; true on OK.
-  std::function<bool(QWidget* Parent, QPrinter& Printer)> Print;
+  // Runs the print dialog; true on OK with the choice made.
+  std::function<bool(QWidget* Parent, TqvPrintChoice& Choice)> Print;
 };
 TqvEditorDialogs& EditorDialogs();
 

@@ -1,0 +1,36 @@
+#pragma once
+// The glossary's tables as the search index reads them: the terms through the store's reader,
+// each definition's RTF turned into its plain text as the definition editor would show it.
+
+#include <QTextDocument>
+#include <memory>
+
+#include "data/TermReader.h"
+#include "search/TermSource.h"
+
+namespace app {
+
+class GlossaryTermSource : public search::TermSource {
+ public:
+  explicit GlossaryTermSource(const QString& folder);
+
+  bool Open(QString* error) override;
+  QString Stamp() override;
+  bool Count(qint64* count, QString* error) override;
+  bool ReadAfter(qint64 afterId, int limit, std::vector<search::SourceTerm>* terms, QString* error) override;
+  ReadResult Read(qint64 id, search::SourceTerm* term, QString* error) override;
+  QString TextOf(const QByteArray& definition) override;
+
+ private:
+  QString folder_;
+  data::TermReader reader_;
+  std::vector<data::TermRow> rows_;
+  // One document for every conversion: made once, cleared each time.
+  std::unique_ptr<QTextDocument> doc_;
+};
+
+// The plain text of a stored definition: RTF as the reader reads it; other bytes as plain text,
+// UTF-8 when they are, else the Cyrillic code page older definitions were written in.
+QString DefinitionText(const QByteArray& definition, QTextDocument* scratch = nullptr);
+
+}  // namespace app

@@ -1,0 +1,397 @@
+#include "search/IndexService.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <chrono>
+#include <unordered_map>
+
+#include "base/ScopeGuard.h"
+#include "search/Query.h"
+
+namespace search {
+
+namespace {
+
+// Terms read and indexed per transaction: large enough for speed, small enough that a reader of
+// the tables or of the index never waits long.
+constexpr int kBatch = 250;
+// How long a query waits for this program's own writes to reach the index.
+constexpr auto kOwnWritesWait = std::chrono::seconds(2);
+// How often tables without a stamp are compared term by term.
+constexpr auto kBlindPassEvery = std::chrono::minutes(1);
+// Progress is told at most this often.
+constexpr auto kProgressEvery = std::chrono::milliseconds(100);
+
+void RemoveIndexFiles(const QString& path) {
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) QFile::remove(path + QLatin1String(suffix));
+}
+
+}  // namespace
+
+IndexService::IndexService(const QString& folder, SourceFactory makeSource, QObject* parent)
+    : QObject(parent), folder_(folder), makeSource_(std::move(makeSource)) {}
+
+IndexService::~IndexService() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  if (thread_.joinable()) thread_.join();
+  reader_.Close();
+}
+
+void IndexService::Start() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (started_) return;
+  started_ = true;
+  // Opening comes before the writes that were told before the start.
+  tasks_.push_front(Task::Of(Task::Open));
+  thread_ = std::thread([this] { Run(); });
+}
+
+IndexStatus IndexService::Status() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return status_;
+}
+
+QString IndexService::Location() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return location_;
+}
+
+void IndexService::Push(Task task, bool front) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (task.kind == Task::Row) ++pendingRows_;
+    if (front)
+      tasks_.push_front(std::move(task));
+    else
+      tasks_.push_back(std::move(task));
+  }
+  wake_.notify_one();
+}
+
+void IndexService::TermWritten(qint64 id, const QString& before, const QString& after) {
+  Push(Task{Task::Row, id, before, after});
+}
+
+void IndexService::CheckForChanges() { PushOnce(Task::Check); }
+
+void IndexService::PushOnce(Task::Kind kind) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    // An opening, a rebuild or a check already waiting does all this one would.
+    for (const Task& t : tasks_)
+      if (t.kind == Task::Open || t.kind == Task::Rebuild || t.kind == kind) return;
+  }
+  Push(Task::Of(kind));
+}
+
+bool IndexService::WaitIdle(int timeoutMs) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return tasks_.empty() && !busy_; });
+}
+
+void IndexService::SetStatus(IndexState state, qint64 done, qint64 total, const QString& message) {
+  bool tell;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto now = std::chrono::steady_clock::now();
+    tell = state != status_.state || message != status_.message || now - lastTold_ >= kProgressEvery ||
+           done == total;
+    status_.state = state;
+    status_.done = done;
+    status_.total = total;
+    status_.message = message;
+    if (tell) lastTold_ = now;
+  }
+  idle_.notify_all();
+  if (tell) QMetaObject::invokeMethod(this, [this] { emit StatusChanged(); }, Qt::QueuedConnection);
+}
+
+// ---- the index's thread --------------------------------------------------------------------
+
+void IndexService::Run() {
+  source_ = makeSource_ ? makeSource_() : nullptr;
+  for (;;) {
+    Task task;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      wake_.wait(lock, [this] { return Stopping() || !tasks_.empty(); });
+      if (Stopping()) break;
+      task = std::move(tasks_.front());
+      tasks_.pop_front();
+      busy_ = true;
+    }
+    Execute(task);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      busy_ = false;
+      if (task.kind == Task::Row) --pendingRows_;
+    }
+    idle_.notify_all();
+  }
+  writer_.Close();
+  source_.reset();
+}
+
+void IndexService::Execute(const Task& task) {
+  switch (task.kind) {
+    case Task::Open: OpenIndex(false); break;
+    case Task::Rebuild: OpenIndex(true); break;
+    case Task::Check:
+      if (writer_.IsOpen()) Synchronize(false);
+      break;
+    case Task::Row:
+      if (writer_.IsOpen()) ApplyRow(task);
+      break;
+  }
+}
+
+bool IndexService::OpenAt(const QString& location, bool memory, QString* error) {
+  if (writer_.Open(location, /*writer=*/true, error) && (memory || writer_.Check(error))) return true;
+  writer_.Close();
+  return false;
+}
+
+bool IndexService::OpenIndex(bool fresh) {
+  SetStatus(IndexState::Opening);
+  QString error;
+  if (!source_ || !source_->Open(&error)) {
+    SetStatus(IndexState::Unavailable, 0, 0, error.isEmpty() ? QStringLiteral("The glossary cannot be read.") : error);
+    return false;
+  }
+  writer_.Close();
+  bool memory;
+  QString location;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    memory = status_.inMemory;
+  }
+  QString why;  // why the index is not in its file
+  if (!memory) {
+    const QString path = QDir(folder_).filePath(QString::fromLatin1(kIndexFileName));
+    const QFileInfo file(path);
+    if (!QFileInfo(folder_).isWritable() || (file.exists() && !file.isWritable())) {
+      why = QStringLiteral("The folder %1 cannot be written to.").arg(QDir::toNativeSeparators(folder_));
+    } else {
+      if (fresh) RemoveIndexFiles(path);
+      bool ok = OpenAt(path, false, &error);
+      if (!ok && writer_.Damaged()) {
+        // Derived data: a damaged file is thrown away and made again.
+        RemoveIndexFiles(path);
+        ok = OpenAt(path, false, &error);
+      }
+      if (ok)
+        location = path;
+      else
+        why = error;
+    }
+    memory = location.isEmpty();
+    memoryWhy_ = why;
+  }
+  if (memory) {
+    location = QStringLiteral("file:/termora-search-%1?vfs=memdb").arg(quintptr(this), 0, 16);
+    if (!OpenAt(location, true, &error)) {
+      SetStatus(IndexState::Unavailable, 0, 0, memoryWhy_.isEmpty() ? error : memoryWhy_);
+      return false;
+    }
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    location_ = location;
+    ++generation_;
+    status_.inMemory = memory;
+  }
+  if (!writer_.IsComplete()) {
+    if (!writer_.Reset(&error)) {
+      SetStatus(IndexState::Unavailable, 0, 0, error);
+      return false;
+    }
+    Synchronize(true);
+  } else {
+    Synchronize(false);
+  }
+  return true;
+}
+
+void IndexService::Synchronize(bool fromScratch) {
+  QString error;
+  const QString stamp = source_->Stamp();
+  const IndexState settled = IndexState::Ready;
+  const QString& note = memoryWhy_;
+  // The cheap test first: nothing written since the index last caught up.
+  if (!fromScratch && !stamp.isEmpty() && stamp == writer_.Stamp()) {
+    SetStatus(settled, 0, 0, note);
+    return;
+  }
+  // Tables whose changes the stamp cannot tell are compared term by term, but not at every look.
+  const auto now = std::chrono::steady_clock::now();
+  if (!fromScratch && stamp.isEmpty()) {
+    if (lastBlindPass_.time_since_epoch().count() != 0 && now - lastBlindPass_ < kBlindPassEvery) {
+      SetStatus(settled, 0, 0, note);
+      return;
+    }
+    lastBlindPass_ = now;
+  }
+  const IndexState state = fromScratch ? IndexState::Building : IndexState::CatchingUp;
+  qint64 total = 0;
+  if (!source_->Count(&total, &error)) {
+    // The tables are busy or unreadable now; the index stays as it is and tries again later.
+    SetStatus(settled, 0, 0, error);
+    return;
+  }
+  SetStatus(state, 0, total);
+  std::unordered_map<qint64, KnownTerm> known;
+  if (!fromScratch && !writer_.Known(&known, &error)) {
+    RebuildDamaged(error);
+    return;
+  }
+  writer_.SetBulk(fromScratch);
+  base::ScopeGuard bulkOff([this] { writer_.SetBulk(false); });
+  auto failed = [&] {
+    writer_.Rollback();
+    if (writer_.Damaged())
+      RebuildDamaged(error);
+    else
+      SetStatus(settled, 0, 0, error);
+  };
+
+  qint64 after = 0;
+  qint64 done = 0;
+  std::vector<SourceTerm> batch;
+  std::vector<IndexedTerm> changed;
+  for (;;) {
+    if (Stopping()) return;
+    if (!source_->ReadAfter(after, kBatch, &batch, &error)) {
+      SetStatus(settled, 0, 0, error);
+      return;
+    }
+    if (batch.empty()) break;
+    changed.clear();
+    for (SourceTerm& t : batch) {
+      after = t.id;
+      const quint64 fingerprint = TermFingerprint(t.letter, t.word, t.definition);
+      if (auto it = known.find(t.id); it != known.end()) {
+        const bool same = it->second.fingerprint == fingerprint;
+        known.erase(it);
+        if (same) continue;
+      }
+      changed.push_back(IndexedTerm{t.id, t.version, t.letter, fingerprint, t.word, source_->TextOf(t.definition)});
+    }
+    if (!changed.empty()) {
+      if (!writer_.Begin(&error)) return failed();
+      for (const IndexedTerm& t : changed)
+        if (!writer_.Put(t, &error)) return failed();
+      if (!writer_.Commit(&error)) return failed();
+    }
+    done += qint64(batch.size());
+    SetStatus(state, std::min(done, total), total);
+  }
+  // What the index still holds and the tables no longer do.
+  if (!writer_.Begin(&error)) return failed();
+  for (const auto& [id, k] : known)
+    if (!writer_.Remove(id, &error)) return failed();
+  // The stamp read before the pass: a write made during it shows as a change next time.
+  if (!writer_.SetStamp(stamp, &error) || !writer_.Commit(&error)) return failed();
+  if (fromScratch && !writer_.Optimize(&error)) return failed();
+  if (!writer_.SetComplete(&error)) return failed();
+  writer_.Checkpoint();
+  rebuilds_ = 0;
+  SetStatus(settled, 0, 0, note);
+}
+
+void IndexService::ApplyRow(const Task& task) {
+  QString error;
+  SourceTerm t;
+  const TermSource::ReadResult read = source_->Read(task.id, &t, &error);
+  // Unreadable now: the stamp is left behind, so the next check catches up with this write.
+  if (read == TermSource::Failed) return;
+  auto failed = [&] {
+    writer_.Rollback();
+    if (writer_.Damaged()) RebuildDamaged(error);
+  };
+  if (!writer_.Begin(&error)) return failed();
+  const bool ok = read == TermSource::Found
+                      ? writer_.Put(IndexedTerm{t.id, t.version, t.letter, TermFingerprint(t.letter, t.word, t.definition),
+                                                t.word, source_->TextOf(t.definition)},
+                                    &error)
+                      : writer_.Remove(task.id, &error);
+  if (!ok) return failed();
+  const QString indexed = writer_.Stamp();
+  // The index was in step with the tables before this write, and nobody else wrote meanwhile:
+  // it is in step after it too.
+  const bool inStep = !task.after.isEmpty() && indexed == task.before;
+  if (inStep && !writer_.SetStamp(task.after, &error)) return failed();
+  if (!writer_.Commit(&error)) return failed();
+  // Someone else wrote too: catch up with them now rather than at the next start.
+  if (!inStep && !task.before.isEmpty() && indexed != task.after) CheckForChanges();
+}
+
+void IndexService::RebuildDamaged(const QString& why) {
+  writer_.Close();
+  // A file made afresh that is damaged at once will not do better a second time: memory then.
+  if (++rebuilds_ > 1) {
+    memoryWhy_ = why;
+    std::lock_guard<std::mutex> lock(mutex_);
+    status_.inMemory = true;
+  }
+  if (rebuilds_ > 2) {
+    SetStatus(IndexState::Unavailable, 0, 0, why);
+    return;
+  }
+  OpenIndex(true);
+}
+
+// ---- queries, on the caller's thread ---------------------------------------------------------
+
+bool IndexService::ReaderReady(QString* error) {
+  QString location;
+  int generation;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    location = location_;
+    generation = generation_;
+  }
+  if (location.isEmpty()) {
+    if (error) *error = QStringLiteral("The search index is not open yet.");
+    return false;
+  }
+  if (generation != readerGeneration_ || !reader_.IsOpen()) {
+    if (!reader_.Open(location, /*writer=*/false, error)) return false;
+    readerGeneration_ = generation;
+  }
+  return true;
+}
+
+FindResult IndexService::Find(const QString& text) {
+  FindResult r;
+  const Match match = ParseQuery(text);
+  r.match = match.expression;
+  if (match.IsEmpty()) return r;
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle_.wait_for(lock, kOwnWritesWait, [this] { return pendingRows_ == 0 || status_.state != IndexState::Ready; });
+  }
+  if (!ReaderReady(&r.error)) return r;
+  if (!reader_.Find(match, &r.hits, &r.error) && reader_.Damaged()) {
+    reader_.Close();
+    PushOnce(Task::Rebuild);
+  }
+  return r;
+}
+
+bool IndexService::Details(const QString& match, qint64 id, HitDetails* details, QString* error) {
+  if (!ReaderReady(error)) return false;
+  if (reader_.Details(match, id, details, error)) return true;
+  if (reader_.Damaged()) {
+    reader_.Close();
+    PushOnce(Task::Rebuild);
+  }
+  return false;
+}
+
+}  // namespace search

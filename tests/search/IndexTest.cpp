@@ -1,0 +1,323 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <set>
+#include <sqlite3.h>
+
+#include "search/IndexService.h"
+#include "tests/search/FakeSource.h"
+
+using search::IndexService;
+using search::IndexState;
+
+namespace {
+
+// A small glossary: each word form the search must understand stands in one definition.
+void FillGlossary(FakeTables& t) {
+  struct Term {
+    qint64 id, letter;
+    const char* word;
+    const char* text;
+  } terms[] = {
+      {1, 15, "Пчела медоносная", "Общественное насекомое Apis mellifera."},
+      {2, 17, "Семья", "Пчёлы живут семьями до 50000 особей."},
+      {3, 15, "Пчеловод", "Тот, кто разводит пчёл."},
+      {4, 15, "Подкормка", "Сироп, который дают пчелам осенью."},
+      {5, 5, "Дымарь", "Прибор, которым окуривают улей перед работой с пчелами."},
+      {6, 12, "Мёд", "Продукт переработки нектара."},
+      {7, 12, "Медогонка", "Машина для откачки мёда из сотов."},
+      {8, 8, "Забрус", "Срезанные крышечки сотов с медом."},
+      {9, 16, "Роение", "Естественное размножение семей."},
+      {10, 16, "Роевня", "Ящик для поимки роя во время роения."},
+      {11, 12, "Маточник", "Ячейка, из которой выходит матка перед роением."},
+      {12, 15, "Пчелиный клещ", "Клещ Varroa destructor, паразит медоносной пчелы."},
+      {13, 3, "Варроатоз", "Болезнь расплода, которую вызывает клещ Varroa; клеща травят 2 раза в год, а клещей считают."},
+      {14, 19, "Улей", "Жилище семьи; большой улей вмещает 12 рамок."},
+      {15, 10, "Клещевина", "Растение; не путать с клещом."},
+  };
+  for (const auto& x : terms) t.Set(x.id, x.letter, QString::fromUtf8(x.word), QString::fromUtf8(x.text));
+}
+
+class IndexTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    FillGlossary(*tables);
+  }
+  QString IndexPath() const { return QDir(dir.path()).filePath(search::kIndexFileName); }
+  std::unique_ptr<IndexService> Start() {
+    auto s = StartService(dir.path(), tables);
+    EXPECT_EQ(s->Status().state, IndexState::Ready) << s->Status().message.toStdString();
+    return s;
+  }
+  // The names found for `typed`, best first.
+  QStringList Found(IndexService& s, const char* typed) {
+    const search::FindResult r = s.Find(QString::fromUtf8(typed));
+    EXPECT_TRUE(r.error.isEmpty()) << typed << ": " << r.error.toStdString();
+    QStringList words;
+    for (const search::Hit& h : r.hits) words << tables->WordOf(h.id);
+    return words;
+  }
+  std::set<QString> FoundSet(IndexService& s, const char* typed) {
+    const QStringList l = Found(s, typed);
+    return {l.begin(), l.end()};
+  }
+  static std::set<QString> Set(std::initializer_list<const char*> words) {
+    std::set<QString> s;
+    for (const char* w : words) s.insert(QString::fromUtf8(w));
+    return s;
+  }
+
+  QTemporaryDir dir;
+  std::shared_ptr<FakeTables> tables = std::make_shared<FakeTables>();
+};
+
+TEST_F(IndexTest, FindsEveryGrammaticalFormCaseAndSpelling) {
+  auto s = Start();
+  struct Case {
+    const char* typed;
+    std::set<QString> found;
+  } cases[] = {
+      {"пчела", Set({"Пчела медоносная", "Семья", "Пчеловод", "Подкормка", "Дымарь", "Пчелиный клещ"})},
+      {"ПЧЁЛЫ", Set({"Пчела медоносная", "Семья", "Пчеловод", "Подкормка", "Дымарь", "Пчелиный клещ"})},
+      {"мёд", Set({"Мёд", "Медогонка", "Забрус"})},
+      {"мед", Set({"Мёд", "Медогонка", "Забрус"})},
+      {"роение", Set({"Роение", "Роевня", "Маточник"})},
+      // A trailing star: words that begin so, in any form.
+      {"пчел*", Set({"Пчела медоносная", "Семья", "Пчеловод", "Подкормка", "Дымарь", "Пчелиный клещ"})},
+      {"пчелины*", Set({"Пчелиный клещ"})},
+      {"роев*", Set({"Роевня"})},
+      // Several words: all of them.
+      {"клещ varroa", Set({"Пчелиный клещ", "Варроатоз"})},
+      {"пчела клещ", Set({"Пчелиный клещ"})},
+      // A phrase: those words in that order.
+      {"\"большой улей\"", Set({"Улей"})},
+      {"\"улей большой\"", Set({})},
+      // Latin names and numbers as written.
+      {"Apis mellifera", Set({"Пчела медоносная"})},
+      {"APIS", Set({"Пчела медоносная"})},
+      {"apis*", Set({"Пчела медоносная"})},
+      {"12", Set({"Улей"})},
+      {"2", Set({"Варроатоз"})},
+      {"50000", Set({"Семья"})},
+      {"нектар мёд", Set({"Мёд"})},
+      {"трутень", Set({})},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FoundSet(*s, c.typed), c.found) << c.typed;
+}
+
+TEST_F(IndexTest, RanksNameMatchesFirstThenByRelevance) {
+  auto s = Start();
+  struct Case {
+    const char* typed;
+    QStringList order;
+  } cases[] = {
+      // The name holds the word: before every definition that merely mentions it.
+      {"роение", {"Роение", "Роевня", "Маточник"}},
+      {"мёд", {"Мёд", "Забрус", "Медогонка"}},
+      // Both names hold "клещ" (one in a compound name does not count); then the definition that
+      // names it three times before the one that names it once.
+      {"клещ", {"Пчелиный клещ", "Варроатоз", "Клещевина"}},
+      // Only a name holding every word counts as a name match.
+      {"пчела клещ", {"Пчелиный клещ"}},
+      {"улей", {"Улей", "Дымарь"}},
+  };
+  for (const auto& c : cases) {
+    QStringList expected;
+    for (const QString& w : c.order) expected << w;
+    EXPECT_EQ(Found(*s, c.typed), expected) << c.typed;
+  }
+}
+
+TEST_F(IndexTest, ResultDetailsMarkTheMatchedFormsAndGiveTheLetter) {
+  auto s = Start();
+  const search::FindResult r = s->Find(QString::fromUtf8("пчела"));
+  ASSERT_FALSE(r.hits.empty());
+  search::HitDetails d;
+  QString error;
+  ASSERT_TRUE(s->Details(r.match, 2, &d, &error)) << error.toStdString();
+  EXPECT_EQ(d.letter, 17);
+  EXPECT_EQ(d.word, QString::fromUtf8("Семья"));
+  EXPECT_EQ(d.snippet, QString::fromUtf8("\x01Пчёлы\x02 живут семьями до 50000 особей."));
+  ASSERT_TRUE(s->Details(r.match, 1, &d, &error)) << error.toStdString();
+  EXPECT_EQ(d.word, QString::fromUtf8("\x01Пчела\x02 медоносная"));
+  // A name-only match still shows the start of its definition.
+  EXPECT_EQ(d.snippet, QString::fromUtf8("Общественное насекомое Apis mellifera."));
+}
+
+TEST_F(IndexTest, OwnWritesAreFoundAtOnceUnderTheNewWordsOnly) {
+  auto s = Start();
+  // Renamed and redefined, as a post stores it; the stamp moves by this write alone.
+  tables->Set(6, 12, QString::fromUtf8("Нектар"), QString::fromUtf8("Сладкий сок цветков."));
+  tables->SetStamp("s2");
+  s->TermWritten(6, "s1", "s2");
+  EXPECT_EQ(Found(*s, "нектар"), QStringList{QString::fromUtf8("Нектар")});
+  EXPECT_EQ(FoundSet(*s, "цветки"), Set({"Нектар"}));
+  EXPECT_EQ(FoundSet(*s, "мёд"), Set({"Медогонка", "Забрус"}));
+  EXPECT_EQ(FoundSet(*s, "переработка"), Set({}));
+
+  tables->Erase(14);
+  tables->SetStamp("s3");
+  s->TermWritten(14, "s2", "s3");
+  EXPECT_EQ(FoundSet(*s, "улей"), Set({"Дымарь"}));
+
+  tables->Set(16, 19, QString::fromUtf8("Улей-лежак"), QString::fromUtf8("Горизонтальный улей."));
+  tables->SetStamp("s4");
+  s->TermWritten(16, "s3", "s4");
+  EXPECT_EQ(Found(*s, "улей"), QStringList({QString::fromUtf8("Улей-лежак"), QString::fromUtf8("Дымарь")}));
+
+  // Each write converted its own definition only, and the index is in step: a restart reads
+  // nothing again.
+  s.reset();
+  const int before = tables->Conversions();
+  s = Start();
+  EXPECT_EQ(tables->Conversions(), before);
+}
+
+TEST_F(IndexTest, WritesByOthersAreCaughtUpWithoutARebuild) {
+  Start().reset();
+  const int built = tables->Conversions();
+  EXPECT_EQ(built, 15);
+
+  // Changed behind the program's back: a definition rewritten with the same version, a term
+  // deleted, one added, one moved to another letter.
+  {
+    std::lock_guard<std::mutex> lock(tables->mutex);
+    tables->terms[9].definition = QString::fromUtf8("Выход части семьи с маткой.").toUtf8();
+    tables->terms[3].letter = 16;
+    tables->terms.erase(14);
+    tables->terms[20] = search::SourceTerm{20, 0, 27, QString::fromUtf8("Яд пчелиный"), QString::fromUtf8("Апитоксин.").toUtf8()};
+    tables->stamp = QStringLiteral("outside");
+  }
+  auto s = Start();
+  EXPECT_EQ(tables->Conversions() - built, 3);  // the rewritten, the moved and the new term only
+  EXPECT_EQ(FoundSet(*s, "матка"), Set({"Роение", "Маточник"}));
+  EXPECT_EQ(FoundSet(*s, "размножение"), Set({}));
+  EXPECT_EQ(FoundSet(*s, "улей"), Set({"Дымарь"}));
+  EXPECT_EQ(FoundSet(*s, "апитоксин"), Set({"Яд пчелиный"}));
+  search::HitDetails d;
+  QString error;
+  ASSERT_TRUE(s->Details(s->Find(QString::fromUtf8("пчеловод")).match, 3, &d, &error));
+  EXPECT_EQ(d.letter, 16);
+
+  // A write by someone else while the program runs shows as a break in the stamps of its own
+  // next write, and is caught up with then.
+  {
+    std::lock_guard<std::mutex> lock(tables->mutex);
+    tables->terms[5].definition = QString::fromUtf8("Прибор для дыма.").toUtf8();
+  }
+  tables->Set(7, 12, QString::fromUtf8("Медогонка"), QString::fromUtf8("Центрифуга."));
+  tables->SetStamp("after both");
+  s->TermWritten(7, "outside + other", "after both");
+  s->WaitIdle(10000);
+  EXPECT_EQ(FoundSet(*s, "дым"), Set({"Дымарь"}));
+  EXPECT_EQ(FoundSet(*s, "центрифуга"), Set({"Медогонка"}));
+}
+
+TEST_F(IndexTest, AnIndexThatCannotBeTrustedIsMadeAgain) {
+  struct Case {
+    const char* name;
+    std::function<void(const QString& path)> spoil;
+  } cases[] = {
+      {"not a database", [](const QString& path) {
+         QFile f(path);
+         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+         f.write(QByteArray(8192, 'x'));
+       }},
+      {"damaged pages", [](const QString& path) {
+         QFile f(path);
+         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+         const qint64 size = f.size();
+         ASSERT_GT(size, 8192);
+         // Everything after the first page: the tables' pages are garbage.
+         f.seek(4096);
+         f.write(QByteArray(int(size - 4096), char(0x5a)));
+       }},
+      {"another tokenizer", [](const QString& path) {
+         sqlite3* db = nullptr;
+         ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+         ASSERT_EQ(sqlite3_exec(db, "UPDATE meta SET value = 'w0-other' WHERE key = 'tokenizer'", nullptr, nullptr, nullptr),
+                   SQLITE_OK);
+         sqlite3_close(db);
+       }},
+      {"unfinished", [](const QString& path) {
+         sqlite3* db = nullptr;
+         ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+         ASSERT_EQ(sqlite3_exec(db, "UPDATE meta SET value = '0' WHERE key = 'complete'", nullptr, nullptr, nullptr),
+                   SQLITE_OK);
+         sqlite3_close(db);
+       }},
+      {"missing", [](const QString& path) { ASSERT_TRUE(QFile::remove(path)); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start().reset();
+    c.spoil(IndexPath());
+    const int before = tables->Conversions();
+    auto s = Start();
+    EXPECT_EQ(tables->Conversions() - before, 15);
+    EXPECT_FALSE(s->Status().inMemory);
+    EXPECT_EQ(FoundSet(*s, "клещ"), Set({"Пчелиный клещ", "Варроатоз", "Клещевина"}));
+  }
+}
+
+TEST_F(IndexTest, DamageFoundWhileQueryingRebuildsTheIndex) {
+  auto s = Start();
+  // Garbage over the full-text pages behind the running program's back.
+  {
+    QFile f(IndexPath());
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.seek(4096);
+    f.write(QByteArray(int(f.size() - 4096), char(0x5a)));
+  }
+  const search::FindResult r = s->Find(QString::fromUtf8("клещ"));
+  EXPECT_TRUE(r.hits.empty());
+  EXPECT_FALSE(r.error.isEmpty());
+  ASSERT_TRUE(s->WaitIdle(30000));
+  EXPECT_EQ(FoundSet(*s, "клещ"), Set({"Пчелиный клещ", "Варроатоз", "Клещевина"}));
+}
+
+TEST_F(IndexTest, AFolderThatCannotHoldTheIndexKeepsItInMemory) {
+  // A folder in the way of the file, and a folder that does not exist.
+  ASSERT_TRUE(QDir(dir.path()).mkdir(search::kIndexFileName));
+  for (const QString& folder : {dir.path(), dir.filePath("no/such/folder")}) {
+    auto s = StartService(folder, tables);
+    EXPECT_EQ(s->Status().state, IndexState::Ready) << folder.toStdString();
+    EXPECT_TRUE(s->Status().inMemory);
+    EXPECT_FALSE(s->Status().message.isEmpty());
+    EXPECT_EQ(FoundSet(*s, "роение"), Set({"Роение", "Роевня", "Маточник"}));
+    // Its own writes go on being indexed.
+    tables->Set(9, 16, QString::fromUtf8("Роение"), QString::fromUtf8("Выход роя."));
+    s->TermWritten(9, "s1", "s1+");
+    EXPECT_EQ(FoundSet(*s, "выход"), Set({"Роение", "Маточник"}));
+  }
+}
+
+TEST_F(IndexTest, UnreadableTablesLeaveSearchUnavailableAndSaySo) {
+  tables->unreadable = true;
+  IndexService s(dir.path(), [t = tables] { return std::make_unique<FakeSource>(t); });
+  QSignalSpy told(&s, &IndexService::StatusChanged);
+  s.Start();
+  ASSERT_TRUE(s.WaitIdle(10000));
+  EXPECT_EQ(s.Status().state, IndexState::Unavailable);
+  EXPECT_EQ(s.Status().message, "cannot read the tables");
+  const search::FindResult r = s.Find(QString::fromUtf8("пчела"));
+  EXPECT_TRUE(r.hits.empty());
+  EXPECT_FALSE(r.error.isEmpty());
+  EXPECT_TRUE(told.wait(2000) || !told.isEmpty());
+}
+
+TEST_F(IndexTest, NothingToSearchForFindsNothingWithoutAnError) {
+  auto s = Start();
+  for (const char* typed : {"", "   ", "*", "\"\"", "-,;"}) {
+    const search::FindResult r = s->Find(QString::fromUtf8(typed));
+    EXPECT_TRUE(r.match.isEmpty()) << typed;
+    EXPECT_TRUE(r.hits.empty()) << typed;
+    EXPECT_TRUE(r.error.isEmpty()) << typed;
+  }
+}
+
+}  // namespace
