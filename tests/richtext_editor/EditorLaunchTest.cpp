@@ -166,9 +166,8 @@ TEST_F(EditorOnGlossary, AReadOnlyControlOpensTheReducedViewWindowWhichEscapeClo
     EXPECT_TRUE(F.RichEdit1->GetReadOnly());
     for (QWidget* W : {static_cast<QWidget*>(F.Toolbar), F.FormatBar, static_cast<QWidget*>(F.StatusBar)})
       EXPECT_TRUE(W->isHidden()) << W->objectName().toStdString();
-    if (F.Ruler) {
-      EXPECT_TRUE(F.Ruler->isHidden());
-    }
+    ASSERT_NE(F.Ruler, nullptr);
+    EXPECT_TRUE(F.Ruler->isHidden());
     EXPECT_FALSE(F.Format1->menuAction()->isVisible());
     EXPECT_FALSE(F.View1->menuAction()->isVisible());
     EXPECT_FALSE(F.SaveExit1->isVisible());

@@ -45,8 +45,12 @@ TEST(EditorWindow, TheDefaultOptionsGiveTheDesignedLayout) {
     EXPECT_EQ(F.Toolbar->geometry(), QRect(0, 2, 602, 24));
     EXPECT_EQ(F.FormatBarBevel->geometry(), QRect(0, 26, 602, 2));
     EXPECT_EQ(F.FormatBar->geometry(), QRect(0, 28, 602, 26));
-    const int Top = 54 + (F.Ruler ? F.Ruler->height() + 2 : 0);
-    EXPECT_EQ(F.RichEdit1->geometry(), QRect(0, Top, 602, 408 - Top - 19));
+    // The ruler under its bevel, as wide as the window's client area.
+    ASSERT_NE(F.Ruler, nullptr);
+    EXPECT_EQ(F.RulerBevel->geometry(), QRect(0, 54, 602, 2));
+    EXPECT_EQ(F.Ruler->geometry(), QRect(0, 56, 602, 25));
+    EXPECT_EQ(F.Ruler->RulerRect(), QRect(6, 4, 602 - 12, 25 - 8));
+    EXPECT_EQ(F.RichEdit1->geometry(), QRect(0, 81, 602, 408 - 81 - 19));
     EXPECT_EQ(F.StatusBar->geometry(), QRect(0, 408 - 19, 602, 19));
     QList<int> Widths;
     for (const auto& P : F.StatusBar->Panels()) Widths << P.Width;
@@ -76,7 +80,7 @@ TEST(EditorWindow, TheDefaultOptionsGiveTheDesignedLayout) {
     for (QAction* A : {F.SaveExit1, F.FileSep1, F.Print1, F.PageSetup1, F.FileSep2, F.InsertObject1,
                        F.Insert1->menuAction(), F.Format1->menuAction(), F.View1->menuAction()})
       EXPECT_TRUE(A->isVisible()) << A->objectName().toStdString();
-    for (QAction* A : {F.Toolbar1, F.FormatBar1, F.StatusBar1}) EXPECT_TRUE(A->isChecked());
+    for (QAction* A : {F.Toolbar1, F.FormatBar1, F.StatusBar1, F.Ruler1}) EXPECT_TRUE(A->isChecked());
     // Menu icons from the image list, flat buttons.
     EXPECT_FALSE(F.Print1->icon().isNull());
     EXPECT_TRUE(F.Exit1->icon().isNull());
@@ -136,6 +140,12 @@ TEST(EditorWindow, TogglingTheBarsMovesTheTextAreaAndTheCheckMarksFollow) {
     F.StatusBar1Click();
     EXPECT_FALSE(F.StatusBar1->isChecked());
     EXPECT_EQ(F.RichEdit1->geometry(), Start.adjusted(0, -54, 0, 19));
+    F.Ruler1Click();
+    EXPECT_TRUE(F.Ruler->isHidden());
+    EXPECT_FALSE(F.Ruler1->isChecked());
+    EXPECT_EQ(F.RichEdit1->geometry(), Start.adjusted(0, -81, 0, 19));
+    F.Ruler1Click();
+    EXPECT_EQ(F.Ruler->y(), 2);
     F.Toolbar1Click();
     F.FormatBar1Click();
     F.StatusBar1Click();
@@ -145,6 +155,8 @@ TEST(EditorWindow, TogglingTheBarsMovesTheTextAreaAndTheCheckMarksFollow) {
     EXPECT_EQ(F.RichEdit1->width(), Start.width() + 50);
     EXPECT_EQ(F.StatusBar->y(), F.RichEdit1->y() + F.RichEdit1->height());
     EXPECT_EQ(F.StatusBar->Panels()[0].Width, 520 + 50);
+    EXPECT_EQ(F.Ruler->width(), Start.width() + 50);
+    EXPECT_EQ(F.Ruler->RightIndentMarker()->MaxValue(), F.Ruler->RulerRect().right() + 1 - TqvRulerPanel::HW);
     F.Exit1Click();
   });
 }

@@ -19,6 +19,7 @@
 
 #include "richtext/editor/qvrichglyphs.h"
 #include "richtext/qvRichEditorWindow.h"
+#include "richtext/qvRulerPanel.h"
 #include "richtext/qvriched.h"
 
 class QAction;
