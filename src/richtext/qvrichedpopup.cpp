@@ -74,7 +74,9 @@ TqvRichEditorWindow* TqvCustomRichEdit::EditorForm() const {
 // ---- building the menu ------------------------------------------------------------------------
 
 void TqvCustomRichEdit::CreatePopupItems() {
-  builtInPopup_ = new QMenu(this);
+  // Without a parent: a hidden popup window among the control's children would sit in the host
+  // window's focus chain and end Tab's walk at this control. The control deletes it.
+  builtInPopup_ = new QMenu();
   builtInPopup_->setObjectName(QStringLiteral("BuiltInPopup"));
   connect(builtInPopup_, &QMenu::aboutToShow, this, [this] { PreparePopup(); });
   for (int I = 0; I < int(popupItems_.size()); ++I) {
