@@ -1,6 +1,8 @@
 // The editor window: its layout and option rules, the bars following the selection, the format
 // bar's commands, the colour menu, keys, texts and hints, borrowed buttons and pictures.
 #include <QAction>
+#include <QLineEdit>
+#include <QTest>
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusTipEvent>
@@ -271,8 +273,11 @@ TEST(EditorWindow, TheFontBoxesApplyAChosenFaceAndSizeAndShowAMissingFaceInRed) 
 
     F.FontSizeComboCloseUp(F.FontSizeCombo->findText("14"));
     EXPECT_EQ(R.SelAttributes().Size(), 14);
-    F.FontSizeCombo->setEditText("13");
-    F.FontSizeComboCloseUp(-1);  // typed and confirmed with Enter
+    // Typed into the box and confirmed with Enter.
+    QLineEdit* SizeText = F.FontSizeCombo->lineEdit();
+    SizeText->selectAll();
+    QTest::keyClicks(SizeText, "13");
+    QTest::keyClick(SizeText, Qt::Key_Return);
     EXPECT_EQ(R.SelAttributes().Size(), 13);
     F.FontSizeCombo->setEditText("big");
     EXPECT_THROW(F.FontSizeComboCloseUp(-1), base::Exception);

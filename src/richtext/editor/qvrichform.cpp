@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -129,6 +130,7 @@ bool DefaultPrint(QWidget* Parent, TqvPrintChoice& Choice) {
   PrinterBox->setCurrentIndex(qBound(0, Choice.PrinterIndex, int(Printers.size()) - 1));
   auto* File = new QLineEdit(Choice.PdfFile, &D);
   File->setPlaceholderText(QStringLiteral("A new file in the Documents folder"));
+  File->setMinimumWidth(File->fontMetrics().horizontalAdvance(File->placeholderText()) + 16);
   auto* Browse = new QPushButton(QStringLiteral("&Browse..."), &D);
   auto* FileRow = new QHBoxLayout;
   FileRow->addWidget(File, 1);
@@ -144,9 +146,15 @@ bool DefaultPrint(QWidget* Parent, TqvPrintChoice& Choice) {
   CopiesRow->addWidget(Copies);
   CopiesRow->addWidget(Collate);
   CopiesRow->addStretch();
-  Form->addRow(QStringLiteral("&Printer:"), PrinterBox);
-  Form->addRow(QStringLiteral("&File:"), FileRow);
-  Form->addRow(QStringLiteral("&Copies:"), CopiesRow);
+  // Labels of their own: a row whose field is a layout gets no buddy, and its "&" would show.
+  auto Row = [&](const QString& Caption, QWidget* Buddy, auto* Field) {
+    auto* Label = new QLabel(Caption, &D);
+    Label->setBuddy(Buddy);
+    Form->addRow(Label, Field);
+  };
+  Row(QStringLiteral("&Printer:"), PrinterBox, PrinterBox);
+  Row(QStringLiteral("&File:"), File, FileRow);
+  Row(QStringLiteral("&Copies:"), Copies, CopiesRow);
   auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &D);
   auto* Layout = new QVBoxLayout(&D);
   Layout->addLayout(Form);
