@@ -2,6 +2,7 @@
 // question before replacing a file, and files that cannot be read or written.
 #include <QDir>
 #include <QFile>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 
 #include "tests/richtext_editor/EditorFixture.h"
@@ -158,4 +159,48 @@ TEST_F(EditorFiles, TheHostCanTakeOverLoadAndSave) {
   });
   EXPECT_EQ(Calls, 2);
   EXPECT_TRUE(Dialogs.Filters.isEmpty());  // no dialog ran
+}
+
+TEST_F(EditorFiles, ALargeFileLoadsUnderAProgressWindowWhichCanStopTheReading) {
+  QByteArray Body;
+  while (Body.size() < 3 * 1024 * 1024) Body += "{\\b Apis} mellifera carnica, a gentle and thrifty bee.\\par\n";
+  WriteFile(Path("big.rtf"), "{\\rtf1\\ansi " + Body + "}");
+  // Whether a progress window was up, and its label once the reading was done.
+  auto Watch = [](TqvRichEditForm& F, bool Cancel, QString& Label) {
+    auto* Timer = new QTimer(&F);
+    QObject::connect(Timer, &QTimer::timeout, &F, [&F, Timer, Cancel, &Label] {
+      auto* P = F.findChild<QProgressDialog*>();
+      if (P == nullptr || !P->isVisible()) return;
+      Label = P->labelText();
+      if (Cancel) {
+        P->cancel();
+        Timer->stop();
+      }
+    });
+    Timer->start(0);
+    return Timer;
+  };
+  RunEditor(Edit, [&](TqvRichEditForm& F) {
+    Dialogs.OpenFile = Path("big.rtf");
+    QString Label;
+    QTimer* T = Watch(F, true, Label);
+    F.Load1Click();
+    delete T;
+    EXPECT_TRUE(Label.contains("big.rtf"));
+    EXPECT_EQ(F.RichEdit1->Text(), QStringLiteral("Bold and plain"));  // stopped: nothing changed
+    EXPECT_FALSE(F.RichEdit1->Modified());
+
+    Label.clear();
+    T = Watch(F, false, Label);
+    F.Load1Click();
+    delete T;
+    // Up until the document is built, saying what it waits for.
+    EXPECT_TRUE(Label.startsWith("Reading the document \"big.rtf\"")) << Label.toStdString();
+    EXPECT_TRUE(F.RichEdit1->Text().startsWith("Apis mellifera carnica"));
+    EXPECT_GT(F.RichEdit1->GetTextLen(), 2 * 1024 * 1024);
+    EXPECT_EQ(F.findChild<QProgressDialog*>(), nullptr);  // gone once the text is in
+    EXPECT_TRUE(F.RichEdit1->Modified());
+    F.RichEdit1->SetModified(false);
+    F.Exit1Click();
+  });
 }

@@ -30,6 +30,8 @@
 #include <QStyleOptionMenuItem>
 #include <QVBoxLayout>
 
+#include <optional>
+
 #include "base/Colors.h"
 #include "base/Exception.h"
 #include "platform/Question.h"
@@ -50,8 +52,8 @@ constexpr int kFrameWidth = 8;
 // The designed window of 610 × 455 less its frame, caption and menu bar.
 constexpr int kClientWidth = 602;
 constexpr int kClientHeight = 408;
-// Files above this size are read with a progress window the user can cancel.
-constexpr qint64 kProgressFileSize = 4 * 1024 * 1024;
+// Files above this size (about a second and a half of reading) show a progress window.
+constexpr qint64 kProgressFileSize = 1024 * 1024;
 constexpr qint64 kReadChunk = 1024 * 1024;
 
 const QString kFileFilter = QStringLiteral("Rich Text Files (*.RTF)|*.RTF|Text Files (*.TXT)|*.TXT");
@@ -1430,24 +1432,30 @@ void TqvRichEditForm::LoadFile(const QString& FileName) {
     throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, F.errorString()));
   QByteArray Bytes;
   const qint64 Size = F.size();
+  // A large file takes seconds to read and lay out: a progress window says so the whole time.
+  std::optional<QProgressDialog> Progress;
   if (Size > kProgressFileSize) {
-    // A large file is read piece by piece, so the window keeps painting and the user can stop.
-    QProgressDialog Progress(QStringLiteral("Loading \"%1\"…").arg(QFileInfo(FileName).fileName()),
-                             QStringLiteral("Cancel"), 0, int(Size / kReadChunk) + 1, this);
-    Progress.setWindowModality(Qt::WindowModal);
-    Progress.setMinimumDuration(0);
+    // Read piece by piece, so the window keeps painting and the user can still stop.
+    Progress.emplace(QStringLiteral("Loading \"%1\"…").arg(QFileInfo(FileName).fileName()),
+                     QStringLiteral("Cancel"), 0, int(Size / kReadChunk) + 1, this);
+    Progress->setWindowModality(Qt::WindowModal);
+    Progress->setMinimumDuration(0);
     Bytes.reserve(Size);
     while (!F.atEnd()) {
       const QByteArray Chunk = F.read(kReadChunk);
       if (Chunk.isEmpty()) break;
       Bytes += Chunk;
-      Progress.setValue(int(Bytes.size() / kReadChunk));
-      if (Progress.wasCanceled()) return;
+      Progress->setValue(int(Bytes.size() / kReadChunk));
+      if (Progress->wasCanceled()) return;
     }
-    Progress.setLabelText(QStringLiteral("Reading the document…"));
-    Progress.setCancelButton(nullptr);
-    Progress.setRange(0, 0);
-    QApplication::processEvents();
+    // The document is built in one piece from here: no more stopping, but the window stays up.
+    Progress->setLabelText(QStringLiteral("Reading the document \"%1\" (%2 MB)…")
+                               .arg(QFileInfo(FileName).fileName())
+                               .arg(double(Size) / (1024 * 1024), 0, 'f', 1));
+    Progress->setCancelButton(nullptr);
+    Progress->setRange(0, 0);
+    Progress->repaint();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   } else {
     Bytes = F.readAll();
   }

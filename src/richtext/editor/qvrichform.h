@@ -269,6 +269,8 @@ class TqvRichEditForm : public TqvRichEditorWindow {
   void UpdateKeyIndicators();
   void SetBars(bool ToolBarShown, bool FormatBarShown);
   void ApplyFontName(const QString& Name);
+  // Fills the font name box with the desktop's faces (show sequence).
+  void FillFontNames();
   // Loads a file into RichEdit1: RTF, or plain text for anything else.
   void LoadFile(const QString& FileName);
   // Saves RichEdit1 to a file, as plain text or RTF; the old file stays whole if this fails.
@@ -303,7 +305,6 @@ class TqvRichEditForm : public TqvRichEditorWindow {
   QAction* MakeItem(QMenu* Menu, const char* Name, const QString& Caption, const QKeySequence& Shortcut,
                     void (TqvRichEditForm::*Click)());
   QAction* MakeSeparatorItem(QMenu* Menu, const char* Name);
-  void FillFontNames();
   bool RaiseMenuEvent(const TqvRTFNotifyEvent& Event);
   bool InWindow(QObject* Object) const;
   bool MenuShortcut(QKeyEvent* Key);
