@@ -59,7 +59,7 @@ constexpr qint64 kReadChunk = 1024 * 1024;
 const QString kFileFilter = QStringLiteral("Rich Text Files (*.RTF)|*.RTF|Text Files (*.TXT)|*.TXT");
 
 TqvLockKeyReader& LockKeyReader() {
-  static TqvLockKeyReader Reader;
+  static TqvLockKeyReader Reader = DesktopLockKeys;
   return Reader;
 }
 

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+#include "richtext/editor/qvlockkeys.h"
 #include "richtext/editor/qvrichglyphs.h"
 #include "richtext/qvRichEditorWindow.h"
 #include "richtext/qvRulerPanel.h"
@@ -39,12 +40,8 @@ TqvHintHandler& ApplicationOnHint();
 QString ShortHint(const QString& Hint);
 QString LongHint(const QString& Hint);
 
-// Caps Lock and Num Lock as the keyboard reports them. The desktop does not tell us, so they read
-// as off unless a reader is installed (tests).
-struct TqvLockKeys {
-  bool CapsLock = false;
-  bool NumLock = false;
-};
+// Caps Lock and Num Lock as the keyboard reports them: the desktop's by default; tests install
+// their own reader.
 using TqvLockKeyReader = std::function<TqvLockKeys()>;
 TqvLockKeyReader SetLockKeyReader(TqvLockKeyReader Reader);
 
