@@ -1,18 +1,48 @@
 // Feeds arbitrary bytes to the RTF reader, writes what it read and reads that again.
-// The reader must neither crash nor hang, and the engine's own output must read back to the
-// same text.
+// The reader must neither crash nor hang, the engine's own output must read back to the same
+// text, and the text read without a document must be the document's text.
+//
+// An input that starts with the byte 0xFF is a recipe for a large one, beyond the fuzzer's
+// length cap: FF, depth, count (two bytes, little-endian), then a unit and a tail separated by
+// the first NUL. It stands for "{\rtf1 " + "{" x depth*4 + unit x count*32 + "}" x depth*4 +
+// tail + "}", at most 1 MB: many paragraphs, long runs, nesting past the reader's limit. Four
+// times the cap is still quick under the sanitizers, so a timeout means work that grows faster
+// than the input.
 
 #include <QGuiApplication>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <cstdlib>
 
+#include "rtf/PlainText.h"
 #include "rtf/RtfReader.h"
 #include "rtf/RtfWriter.h"
 
 namespace {
 QGuiApplication* app = nullptr;
+
+constexpr qsizetype kMaxGenerated = 1 << 20;
+
+QByteArray Generated(const QByteArray& recipe) {
+  const int depth = uchar(recipe[1]) * 4;
+  const qsizetype count = (qsizetype(uchar(recipe[2])) | qsizetype(uchar(recipe[3])) << 8) * 32;
+  const QByteArray rest = recipe.mid(4);
+  const qsizetype cut = rest.indexOf('\0');
+  const QByteArray unit = cut < 0 ? rest : rest.left(cut);
+  const QByteArray tail = cut < 0 ? QByteArray() : rest.mid(cut + 1);
+  const qsizetype fixed = 8 + 2 * depth + tail.size();
+  const qsizetype repeats = unit.isEmpty() ? 0 : std::min(count, (kMaxGenerated - fixed) / unit.size());
+  QByteArray out;
+  out.reserve(fixed + repeats * unit.size());
+  out += "{\\rtf1 ";
+  out += QByteArray(depth, '{');
+  for (qsizetype i = 0; i < repeats; ++i) out += unit;
+  out += QByteArray(depth, '}');
+  out += tail;
+  out += '}';
+  return out;
 }
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -22,13 +52,18 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+  QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+  if (size >= 4 && data[0] == 0xFF) bytes = Generated(bytes);
   QTextDocument doc;
   QTextCursor cursor(&doc);
+  QString text;
+  const bool asText = rtf::ReadRtfText(bytes, &text);
   if (!rtf::ReadRtf(bytes, cursor)) {
     if (!doc.isEmpty()) std::abort();  // refused input must leave the document untouched
+    if (asText) std::abort();          // and is refused as text too
     return 0;
   }
+  if (!asText || text != rtf::PlainText(doc)) std::abort();
   const QByteArray out = rtf::WriteRtf(doc);
   QTextDocument again;
   QTextCursor c2(&again);

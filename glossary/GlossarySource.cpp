@@ -189,11 +189,18 @@ bool ParseLetterText(const QString& input, int letter, const QString& fileName,
       const QString term = line.mid(2).trimmed();
       if (!line.startsWith(QLatin1String("## ")) || term.isEmpty())
         return fail(lineNo, QStringLiteral("a heading must be \"## \" followed by the term"));
-      if (term.size() > kMaxTermLength)
+      // Characters as the store counts them: one for a letter outside the basic plane too.
+      const qsizetype length = term.toUcs4().size();
+      if (length > kMaxTermLength)
         return fail(lineNo, QStringLiteral("the term \"%1\" has %2 characters; at most %3 fit")
                                 .arg(term)
-                                .arg(term.size())
+                                .arg(length)
                                 .arg(kMaxTermLength));
+      for (QChar c : term)
+        if (c.category() == QChar::Other_Control)
+          return fail(lineNo, QStringLiteral("the term \"%1\" holds the control character U+%2")
+                                  .arg(QString(term).replace(c, QChar(0xFFFD)))
+                                  .arg(c.unicode(), 4, 16, QLatin1Char('0')));
       if (!StartsWithLetter(term, letterText))
         return fail(lineNo, QStringLiteral("the term \"%1\" does not start with the letter %2")
                                 .arg(term, letterText));

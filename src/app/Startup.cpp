@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "app/BeeIcon.h"
+#include "app/LockWaitWindow.h"
 #include "app/Unit1.h"
 #include "base/Exception.h"
 #include "platform/Question.h"
@@ -46,6 +47,7 @@ int RunTermora() {
   richtext::InstallParagraphDialog();
   richtext::InstallTabDialog();
 
+  InstallLockWaiter();
   QString error;
   std::unique_ptr<TForm1> form = CreateForm1(QDir::currentPath(), &error);
   if (!form) {

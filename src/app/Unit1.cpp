@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStatusBar>
@@ -405,7 +406,23 @@ void TForm1::FormCreate(QObject*) {
 
   if (Table2->State() != dsBrowse) return;
   SendJustifyMessages();
+  // A glossary whose terms' file cannot be written is shown read-only, said once, here.
+  if (const QString why = Table2->ReadOnlyReason(); !why.isEmpty()) {
+    ShowReadOnly(why);
+    return;
+  }
   platform::Guarded([this] { Table2->Edit(); }, this);
+}
+
+void TForm1::ShowReadOnly(const QString& why) {
+  platform::Inform(why + QStringLiteral(" Termora shows the glossary read-only."), platform::ApplicationTitle(),
+                   platform::Icon::Warning, this);
+  // The navigator's edit buttons and the definition follow the table, which refuses changes;
+  // the status bar says so where the user looks.
+  auto* mark = new QLabel(QStringLiteral("Только для чтения"), StatusBar1);
+  mark->setObjectName(QStringLiteral("ReadOnlyMark"));
+  mark->setToolTip(why);
+  StatusBar1->addPermanentWidget(mark);
 }
 
 void TForm1::SendJustifyMessages() {
@@ -480,8 +497,16 @@ void TForm1::Button2Click(QObject*) {
   o.progressParent = this;
   const platform::CopyOutcome r = platform::CopyFolder(BackupSource, BackupTarget, o);
   if (r.result != platform::copyOk) qWarning("Termora: backup: %s", qPrintable(r.error));
-  platform::Inform(BackupMessage(r.result, r.anyOperationsAborted), platform::ApplicationTitle(), platform::Icon::None,
-                   this);
+  platform::Inform(BackupReport(r), platform::ApplicationTitle(), platform::Icon::None, this);
+}
+
+QString TForm1::BackupReport(const platform::CopyOutcome& outcome) {
+  QString text = BackupMessage(outcome.result, outcome.anyOperationsAborted);
+  // A copy that left something out is kept, but it is no backup to rely on: say what is missing.
+  if (outcome.result == platform::copyIncomplete)
+    text += QStringLiteral("\n\nКопия %1 неполна, не скопировано: %2")
+                .arg(QDir::toNativeSeparators(outcome.copiedTo), outcome.leftOut.join(QLatin1String(", ")));
+  return text;
 }
 
 }  // namespace app

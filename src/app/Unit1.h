@@ -12,6 +12,7 @@
 #include "data/DataSet.h"
 #include "gradient/LmButton.h"
 #include "gradient/LmPanel.h"
+#include "platform/Shell.h"
 #include "richtext/qvriched.h"
 
 class QPushButton;
@@ -67,6 +68,8 @@ class TForm1 : public QWidget {
   // The About text and the backup's outcome messages.
   static QString AboutText();
   static QString BackupMessage(int result, bool anyOperationsAborted);
+  // The message for a finished backup: its outcome, and what a copy left out.
+  static QString BackupReport(const platform::CopyOutcome& outcome);
 
   // The folders the backup copies from and into (the user's ~/vekTermora/...). Tests point them
   // elsewhere.
@@ -109,6 +112,8 @@ class TForm1 : public QWidget {
   void CreateData(const QString& databaseName);
   gradient::TLmButton* CreateLetterButton(int n);
   void PickLetter(int recNo);
+  // Tells why the terms cannot be changed, and marks the window read-only.
+  void ShowReadOnly(const QString& why);
   // Advanced typography on, then the selection's paragraphs justified.
   void SendJustifyMessages();
 

@@ -53,6 +53,7 @@ const Refusal kDeleteRefusal{
     case StoreStatus::Gone:
       if (words.gone) DatabaseError(QString::fromLatin1(words.gone));
       break;
+    case StoreStatus::FileError: DatabaseError(r.error);
     default: break;
   }
   DatabaseError(QStringLiteral("%1: %2").arg(table, r.error));
@@ -111,10 +112,10 @@ struct TTable::Impl {
   std::vector<QVariant> buffer;
   std::vector<bool> changed;
   std::vector<bool> blobLoaded;
-  qint64 editVersion = 0;
+  QVariant editVersion;
   // The current record's BLOBs, read on demand.
   qint64 blobKey = -1;
-  qint64 blobVersion = -1;
+  QVariant blobVersion;
   std::vector<QByteArray> blobCache;
   std::vector<bool> blobCached;
 
@@ -122,7 +123,7 @@ struct TTable::Impl {
   int ColumnCount() const { return int(Table().fields.size()); }
   void DropBlobCache() {
     blobKey = -1;
-    blobVersion = -1;
+    blobVersion = QVariant();
   }
   // Takes what is stored now for a row read before, when someone stored it since.
   void Refreshed(StoredRow& row, const StoredRow& now) {
@@ -209,10 +210,14 @@ void TTable::CheckActive() const {
 }
 
 void TTable::CheckCanModify() const {
-  if (!CanModify()) DatabaseError(QString::fromLatin1(kCannotModify));
+  if (CanModify()) return;
+  if (Active() && !d_->store.Writable()) DatabaseError(d_->store.ReadOnlyReason());
+  DatabaseError(QString::fromLatin1(kCannotModify));
 }
 
 bool TTable::CanModify() const { return Active() && !readOnly_ && d_->store.Writable(); }
+
+QString TTable::ReadOnlyReason() const { return Active() ? d_->store.ReadOnlyReason() : QString(); }
 
 // ---- opening and closing --------------------------------------------------------------------
 
@@ -332,9 +337,16 @@ void TTable::MasterChanged() {
   TField* mf = d_->masterLink ? d_->masterLink->MasterField() : nullptr;
   const QVariant key = mf ? mf->Value() : QVariant();
   if (d_->rangeSet && SameKey(key, d_->rangeValue)) return;
+  // The new range is read before anything changes: one that cannot be read leaves this table on
+  // the rows it shows, and the master that moved goes back to match it.
+  std::vector<StoredRow> rows;
+  if (!key.isNull()) {
+    if (const StoreResult r = d_->store.ReadRange(&key, &rows); !r.Ok()) Refuse(r, d_->store, kReadRefusal);
+  }
+  d_->rows = std::move(rows);
+  d_->DropBlobCache();
   d_->rangeValue = key;
   d_->rangeSet = true;
-  ReadRange(0, 0);
   current_ = d_->rows.empty() ? -1 : 0;
   bof_ = true;
   eof_ = d_->rows.empty();
@@ -361,7 +373,7 @@ QByteArray TTable::BlobValue(const TField* field) const {
   if (IsEditMode(state_) && (d_->blobLoaded[c] || state_ == dsInsert)) return d_->buffer[c].toByteArray();
   const StoredRow& r = d_->rows[current_];
   if (r.key == 0) return QByteArray();
-  const qint64 version = state_ == dsEdit ? d_->editVersion : r.version;
+  const QVariant version = state_ == dsEdit ? d_->editVersion : r.version;
   if (d_->blobKey != r.key || d_->blobVersion != version) {
     d_->blobKey = r.key;
     d_->blobVersion = version;
@@ -370,7 +382,7 @@ QByteArray TTable::BlobValue(const TField* field) const {
   }
   if (!d_->blobCached[c]) {
     const StoreResult res = d_->store.ReadBlob(r.key, c, &d_->blobCache[c]);
-    if (!res.Ok()) Refuse(res, d_->store, {});
+    if (!res.Ok()) Refuse(res, d_->store, kReadRefusal);
     d_->blobCached[c] = true;
   }
   return d_->blobCache[c];
@@ -437,6 +449,13 @@ void TTable::BeginInsertAppend(bool append) {
   CheckActive();
   CheckBrowseMode();
   CheckCanModify();
+  // A detail record belongs to its master's current record; with none there is nothing to add
+  // it to, and a record stored under no key would belong to nothing the program can show.
+  if (d_->rangeSet && d_->rangeValue.isNull() && d_->store.RangeField() >= 0) {
+    TTable* master = d_->masterLink ? d_->masterLink->DataSet() : nullptr;
+    DatabaseError(QStringLiteral("There is nothing to add the record to: the table %1 has no current record.")
+                      .arg(master ? master->TableName() : QStringLiteral("of the master")));
+  }
   StoredRow r;
   r.values.resize(d_->ColumnCount());
   const int pos = append || current_ < 0 ? int(d_->rows.size()) : current_;
@@ -517,10 +536,11 @@ void TTable::Cancel() {
   if (state_ == dsEdit && current_ >= 0) {
     // The edit may have been refused because another window stored this record meanwhile:
     // show what is stored now, not the copy read before, so the user sees the other text.
-    // A failed read only leaves the old copy on show; cancelling itself must not fail.
+    // A failed read only leaves the old copy on show; cancelling itself must not fail, nor wait
+    // for another program's lock.
     StoredRow& r = d_->rows[current_];
     StoredRow now;
-    if (d_->store.ReadRow(r.key, &now).Ok()) d_->Refreshed(r, now);
+    if (d_->store.ReadRow(r.key, &now, /*wait=*/false).Ok()) d_->Refreshed(r, now);
   }
   if (state_ == dsInsert) {
     d_->rows.erase(d_->rows.begin() + current_);
@@ -546,7 +566,7 @@ void TTable::Delete() {
   DataEvent(deCheckBrowseMode);
   CheckCanModify();
   const StoredRow& r = d_->rows[current_];
-  const qint64 version = state_ == dsEdit ? d_->editVersion : r.version;
+  const QVariant version = state_ == dsEdit ? d_->editVersion : r.version;
   if (const StoreResult res = d_->store.Delete(r.key, version); !res.Ok())
     Refuse(res, d_->store, kDeleteRefusal);
   if (AfterCommit) AfterCommit(this, d_->store.LastCommit());
@@ -590,31 +610,38 @@ int TTable::RecordCount() const { return Active() ? int(d_->rows.size()) : 0; }
 int TTable::RowCount() const { return int(d_->rows.size()); }
 bool TTable::IsEmpty() const { return d_->rows.empty(); }
 
-void TTable::MoveTo(int index, bool notify) {
+void TTable::MoveTo(int index, bool bof, bool eof, TDataEvent event, int info) {
   const int old = current_;
+  const bool oldBof = bof_, oldEof = eof_;
   current_ = index;
-  if (notify) {
-    DataEvent(deDataSetScroll, nullptr, index - old);
-    if (AfterScroll) AfterScroll(this);
+  bof_ = bof;
+  eof_ = eof;
+  try {
+    DataEvent(event, nullptr, info);
+  } catch (...) {
+    // A dependant could not follow (a detail whose rows could not be read): this table goes
+    // back to the record it was on, and everyone is told so, so that the move can be retried
+    // from where it began.
+    current_ = old;
+    bof_ = oldBof;
+    eof_ = oldEof;
+    try {
+      DataEvent(deDataSetChange);
+    } catch (...) {
+    }
+    throw;
   }
+  if (AfterScroll) AfterScroll(this);
 }
 
 void TTable::First() {
   CheckBrowseMode();
-  MoveTo(d_->rows.empty() ? -1 : 0, false);
-  bof_ = true;
-  eof_ = d_->rows.empty();
-  DataEvent(deDataSetChange);
-  if (AfterScroll) AfterScroll(this);
+  MoveTo(d_->rows.empty() ? -1 : 0, true, d_->rows.empty(), deDataSetChange);
 }
 
 void TTable::Last() {
   CheckBrowseMode();
-  MoveTo(int(d_->rows.size()) - 1, false);
-  eof_ = true;
-  bof_ = d_->rows.empty();
-  DataEvent(deDataSetChange);
-  if (AfterScroll) AfterScroll(this);
+  MoveTo(int(d_->rows.size()) - 1, d_->rows.empty(), true, deDataSetChange);
 }
 
 void TTable::Next() { MoveBy(1); }
@@ -628,9 +655,7 @@ int TTable::MoveBy(int distance) {
   }
   const int target = std::clamp(current_ + distance, 0, int(d_->rows.size()) - 1);
   const int moved = target - current_;
-  bof_ = distance < 0 && moved != distance;
-  eof_ = distance > 0 && moved != distance;
-  MoveTo(target, true);
+  MoveTo(target, distance < 0 && moved != distance, distance > 0 && moved != distance, deDataSetScroll, moved);
   return moved;
 }
 
@@ -641,10 +666,7 @@ void TTable::SetRecNo(int n) {
   if (n == RecNo()) return;
   if (n < 1 || n > int(d_->rows.size())) return;
   DataEvent(deCheckBrowseMode);
-  current_ = n - 1;
-  bof_ = eof_ = false;
-  DataEvent(deDataSetChange);
-  if (AfterScroll) AfterScroll(this);
+  MoveTo(n - 1, false, false, deDataSetChange);
 }
 
 // ---- fields and notifications ---------------------------------------------------------------

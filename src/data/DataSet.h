@@ -74,6 +74,9 @@ class TTable : public QObject {
   void CheckBrowseMode();
   void UpdateRecord();
   bool CanModify() const;
+  // Why the table's file cannot be written, naming the file and the cause; empty when it can
+  // (or the table is closed).
+  QString ReadOnlyReason() const;
   bool Modified() const { return modified_; }
 
   TField* FieldByName(const QString& name) const;  // throws when there is none
@@ -116,7 +119,9 @@ class TTable : public QObject {
   void BeginInsertAppend(bool append);
   void MasterChanged();
   void ReadRange(qint64 keepKey, int keepIndex);
-  void MoveTo(int index, bool notify);
+  // Makes row `index` current and tells the dependants with `event`; when one of them cannot
+  // follow, moves back and rethrows.
+  void MoveTo(int index, bool bof, bool eof, TDataEvent event, int info = 0);
   void ClearBuffers();
   QVariant FieldValue(const TField* field) const;
   void SetFieldValue(TField* field, const QVariant& value);

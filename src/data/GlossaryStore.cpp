@@ -48,7 +48,7 @@ const QStringList& MasterSchema() {
       " IDMaster INTEGER PRIMARY KEY AUTOINCREMENT,"
       " NumMaster INTEGER CHECK (NumMaster IS NULL OR NumMaster BETWEEN -32768 AND 32767),"
       " LetterMaster TEXT CHECK (LetterMaster IS NULL OR length(LetterMaster) <= 1),"
-      " VersionMaster INTEGER NOT NULL DEFAULT 0)"};
+      " VersionMaster INTEGER NOT NULL DEFAULT 0 CHECK (typeof(VersionMaster) = 'integer'))"};
   return s;
 }
 
@@ -61,7 +61,7 @@ const QStringList& DetailSchema() {
       " WordDetail TEXT CHECK (WordDetail IS NULL OR length(WordDetail) <= 40),"
       " TextDetail BLOB,"
       " SortKeyDetail TEXT NOT NULL DEFAULT '',"
-      " VersionDetail INTEGER NOT NULL DEFAULT 0)",
+      " VersionDetail INTEGER NOT NULL DEFAULT 0 CHECK (typeof(VersionDetail) = 'integer'))",
       // The columns after IDDetail do not change the order (IDDetail is unique); they let a
       // letter's range be read from the index alone, without the table pages that hold each
       // term beside its definition.
@@ -234,6 +234,14 @@ bool GlossaryWriter::AddTerm(int idMaster, const QString& word, const QByteArray
   if (word.toUcs4().size() > 40) {
     error_ = QStringLiteral("The term \"%1\" is longer than 40 characters.").arg(word);
     return false;
+  }
+  for (QChar c : word) {
+    if (c.category() == QChar::Other_Control) {
+      error_ = QStringLiteral("The term \"%1\" holds the control character U+%2.")
+                   .arg(QString(word).replace(c, QChar(0xFFFD)))
+                   .arg(c.unicode(), 4, 16, QLatin1Char('0'));
+      return false;
+    }
   }
   d_->addTerm->bindValue(0, idMaster);
   d_->addTerm->bindValue(1, word);

@@ -1,12 +1,18 @@
 #include "data/StoreConnection.h"
 
 #include <QAtomicInt>
+#include <QDir>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
+#include <cerrno>
+#include <cstring>
 #include <sqlite3.h>
+
+#include "base/ScopeGuard.h"
+#include "data/LockWait.h"
 
 namespace data {
 
@@ -38,6 +44,16 @@ QString DamagedFileMessage(const QString& path, const QString& sqliteText, const
       .arg(path, sqliteText, outcome);
 }
 
+QString FileErrorCause(int error) {
+  switch (error) {
+    case EROFS: return QStringLiteral("it is on a read-only file system");
+    case EPERM: return QStringLiteral("it is marked immutable");
+    case EACCES: return QStringLiteral("you have no permission to write to it");
+    case ENOSPC: return QStringLiteral("the disk is full");
+    default: return QString::fromLocal8Bit(std::strerror(error));
+  }
+}
+
 StoreConnection::~StoreConnection() { Close(); }
 
 StoreResult StoreConnection::Open(const QString& path, bool create, int busyTimeoutMs) {
@@ -59,11 +75,16 @@ StoreResult StoreConnection::Open(const QString& path, bool create, int busyTime
     QUrl url = QUrl::fromLocalFile(path_);
     url.setQuery(create ? QStringLiteral("mode=rwc") : QStringLiteral("mode=rw"));
     db.setDatabaseName(url.toString(QUrl::FullyEncoded));
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
     if (!db.open())
       return QStringLiteral("Cannot open the table file %1: %2.").arg(path_, SqlErrorText(db.lastError()));
     handle_ = HandleOf(db);
     if (!handle_) return QStringLiteral("The SQLite driver of Qt SQL is not available.");
+    // Waiting for another program's lock goes through the program's waiter (LockWait.h), not
+    // SQLite's sleeping busy timeout, so that a window keeps painting meanwhile.
+    busyTimeoutMs_ = busyTimeoutMs;
+    sqlite3_busy_handler(handle_, &StoreConnection::BusyHandler, this);
+    base::ScopeGuard waited([] { detail::LockWaitDone(); });
     // Reading the schema page tells a damaged or foreign file at once, without scanning it.
     // A killed program leaves a journal that SQLite rolls back on the next open; FULL sync makes
     // every committed post survive a power cut too.
@@ -97,7 +118,15 @@ QSqlDatabase StoreConnection::Db() const { return QSqlDatabase::database(name_, 
 
 StoreResult StoreConnection::Exec(const char* sql) {
   if (!handle_) return StoreResult::Fail(QStringLiteral("The table file is not open."));
-  return ResultOf(sqlite3_exec(handle_, sql, nullptr, nullptr, nullptr));
+  if (WaitingForLock()) return ResultOf(SQLITE_BUSY);
+  const int rc = sqlite3_exec(handle_, sql, nullptr, nullptr, nullptr);
+  detail::LockWaitDone();
+  return ResultOf(rc);
+}
+
+int StoreConnection::BusyHandler(void* self, int turn) {
+  const auto* c = static_cast<const StoreConnection*>(self);
+  return c->waitForLocks_ && detail::LockWaitTurn(c->path_, turn, c->busyTimeoutMs_) ? 1 : 0;
 }
 
 StoreResult StoreConnection::ResultOf(int rc) const {
@@ -110,7 +139,18 @@ StoreResult StoreConnection::ResultOf(int rc) const {
   const QString text = QString::fromUtf8(handle_ ? sqlite3_errmsg(handle_) : sqlite3_errstr(rc));
   const int primary = rc & kPrimaryCodeMask;
   if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) return {StoreStatus::Busy, text};
-  if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) return {StoreStatus::Damaged, text};
+  // A statement that was prepared and then could not step over the file's pages: the file is
+  // damaged, which is never "no such row".
+  if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_FORMAT)
+    return {StoreStatus::Damaged, text};
+  if (primary == SQLITE_READONLY || primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN) {
+    const int error = handle_ ? sqlite3_system_errno(handle_) : 0;
+    return {StoreStatus::FileError, QStringLiteral("The table file %1 could not be %2 (%3%4). Nothing was stored.")
+                                        .arg(QDir::toNativeSeparators(path_),
+                                             primary == SQLITE_READONLY ? QStringLiteral("changed")
+                                                                        : QStringLiteral("read or written"),
+                                             text, error ? QStringLiteral(": ") + FileErrorCause(error) : QString())};
+  }
   return StoreResult::Fail(text);
 }
 

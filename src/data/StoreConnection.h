@@ -6,6 +6,8 @@
 #include <QSqlError>
 #include <QString>
 
+#include "base/ScopeGuard.h"
+
 struct sqlite3;
 
 namespace data {
@@ -17,13 +19,18 @@ enum class StoreStatus {
   Busy,      // another program held the file's lock for longer than the busy timeout
   Conflict,  // the row was stored or deleted by someone else since it was read
   Gone,      // the row is no longer stored
-  Damaged,   // the file is not a sound SQLite database (damaged, cut short, overwritten)
+  Damaged,   // the file is not a sound table file (damaged, cut short, overwritten): the message names it
+  FileError, // the file could not be written or read: the message names it and the cause
   Failed,    // anything else
 };
 
+// An errno from a file access, as the user can act on it ("it is on a read-only file system").
+QString FileErrorCause(int error);
+
 struct StoreResult {
   StoreStatus status = StoreStatus::Ok;
-  // Opening: the whole message. Other operations: SQLite's own text.
+  // Opening and FileError: the whole message. Other operations, Damaged too: what SQLite found,
+  // which the caller puts into DamagedFileMessage with what became of the user's work.
   QString error;
 
   bool Ok() const { return status == StoreStatus::Ok; }
@@ -55,13 +62,21 @@ class StoreConnection {
   // The connection's own SQLite handle, for the statements the store keeps prepared.
   sqlite3* Handle() const { return handle_; }
 
+  // Each statement of `sql` in turn; waits for another program's lock as the store does.
   StoreResult Exec(const char* sql);
+  // While the returned value lives, a lock another program holds is waited for (true) or
+  // reported busy at once (false).
+  [[nodiscard]] base::ValueRestorer<bool> WaitForLocks(bool wait) { return {waitForLocks_, wait}; }
   // The outcome of an SQLite call on this connection that returned `rc`.
   StoreResult ResultOf(int rc) const;
 
  private:
+  static int BusyHandler(void* self, int turn);
+
   QString name_;
   QString path_;
+  int busyTimeoutMs_ = 0;
+  bool waitForLocks_ = true;
   sqlite3* handle_ = nullptr;
 };
 

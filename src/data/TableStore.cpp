@@ -1,10 +1,16 @@
 #include "data/TableStore.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include "base/ScopeGuard.h"
+#include "data/LockWait.h"
 
 namespace data {
 
@@ -21,8 +27,11 @@ class TableStore::Statement {
   int Prepare(sqlite3* db, const QString& sql) {
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
+    if (WaitingForLock()) return SQLITE_BUSY;
     const QByteArray utf8 = sql.toUtf8();
-    return sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+    const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+    detail::LockWaitDone();
+    return rc;
   }
   bool Prepared() const { return stmt_ != nullptr; }
 
@@ -56,7 +65,14 @@ class TableStore::Statement {
     }
   }
 
-  int Step() { return sqlite3_step(stmt_); }
+  // A step started while the store waits for a lock (from the waiter's event processing) is
+  // refused as busy rather than nested inside the waiting one.
+  int Step() {
+    if (WaitingForLock()) return SQLITE_BUSY;
+    const int rc = sqlite3_step(stmt_);
+    detail::LockWaitDone();
+    return rc;
+  }
 
   QVariant Value(int c) const {
     switch (sqlite3_column_type(stmt_, c)) {
@@ -86,6 +102,24 @@ class TableStore::Statement {
 };
 
 namespace {
+
+// Why the store cannot write the table file at `path`; empty when it can. The file's own
+// permission bits do not tell (an immutable file or a read-only mount has them all); the system
+// is asked, and so is SQLite, which opens such a file read-only. A change is first written to a
+// file beside the table, so the folder must take new files too.
+QString WhyReadOnly(const QString& path, sqlite3* db) {
+  const QString shown = QDir::toNativeSeparators(path);
+  if (::access(QFile::encodeName(path).constData(), W_OK) != 0)
+    return QStringLiteral("The table file %1 cannot be changed: %2.").arg(shown, FileErrorCause(errno));
+  if (db && sqlite3_db_readonly(db, "main") == 1)
+    return QStringLiteral("The table file %1 cannot be changed: it could only be opened for reading.").arg(shown);
+  const QString folder = QFileInfo(path).absolutePath();
+  if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+    return QStringLiteral("The table file %1 cannot be changed: its folder %2 takes no new files, and a change is "
+                          "written through one (%3).")
+        .arg(shown, QDir::toNativeSeparators(folder), FileErrorCause(errno));
+  return QString();
+}
 
 int FieldIndex(const StoreTable& t, const QString& name) {
   for (int c = 0; c < int(t.fields.size()); ++c)
@@ -141,13 +175,41 @@ StoreResult TableStore::Open(const QString& folder, const StoreTable& table, int
     if (!columns.contains(n, Qt::CaseInsensitive))
       return StoreResult::Fail(QStringLiteral("Field '%1' not found in the table %2").arg(n, path));
 
+  // A damaged page shows only when a statement reaches it, perhaps long after the window opened
+  // on the pages around it. A file small enough to check quickly is checked whole first.
+  if (QFileInfo(path).size() <= kQuickCheckBytes) {
+    Statement check;
+    int rc = check.Prepare(conn_.Handle(), QStringLiteral("PRAGMA quick_check(100)"));
+    QStringList findings;
+    if (rc == SQLITE_OK)
+      while ((rc = check.Step()) == SQLITE_ROW)
+        findings += check.Value(0).toString().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (rc != SQLITE_DONE) {
+      const StoreResult r = conn_.ResultOf(rc);
+      if (r.status != StoreStatus::Damaged) return r;
+      findings = QStringList{r.error};
+    }
+    // A value another program stored against a column's constraint is not damage: the program
+    // reads such values. What is left is the pages themselves; SQLite heads that with the
+    // schema's name, which the user cannot act on.
+    findings.removeIf([](const QString& f) {
+      return f == QLatin1String("ok") || f.startsWith(QLatin1String("***")) ||
+             f.startsWith(QLatin1String("CHECK constraint failed")) || f.startsWith(QLatin1String("NULL value in"));
+    });
+    if (!findings.isEmpty()) {
+      if (findings.size() > 3) findings = findings.mid(0, 3) << QStringLiteral("…");
+      return {StoreStatus::Damaged,
+              DamagedFileMessage(path, findings.join(QLatin1String("; ")), QStringLiteral("Nothing was changed."))};
+    }
+  }
+
   closeUnlessChecked.Dismiss();
   table_ = &table;
-  writable_ = QFileInfo(path).isWritable();
+  readOnlyReason_ = WhyReadOnly(path, conn_.Handle());
   blobs_.resize(table.fields.size());
   rowSql_ = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?").arg(StoredColumns(), table.name, KeyColumn());
   deleteSql_ =
-      QStringLiteral("DELETE FROM %1 WHERE %2 = ? AND %3 = ?").arg(table.name, KeyColumn(), table.versionColumn);
+      QStringLiteral("DELETE FROM %1 WHERE %2 = ? AND %3 IS ?").arg(table.name, KeyColumn(), table.versionColumn);
   return SetOrder(QString(), QString());
 }
 
@@ -159,7 +221,7 @@ void TableStore::Close() {
   blobs_.clear();
   conn_.Close();
   table_ = nullptr;
-  writable_ = false;
+  readOnlyReason_ = QStringLiteral("The table is not open.");
   rangeField_ = -1;
 }
 
@@ -222,7 +284,7 @@ StoreResult TableStore::ReadRange(const QVariant* rangeValue, std::vector<Stored
     for (int c = 0; c < n; ++c)
       if (!IsBlobType(table_->fields[c].type)) r.values[c] = s.Value(c);
     r.key = r.values[0].toLongLong();
-    r.version = s.Int64(n);
+    r.version = s.Value(n);
     rows->push_back(std::move(r));
   }
   if (rc == SQLITE_DONE) return {};
@@ -230,20 +292,24 @@ StoreResult TableStore::ReadRange(const QVariant* rangeValue, std::vector<Stored
   return conn_.ResultOf(rc);
 }
 
-StoreResult TableStore::ReadRow(qint64 key, StoredRow* row) {
+StoreResult TableStore::ReadRow(qint64 key, StoredRow* row, bool wait) {
+  const auto noWait = conn_.WaitForLocks(wait);
   if (StoreResult r = PrepareOnce(row_, rowSql_); !r.Ok()) return r;
   Statement& s = *row_;
   base::ScopeGuard done([&s] { s.Reset(); });
   s.Bind(1, key);
   const int rc = s.Step();
-  if (rc == SQLITE_DONE) return {StoreStatus::Gone, QString()};
+  if (rc == SQLITE_DONE) {
+    s.Reset();
+    return Missing(key);
+  }
   if (rc != SQLITE_ROW) return conn_.ResultOf(rc);
   const int n = int(table_->fields.size());
   row->key = key;
   row->values.resize(n);
   for (int c = 0; c < n; ++c)
     if (!IsBlobType(table_->fields[c].type)) row->values[c] = s.Value(c);
-  row->version = s.Int64(n);
+  row->version = s.Value(n);
   return {};
 }
 
@@ -258,8 +324,36 @@ StoreResult TableStore::ReadBlob(qint64 key, int field, QByteArray* bytes) {
   base::ScopeGuard done([&stmt] { stmt.Reset(); });
   stmt.Bind(1, key);
   const int rc = stmt.Step();
-  if (rc == SQLITE_ROW) *bytes = stmt.Value(0).toByteArray();
-  return rc == SQLITE_ROW ? StoreResult{} : conn_.ResultOf(rc);
+  if (rc == SQLITE_ROW) {
+    *bytes = stmt.Value(0).toByteArray();
+    return {};
+  }
+  // No row is not an empty value: a definition that cannot be read must not show as empty.
+  if (rc == SQLITE_DONE) {
+    stmt.Reset();
+    return Missing(key);
+  }
+  return conn_.ResultOf(rc);
+}
+
+StoreResult TableStore::Missing(qint64 key) {
+  // A row another program deleted is gone from the table and from its indexes alike; one that an
+  // index still lists means the file is damaged.
+  for (const StoreIndex& index : table_->indexes) {
+    if (!index.orderBy.contains(KeyColumn(), Qt::CaseInsensitive)) continue;
+    Statement s;
+    if (StoreResult r = Prepare(s, QStringLiteral("SELECT count(*) FROM %1 INDEXED BY %2 WHERE %3 = ?")
+                                       .arg(table_->name, index.name, KeyColumn()));
+        !r.Ok())
+      return r;
+    s.Bind(1, key);
+    const int rc = s.Step();
+    if (rc != SQLITE_ROW) return conn_.ResultOf(rc);
+    if (s.Int64(0) > 0)
+      return {StoreStatus::Damaged,
+              QStringLiteral("its index %1 lists record %2, which the table does not hold").arg(index.name).arg(key)};
+  }
+  return {StoreStatus::Gone, QString()};
 }
 
 void TableStore::WriteColumns(const StoreValues& values, bool inserting, QStringList* names,
@@ -326,27 +420,33 @@ StoreResult TableStore::Insert(const StoreValues& values, qint64* key) {
   });
 }
 
-StoreResult TableStore::Update(qint64 key, qint64 version, const StoreValues& values) {
+StoreResult TableStore::Update(qint64 key, const QVariant& version, const StoreValues& values) {
   QStringList names;
   QVariantList bound;
   WriteColumns(values, /*inserting=*/false, &names, &bound);
   QStringList sets;
   for (const QString& n : names) sets << n + QStringLiteral(" = ?");
+  // A version another program left as something other than an integer is compared as it is
+  // stored and replaced by an integer no window can hold yet.
   const QString& v = table_->versionColumn;
-  sets << v + QStringLiteral(" = ") + v + QStringLiteral(" + 1");
+  sets << QStringLiteral("%1 = CASE WHEN typeof(%1) = 'integer' THEN %1 + 1"
+                         " ELSE abs(random() % 4611686018427387904) + 1 END")
+              .arg(v);
   bound << key << version;
-  const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ? AND %4 = ?")
+  const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ? AND %4 IS ?")
                           .arg(table_->name, sets.join(QLatin1String(", ")), KeyColumn(), v);
   StampBefore(ckUpdate, key);
   return WriteInTransaction(sql, bound, [&] {
     if (sqlite3_changes(conn_.Handle()) > 0) return StoreResult{};
-    // Someone stored or deleted this row after it was read: never overwrite silently.
+    // Someone stored or deleted this row after it was read: never overwrite silently. A row
+    // that cannot be read is neither.
     StoredRow now;
-    return StoreResult{ReadRow(key, &now).Ok() ? StoreStatus::Conflict : StoreStatus::Gone, QString()};
+    const StoreResult read = ReadRow(key, &now);
+    return read.Ok() ? StoreResult{StoreStatus::Conflict, QString()} : read;
   });
 }
 
-StoreResult TableStore::Delete(qint64 key, qint64 version) {
+StoreResult TableStore::Delete(qint64 key, const QVariant& version) {
   if (StoreResult r = PrepareOnce(delete_, deleteSql_); !r.Ok()) return r;
   Statement& s = *delete_;
   base::ScopeGuard done([&s] { s.Reset(); });

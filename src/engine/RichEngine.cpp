@@ -7,6 +7,8 @@
 #include <QMimeData>
 #include <QPalette>
 #include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <cmath>
 
 #include "base/Colors.h"
@@ -57,7 +59,10 @@ TRichEngine::TRichEngine(QWidget* parent, const QString& className)
   connect(this, &QTextEdit::cursorPositionChanged, this, [this] { OnCursorChanged(); });
   connect(this, &QTextEdit::selectionChanged, this, [this] { OnCursorChanged(); });
   connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
-          [this](const QSizeF&) {
+          [this](const QSizeF& size) {
+            // The size of what is laid out so far: a long text is laid out a part at a time, and
+            // each part reports again.
+            laidOutSize_ = size;
             if (eventMask_ & ENM_REQUESTRESIZE) RequestResize();
           });
   SetUpLineScrolling();
@@ -130,7 +135,14 @@ void TRichEngine::OnCursorChanged() {
 void TRichEngine::RequestResize() {
   REQRESIZE rr;
   const RECT fr = GetRect();
-  const QSizeF sz = document()->documentLayout()->documentSize();
+  // Measured from the layout that exists. A text laid out to its end is measured whole; one
+  // still being laid out gives the size it has so far, and the layout reports again as it goes
+  // on. Measuring it whole would lay all of it out first, which for a long definition takes
+  // longer than the user will wait, and on every resize. Only a text never laid out at all (a
+  // window never shown) is measured on request.
+  const QTextLayout* last = document()->lastBlock().layout();
+  const bool whole = (last && last->lineCount() > 0) || !laidOutSize_.isValid();
+  const QSizeF sz = whole ? document()->documentLayout()->documentSize() : laidOutSize_;
   rr.rc = {fr.left, fr.top, fr.right, fr.top + LONG(std::ceil(sz.height()))};
   Notify(EN_REQUESTRESIZE, &rr.nmhdr);
 }

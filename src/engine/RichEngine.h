@@ -234,6 +234,7 @@ class TRichEngine : public QTextEdit {
   bool hideSelection_ = true;
   bool wordWrap_ = true;
   LONG targetWidthTw_ = 0;  // EM_SETTARGETDEVICE line width; 0: the window
+  QSizeF laidOutSize_;      // the document's size as its layout last reported it
   QPointer<QMimeData> lastClipboard_;
   QList<CHARRANGE> autoLinks_;
   std::unique_ptr<IRichEditOle> ole_;

@@ -31,12 +31,20 @@ bool ForEachLineTop(const QTextDocument* doc, const QTextBlock& b, Visit visit) 
   return true;
 }
 
+// Whether the text is laid out to its end. Until it is, the scroll range is the layout's
+// estimate of the whole height, and finding a line top near its end would lay out everything.
+bool LaidOutToEnd(const QTextDocument* doc) {
+  const QTextLayout* last = doc->lastBlock().layout();
+  return last && last->lineCount() > 0;
+}
+
 }  // namespace
 
 int TRichEngine::LineTop(int y, bool below) const {
   QTextDocument* doc = document();
   QAbstractTextDocumentLayout* layout = doc->documentLayout();
-  EnsureLayout();
+  // The hit test and the blocks' rectangles lay the text out down to y and no further: a long
+  // text is still being laid out a part at a time, and must not be laid out whole on a scroll.
   QTextBlock b = doc->findBlock(layout->hitTest(QPointF(0, y), Qt::FuzzyHit));
   if (!b.isValid()) b = doc->begin();
   // Back to a block that starts above y, then down line by line.
@@ -64,7 +72,7 @@ void TRichEngine::SetUpLineScrolling() {
   // The end of the range goes down to a line's top, so that the last lines too can be shown
   // under a whole one.
   connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int max) {
-    if (snapping_ || max <= 0) return;
+    if (snapping_ || max <= 0 || !LaidOutToEnd(document())) return;
     const int top = LineTop(max, true);
     if (top <= max) return;
     base::ValueRestorer<bool> busy(snapping_, true);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/ScopeGuard.h"
 #include "engine/RichEngine.h"
 #include "rtf/CodePage.h"
 #include "rtf/PlainText.h"
@@ -44,31 +45,49 @@ LRESULT TRichEngine::ReadIn(DWORD format, const QByteArray& bytes, DWORD& error)
     error = DWORD(E_FAIL);
     return 0;
   }
-  QTextCursor c = CursorFor(from, to);
-  c.beginEditBlock();
-  if (!selection) {
-    c.removeSelectedText();
-    c.setBlockFormat(QTextBlockFormat());
-    c.setBlockCharFormat(doc_->DefaultFormat());
-    c.setCharFormat(doc_->DefaultFormat());
-  }
+  QTextDocument* d = document();
   bool ok = true;
-  if (rtf) ok = rtf::ReadRtf(bytes, c, nullptr);
-  else rtf::InsertPlainText(DecodeText(bytes, format & SF_UNICODE), c);
-  c.endEditBlock();
+  {
+    // A whole new text is laid out the way Qt's own editor lays out a new text: once, from the
+    // start, a part at a time between paints. Without a page size the document lays nothing out
+    // while it is filled (laying out each paragraph as it arrived made a long definition take
+    // minutes); giving the size back starts that one layout. Nor is there anything to undo into.
+    const QSizeF page = d->pageSize();
+    const bool undo = d->isUndoRedoEnabled();
+    base::ScopeGuard restore([&] {
+      if (selection) return;
+      d->setUndoRedoEnabled(undo);
+      d->setPageSize(page);
+    });
+    if (!selection) {
+      d->setUndoRedoEnabled(false);
+      d->setPageSize(QSizeF(0, 0));
+    }
+    QTextCursor c = CursorFor(from, to);
+    c.beginEditBlock();
+    if (!selection) {
+      c.removeSelectedText();
+      c.setBlockFormat(QTextBlockFormat());
+      c.setBlockCharFormat(doc_->DefaultFormat());
+      c.setCharFormat(doc_->DefaultFormat());
+    }
+    if (rtf) ok = rtf::ReadRtf(bytes, c, nullptr);
+    else rtf::InsertPlainText(DecodeText(bytes, format & SF_UNICODE), c);
+    c.endEditBlock();
+    if (ok && !(TypographyOptions() & TO_ADVANCEDTYPOGRAPHY)) doc_->ApplyJustification();
+    if (ok) doc_->ShowNumbering(from, c.position());
+    if (ok && selection) setTextCursor(c);
+    if (ok && !selection) {
+      // A whole new text: nothing to undo into, nothing changed by the user yet. The caret goes
+      // to the start before the layout begins, or placing it would lay out the whole text.
+      d->clearUndoRedoStacks();
+      d->setModified(false);
+      setTextCursor(QTextCursor(d));
+    }
+  }
   if (!ok) {
     error = DWORD(E_FAIL);
     return 0;
-  }
-  if (!(TypographyOptions() & TO_ADVANCEDTYPOGRAPHY)) doc_->ApplyJustification();
-  doc_->ShowNumbering(from, c.position());
-  if (!selection) {
-    // A whole new text: nothing to undo into, nothing changed by the user yet.
-    document()->clearUndoRedoStacks();
-    document()->setModified(false);
-    setTextCursor(QTextCursor(document()));
-  } else {
-    setTextCursor(c);
   }
   return TextLength() - before + (to - from);
 }

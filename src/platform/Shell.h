@@ -3,6 +3,7 @@
 // user can cancel, and opening a link with the desktop's own handler.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -17,6 +18,7 @@ enum CopyResult : int {
   copyAccessDenied = 5,    // a file could not be read or written
   copyBadTarget = 87,      // the destination is inside the source, or is not a folder
   copyCancelled = 1223,    // the user pressed Cancel in the progress window
+  copyIncomplete = 1627,   // copied and kept, but some entries could not be (see leftOut)
 };
 
 struct CopyOutcome {
@@ -24,6 +26,7 @@ struct CopyOutcome {
   bool anyOperationsAborted = false;  // the user cancelled
   QString copiedTo;                   // the folder created inside the destination
   QString error;                      // what went wrong, for the log; empty on success
+  QStringList leftOut;                // copyIncomplete: what was not copied, relative to `from`
 };
 
 struct CopyOptions {
@@ -38,7 +41,10 @@ struct CopyOptions {
 // When `to` already holds an entry of the same name, the copy is named "<name> (2)",
 // "<name> (3)", ... instead of overwriting anything. A cancelled or failed copy removes the
 // partial folder it created; nothing that was there before is touched. Symbolic links are
-// copied as links, never followed.
+// copied as links, never followed; named pipes, sockets and device nodes as what they are,
+// never opened. What the system does not let be made anew (a device node, for a user) is left
+// out: the copy is kept and the result is copyIncomplete, naming it. Names are copied as the
+// bytes they are, whatever the locale's encoding.
 CopyOutcome CopyFolder(const QString& from, const QString& to, const CopyOptions& options = {});
 
 // The name a copy of `name` takes inside `folder`: `name` itself when free, else the first free

@@ -618,6 +618,7 @@ class TqvDBRichEdit : public TqvCustomRichEdit {
   std::unique_ptr<data::TFieldDataLink> dataLink_;
   bool autoDisplay_ = true;
   bool contentLoaded_ = false;
+  bool unreadable_ = false;  // the field could not be read: its text says why, and it stays read-only
   QString cachedFieldText_;
   QPointer<QWidget> lastParent_;
   QPointer<data::TDataSource> watchedSource_;

@@ -6,7 +6,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
+#include <algorithm>
 
+#include "base/Exception.h"
 #include "platform/Question.h"
 #include "richtext/qvriched.h"
 
@@ -128,6 +130,7 @@ void TqvDBRichEdit::SetAutoDisplay(bool Value) {
 // ---- the data link's notifications ----------------------------------------------------------
 
 void TqvDBRichEdit::FieldDataChanged() {
+  unreadable_ = false;
   TField* F = GetField();
   if (F == nullptr) {
     {
@@ -150,8 +153,19 @@ void TqvDBRichEdit::FieldDataChanged() {
     // The edit mode that BeginEdit asked for changes nothing in the field: keep caret and
     // selection where the user has them.
     if (!cachedFieldText_.isEmpty() && cachedFieldText_ == FieldTextValue(F)) return;
+    // If it found the record changed by another window, the stored text replaces this one, but
+    // the caret and selection stay where the user has them (as far as the new text reaches): the
+    // keystroke that asked for the edit goes where the user meant it.
+    const bool KeepCaret = !cachedFieldText_.isEmpty() && HandleAllocated();
+    const engine::CHARRANGE Caret = KeepCaret ? Engine()->GetSel() : engine::CHARRANGE{0, 0};
     contentLoaded_ = false;
-    if (IsVisibleControl(this)) LoadFieldContents();
+    // A definition that cannot be read is reported here, once, and not left to break off the
+    // dataset's notification of its other controls.
+    if (IsVisibleControl(this)) LoadContentsWithCursor();
+    if (KeepCaret && contentLoaded_ && !unreadable_) {
+      const int End = Engine()->TextLength();
+      Engine()->SetSel({std::min<LONG>(Caret.cpMin, End), std::min<LONG>(Caret.cpMax, End)});
+    }
     return;
   }
   contentLoaded_ = false;
@@ -161,14 +175,14 @@ void TqvDBRichEdit::FieldDataChanged() {
 
 void TqvDBRichEdit::FieldEditingChanged() {
   if (GetField() == nullptr) return;
-  Perform(EM_SETREADONLY, (dataLink_->Editing() && contentLoaded_) ? 0 : 1);
+  Perform(EM_SETREADONLY, (dataLink_->Editing() && contentLoaded_ && !unreadable_) ? 0 : 1);
 }
 
 void TqvDBRichEdit::FieldUpdateData() { UpdateData(); }
 
 void TqvDBRichEdit::UpdateData() {
   TField* F = GetField();
-  if (F == nullptr || !Modified() || !contentLoaded_) return;
+  if (F == nullptr || !Modified() || !contentLoaded_ || unreadable_) return;
   if (auto* Blob = dynamic_cast<TBlobField*>(F)) {
     // The stored form is exactly what the engine streams out.
     Blob->SetAsBytes(EngineLines().SaveToBytes());
@@ -201,6 +215,15 @@ void TqvDBRichEdit::LoadFieldContents() {
       }
     } catch (const EOutOfResources& E) {
       EngineLines().SetText(QStringLiteral("(%1)").arg(E.Message()));
+    } catch (const std::exception& E) {
+      // The stored definition could not be read. What shows is why: never the previous term's
+      // text, nor an empty one the user could take for this term's, and nothing typed over it
+      // is stored. The failure goes on to be reported.
+      EngineLines().SetText(QStringLiteral("(%1)").arg(base::MessageOf(E)));
+      unreadable_ = true;
+      FieldEditingChanged();
+      SetModified(false);
+      throw;
     }
   }
   FieldEditingChanged();
@@ -237,11 +260,18 @@ void TqvDBRichEdit::LoadFieldPreview(TField* Field, int MaxChunks) {
 void TqvDBRichEdit::BeginEdit() {
   TField* F = GetField();
   if (F == nullptr) return;
+  if (unreadable_) {
+    // Its failure was reported when it was read; typing only says again that it cannot change.
+    platform::Beep();
+    return;
+  }
   if (!dataLink_->Editing()) {
     if (IsBlobField()) cachedFieldText_ = FieldTextValue(F);
     base::ScopeGuard ForgetCached([this] { cachedFieldText_.clear(); });
     TDataSource* DS = DataSource();
     if (DS && DS->State() == dsBrowse && DS->AutoEdit()) dataLink_->Edit();
+    // A field that cannot be changed at all (its file is read-only) refuses the change audibly.
+    if (!dataLink_->Editing() && !dataLink_->CanModify()) platform::Beep();
   }
   if (ParentIsGrid() && !GetReadOnly() && dataLink_->Editing()) dataLink_->Modified();
 }
@@ -250,7 +280,7 @@ void TqvDBRichEdit::Change() {
   if (IsTransparent() && !focused_) {
     Frame().Repaint(TqvEditFrame::rfFrame | TqvEditFrame::rfParent);
   }
-  if (GetField() && contentLoaded_ && !loading_ && !reparenting_ && !GetReadOnly()) {
+  if (GetField() && contentLoaded_ && !unreadable_ && !loading_ && !reparenting_ && !GetReadOnly()) {
     platform::Guarded(
         [this] {
           BeginEdit();

@@ -9,17 +9,10 @@
 #include "rtf/Numbering.h"
 #include "rtf/PlainText.h"
 #include "rtf/TextModel.h"
-#include "rtf/TextObjects.h"
 
 namespace rtf {
 
-DocumentBuilder::DocumentBuilder(QTextCursor& cursor, const FontTable& fonts, const ColorTable& colors,
-                                 const ListTables& lists, const std::vector<QString>& links)
-    : cur_(cursor), fonts_(fonts), colors_(colors), lists_(lists), links_(links) {
-  startedEmpty_ = cur_.block().length() <= 1;
-}
-
-void DocumentBuilder::Text(const QString& s, const CharState& ch, const ParaState& pa) {
+void ContentBuilder::Text(const QString& s, const CharState& ch, const ParaState& pa) {
   if (s.isEmpty()) return;
   if (pendingPar_ || (runHasState_ && !(runState_ == ch))) FlushRun();
   RealizePendingPar(ch, pa);
@@ -35,7 +28,7 @@ void DocumentBuilder::Text(const QString& s, const CharState& ch, const ParaStat
   blockTouched_ = true;
 }
 
-void DocumentBuilder::FlushRun() {
+void ContentBuilder::FlushRun() {
   if (!run_.isEmpty()) {
     bool clean = true;
     for (QChar c : std::as_const(run_))
@@ -56,64 +49,79 @@ void DocumentBuilder::FlushRun() {
       }
       run_ = filtered;
     }
-    if (!run_.isEmpty()) cur_.insertText(run_, CharFormat(runState_));
+    if (!run_.isEmpty()) PutRun(run_, runState_);
     run_.clear();
   }
   runHasState_ = false;
 }
 
-void DocumentBuilder::Object(QTextCharFormat fmt, const CharState& ch, const ParaState& pa) {
+void ContentBuilder::Object(QTextCharFormat fmt, const CharState& ch, const ParaState& pa) {
   FlushRun();
   RealizePendingPar(ch, pa);
-  if (!registered_) {
-    RegisterTextObjects(cur_.document());
-    registered_ = true;
-  }
   fmt.setObjectType(kEmbeddedObjectType);
-  cur_.insertText(QString(QChar::ObjectReplacementCharacter), fmt);
+  PutObject(fmt);
   blockTouched_ = true;
 }
 
-void DocumentBuilder::RealizePendingPar(const CharState& ch, const ParaState& pa) {
+void ContentBuilder::RealizePendingPar(const CharState& ch, const ParaState& pa) {
   if (!pendingPar_) return;
   pendingPar_ = false;
-  QTextBlockFormat bf = BlockFormat(pa);
-  if (pageBreakNext_) {
-    bf.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-    pageBreakNext_ = false;
-  }
-  cur_.insertBlock(bf, CharFormat(ch));
+  PutParagraphBreak(ch, pa, pageBreakNext_);
+  pageBreakNext_ = false;
   insertedBlock_ = true;
   blockTouched_ = false;
 }
 
-void DocumentBuilder::EndParagraph(const CharState& ch, const ParaState& pa) {
+void ContentBuilder::EndParagraph(const CharState& ch, const ParaState& pa) {
   FlushRun();
   RealizePendingPar(ch, pa);
   pendingTabs_ = 0;
-  ApplyBlockFormat(pa);
+  FormatParagraph(pa);
   pendingPar_ = true;
 }
 
-void DocumentBuilder::Finish(const CharState* ch, const ParaState* pa) {
+void ContentBuilder::Finish(const CharState* ch, const ParaState* pa) {
   FlushRun();
   if (pendingPar_) {
     // The last paragraph mark of a document is its final paragraph; only a paste into the
     // middle of a text keeps it as a break.
-    if (!cur_.atEnd()) {
+    if (!AtEnd()) {
       RealizePendingPar(*ch, *pa);
-      ApplyBlockFormat(*pa);
+      FormatParagraph(*pa);
     }
     pendingPar_ = false;
   } else if (blockTouched_ && (insertedBlock_ || startedEmpty_) && pa) {
-    ApplyBlockFormat(*pa);
+    FormatParagraph(*pa);
   }
+}
+
+// ---- into a document ----------------------------------------------------------------------------
+
+DocumentBuilder::DocumentBuilder(QTextCursor& cursor, const FontTable& fonts, const ColorTable& colors,
+                                 const ListTables& lists, const std::vector<QString>& links)
+    : ContentBuilder(cursor.block().length() <= 1),
+      cur_(cursor),
+      fonts_(fonts),
+      colors_(colors),
+      lists_(lists),
+      links_(links) {}
+
+void DocumentBuilder::PutRun(const QString& run, const CharState& ch) { cur_.insertText(run, CharFormat(ch)); }
+
+void DocumentBuilder::PutObject(const QTextCharFormat& fmt) {
+  cur_.insertText(QString(QChar::ObjectReplacementCharacter), fmt);
+}
+
+void DocumentBuilder::PutParagraphBreak(const CharState& ch, const ParaState& pa, bool pageBreak) {
+  QTextBlockFormat bf = BlockFormat(pa);
+  if (pageBreak) bf.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+  cur_.insertBlock(bf, CharFormat(ch));
 }
 
 const QTextCharFormat& DocumentBuilder::CharFormat(const CharState& ch) {
   if (haveLastFmt_ && lastFmtState_ == ch) return lastFmt_;
   QTextCharFormat f;
-  if (const RtfFont* font = fonts_.Find(ch.font, defaultFont_)) {
+  if (const RtfFont* font = fonts_.Find(ch.font, DefaultFont())) {
     if (!font->name.isEmpty()) f.setFontFamilies(QStringList{font->name});
     f.setProperty(kCharset, font->charset >= 0 ? font->charset : 1);
     f.setProperty(kPitchAndFamily, font->pitchFamily);
@@ -189,12 +197,14 @@ QTextBlockFormat DocumentBuilder::BlockFormat(const ParaState& pa) {
   return f;
 }
 
-void DocumentBuilder::ApplyBlockFormat(const ParaState& pa) {
+void DocumentBuilder::FormatParagraph(const ParaState& pa) {
   QTextBlockFormat bf = BlockFormat(pa);
   QTextBlock block = cur_.block();
   const QTextBlockFormat old = block.blockFormat();
   if (old.pageBreakPolicy() != QTextFormat::PageBreak_Auto) bf.setPageBreakPolicy(old.pageBreakPolicy());
-  cur_.setBlockFormat(bf);
+  // Most paragraphs end in the format they began with; setting it again costs as much as the
+  // paragraph itself.
+  if (old != bf) cur_.setBlockFormat(bf);
   const int numbering = bf.intProperty(kNumbering);
   if (numbering > kNoNumbering) {
     const QTextBlock prev = block.previous();
@@ -211,6 +221,12 @@ void DocumentBuilder::ApplyBlockFormat(const ParaState& pa) {
   } else if (QTextList* l = block.textList()) {
     l->remove(block);
   }
+}
+
+// ---- only the text ------------------------------------------------------------------------------
+
+void TextBuilder::PutRun(const QString& run, const CharState&) {
+  for (QChar c : run) out_.append(c == QChar::LineSeparator ? QChar(u'\r') : c);
 }
 
 }  // namespace rtf

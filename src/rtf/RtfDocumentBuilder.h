@@ -34,10 +34,14 @@ struct ParaState {
   bool operator==(const ParaState&) const = default;
 };
 
-class DocumentBuilder {
+// What the reader puts its content through: runs of text, objects and paragraph ends, with the
+// rules that turn them into paragraphs (a run waits until its state changes, a paragraph mark is
+// realised only when something follows it). Where the content goes is the derived class's: a
+// document (DocumentBuilder) or only its plain text (TextBuilder); both follow the same rules, so
+// the text is the same either way.
+class ContentBuilder {
  public:
-  DocumentBuilder(QTextCursor& cursor, const FontTable& fonts, const ColorTable& colors,
-                  const ListTables& lists, const std::vector<QString>& links);
+  virtual ~ContentBuilder() = default;
 
   // \deffN: the font of runs whose own font the table lacks.
   void SetDefaultFont(int font) { defaultFont_ = font; }
@@ -55,12 +59,52 @@ class DocumentBuilder {
   // The end of the input, with the state there (nullptr when no group was read).
   void Finish(const CharState* ch, const ParaState* pa);
 
-  const QTextCharFormat& CharFormat(const CharState& ch);
+  virtual const QTextCharFormat& CharFormat(const CharState& ch) = 0;
+
+ protected:
+  explicit ContentBuilder(bool startedEmpty) : startedEmpty_(startedEmpty) {}
+
+  // Where the content goes. A run arrives with its line breaks as U+2028 and without unwanted
+  // characters.
+  virtual void PutRun(const QString& run, const CharState& ch) = 0;
+  virtual void PutObject(const QTextCharFormat& format) = 0;
+  virtual void PutParagraphBreak(const CharState& ch, const ParaState& pa, bool pageBreak) = 0;
+  virtual void FormatParagraph(const ParaState& pa) = 0;
+  // Nothing of the old content follows the insertion point.
+  virtual bool AtEnd() const = 0;
 
  private:
   void FlushRun();
   void RealizePendingPar(const CharState& ch, const ParaState& pa);
-  void ApplyBlockFormat(const ParaState& pa);
+
+  int defaultFont_ = -1;
+  QString run_;
+  CharState runState_;
+  bool runHasState_ = false;
+  bool pendingPar_ = false;
+  bool pageBreakNext_ = false;
+  int pendingTabs_ = 0;
+  bool blockTouched_ = false;
+  bool insertedBlock_ = false;
+  bool startedEmpty_ = false;
+};
+
+// Puts the content into a document at a cursor, with its formats.
+class DocumentBuilder : public ContentBuilder {
+ public:
+  DocumentBuilder(QTextCursor& cursor, const FontTable& fonts, const ColorTable& colors,
+                  const ListTables& lists, const std::vector<QString>& links);
+
+  const QTextCharFormat& CharFormat(const CharState& ch) override;
+
+ protected:
+  void PutRun(const QString& run, const CharState& ch) override;
+  void PutObject(const QTextCharFormat& format) override;
+  void PutParagraphBreak(const CharState& ch, const ParaState& pa, bool pageBreak) override;
+  void FormatParagraph(const ParaState& pa) override;
+  bool AtEnd() const override { return cur_.atEnd(); }
+
+ private:
   QTextBlockFormat BlockFormat(const ParaState& pa);
 
   QTextCursor& cur_;
@@ -68,11 +112,7 @@ class DocumentBuilder {
   const ColorTable& colors_;
   const ListTables& lists_;
   const std::vector<QString>& links_;
-  int defaultFont_ = -1;
 
-  QString run_;
-  CharState runState_;
-  bool runHasState_ = false;
   CharState lastFmtState_;
   QTextCharFormat lastFmt_;
   bool haveLastFmt_ = false;
@@ -80,16 +120,31 @@ class DocumentBuilder {
   QTextBlockFormat lastBlockFmt_;
   bool haveLastBlockFmt_ = false;
 
-  bool pendingPar_ = false;
-  bool pageBreakNext_ = false;
-  int pendingTabs_ = 0;
-  bool blockTouched_ = false;
-  bool insertedBlock_ = false;
-  bool startedEmpty_ = false;
   QTextList* list_ = nullptr;
   int listKind_ = 0;
   int listBlock_ = -1;
-  bool registered_ = false;
+};
+
+// Keeps only the plain text of a whole document, as PlainText() gives it for the document
+// DocumentBuilder would build: paragraphs end with CR LF (none after the last), a line break is a
+// CR, an object one space. Nothing is laid out or even stored as a document, so a long text
+// converts in one pass.
+class TextBuilder : public ContentBuilder {
+ public:
+  explicit TextBuilder(QString& out) : ContentBuilder(true), out_(out) {}
+
+  const QTextCharFormat& CharFormat(const CharState&) override { return noFormat_; }
+
+ protected:
+  void PutRun(const QString& run, const CharState& ch) override;
+  void PutObject(const QTextCharFormat&) override { out_.append(u' '); }
+  void PutParagraphBreak(const CharState&, const ParaState&, bool) override { out_.append(QLatin1String("\r\n")); }
+  void FormatParagraph(const ParaState&) override {}
+  bool AtEnd() const override { return true; }
+
+ private:
+  QString& out_;
+  QTextCharFormat noFormat_;
 };
 
 }  // namespace rtf

@@ -4,6 +4,7 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -24,7 +25,7 @@ namespace {
 
 // Groups nested deeper than this are still balanced but their content is dropped: no editor
 // writes such documents, and the state stack stays small whatever the input.
-constexpr int kMaxDepth = 256;
+constexpr int kMaxDepth = kMaxGroupDepth;
 constexpr int kMaxUnicodeSkip = 64;
 
 enum class Dest : unsigned char {
@@ -104,7 +105,8 @@ void AddPictureProperties(QTextCharFormat& f, const Picture& p) {
 class Reader {
  public:
   Reader(const QByteArray& in, QTextCursor& cur)
-      : in_(in), builder_(cur, fonts_, colors_, lists_, links_) {}
+      : in_(in), builder_(std::make_unique<DocumentBuilder>(cur, fonts_, colors_, lists_, links_)) {}
+  Reader(const QByteArray& in, QString& text) : in_(in), builder_(std::make_unique<TextBuilder>(text)) {}
 
   void Run();
 
@@ -113,6 +115,8 @@ class Reader {
   bool PopGroup(qsizetype at);
   bool InGroup() const { return !stack_.empty(); }
   bool Overflowing() const { return overflow_ > 0; }
+  void DroppedNested() { droppedNested_ = true; }
+  bool Dropped() const { return droppedNested_; }
   bool SkippingFallback() const { return skipChars_ > 0; }
   void SkipFallback() { --skipChars_; }
   void StopFallback() { skipChars_ = 0; }
@@ -154,7 +158,7 @@ class Reader {
   void EmitText(const QString& s);
   void EmitChar(char16_t c) { EmitText(QString(QChar(c))); }
   void ResolveSurrogate();
-  void EmitObject(const QTextCharFormat& f) { builder_.Object(f, stack_.back().ch, stack_.back().pa); }
+  void EmitObject(const QTextCharFormat& f) { builder_->Object(f, stack_.back().ch, stack_.back().pa); }
   void EndParagraph();
   void StartDest(State& s, Dest d);
   void EndFontEntry();
@@ -174,10 +178,11 @@ class Reader {
   ColorTable colors_;
   ListTables lists_;
   std::vector<QString> links_;
-  DocumentBuilder builder_;
+  std::unique_ptr<ContentBuilder> builder_;
 
   std::vector<State> stack_;
   int overflow_ = 0;  // groups opened beyond kMaxDepth
+  bool droppedNested_ = false;
   bool rootClosed_ = false;
   bool finishing_ = false;  // closing groups left open at the end of the file
   int footnotes_ = 0;
@@ -254,7 +259,7 @@ bool Reader::PopGroup(qsizetype at) {
           obj_.hasResult = true;
         }
       } else if (!obj_.active && parent.dest == Dest::Text) {
-        QTextCharFormat f = builder_.CharFormat(done.ch);
+        QTextCharFormat f = builder_->CharFormat(done.ch);
         AddPictureProperties(f, pict_);
         // A picture cut off by the end of the file is written back in full form, not as the
         // broken bytes, which could swallow what follows.
@@ -270,7 +275,7 @@ bool Reader::PopGroup(qsizetype at) {
     case Dest::Object: {
       // An object cut off by the end of the file has lost its data: it is dropped.
       if (obj_.active && !finishing_) {
-        QTextCharFormat f = builder_.CharFormat(done.ch);
+        QTextCharFormat f = builder_->CharFormat(done.ch);
         if (obj_.hasResult) AddPictureProperties(f, obj_.result);
         if (obj_.objw > 0 && obj_.objh > 0 && !obj_.hasResult) {
           f.setProperty(kPictureGoalWTw, obj_.objw);
@@ -338,6 +343,7 @@ void Reader::PictureHex(const char* data, qsizetype n) {
 
 void Reader::BinaryData(const char* data, qsizetype n) {
   const State& s = stack_.back();
+  if (overflow_ > 0 && n > 0) droppedNested_ = true;
   if (overflow_ == 0 && skipChars_ == 0 && (s.dest == Dest::Pict || s.inPict)) pict_.data.append(data, n);
   if (skipChars_ > 0) --skipChars_;
 }
@@ -374,7 +380,7 @@ void Reader::FlushBytes() {
 
 void Reader::AppendToDestination(Dest d, const QString& s) {
   switch (d) {
-    case Dest::Text: builder_.Text(s, stack_.back().ch, stack_.back().pa); break;
+    case Dest::Text: builder_->Text(s, stack_.back().ch, stack_.back().pa); break;
     case Dest::FontTable: fonts_.AppendName(s); break;
     case Dest::FieldInst:
       if (!fields_.empty()) fields_.back().inst += s;
@@ -403,7 +409,7 @@ void Reader::ResolveSurrogate() {
 
 void Reader::EndParagraph() {
   FlushBytes();
-  builder_.EndParagraph(stack_.back().ch, stack_.back().pa);
+  builder_->EndParagraph(stack_.back().ch, stack_.back().pa);
 }
 
 void Reader::HandleText(const char* p, qsizetype n) {
@@ -655,7 +661,7 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
       if (v > 0) docCp_ = v;
       fonts_.ForgetCodePages();
       return;
-    case kwDeff: builder_.SetDefaultFont(v); return;
+    case kwDeff: builder_->SetDefaultFont(v); return;
     case kwUc: s.uc = std::clamp(v, 0, kMaxUnicodeSkip); return;
     case kwU: {
       int code = v;
@@ -686,7 +692,7 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
     case kwPlain: {
       const int link = ch.link;
       ch = CharState{};
-      ch.font = builder_.DefaultFont();
+      ch.font = builder_->DefaultFont();
       ch.link = link;
       return;
     }
@@ -731,13 +737,13 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
     case kwPage:
       if (s.dest == Dest::Text) {
         EndParagraph();
-        builder_.BreakPageBeforeNext();
+        builder_->BreakPageBeforeNext();
       }
       return;
     case kwCell:
       if (s.dest == Dest::Text) {
         FlushBytes();
-        builder_.AddPendingTab();
+        builder_->AddPendingTab();
       }
       return;
     case kwChftn:
@@ -763,7 +769,7 @@ void Reader::Finish() {
   FlushBytes();
   if (!stack_.empty()) ResolveSurrogate();
   const State* top = stack_.empty() ? nullptr : &stack_.back();
-  builder_.Finish(top ? &top->ch : nullptr, top ? &top->pa : nullptr);
+  builder_->Finish(top ? &top->ch : nullptr, top ? &top->pa : nullptr);
 }
 
 }  // namespace
@@ -773,7 +779,8 @@ bool LooksLikeRtf(const QByteArray& bytes) {
   return bytes.size() - p >= 5 && std::memcmp(bytes.constData() + p, "{\\rtf", 5) == 0;
 }
 
-bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error) {
+bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error, ReadLosses* losses) {
+  if (losses) *losses = ReadLosses{};
   if (!LooksLikeRtf(rtf)) {
     if (error) *error = QStringLiteral("Not an RTF document: it does not begin with {\\rtf");
     return false;
@@ -787,6 +794,21 @@ bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error) {
   Reader r(rtf, at);
   r.Run();
   at.endEditBlock();
+  if (losses) losses->nestedTooDeep = r.Dropped();
+  if (error) error->clear();
+  return true;
+}
+
+bool ReadRtfText(const QByteArray& rtf, QString* text, QString* error, ReadLosses* losses) {
+  if (losses) *losses = ReadLosses{};
+  text->clear();
+  if (!LooksLikeRtf(rtf)) {
+    if (error) *error = QStringLiteral("Not an RTF document: it does not begin with {\\rtf");
+    return false;
+  }
+  Reader r(rtf, *text);
+  r.Run();
+  if (losses) losses->nestedTooDeep = r.Dropped();
   if (error) error->clear();
   return true;
 }

@@ -16,7 +16,21 @@ bool LooksLikeRtf(const QByteArray& bytes);
 // after the inserted content. A whole-document load is a cursor over an empty document; a
 // stream-in of a selection uses the same call. Bytes that are not RTF insert nothing and return
 // false with a message in *error, so that the caller can fall back to plain text. Broken RTF is
-// read as far as it makes sense; no input crashes it or makes it hang.
-bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error = nullptr);
+// read as far as it makes sense; no input crashes it or makes it hang. Reading lays nothing out:
+// whoever shows or prints the document registers the drawing of its objects (RegisterTextObjects).
+// Groups nested deeper than this keep their balance but lose their content.
+constexpr int kMaxGroupDepth = 256;
+
+// What a read had to leave out, for a caller that tells its user.
+struct ReadLosses {
+  bool nestedTooDeep = false;  // content inside groups nested deeper than kMaxGroupDepth
+};
+
+bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error = nullptr, ReadLosses* losses = nullptr);
+
+// The plain text of the document `rtf` holds, exactly as PlainText() gives it for the document
+// ReadRtf builds from it, read in one pass without building a document. False, as ReadRtf,
+// for bytes that are not RTF.
+bool ReadRtfText(const QByteArray& rtf, QString* text, QString* error = nullptr, ReadLosses* losses = nullptr);
 
 }  // namespace rtf

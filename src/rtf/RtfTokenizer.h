@@ -8,6 +8,7 @@
 // A sink provides:
 //   void PushGroup(qsizetype at);  bool PopGroup(qsizetype at);  (true: the root closed)
 //   bool InGroup() const;          bool Overflowing() const;  (inside groups too deep to keep)
+//   void DroppedNested();  (a byte inside groups too deep to keep was left out)
 //   bool SkippingFallback() const; void SkipFallback();  void StopFallback();
 //   void ControlWord(std::string_view word, bool hasParam, int param);
 //   void BinaryData(const char* data, qsizetype n);
@@ -70,6 +71,8 @@ void TokenizeRtf(const char* const data, const qsizetype size, Sink& sink) {
       const bool bin = c == '\\' && p + 4 < size && std::memcmp(data + p + 1, "bin", 3) == 0 &&
                        (data[p + 4] == '-' || (data[p + 4] >= '0' && data[p + 4] <= '9'));
       if (!bin) {
+        // Line ends and spaces between groups carry nothing; anything else was content.
+        if (c != '\r' && c != '\n' && c != ' ') sink.DroppedNested();
         // An escaped brace is text, not a group.
         p += c == '\\' && p + 1 < size ? 2 : 1;
         continue;

@@ -233,6 +233,17 @@ TEST_F(Form1Test, BackupCopiesTheProjectRenamesASecondCopyAndReportsEachOutcome)
   EXPECT_FALSE(QFileInfo::exists(f->BackupTarget + "/termoraProject (3)"));
 }
 
+TEST(BackupReport, ACopyThatLeftSomethingOutIsAFailureThatNamesIt) {
+  platform::CopyOutcome r;
+  r.result = platform::copyIncomplete;
+  r.copiedTo = "/home/u/vekTermora/backup/termoraProject";
+  r.leftOut = QStringList({"dev/null", "run/socket"});
+  const QString text = TForm1::BackupReport(r);
+  EXPECT_TRUE(text.startsWith(QString::fromUtf8("Ошибка выполнения операции резервного копирования"))) << text.toStdString();
+  EXPECT_TRUE(text.contains("dev/null, run/socket")) << text.toStdString();
+  EXPECT_TRUE(text.contains(r.copiedTo)) << text.toStdString();
+}
+
 TEST_F(Form1Test, HiddenFontButtonActsOnlyWhenTheDetailIsBrowsing) {
   auto f = Open();
   ASSERT_TRUE(f);

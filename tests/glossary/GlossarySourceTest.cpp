@@ -61,6 +61,11 @@ TEST(GlossarySource, ReportsFaultsWithFileAndLine) {
       {"empty heading", kA, "## \nПчела.", 1, "heading"},
       {"term of 41 characters", kA,
        "## Ааааааааааааааааааааааааааааааааааааааааа\nТекст.", 1, "41 characters"},
+      {"term of 41 characters, some outside the basic plane", kA,
+       "## А\xF0\x9F\x90\x9D\xF0\x9F\x90\x9D\xF0\x9F\x90\x9Dааааааааааааааааааааааааааааааааааааа\nТекст.", 1,
+       "41 characters"},
+      {"term holding a control character", kA, "## Ап\x01ис\nПчела.", 1, "U+0001"},
+      {"term holding a tab", kA, "## Ап\tис\nПчела.", 1, "U+0009"},
       {"term of another letter", kA, "## Апис\nПчела.\n\n## Бортник\nТекст.", 4,
        "does not start with the letter"},
       {"duplicate term", kA, "## Апис\nПчела.\n\n## Аэростат\nТ.\n\n## Апис\nСнова.", 7,
@@ -84,16 +89,30 @@ TEST(GlossarySource, ReportsFaultsWithFileAndLine) {
   }
 }
 
+TEST(GlossarySource, ATermHoldingANulIsRefused) {
+  QList<Entry> entries;
+  SourceError error;
+  EXPECT_FALSE(glossary::ParseLetterText(U("## Ап") + QChar(0) + U("ис\nПчела."), kA, "01.txt", &entries, &error));
+  EXPECT_TRUE(error.message.contains("U+0000")) << error.message.toStdString();
+  EXPECT_TRUE(entries.isEmpty());
+}
+
 TEST(GlossarySource, AcceptsTermsOfExactlyFortyCharactersAndLettersWithoutButtons) {
   const QString forty = U("П") + QString(39, QChar(0x0430));
   QList<Entry> entries;
   SourceError error;
   EXPECT_TRUE(glossary::ParseLetterText("## " + forty + "\nT.", kP, "15.txt", &entries, &error));
+  // Forty characters, ten of them each two UTF-16 units.
+  QString bees = U("П");
+  for (int i = 0; i < 10; ++i) bees += U("\xF0\x9F\x90\x9D");
+  bees += QString(29, QChar(0x0430));
+  EXPECT_TRUE(glossary::ParseLetterText("## " + bees + "\nT.", kP, "15.txt", &entries, &error))
+      << error.ToString().toStdString();
   // Ё is filed under Е; escaped asterisks are not markers.
   EXPECT_TRUE(glossary::ParseLetterText(U("## Ёмкость\nЗвёздочка \\* не курсив."), kE, "06.txt",
                                         &entries, &error))
       << error.ToString().toStdString();
-  EXPECT_EQ(entries.size(), 2);
+  EXPECT_EQ(entries.size(), 3);
 }
 
 TEST(GlossarySource, MissingSourceFolderIsAnError) {

@@ -7,10 +7,15 @@
 #include <QProgressDialog>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/Shell.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -140,6 +145,75 @@ TEST_F(CopyFolderTest, AFailureThrownMidwayLeavesNoHalfCopy) {
   EXPECT_THROW(platform::CopyFolder(src, dst, o), std::runtime_error);
   EXPECT_TRUE(QFileInfo(dst).isDir());
   EXPECT_FALSE(QFileInfo::exists(dst + "/termoraProject"));
+}
+
+mode_t TypeOf(const QByteArray& path) {
+  struct stat st {};
+  return ::lstat(path.constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
+TEST_F(CopyFolderTest, SpecialFilesAreMadeAnewNeverReadAndNamesAreCopiedAsBytes) {
+  const QByteArray s = QFile::encodeName(src);
+  ASSERT_EQ(::mkfifo((s + "/pipe").constData(), 0600), 0);
+  ASSERT_EQ(::mknod((s + "/socket").constData(), S_IFSOCK | 0600, 0), 0);
+  // A name that is not UTF-8, with its own contents.
+  const QByteArray odd = s + "/sub/caf\xe9 \xff.txt";
+  {
+    const int fd = ::open(odd.constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "latin-1 name", 12), 12);
+    ::close(fd);
+  }
+  // Should the pipe be read after all, this writer lets the read end rather than hang the test.
+  std::atomic<bool> copied{false};
+  std::atomic<bool> pipeWasRead{false};
+  std::thread writer([&] {
+    for (int i = 0; i < 500 && !copied; ++i) {
+      const int fd = ::open((s + "/pipe").constData(), O_WRONLY | O_NONBLOCK);
+      if (fd >= 0) {
+        pipeWasRead = true;
+        ::close(fd);
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+  const auto r = platform::CopyFolder(src, dst, {false, nullptr, {}});
+  copied = true;
+  writer.join();
+
+  EXPECT_FALSE(pipeWasRead);
+  EXPECT_EQ(r.result, platform::copyOk) << r.error.toStdString();
+  const QByteArray c = QFile::encodeName(dst + "/termoraProject");
+  EXPECT_EQ(TypeOf(c + "/pipe"), mode_t(S_IFIFO));
+  EXPECT_EQ(TypeOf(c + "/socket"), mode_t(S_IFSOCK));
+  EXPECT_EQ(TypeOf(c + "/sub/caf\xe9 \xff.txt"), mode_t(S_IFREG));
+  char text[32] = {};
+  const int fd = ::open((c + "/sub/caf\xe9 \xff.txt").constData(), O_RDONLY);
+  EXPECT_GE(fd, 0);
+  EXPECT_EQ(::read(fd, text, sizeof text), 12);
+  ::close(fd);
+  EXPECT_STREQ(text, "latin-1 name");
+  EXPECT_EQ(Read(dst + "/termoraProject/sub/big.bin"), big);
+  // QTemporaryDir, like QDir, cannot remove a name it cannot decode.
+  ::unlink(odd.constData());
+  ::unlink((c + "/sub/caf\xe9 \xff.txt").constData());
+}
+
+TEST_F(CopyFolderTest, ADeviceNodeThatCannotBeMadeIsLeftOutAndSaidSo) {
+  // Only a user who may make device nodes can put one in the source; only one who may not sees
+  // it left out. Root with the right to make them sees it copied.
+  const QByteArray node = QFile::encodeName(src) + "/null";
+  if (::mknod(node.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0) GTEST_SKIP() << "cannot make a device node here";
+  const auto r = platform::CopyFolder(src, dst, {false, nullptr, {}});
+  const QByteArray c = QFile::encodeName(dst + "/termoraProject/null");
+  if (TypeOf(c) == mode_t(S_IFCHR)) {
+    EXPECT_EQ(r.result, platform::copyOk);
+  } else {
+    EXPECT_EQ(r.result, platform::copyIncomplete);
+    EXPECT_EQ(r.leftOut, QStringList({"null"}));
+    EXPECT_EQ(Read(dst + "/termoraProject/sub/big.bin"), big);
+  }
 }
 
 TEST(OpenLink, RefusesAnEmptyLink) { EXPECT_FALSE(platform::OpenLink("   ")); }

@@ -6,10 +6,8 @@
 #include <QTextDocument>
 #include <cstdio>
 
-#include "rtf/PlainText.h"
 #include "rtf/RtfReader.h"
 #include "rtf/RtfWriter.h"
-#include "rtf/TextObjects.h"
 
 namespace {
 
@@ -67,11 +65,20 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  QTextDocument doc;
-  rtf::RegisterTextObjects(&doc);
-  QTextCursor cursor(&doc);
+  // Converting needs no layout, so no document gets one; the text needs not even a document,
+  // which for a long text is most of the work.
   QString error;
-  if (!rtf::ReadRtf(bytes, cursor, &error)) {
+  rtf::ReadLosses losses;
+  QTextDocument doc;
+  QString text;
+  bool read = false;
+  if (mode == "text") {
+    read = rtf::ReadRtfText(bytes, &text, &error, &losses);
+  } else {
+    QTextCursor cursor(&doc);
+    read = rtf::ReadRtf(bytes, cursor, &error, &losses);
+  }
+  if (!read) {
     std::fprintf(stderr, "termora-rtf: %s: %s\n", argv[2], error.toLocal8Bit().constData());
     return 1;
   }
@@ -82,7 +89,6 @@ int main(int argc, char** argv) {
   } else if (mode == "html") {
     ok = WriteAll(rtf::DocumentToHtml(doc).toUtf8());
   } else {
-    QString text = rtf::PlainText(doc);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(u'\r', u'\n');
     if (!text.isEmpty() && !text.endsWith(u'\n')) text.append(u'\n');
@@ -91,6 +97,12 @@ int main(int argc, char** argv) {
   if (!ok) {
     std::fputs("termora-rtf: cannot write the output\n", stderr);
     return 1;
+  }
+  // What was written is not the whole document: a script must not take it for one.
+  if (losses.nestedTooDeep) {
+    std::fprintf(stderr, "termora-rtf: %s: content nested deeper than %d groups was left out\n", argv[2],
+                 rtf::kMaxGroupDepth);
+    return 3;
   }
   return 0;
 }
