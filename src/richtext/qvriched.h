@@ -428,6 +428,8 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   // Whether this control's class, or one of its ancestors, has the given name (without regard to
   // letter case).
   bool ClassIs(const char* Name) const;
+  // The menu a right-button press asked for, shown now that the button is released.
+  void ShowPopupOnRelease(const QPoint& ClientPos);
 
  protected:
   friend class TqvRichEditStrings;
@@ -546,6 +548,8 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   QMenu* builtInPopup_ = nullptr;
   QMenu* popupMenu_ = nullptr;
   bool popupByMouse_ = false;
+  // A right-button press asked for the menu; it opens on the release (qvrichedpopup.cpp).
+  bool popupOnRelease_ = false;
   base::TColor unfocusedSavedColor_ = NoColor;
   qint64 lastClickTime_ = 0;
   QPointer<TqvController> controller_;

@@ -2,8 +2,12 @@
 // time the menu opens, the items added for a selected embedded object, and showing the menu.
 
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMetaObject>
+#include <utility>
 
 #include "platform/Question.h"
 #include "richtext/Qvintl.h"
@@ -244,6 +248,12 @@ QMenu* TqvCustomRichEdit::GetPopupMenu() {
 }
 
 bool TqvCustomRichEdit::DoContextPopup(const QPoint& ClientPos) {
+  // The menu opens on the right button's release, once the release has selected an object under
+  // the mouse; a desktop that asks for it on the press is answered then.
+  if (QGuiApplication::mouseButtons() & Qt::RightButton) {
+    popupOnRelease_ = true;
+    return true;
+  }
   // With objects enabled the engine asks the object callback, which shows the menu for a mouse
   // click; the menu key is answered here, so the menu is reachable from the keyboard too.
   if (!oleOptions_.Contains(reoDisableOLE) && Engine() && Engine()->OleCallback() != nullptr && popupByMouse_)
@@ -253,6 +263,16 @@ bool TqvCustomRichEdit::DoContextPopup(const QPoint& ClientPos) {
   popupByMouse_ = false;
   Menu->exec(mapToGlobal(ClientPos));
   return true;
+}
+
+void TqvCustomRichEdit::ShowPopupOnRelease(const QPoint& ClientPos) {
+  if (!std::exchange(popupOnRelease_, false) || !HandleAllocated()) return;
+  // Through the engine, as the press would have gone: with objects enabled it asks the object
+  // callback for the menu.
+  QWidget* Port = Engine()->viewport();
+  const QPoint Global = mapToGlobal(ClientPos);
+  QContextMenuEvent Event(QContextMenuEvent::Mouse, Port->mapFromGlobal(Global), Global);
+  QCoreApplication::sendEvent(Port, &Event);
 }
 
 }  // namespace richtext

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
+#include <QTest>
 
 #include "richtext/Qvintl.h"
 #include "tests/richtext_editor/EditorFixture.h"
@@ -208,4 +209,54 @@ TEST(PopupMenu, ASelectedObjectAddsItsItemsWhichAReadOnlyControlDisables) {
 
   E->SetReadOnly(true);
   EXPECT_EQ(Extra(), QStringList({"-", "Object P&roperties", "PNG image &Object (off)"}));
+}
+
+TEST(PopupMenu, ARightClickOpensTheMenuOnReleaseWithTheObjectUnderTheMouseSelected) {
+  auto E = Control(Rtf("ab"));
+  E->resize(300, 120);
+  E->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(E.get()));
+  IRichEditOle* Ole = nullptr;
+  E->Perform(EM_GETOLEINTERFACE, 0, LPARAM(&Ole));
+  ASSERT_NE(Ole, nullptr);
+  TFakeObject Object;
+  REOBJECT Reo;
+  Reo.cp = 1;
+  Reo.clsid = Object.ClassName();
+  Reo.poleobj = &Object;
+  Reo.objectRtf = "stored form";
+  ASSERT_EQ(Ole->InsertObject(&Reo), S_OK);
+  const QPoint Left = E->Engine()->PosFromChar(1), Right = E->Engine()->PosFromChar(2);
+  ASSERT_GT(Right.x() - Left.x(), 4);
+  const int Y = Left.y() + 3;
+
+  // Where the menu is after a press and after the release; closed again after.
+  auto RightClick = [&](QPoint At, QStringList& AfterPress) {
+    // Through the window, as the desktop delivers clicks (it asks for the menu on the press).
+    QWindow* Window = E->window()->windowHandle();
+    At = E->mapTo(E->window(), At);
+    QTest::mousePress(Window, Qt::RightButton, {}, At);
+    AfterPress.clear();
+    if (QApplication::activePopupWidget()) AfterPress << "open";
+    QTest::mouseRelease(Window, Qt::RightButton, {}, At);
+    QStringList Items;
+    auto* Menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (Menu == nullptr) return Items;
+    for (QAction* A : Menu->actions())
+      if (A->isVisible() && !A->isSeparator()) Items << A->text();
+    Menu->close();
+    return Items;
+  };
+  QStringList AfterPress;
+  // On the text: the menu without object items.
+  const QStringList OnText = RightClick(QPoint(E->Engine()->PosFromChar(0).x() + 1, Y), AfterPress);
+  EXPECT_TRUE(AfterPress.isEmpty());  // nothing on the press
+  EXPECT_TRUE(OnText.contains("&Edit")) << OnText.join(", ").toStdString();
+  EXPECT_FALSE(OnText.contains("PNG image &Object"));
+  // On the right half of the object: it is selected first, and the menu carries its items.
+  const QStringList OnObject = RightClick(QPoint(Right.x() - 2, Y), AfterPress);
+  EXPECT_TRUE(AfterPress.isEmpty());
+  EXPECT_EQ(E->SelStart(), 1);
+  EXPECT_EQ(E->SelLength(), 1);
+  EXPECT_TRUE(OnObject.contains("PNG image &Object")) << OnObject.join(", ").toStdString();
 }
