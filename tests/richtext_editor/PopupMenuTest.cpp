@@ -259,4 +259,7 @@ TEST(PopupMenu, ARightClickOpensTheMenuOnReleaseWithTheObjectUnderTheMouseSelect
   EXPECT_EQ(E->SelStart(), 1);
   EXPECT_EQ(E->SelLength(), 1);
   EXPECT_TRUE(OnObject.contains("PNG image &Object")) << OnObject.join(", ").toStdString();
+  // Then on the text again: a menu again, the object still selected.
+  const QStringList Again = RightClick(QPoint(E->Engine()->PosFromChar(0).x() + 1, Y), AfterPress);
+  EXPECT_TRUE(Again.contains("&Edit")) << Again.join(", ").toStdString();
 }
