@@ -2,8 +2,8 @@
 // A definition of a million empty paragraphs: opening it in the control beside Qt's own editor
 // taking the same text, and converting it with termora-rtf beside another RTF-to-text converter
 // (or, where none is installed, beside the reader alone). The control also opens 20 MB of long
-// paragraphs. Memory is reported against the RTF's size (/1: the long paragraphs). Each run
-// checks that the paragraphs arrived.
+// paragraphs, and leaves each for a short one. Memory is reported against the RTF's size (/1: the
+// long paragraphs). Each run checks that the paragraphs arrived or went.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -143,6 +143,60 @@ void ControlOpen(benchmark::State& State) {
   }
 }
 
+// Leaving a long definition for a short one: Qt's editor replacing its text, and the control
+// loading the next term's over it as the glossary does when it moves to another term.
+constexpr char kShortRtf[] = "{\\rtf1 A short definition.}";
+
+void QTextEditLeaveLongText(benchmark::State& State) {
+  App();
+  const QString Text = HugeText(Kind(State.range(0)));
+  for (auto _ : State) {
+    State.PauseTiming();
+    auto Edit = std::make_unique<QTextEdit>();
+    Edit->resize(500, 300);
+    Edit->show();
+    Edit->setPlainText(Text);
+    Settle();
+    State.ResumeTiming();
+    Edit->setPlainText(QStringLiteral("A short definition."));
+    Settle();
+    State.PauseTiming();
+    if (Edit->document()->blockCount() != 1) State.SkipWithError("the text was not replaced");
+    Edit.reset();
+    State.ResumeTiming();
+  }
+}
+
+void ControlLeaveLongText(benchmark::State& State) {
+  App();
+  const Kind K = Kind(State.range(0));
+  for (auto _ : State) {
+    State.PauseTiming();
+    auto Edit = std::make_unique<richtext::TqvDBRichEdit>();
+    Edit->resize(500, 300);
+    Edit->show();
+    {
+      richtext::TqvRichMemoryStream Stream;
+      Stream.WriteBuffer(HugeRtf(K));
+      Stream.SetPosition(0);
+      Edit->EngineLines().LoadFromStream(Stream);
+    }
+    Settle();
+    State.ResumeTiming();
+    {
+      richtext::TqvRichMemoryStream Stream;
+      Stream.WriteBuffer(QByteArray(kShortRtf));
+      Stream.SetPosition(0);
+      Edit->EngineLines().LoadFromStream(Stream);
+    }
+    Settle();
+    State.PauseTiming();
+    if (Edit->Engine()->document()->blockCount() != 1) State.SkipWithError("the text was not replaced");
+    Edit.reset();
+    State.ResumeTiming();
+  }
+}
+
 // The reader alone, into a document of its own.
 void ReaderAlone(benchmark::State& State) {
   App();
@@ -244,6 +298,8 @@ void OtherConverterText(benchmark::State& State) {
 
 BENCHMARK(QTextEditSetPlainText)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(kEmpty)->Arg(kLong);
 BENCHMARK(ControlOpen)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(kEmpty)->Arg(kLong);
+BENCHMARK(QTextEditLeaveLongText)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(kEmpty)->Arg(kLong);
+BENCHMARK(ControlLeaveLongText)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(kEmpty)->Arg(kLong);
 BENCHMARK(ReaderAlone)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(ToolText)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(OtherConverterText)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();

@@ -182,10 +182,8 @@ void BM_ConvertEveryDefinitionToText(benchmark::State& state) {
   for (auto _ : state) {
     const auto t0 = std::chrono::steady_clock::now();
     const double c0 = ProcessCpuSeconds();
-    QTextDocument doc;
-    doc.setUndoRedoEnabled(false);
     qint64 bytes = 0;
-    for (const QByteArray& d : g.definitions) bytes += app::DefinitionText(d, &doc).toUtf8().size();
+    for (const QByteArray& d : g.definitions) bytes += app::DefinitionText(d).toUtf8().size();
     total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     cpu += ProcessCpuSeconds() - c0;
     g.textBytes = bytes;

@@ -5,9 +5,9 @@
 // An input that starts with the byte 0xFF is a recipe for a large one, beyond the fuzzer's
 // length cap: FF, depth, count (two bytes, little-endian), then a unit and a tail separated by
 // the first NUL. It stands for "{\rtf1 " + "{" x depth*4 + unit x count*32 + "}" x depth*4 +
-// tail + "}", at most 1 MB: many paragraphs, long runs, nesting past the reader's limit. Four
-// times the cap is still quick under the sanitizers, so a timeout means work that grows faster
-// than the input.
+// tail + "}", at most 512 KB: many paragraphs, long runs, nesting past the reader's limit. Twice
+// the cap takes seconds under the sanitizers, so a timeout means work that grows faster than the
+// input.
 
 #include <QGuiApplication>
 #include <QTextCursor>
@@ -21,7 +21,7 @@
 namespace {
 QGuiApplication* app = nullptr;
 
-constexpr qsizetype kMaxGenerated = 1 << 20;
+constexpr qsizetype kMaxGenerated = 512 << 10;
 
 QByteArray Generated(const QByteArray& recipe) {
   const int depth = uchar(recipe[1]) * 4;

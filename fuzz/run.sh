@@ -14,8 +14,8 @@ work="$build/fuzz-corpus"
 mkdir -p "$work"
 # Seeds: every RTF file of the compatibility corpus, and recipes for inputs larger than the
 # length cap (fuzz_rtf.cpp), read-only, so libFuzzer writes new cases into its own folder. A
-# generated megabyte of paragraphs takes seconds under the sanitizers: the timeout leaves room for
-# it and still catches a hang. Crashing inputs go into the build folder.
+# generated half megabyte of paragraphs takes seconds under the sanitizers: the timeout leaves
+# room for it and still catches a hang. Crashing inputs go into the build folder.
 LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
 QT_QPA_PLATFORM=offscreen "$build/fuzz/fuzz_rtf" "$work" "$root/tests/rtf/rtf-corpus" "$here/seeds" \
   -max_total_time="$seconds" -max_len=262144 -timeout=30 -rss_limit_mb=2048 -artifact_prefix="$build/" \

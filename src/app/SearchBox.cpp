@@ -78,35 +78,60 @@ Marked Unmark(const QString& text) {
   return m;
 }
 
-// One line of marked text in `rect`, cut with an ellipsis where it does not fit.
+QTextLine LayOutLine(QTextLayout& layout, const Marked& m, const QFont& font) {
+  layout.setText(m.plain);
+  layout.setFont(font);
+  layout.setFormats(m.bold);
+  QTextOption o;
+  o.setWrapMode(QTextOption::NoWrap);
+  layout.setTextOption(o);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  layout.endLayout();
+  return line;
+}
+
+// Marked text fitted to one line of `width`, laid out in `layout`: cut with an ellipsis at the
+// end, and at the start too when the first matched word would lie beyond the end, so that the
+// line shows why the term was found.
+QTextLine FitLine(QTextLayout& layout, Marked& m, const QFont& font, int width) {
+  QTextLine line = LayOutLine(layout, m, font);
+  if (!line.isValid() || line.naturalTextWidth() <= width) return line;
+  const QString ellipsis = QStringLiteral("…");
+  const int room = width - QFontMetrics(font).horizontalAdvance(ellipsis);
+  if (!m.bold.isEmpty()) {
+    const QTextLayout::FormatRange first = m.bold.first();
+    if (line.cursorToX(first.start + first.length) > room) {
+      // A quarter of the line's words before the match, or more when the text ends soon after
+      // it; from a word's start.
+      const qreal from = std::min(line.cursorToX(first.start) - width / 4.0, line.naturalTextWidth() - room);
+      int cut = std::clamp(line.xToCursor(std::max<qreal>(0, from), QTextLine::CursorBetweenCharacters), 0,
+                           first.start);
+      while (cut < first.start && cut > 0 && !m.plain[cut - 1].isSpace()) ++cut;
+      while (cut < first.start && m.plain[cut].isSpace()) ++cut;
+      if (cut > 0) {
+        m.plain = ellipsis + m.plain.mid(cut);
+        for (QTextLayout::FormatRange& r : m.bold) r.start += 1 - cut;
+        line = LayOutLine(layout, m, font);
+        if (line.naturalTextWidth() <= width) return line;
+      }
+    }
+  }
+  const int cut = std::max(0, line.xToCursor(std::max(0, room), QTextLine::CursorOnCharacter));
+  m.plain = m.plain.left(cut).trimmed() + ellipsis;
+  for (auto it = m.bold.begin(); it != m.bold.end();) {
+    it->length = std::min(it->length, cut - it->start);
+    it = it->length > 0 ? std::next(it) : m.bold.erase(it);
+  }
+  return LayOutLine(layout, m, font);
+}
+
+// One line of marked text in `rect`.
 void DrawMarked(QPainter* p, const QRect& rect, const QString& text, const QFont& font, const QColor& colour) {
   Marked m = Unmark(text);
-  auto layOut = [&](QTextLayout& layout) {
-    layout.setText(m.plain);
-    layout.setFont(font);
-    layout.setFormats(m.bold);
-    QTextOption o;
-    o.setWrapMode(QTextOption::NoWrap);
-    layout.setTextOption(o);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
-    return line;
-  };
   QTextLayout layout;
-  QTextLine line = layOut(layout);
+  const QTextLine line = FitLine(layout, m, font, rect.width());
   if (!line.isValid()) return;
-  if (line.naturalTextWidth() > rect.width()) {
-    const QString ellipsis = QStringLiteral("…");
-    const int room = rect.width() - QFontMetrics(font).horizontalAdvance(ellipsis);
-    const int cut = std::max(0, line.xToCursor(std::max(0, room), QTextLine::CursorOnCharacter));
-    m.plain = m.plain.left(cut).trimmed() + ellipsis;
-    for (auto it = m.bold.begin(); it != m.bold.end();) {
-      it->length = std::min(it->length, cut - it->start);
-      it = it->length > 0 ? std::next(it) : m.bold.erase(it);
-    }
-    line = layOut(layout);
-  }
   p->save();
   p->setPen(colour);
   p->setClipRect(rect);
@@ -128,6 +153,7 @@ class ResultDelegate : public QStyledItemDelegate {
     QStyleOptionViewItem o = option;
     initStyleOption(&o, index);
     o.text.clear();
+    if (index.data(TSearchResultModel::CurrentRole).toBool()) o.state |= QStyle::State_Selected;
     const QWidget* w = o.widget;
     QStyle* style = w ? w->style() : QApplication::style();
     style->drawControl(QStyle::CE_ItemViewItem, &o, p, w);
@@ -167,6 +193,19 @@ class ResultDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
+QString FitMarkedLine(const QString& text, const QFont& font, int width) {
+  Marked m = Unmark(text);
+  QTextLayout layout;
+  FitLine(layout, m, font, width);
+  QString out = m.plain;
+  // Back to marks, from the last range so that earlier positions stay valid.
+  for (auto it = m.bold.crbegin(); it != m.bold.crend(); ++it) {
+    out.insert(it->start + it->length, QChar(search::kMarkOff));
+    out.insert(it->start, QChar(search::kMarkOn));
+  }
+  return out;
+}
+
 // ---- the model --------------------------------------------------------------------------------
 
 TSearchResultModel::TSearchResultModel(search::IndexService* service, std::function<QString(qint64)> letterOf,
@@ -177,7 +216,16 @@ void TSearchResultModel::SetResult(const search::FindResult& result) {
   beginResetModel();
   result_ = result;
   details_.clear();
+  current_ = result_.hits.empty() ? -1 : 0;
   endResetModel();
+}
+
+void TSearchResultModel::SetCurrent(int row) {
+  if (row < 0 || row >= rowCount() || row == current_) return;
+  const int old = current_;
+  current_ = row;
+  if (old >= 0) emit dataChanged(index(old), index(old), {CurrentRole});
+  emit dataChanged(index(row), index(row), {CurrentRole});
 }
 
 void TSearchResultModel::Clear() { SetResult(search::FindResult()); }
@@ -219,6 +267,7 @@ QVariant TSearchResultModel::data(const QModelIndex& index, int role) const {
     case LetterRole: return letterOf_ ? letterOf_(d->letter) : QString();
     case SnippetRole: return d->snippet;
     case TermIdRole: return TermId(index.row());
+    case CurrentRole: return index.row() == current_;
     case LetterIdRole: return d->letter;
     default: return QVariant();
   }
@@ -249,7 +298,7 @@ TSearchResults::TSearchResults(QWidget* window) : QFrame(window) {
   list_->setFocusPolicy(Qt::NoFocus);
   list_->setFrameShape(QFrame::NoFrame);
   list_->setUniformItemSizes(true);
-  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setSelectionMode(QAbstractItemView::NoSelection);
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   list_->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   list_->setMouseTracking(true);
@@ -281,16 +330,18 @@ void TSearchResults::Place(const QPoint& anchor, int rows) {
 
 // ---- the field ----------------------------------------------------------------------------------
 
-TSearchBox::TSearchBox(const QString& folder, const SearchTargets& targets, QWidget* window)
+TSearchBox::TSearchBox(const QString& folder, const SearchTargets& targets, QWidget* window,
+                       search::IndexService::SourceFactory makeSource)
     : QLineEdit(nullptr),
       targets_(targets),
       window_(window),
       service_(std::make_unique<search::IndexService>(
-          folder, [folder] { return std::make_unique<GlossaryTermSource>(folder); })) {
+          folder, makeSource ? std::move(makeSource) : [folder]() -> std::unique_ptr<search::TermSource> {
+            return std::make_unique<GlossaryTermSource>(folder);
+          })) {
   setObjectName(QStringLiteral("SearchBox1"));
   // Reached by its shortcut or a click, not by Tab: the window's tab order stays as it is.
   setFocusPolicy(Qt::ClickFocus);
-  setClearButtonEnabled(true);
   setPlaceholderText(QString::fromUtf16(kPlaceholder));
   setToolTip(QStringLiteral("Поиск по всему словарю (Ctrl+Shift+F): в названиях и определениях, в любой форме слова.\n"
                             "пчела мёд — оба слова;  пчел* — слова, которые так начинаются;\n"
@@ -350,12 +401,12 @@ void TSearchBox::RunQuery() {
   typing_.stop();
   const QString typed = text();
   shownFor_ = typed;
-  if (search::ParseQuery(typed).IsEmpty()) {
+  const search::FindResult r = service_->Find(typed);
+  if (r.match.isEmpty()) {
     model_->Clear();
     HideResults();
     return;
   }
-  const search::FindResult r = service_->Find(typed);
   model_->SetResult(r);
   ShowResults();
   // The summary may speak of the error; the list shows what was found.
@@ -380,9 +431,6 @@ void TSearchBox::ShowResults() {
     summary = found ? QStringLiteral("Найдено: %1").arg(found) : QStringLiteral("Ничего не найдено");
   }
   results_->Summary()->setText(summary);
-  QListView* list = results_->List();
-  if (found && !list->currentIndex().isValid()) list->setCurrentIndex(model_->index(0));
-  list->scrollTo(list->currentIndex());
   results_->Place(ResultsAnchor(), found);
   results_->show();
   results_->raise();
@@ -407,11 +455,10 @@ void TSearchBox::Dismiss() {
 void TSearchBox::MoveSelection(int by) {
   const int rows = model_->rowCount();
   if (rows == 0) return;
-  QListView* list = results_->List();
-  const int now = list->currentIndex().isValid() ? list->currentIndex().row() : (by > 0 ? -1 : rows);
+  const int now = model_->Current() >= 0 ? model_->Current() : (by > 0 ? -1 : rows);
   const int row = std::clamp(now + by, 0, rows - 1);
-  list->setCurrentIndex(model_->index(row));
-  list->scrollTo(model_->index(row));
+  model_->SetCurrent(row);
+  results_->List()->scrollTo(model_->index(row));
 }
 
 void TSearchBox::keyPressEvent(QKeyEvent* event) {
@@ -429,8 +476,7 @@ void TSearchBox::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter: {
       if (typing_.isActive() || shownFor_ != text() || !results_->isVisible()) RunQuery();
-      const QModelIndex current = results_->List()->currentIndex();
-      if (current.isValid()) GoToResult(current.row());
+      if (model_->Current() >= 0) GoToResult(model_->Current());
       return;
     }
     case Qt::Key_Escape: Dismiss(); return;
@@ -440,7 +486,11 @@ void TSearchBox::keyPressEvent(QKeyEvent* event) {
 
 void TSearchBox::focusInEvent(QFocusEvent* event) {
   QLineEdit::focusInEvent(event);
+  // Its icon is looked up in the desktop's theme, which would hold up the window's first paint.
+  setClearButtonEnabled(true);
   service_->Start();
+  // Reached by a click as well as by its shortcut: writes by others are looked for either way.
+  service_->CheckForChanges();
 }
 
 void TSearchBox::focusOutEvent(QFocusEvent* event) {

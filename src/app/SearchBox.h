@@ -27,6 +27,11 @@ class TField;
 
 namespace app {
 
+// What one result line of `width` pixels in `font` shows of `text`, whose matched words are
+// marked (search::kMarkOn ... kMarkOff): an ellipsis where it is cut, at the end and, when the
+// first match would lie beyond the end, at the start.
+QString FitMarkedLine(const QString& text, const QFont& font, int width);
+
 // What the search needs of the glossary window.
 struct SearchTargets {
   data::TTable* master = nullptr;     // the letters
@@ -42,7 +47,7 @@ struct SearchTargets {
 class TSearchResultModel : public QAbstractListModel {
   Q_OBJECT
  public:
-  enum Role { WordRole = Qt::UserRole + 1, LetterRole, SnippetRole, TermIdRole, LetterIdRole };
+  enum Role { WordRole = Qt::UserRole + 1, LetterRole, SnippetRole, TermIdRole, LetterIdRole, CurrentRole };
 
   TSearchResultModel(search::IndexService* service, std::function<QString(qint64)> letterOf, QObject* parent);
   void SetResult(const search::FindResult& result);
@@ -52,6 +57,10 @@ class TSearchResultModel : public QAbstractListModel {
   qint64 TermId(int row) const;
   // The letter's IDMaster of a row; 0 when the index no longer has the term.
   qint64 LetterId(int row) const;
+  // The row Enter goes to (the first after each query); -1 when there is none. Kept here rather
+  // than in the list's selection, which would lay the whole list out at every query.
+  int Current() const { return current_; }
+  void SetCurrent(int row);
 
  private:
   const search::HitDetails* Details(int row) const;
@@ -60,6 +69,7 @@ class TSearchResultModel : public QAbstractListModel {
   std::function<QString(qint64)> letterOf_;
   search::FindResult result_;
   mutable QHash<qint64, search::HitDetails> details_;
+  int current_ = -1;
 };
 
 // The drop-down under (above) the search field: a line saying what was found, the list, and a
@@ -83,8 +93,10 @@ class TSearchBox : public QLineEdit {
   Q_OBJECT
  public:
   // `folder` holds the tables and the index; `window` is the glossary window, over which the
-  // results are shown and on which Ctrl+Shift+F works.
-  TSearchBox(const QString& folder, const SearchTargets& targets, QWidget* window);
+  // results are shown and on which Ctrl+Shift+F works. The index reads the tables through what
+  // `makeSource` makes (by default, the glossary's tables in `folder`).
+  TSearchBox(const QString& folder, const SearchTargets& targets, QWidget* window,
+             search::IndexService::SourceFactory makeSource = nullptr);
   ~TSearchBox() override;
 
   search::IndexService* Service() const { return service_.get(); }

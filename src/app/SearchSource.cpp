@@ -1,10 +1,8 @@
 #include "app/SearchSource.h"
 
 #include <QStringDecoder>
-#include <QTextCursor>
 
 #include "rtf/CodePage.h"
-#include "rtf/PlainText.h"
 #include "rtf/RtfReader.h"
 
 namespace app {
@@ -17,15 +15,11 @@ search::SourceTerm ToSource(data::TermRow&& r) {
 
 }  // namespace
 
-QString DefinitionText(const QByteArray& definition, QTextDocument* scratch) {
+QString DefinitionText(const QByteArray& definition) {
   if (definition.isEmpty()) return QString();
-  if (rtf::LooksLikeRtf(definition)) {
-    QTextDocument own;
-    QTextDocument* doc = scratch ? scratch : &own;
-    doc->clear();
-    QTextCursor c(doc);
-    if (rtf::ReadRtf(definition, c, nullptr)) return rtf::PlainText(*doc);
-  }
+  // The text as the editor's document would give it, read without building the document.
+  QString text;
+  if (rtf::LooksLikeRtf(definition) && rtf::ReadRtfText(definition, &text)) return text;
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const QString s = utf8.decode(definition);
   return utf8.hasError() ? rtf::DecodeCodePage(definition, 1251) : s;
@@ -75,12 +69,6 @@ search::TermSource::ReadResult GlossaryTermSource::Read(qint64 id, search::Sourc
   return Found;
 }
 
-QString GlossaryTermSource::TextOf(const QByteArray& definition) {
-  if (!doc_) {
-    doc_ = std::make_unique<QTextDocument>();
-    doc_->setUndoRedoEnabled(false);
-  }
-  return DefinitionText(definition, doc_.get());
-}
+QString GlossaryTermSource::TextOf(const QByteArray& definition) { return DefinitionText(definition); }
 
 }  // namespace app

@@ -2,8 +2,7 @@
 // The glossary's tables as the search index reads them: the terms through the store's reader,
 // each definition's RTF turned into its plain text as the definition editor would show it.
 
-#include <QTextDocument>
-#include <memory>
+#include <vector>
 
 #include "data/TermReader.h"
 #include "search/TermSource.h"
@@ -25,12 +24,10 @@ class GlossaryTermSource : public search::TermSource {
   QString folder_;
   data::TermReader reader_;
   std::vector<data::TermRow> rows_;
-  // One document for every conversion: made once, cleared each time.
-  std::unique_ptr<QTextDocument> doc_;
 };
 
 // The plain text of a stored definition: RTF as the reader reads it; other bytes as plain text,
 // UTF-8 when they are, else the Cyrillic code page older definitions were written in.
-QString DefinitionText(const QByteArray& definition, QTextDocument* scratch = nullptr);
+QString DefinitionText(const QByteArray& definition);
 
 }  // namespace app

@@ -3,6 +3,7 @@
 
 #include <QTextBlock>
 #include <QTextList>
+#include <QTextTable>
 #include <algorithm>
 #include <vector>
 
@@ -25,17 +26,53 @@ QString EngineText(QString raw) {
   return raw;
 }
 
+// A table cell ends in one character, as in the platform's engine: its CELL mark.
+constexpr char16_t kCellMark = 0x0007;
+
+// Marks the cell ends of every table in `frame` that fall in [from, from + text.size()).
+void MarkCellEnds(const QTextFrame* frame, int from, QString& text) {
+  for (const QTextFrame* child : frame->childFrames()) {
+    if (child->lastPosition() < from || child->firstPosition() > from + text.size()) continue;
+    if (const auto* table = qobject_cast<const QTextTable*>(child)) {
+      for (int r = 0; r < table->rows(); ++r)
+        for (int c = 0; c < table->columns(); ++c) {
+          const QTextTableCell cell = table->cellAt(r, c);
+          if (cell.row() != r || cell.column() != c) continue;
+          const int at = cell.lastPosition() - from;
+          if (at >= 0 && at < text.size()) text[at] = QChar(kCellMark);
+        }
+    }
+    MarkCellEnds(child, from, text);
+  }
+}
+
 bool IsWordChar(QChar c) { return c.isLetterOrNumber() || c == QChar('_'); }
 
 }  // namespace
 
 TRichDocument::TRichDocument(QTextDocument* doc) : doc_(doc) {
   rtf::RegisterTextObjects(doc_);
-  // A laid-out range for printing is stale once the text changes.
-  cacheReset_ = QObject::connect(doc_, &QTextDocument::contentsChange, doc_, [this] {
-    formatCache_.reset();
-    spareCache_.reset();
-  });
+  // A laid-out range for printing is stale once the text changes; hidden text is laid out anew.
+  cacheReset_ = QObject::connect(doc_, &QTextDocument::contentsChange, doc_,
+                                 [this](int pos, int, int added) { OnContentsChange(pos, added); });
+}
+
+void TRichDocument::OnContentsChange(int pos, int added) {
+  if (layingOutHidden_) return;
+  formatCache_.reset();
+  spareCache_.reset();
+  // The layout's formats for hidden text are no edit: the engine's change handling ignores them.
+  base::ValueRestorer<bool> guard(layingOutHidden_, true);
+  base::ValueRestorer<bool> formatting(inFormatChange_, true);
+  if (!hiddenSeen_) {
+    for (const QTextFormat& f : doc_->allFormats())
+      if (f.isCharFormat() && f.boolProperty(rtf::kHidden)) {
+        hiddenSeen_ = true;
+        break;
+      }
+    if (!hiddenSeen_) return;
+  }
+  LayOutHiddenText(doc_, pos, pos + added);
 }
 
 TRichDocument::~TRichDocument() { QObject::disconnect(cacheReset_); }
@@ -43,7 +80,9 @@ TRichDocument::~TRichDocument() { QObject::disconnect(cacheReset_); }
 QString TRichDocument::Text() const {
   QString raw = doc_->toRawText();
   if (raw.size() > TextLength()) raw.truncate(TextLength());  // the final paragraph mark is not text
-  return EngineText(raw);
+  QString text = EngineText(raw);
+  MarkCellEnds(doc_->rootFrame(), 0, text);
+  return text;
 }
 
 QString TRichDocument::GetTextRange(int cpMin, int cpMax) const {
@@ -60,7 +99,9 @@ QString TRichDocument::GetTextRange(int cpMin, int cpMax) const {
     const int e = std::min(cpMax - b.position(), int(t.size()));
     if (e > s) out += t.mid(s, e - s);
   }
-  return EngineText(out);
+  QString text = EngineText(out);
+  MarkCellEnds(doc_->rootFrame(), cpMin, text);
+  return text;
 }
 
 QTextCursor TRichDocument::CursorFor(int cpMin, int cpMax) const {
@@ -80,8 +121,12 @@ QTextCursor TRichDocument::CursorFor(int cpMin, int cpMax) const {
 }
 
 void TRichDocument::SetPlainText(const QString& text) {
-  QTextCursor c = CursorFor(0, -1);
+  // Selected inside the edit block, where placing a cursor works out no place on screen: outside
+  // it, selecting to the end would first lay out the whole old text, which for a long definition
+  // takes longer than the user will wait.
+  QTextCursor c(doc_);
   c.beginEditBlock();
+  c.setPosition(TextLength(), QTextCursor::KeepAnchor);
   c.removeSelectedText();
   c.setBlockFormat(QTextBlockFormat());
   c.setCharFormat(defaultFormat_);
@@ -99,6 +144,12 @@ bool TRichDocument::RangeHasProtected(int from, int to) const {
     b.setPosition(from + 1);
     return a.charFormat().boolProperty(rtf::kProtected) && b.charFormat().boolProperty(rtf::kProtected);
   }
+  // Most texts hold no protected run at all, and the formats the document has ever used tell so
+  // at once; walking a long text would take a while on every replacement of it.
+  const QList<QTextFormat> formats = doc_->allFormats();
+  if (std::none_of(formats.begin(), formats.end(),
+                   [](const QTextFormat& f) { return f.boolProperty(rtf::kProtected); }))
+    return false;
   for (QTextBlock b = doc_->findBlock(from); b.isValid() && b.position() < to; b = b.next())
     for (auto it = b.begin(); !it.atEnd(); ++it) {
       const QTextFragment fr = it.fragment();
@@ -169,23 +220,36 @@ void TRichDocument::SyncNumbering(int from, int to) {
     lf.setIndent(0);
     list->setFormat(lf);
   }
+  // The engine draws every label itself: a list the toolkit made says its kind in the engine's
+  // own terms and draws none of its own.
+  for (QTextBlock b = doc_->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
+    QTextList* list = b.textList();
+    if (!list || list->format().style() == QTextListFormat::ListStyleUndefined) continue;
+    begin();
+    QTextListFormat lf = list->format();
+    lf.setProperty(rtf::kNumbering, rtf::NumberingOfListStyle(lf.style()));
+    lf.setStyle(QTextListFormat::ListStyleUndefined);
+    list->setFormat(lf);
+  }
   for (QTextBlock b = doc_->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
     const QTextBlockFormat f = b.blockFormat();
     const QTextList* list = b.textList();
     const int has = f.intProperty(rtf::kNumbering);
-    const int want = list ? rtf::NumberingOfListStyle(list->format().style()) : rtf::kNoNumbering;
+    const int want = list ? list->format().intProperty(rtf::kNumbering) : rtf::kNoNumbering;
     if (has == want) continue;
     begin();
     c.setPosition(b.position());
+    QTextBlockFormat g = f;
+    const int start = rtf::StartIndentTw(f), right = rtf::RightIndentTw(f), offset = rtf::OffsetTw(f);
     if (want) {
-      QTextBlockFormat g;
       g.setProperty(rtf::kNumbering, want);
-      c.mergeBlockFormat(g);
     } else {
-      QTextBlockFormat cleared = f;
-      cleared.clearProperty(rtf::kNumbering);
-      c.setBlockFormat(cleared);
+      g.clearProperty(rtf::kNumbering);
+      g.clearProperty(rtf::kListId);
+      g.clearProperty(rtf::kListLevel);
     }
+    rtf::SetIndents(g, start, right, offset);
+    c.setBlockFormat(g);
   }
   if (began) {
     c.endEditBlock();

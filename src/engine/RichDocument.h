@@ -74,10 +74,9 @@ class TRichDocument {
   // take the numbering and indent the list shows, so that what is shown is what is written.
   void SyncNumbering(int from, int to);
   // Numbered paragraphs leave room for their bullet or number at the first-line indent and start
-  // the first line's text after it; the labels themselves are drawn by DrawNumbering, which the
-  // engine calls on screen and on paper after the text.
+  // the first line's text after it; the labels themselves are drawn by DrawDecorations, which
+  // the engine calls on screen and on paper after the text.
   void ShowNumbering(int from, int to);
-  static void DrawNumbering(QPainter& p, const QTextDocument& doc, const QRectF& clip, const QColor& text);
   // True while a format change is under way: the document changes, the text does not.
   bool InFormatChange() const { return inFormatChange_; }
   // Marks a format change made by a view (the caret's format) for as long as it lives.
@@ -93,17 +92,30 @@ class TRichDocument {
   LONG FormatRange(bool render, const FORMATRANGE& fr);
   void ReleaseFormatCache();
 
+  // ---- what the toolkit's layout does not draw ----
+  // Draws list labels, paragraph borders and tab leaders of `doc` (this document or a copy of
+  // it laid out for printing) where they meet `clip`, in document coordinates.
+  static void DrawDecorations(QTextDocument* doc, QPainter* p, const QRectF& clip, const QPalette& pal);
+  // Hidden text takes no room and is not drawn: the layout of the blocks in [from, to] gets
+  // its formats for that. True when the document has hidden text at all.
+  static bool LayOutHiddenText(QTextDocument* doc, int from, int to);
+
  private:
   // The text laid out at a page's width, for FormatRange.
   struct FormatCache {
     std::unique_ptr<QTextDocument> doc;
     int widthTw = -1;
+    int lastEnd = -1;  // where the last page ended, to count pages for page fields
+    int page = 0;
   };
 
+  void OnContentsChange(int pos, int added);
   // With `join`, the changes join the edit before; otherwise they are part of c's open edit.
   bool ShowNumbering(QTextCursor& c, int from, int to, bool join);
 
   QTextDocument* doc_;
+  bool hiddenSeen_ = false;
+  bool layingOutHidden_ = false;
   QTextCharFormat defaultFormat_;
   DWORD typography_ = 0;
   bool inFormatChange_ = false;

@@ -7,6 +7,7 @@
 
 #include "base/ScopeGuard.h"
 #include "engine/RichDocument.h"
+#include "rtf/Borders.h"
 #include "rtf/Numbering.h"
 #include "rtf/TextModel.h"
 
@@ -67,8 +68,13 @@ int WeightOf(const QTextCharFormat& f, const QFont& fallback) {
 DWORD Agreement(const CHARFORMAT2& a, const CHARFORMAT2& b) {
   DWORD m = CFM_ALL2;
   const DWORD diff = a.dwEffects ^ b.dwEffects;
-  for (DWORD bit : {CFM_BOLD, CFM_ITALIC, CFM_UNDERLINE, CFM_STRIKEOUT, CFM_PROTECTED, CFM_LINK})
+  for (DWORD bit : {CFM_BOLD, CFM_ITALIC, CFM_UNDERLINE, CFM_STRIKEOUT, CFM_PROTECTED, CFM_LINK, CFM_SMALLCAPS,
+                    CFM_ALLCAPS, CFM_HIDDEN, CFM_OUTLINE, CFM_SHADOW})
     if (diff & bit) m &= ~bit;
+  if (a.yOffset != b.yOffset) m &= ~CFM_OFFSET;
+  if (a.sSpacing != b.sSpacing) m &= ~CFM_SPACING;
+  if (a.wKerning != b.wKerning) m &= ~CFM_KERNING;
+  if (a.lcid != b.lcid) m &= ~CFM_LCID;
   if (diff & (CFE_SUBSCRIPT | CFE_SUPERSCRIPT)) m &= ~CFM_SUBSCRIPT;
   if ((diff & CFE_AUTOCOLOR) || a.crTextColor != b.crTextColor) m &= ~CFM_COLOR;
   if ((diff & CFE_AUTOBACKCOLOR) || a.crBackColor != b.crBackColor) m &= ~CFM_BACKCOLOR;
@@ -92,8 +98,32 @@ void DescribePara(const QTextBlock& b, PARAFORMAT2& pf) {
   pf.dxOffset = rtf::OffsetTw(f);
   pf.wAlignment = WORD(rtf::Alignment(f));
   const QList<int> tabs = rtf::TabStopsTw(f);
+  const QList<int> kinds = rtf::TabKinds(f);
   pf.cTabCount = SHORT(std::min<qsizetype>(tabs.size(), MAX_TAB_STOPS));
-  for (int i = 0; i < MAX_TAB_STOPS; ++i) pf.rgxTabs[i] = i < pf.cTabCount ? tabs[i] : 0;
+  for (int i = 0; i < MAX_TAB_STOPS; ++i)
+    pf.rgxTabs[i] = i < pf.cTabCount ? (tabs[i] & TAB_POSITION_MASK) | LONG((kinds.value(i) & 0xFF) << 24) : 0;
+  pf.wEffects = WORD(rtf::ParaEffects(f));
+  if (QTextCursor(b).currentTable()) pf.wEffects |= PFE_TABLE;
+  // Borders and shading as the record can say them; the exact lines are kept beside.
+  const rtf::ParaBorders borders = rtf::ParaBordersOf(f);
+  pf.wBorders = 0;
+  pf.wBorderWidth = pf.wBorderSpace = 0;
+  static const WORD sideBits[rtf::ParaBorders::kSides] = {4, 1, 8, 2, 16};
+  for (int i = 0; i < rtf::ParaBorders::kSides; ++i) {
+    const rtf::BorderSide& side = borders.side[i];
+    if (!side.Visible()) continue;
+    pf.wBorders |= sideBits[i];
+    if (!pf.wBorderWidth) {
+      pf.wBorderWidth = WORD(std::max(0, side.widthTw));
+      pf.wBorderSpace = WORD(std::max(0, side.spaceTw));
+      const WORD style = side.style == rtf::kBorderThick ? 2 : side.style == rtf::kBorderDouble ? 7 : 1;
+      pf.wBorders |= WORD(style << 8);
+    }
+  }
+  if (borders.box) pf.wBorders |= 32;
+  const rtf::Shading shading = rtf::ParaShadingOf(f);
+  pf.wShadingWeight = WORD(shading.percent100);
+  pf.wShadingStyle = WORD(shading.pattern & 0xF);
   pf.dySpaceBefore = rtf::SpaceBeforeTw(f);
   pf.dySpaceAfter = rtf::SpaceAfterTw(f);
   pf.bLineSpacingRule = BYTE(rtf::LineSpacingRule(f));
@@ -118,6 +148,11 @@ DWORD ParaAgreement(const PARAFORMAT2& a, const PARAFORMAT2& b) {
   if (a.wNumberingStart != b.wNumberingStart) m &= ~PFM_NUMBERINGSTART;
   if (a.wNumberingStyle != b.wNumberingStyle) m &= ~PFM_NUMBERINGSTYLE;
   if (a.wNumberingTab != b.wNumberingTab) m &= ~PFM_NUMBERINGTAB;
+  if (a.wBorders != b.wBorders || a.wBorderWidth != b.wBorderWidth || a.wBorderSpace != b.wBorderSpace)
+    m &= ~PFM_BORDER;
+  if (a.wShadingWeight != b.wShadingWeight || a.wShadingStyle != b.wShadingStyle) m &= ~PFM_SHADING;
+  const DWORD effects = DWORD(a.wEffects ^ b.wEffects) << 16;
+  m &= ~(effects & PFM_EFFECTS);
   return m;
 }
 
@@ -132,8 +167,15 @@ void TRichDocument::Describe(const QTextCharFormat& f, CHARFORMAT2& cf) const {
   if (w >= QFont::DemiBold) cf.dwEffects |= CFE_BOLD;
   const bool italic = f.hasProperty(QTextFormat::FontItalic) ? f.fontItalic() : def.italic();
   if (italic) cf.dwEffects |= CFE_ITALIC;
-  const bool under = f.hasProperty(QTextFormat::TextUnderlineStyle) ? f.fontUnderline() : def.underline();
+  const bool under = f.hasProperty(QTextFormat::TextUnderlineStyle) ? rtf::UnderlineType(f) != 0 : def.underline();
   if (under) cf.dwEffects |= CFE_UNDERLINE;
+  const QFont::Capitalization caps =
+      f.hasProperty(QTextFormat::FontCapitalization) ? f.fontCapitalization() : QFont::MixedCase;
+  if (f.boolProperty(rtf::kAllCaps) || caps == QFont::AllUppercase) cf.dwEffects |= CFE_ALLCAPS;
+  if (f.boolProperty(rtf::kSmallCaps) || caps == QFont::SmallCaps) cf.dwEffects |= CFE_SMALLCAPS;
+  if (f.boolProperty(rtf::kHidden)) cf.dwEffects |= CFE_HIDDEN;
+  if (f.boolProperty(rtf::kOutline)) cf.dwEffects |= CFE_OUTLINE;
+  if (f.boolProperty(rtf::kShadow)) cf.dwEffects |= CFE_SHADOW;
   const bool strike = f.hasProperty(QTextFormat::FontStrikeOut) ? f.fontStrikeOut() : def.strikeOut();
   if (strike) cf.dwEffects |= CFE_STRIKEOUT;
   if (f.boolProperty(rtf::kProtected)) cf.dwEffects |= CFE_PROTECTED;
@@ -153,12 +195,15 @@ void TRichDocument::Describe(const QTextCharFormat& f, CHARFORMAT2& cf) const {
     cf.crBackColor = QColorToColorRef(f.background().color());
   }
   cf.yHeight = SizeTwOf(f, def);
-  cf.yOffset = 0;
+  cf.yOffset = f.intProperty(rtf::kRaiseTw);
   cf.bCharSet = BYTE(f.hasProperty(rtf::kCharset) ? f.intProperty(rtf::kCharset) : DEFAULT_CHARSET);
   cf.bPitchAndFamily = BYTE(PitchOf(f));
   SetFaceName(cf, FamilyOf(f, def));
   cf.wWeight = WORD(w);
-  cf.bUnderlineType = (cf.dwEffects & CFE_UNDERLINE) ? CFU_UNDERLINE : CFU_UNDERLINENONE;
+  cf.bUnderlineType = (cf.dwEffects & CFE_UNDERLINE) ? BYTE(std::max(1, rtf::UnderlineType(f))) : CFU_UNDERLINENONE;
+  cf.sSpacing = SHORT(std::clamp(f.intProperty(rtf::kSpacingTw), -32768, 32767));
+  cf.wKerning = WORD(std::clamp(f.intProperty(rtf::kKerningTw), 0, 65535));
+  cf.lcid = LCID(f.intProperty(rtf::kLcid));
 }
 
 void TRichDocument::DescribeDefault(CHARFORMAT2& full) const {
@@ -207,7 +252,11 @@ void TRichDocument::Apply(QTextCharFormat& f, const CHARFORMAT& cf, bool v2) {
   const DWORD e = cf.dwEffects;
   if (m & CFM_BOLD) f.setFontWeight((e & CFE_BOLD) ? QFont::Bold : QFont::Normal);
   if (m & CFM_ITALIC) f.setFontItalic(e & CFE_ITALIC);
-  if (m & CFM_UNDERLINE) f.setFontUnderline(e & CFE_UNDERLINE);
+  if (m & CFM_UNDERLINE) {
+    // Underlining keeps a kind it has; a new one is a single line.
+    const int kind = rtf::UnderlineType(f);
+    rtf::SetUnderlineType(f, (e & CFE_UNDERLINE) ? std::max(kind, 1) : 0);
+  }
   if (m & CFM_STRIKEOUT) f.setFontStrikeOut(e & CFE_STRIKEOUT);
   if (m & CFM_PROTECTED) {
     if (e & CFE_PROTECTED) f.setProperty(rtf::kProtected, true);
@@ -222,7 +271,10 @@ void TRichDocument::Apply(QTextCharFormat& f, const CHARFORMAT& cf, bool v2) {
       f.clearProperty(QTextFormat::AnchorHref);
     }
   }
-  if ((m & CFM_SIZE) && cf.yHeight > 0) f.setFontPointSize(cf.yHeight / 20.0);
+  if ((m & CFM_SIZE) && cf.yHeight > 0) {
+    f.setFontPointSize(cf.yHeight / 20.0);
+    rtf::RefreshCharOffset(f);
+  }
   if (m & CFM_FACE) {
     const QString face = FaceName(cf);
     if (!face.isEmpty()) f.setFontFamilies(QStringList{face});
@@ -238,11 +290,7 @@ void TRichDocument::Apply(QTextCharFormat& f, const CHARFORMAT& cf, bool v2) {
       f.clearProperty(rtf::kAutoColor);
     }
   }
-  if (m & CFM_OFFSET) {
-    if (cf.yOffset > 0) f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
-    else if (cf.yOffset < 0) f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
-    else f.setVerticalAlignment(QTextCharFormat::AlignNormal);
-  }
+  if (m & CFM_OFFSET) rtf::SetCharOffset(f, std::clamp(cf.yOffset, -32767, 32767));
   if (!v2) return;
   const auto& c2 = static_cast<const CHARFORMAT2&>(cf);
   if (m & CFM_BACKCOLOR) {
@@ -255,7 +303,31 @@ void TRichDocument::Apply(QTextCharFormat& f, const CHARFORMAT& cf, bool v2) {
     else f.setVerticalAlignment(QTextCharFormat::AlignNormal);
   }
   if ((m & CFM_WEIGHT) && !(m & CFM_BOLD) && c2.wWeight > 0) f.setFontWeight(std::clamp(int(c2.wWeight), 100, 900));
-  if ((m & CFM_UNDERLINETYPE) && !(m & CFM_UNDERLINE)) f.setFontUnderline(c2.bUnderlineType != CFU_UNDERLINENONE);
+  if ((m & CFM_UNDERLINETYPE) && (!(m & CFM_UNDERLINE) || (e & CFE_UNDERLINE)))
+    rtf::SetUnderlineType(f, std::min<int>(c2.bUnderlineType, CFU_UNDERLINETHICKLONGDASH));
+  if (m & (CFM_ALLCAPS | CFM_SMALLCAPS)) {
+    const bool all = (m & CFM_ALLCAPS) ? bool(e & CFE_ALLCAPS) : f.boolProperty(rtf::kAllCaps);
+    const bool small = (m & CFM_SMALLCAPS) ? bool(e & CFE_SMALLCAPS) : f.boolProperty(rtf::kSmallCaps);
+    rtf::SetCaps(f, all, small);
+  }
+  if (m & CFM_HIDDEN) rtf::SetHidden(f, e & CFE_HIDDEN);
+  if (m & CFM_OUTLINE) {
+    if (e & CFE_OUTLINE) f.setProperty(rtf::kOutline, true);
+    else f.clearProperty(rtf::kOutline);
+  }
+  if (m & CFM_SHADOW) {
+    if (e & CFE_SHADOW) f.setProperty(rtf::kShadow, true);
+    else f.clearProperty(rtf::kShadow);
+  }
+  if (m & CFM_SPACING) rtf::SetCharSpacing(f, c2.sSpacing);
+  if (m & CFM_KERNING) {
+    if (c2.wKerning) f.setProperty(rtf::kKerningTw, int(c2.wKerning));
+    else f.clearProperty(rtf::kKerningTw);
+  }
+  if (m & CFM_LCID) {
+    if (c2.lcid) f.setProperty(rtf::kLcid, int(c2.lcid & 0xFFFF));
+    else f.clearProperty(rtf::kLcid);
+  }
 }
 
 void TRichDocument::ApplyToRange(int from, int to, const CHARFORMAT& cf, bool v2) {
@@ -318,6 +390,37 @@ void TRichDocument::GetParaFormat(int from, int to, PARAFORMAT& pf, bool v2) con
   pf.dwMask = mask;
 }
 
+namespace {
+
+// The number kind of a list as the engine keeps it: its own property, or the style of a list
+// the toolkit made.
+int ListKind(const QTextList* list) {
+  const QTextListFormat lf = list->format();
+  if (lf.hasProperty(rtf::kNumbering)) return lf.intProperty(rtf::kNumbering);
+  return lf.style() == QTextListFormat::ListStyleUndefined ? rtf::kNoNumbering : rtf::NumberingOfListStyle(lf.style());
+}
+
+// The borders a record asks for, as RTF lines; unchanged sides keep what they were read with.
+rtf::ParaBorders BordersFromRecord(const PARAFORMAT2& p, const rtf::ParaBorders& old, WORD oldView, WORD oldWidth,
+                                   WORD oldSpace) {
+  if (p.wBorders == oldView && p.wBorderWidth == oldWidth && p.wBorderSpace == oldSpace) return old;
+  rtf::ParaBorders b;
+  const int code = (p.wBorders >> 8) & 0xF;
+  const int style = code == 2 ? rtf::kBorderThick : (code >= 7 && code <= 9) ? rtf::kBorderDouble : rtf::kBorderSingle;
+  static const WORD sideBits[rtf::ParaBorders::kSides] = {4, 1, 8, 2, 16};
+  for (int i = 0; i < rtf::ParaBorders::kSides; ++i) {
+    if (!(p.wBorders & sideBits[i])) continue;
+    b.side[i].style = style;
+    b.side[i].widthTw = p.wBorderWidth;
+    b.side[i].spaceTw = p.wBorderSpace;
+    b.side[i].color = old.side[i].color;
+  }
+  b.box = (p.wBorders & 32) && (p.wBorders & 15) == 15;
+  return b;
+}
+
+}  // namespace
+
 void TRichDocument::SetParaFormat(int from, int to, const PARAFORMAT& pf, bool v2) {
   const auto& p2 = static_cast<const PARAFORMAT2&>(pf);
   DWORD m = pf.dwMask;
@@ -335,14 +438,18 @@ void TRichDocument::SetParaFormat(int from, int to, const PARAFORMAT& pf, bool v
     if (m & PFM_STARTINDENT) start = (m & PFM_OFFSETINDENT) ? start + pf.dxStartIndent : pf.dxStartIndent;
     if (m & PFM_RIGHTINDENT) right = pf.dxRightIndent;
     if (m & PFM_OFFSET) offset = pf.dxOffset;
-    if (m & (PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET)) rtf::SetIndents(f, start, right, offset);
     if ((m & PFM_ALIGNMENT) && pf.wAlignment >= PFA_LEFT && pf.wAlignment <= PFA_JUSTIFY)
       rtf::SetAlignment(f, pf.wAlignment, showJustified);
     if (m & PFM_TABSTOPS) {
-      QList<int> tabs;
+      QList<int> tabs, kinds;
       const int n = std::clamp(int(pf.cTabCount), 0, MAX_TAB_STOPS);
-      for (int i = 0; i < n; ++i) tabs.append(pf.rgxTabs[i] & TAB_POSITION_MASK);  // the high byte holds tab kinds
-      rtf::SetTabStops(f, tabs);
+      for (int i = 0; i < n; ++i) {
+        tabs.append(pf.rgxTabs[i] & TAB_POSITION_MASK);
+        // The high byte: the alignment in its low half, the leader in its high half.
+        const int kind = (DWORD(pf.rgxTabs[i]) >> 24) & 0xF, leader = (DWORD(pf.rgxTabs[i]) >> 28) & 0xF;
+        kinds.append(std::min(kind, int(rtf::kTabBar)) | std::min(leader, int(rtf::kLeaderEquals)) << 4);
+      }
+      rtf::SetTabStops(f, tabs, kinds);
     }
     if (v2) {
       if (m & PFM_SPACEBEFORE) rtf::SetSpaceBefore(f, std::max<LONG>(0, p2.dySpaceBefore));
@@ -351,41 +458,72 @@ void TRichDocument::SetParaFormat(int from, int to, const PARAFORMAT& pf, bool v
       if (m & PFM_NUMBERINGSTART) f.setProperty(rtf::kNumberingStart, int(p2.wNumberingStart));
       if (m & PFM_NUMBERINGSTYLE) f.setProperty(rtf::kNumberingStyle, int(p2.wNumberingStyle));
       if (m & PFM_NUMBERINGTAB) f.setProperty(rtf::kNumberingTabTw, int(p2.wNumberingTab));
-    }
-    c.setPosition(b.position());
-    if (!(m & PFM_NUMBERING)) {
-      c.setBlockFormat(f);
-      continue;
-    }
-    const int numbering = pf.wNumbering <= PFN_UCROMAN ? pf.wNumbering : PFN_ARABIC;
-    if (numbering == 0) {
-      if (QTextList* l = b.textList()) l->remove(b);
-      f.clearProperty(rtf::kNumbering);
-      f.setObjectIndex(-1);
-      c.setBlockFormat(f);
-      list = nullptr;
-      continue;
-    }
-    f.setProperty(rtf::kNumbering, numbering);
-    if (!f.hasProperty(rtf::kNumberingStart)) f.setProperty(rtf::kNumberingStart, 1);
-    const QTextListFormat::Style style = rtf::ListStyleOf(numbering);
-    QTextList* cur = b.textList();
-    if (cur && cur->format().style() == style) {
-      list = cur;
-    } else if (!list || list->format().style() != style) {
-      // Join the list of the paragraph before when it is of the same kind.
-      const QTextBlock prev = b.previous();
-      if (prev.isValid() && prev.textList() && prev.textList()->format().style() == style) {
-        list = prev.textList();
-      } else {
-        QTextListFormat lf;
-        lf.setStyle(style);
-        lf.setIndent(0);
-        c.setPosition(b.position());
-        list = c.createList(lf);
+      if (m & PFM_EFFECTS & ~PFM_TABLE) {
+        const int old = rtf::ParaEffects(f);
+        const int asked = int(m >> 16) & ~(PFE_TABLE);
+        const int effects = (old & ~asked) | (int(p2.wEffects) & asked);
+        if ((old & rtf::kEffectPageBreakBefore) && !(effects & rtf::kEffectPageBreakBefore))
+          f.setPageBreakPolicy(f.pageBreakPolicy() & ~QTextFormat::PageBreak_AlwaysBefore);
+        rtf::SetParaEffects(f, effects);
+      }
+      if (m & PFM_BORDER) {
+        PARAFORMAT2 view;
+        DescribePara(b, view);
+        rtf::SetParaBorders(f, BordersFromRecord(p2, rtf::ParaBordersOf(f), view.wBorders, view.wBorderWidth,
+                                                 view.wBorderSpace));
+      }
+      if (m & PFM_SHADING) {
+        rtf::Shading s = rtf::ParaShadingOf(f);
+        if (s.percent100 != p2.wShadingWeight || s.pattern != (p2.wShadingStyle & 0xF)) {
+          s.percent100 = std::min<int>(p2.wShadingWeight, 10000);
+          s.pattern = std::min(p2.wShadingStyle & 0xF, 12);
+          rtf::SetParaShading(f, s);
+        }
       }
     }
-    f.setObjectIndex(list->objectIndex());
+    if (m & PFM_NUMBERING) {
+      const int numbering = pf.wNumbering <= PFN_UCROMAN ? pf.wNumbering : PFN_ARABIC;
+      const bool same = numbering != 0 && b.textList() && f.intProperty(rtf::kNumbering) == numbering;
+      if (!same) {
+        // A different kind of numbering leaves the list the paragraph was read in.
+        f.clearProperty(rtf::kListId);
+        f.clearProperty(rtf::kListLevel);
+      }
+      if (numbering == 0) {
+        if (QTextList* l = b.textList()) l->remove(b);
+        f.clearProperty(rtf::kNumbering);
+        f.setObjectIndex(-1);
+        list = nullptr;
+      } else if (same) {
+        // Paragraphs made numbered beside one read in a defined list do not join that list.
+        list = b.textList()->format().hasProperty(rtf::kListDefinition) ? nullptr : b.textList();
+      } else {
+        f.setProperty(rtf::kNumbering, numbering);
+        if (!f.hasProperty(rtf::kNumberingStart)) f.setProperty(rtf::kNumberingStart, 1);
+        QTextList* cur = b.textList();
+        if (cur && ListKind(cur) == numbering && !cur->format().hasProperty(rtf::kListDefinition)) {
+          list = cur;
+        } else if (!list || ListKind(list) != numbering) {
+          // Join the list of the paragraph before when it is of the same kind.
+          const QTextBlock prev = b.previous();
+          if (prev.isValid() && prev.textList() && ListKind(prev.textList()) == numbering &&
+              !prev.textList()->format().hasProperty(rtf::kListDefinition)) {
+            list = prev.textList();
+          } else {
+            QTextListFormat lf;
+            lf.setStyle(QTextListFormat::ListStyleUndefined);
+            lf.setProperty(rtf::kNumbering, numbering);
+            lf.setIndent(0);
+            c.setPosition(b.position());
+            list = c.createList(lf);
+          }
+        }
+        f.setObjectIndex(list->objectIndex());
+      }
+    }
+    // Indents last: a numbered paragraph shows its text after its label.
+    rtf::SetIndents(f, start, right, offset);
+    c.setPosition(b.position());
     c.setBlockFormat(f);
   }
   ShowNumbering(c, from, to, false);

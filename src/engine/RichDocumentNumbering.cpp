@@ -1,17 +1,18 @@
 // How numbered and bulleted paragraphs are shown. The engine puts the bullet (or number) at the
-// paragraph's first-line indent and the first line's text after it, at the hanging indent when
-// the label fits there, so that it lines up with the wrapped lines. The toolkit would draw its
+// paragraph's first-line indent and the first line's text after it: at the hanging indent, or
+// at the next default tab stop without one, and past the label when the label is wider, so
+// that it lines up with the wrapped lines as word processors show it. The toolkit would draw its
 // marker left of the first line's text and start that text at the first-line indent, so its
-// marker is switched off and the engine draws the label itself, on screen and on paper alike.
+// marker is switched off and the engine draws the label itself (RichDocumentDecorations.cpp),
+// on screen and on paper alike.
 #include <QFontMetricsF>
-#include <QAbstractTextDocumentLayout>
-#include <QPainter>
 #include <QTextBlock>
-#include <QTextLayout>
 #include <QTextList>
 #include <algorithm>
+#include <unordered_map>
 
 #include "engine/RichDocument.h"
+#include "rtf/Lists.h"
 #include "rtf/Numbering.h"
 #include "rtf/TextModel.h"
 
@@ -37,43 +38,47 @@ QFont LabelFont(const QTextBlock& b, const QTextDocument& doc) {
   return f;
 }
 
-// The number a numbered paragraph shows: consecutive paragraphs of one kind count on from the
-// first one's start, as the writer numbers them.
-int NumberOf(const QTextBlock& b) {
-  const int kind = b.blockFormat().intProperty(rtf::kNumbering);
-  QTextBlock first = b;
-  int n = 0;
-  for (QTextBlock p = b.previous(); p.isValid() && p.blockFormat().intProperty(rtf::kNumbering) == kind;
-       p = p.previous()) {
-    first = p;
-    ++n;
+// The labels of paragraphs in lists, numbered from each list's first item on, once per pass.
+class Labeller {
+ public:
+  QString Of(const QTextBlock& b) {
+    QTextList* list = b.textList();
+    if (!list) return {};
+    State& s = lists_[list];
+    // Items come in order as a pass goes through the text; only a jump needs the search.
+    const int index = s.next < list->count() && list->item(s.next) == b ? s.next : list->itemNumber(b);
+    if (index < s.next) s = State{};  // asked again for an earlier item: number afresh
+    QString label;
+    for (; s.next <= index && s.next < list->count(); ++s.next) label = s.numberer.Next(list->item(s.next));
+    return label;
   }
-  const QTextBlockFormat f = first.blockFormat();
-  return (f.hasProperty(rtf::kNumberingStart) ? f.intProperty(rtf::kNumberingStart) : 1) + n;
-}
 
-QString LabelOf(const QTextBlock& b, int number) {
-  const QTextBlockFormat f = b.blockFormat();
-  return rtf::ListLabel(f.intProperty(rtf::kNumbering), number, rtf::NumberingStyle(f));
-}
+ private:
+  struct State {
+    rtf::ListNumberer numberer;
+    int next = 0;
+  };
+  std::unordered_map<const QTextList*, State> lists_;
+};
 
 // What the label takes up before the text: itself and a space.
-qreal LabelWidth(const QTextBlock& b, const QTextDocument& doc) {
+qreal LabelWidth(const QTextBlock& b, const QTextDocument& doc, const QString& label) {
   const QFontMetricsF m(LabelFont(b, doc));
-  return m.horizontalAdvance(LabelOf(b, NumberOf(b))) + m.horizontalAdvance(QLatin1Char(' '));
+  return m.horizontalAdvance(label) + m.horizontalAdvance(QLatin1Char(' '));
 }
 
 // The toolkit's geometry of a paragraph from its indents in twips: the other lines at the start
 // indent plus the offset, the first line at the start indent, or after the label. Paragraphs that
 // were never numbered are left as they are.
-QTextBlockFormat Shown(const QTextBlock& b, const QTextDocument& doc) {
+QTextBlockFormat Shown(const QTextBlock& b, const QTextDocument& doc, Labeller& labels) {
   QTextBlockFormat f = b.blockFormat();
   const bool numbered = IsNumbered(b);
   if (!numbered && !f.hasProperty(QTextFormat::ListStyle)) return f;
   rtf::SetIndents(f, rtf::StartIndentTw(f), rtf::RightIndentTw(f), rtf::OffsetTw(f));
   if (numbered) {
     const qreal hanging = rtf::TwipsToDoc(rtf::OffsetTw(f));
-    f.setTextIndent(std::max(hanging, LabelWidth(b, doc)) - hanging);
+    const qreal room = rtf::TwipsToDoc(rtf::LabelRoomTw(f));
+    f.setTextIndent(std::max(room, LabelWidth(b, doc, labels.Of(b))) - hanging);
     f.setProperty(QTextFormat::ListStyle, int(QTextListFormat::ListStyleUndefined));
   } else {
     f.clearProperty(QTextFormat::ListStyle);
@@ -81,12 +86,23 @@ QTextBlockFormat Shown(const QTextBlock& b, const QTextDocument& doc) {
   return f;
 }
 
+// Whether any paragraph may be numbered or shown as one: the formats the document has ever used
+// tell at once, where walking a long text on every load and paint would take a while.
+bool MayHoldNumbering(const QTextDocument& doc) {
+  const QList<QTextFormat> formats = doc.allFormats();
+  return std::any_of(formats.begin(), formats.end(), [](const QTextFormat& f) {
+    return f.intProperty(rtf::kNumbering) > rtf::kNoNumbering || f.hasProperty(QTextFormat::ListStyle);
+  });
+}
+
 }  // namespace
 
 bool TRichDocument::ShowNumbering(QTextCursor& c, int from, int to, bool join) {
   bool changed = false;
+  if (!MayHoldNumbering(*doc_)) return changed;
+  Labeller labels;
   for (QTextBlock b = doc_->findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
-    const QTextBlockFormat want = Shown(b, *doc_);
+    const QTextBlockFormat want = Shown(b, *doc_, labels);
     if (want == b.blockFormat()) continue;
     // Part of the change that called for it, one undo step; an edit block opened for nothing
     // would keep the next keystrokes from joining the ones before.
@@ -103,42 +119,6 @@ void TRichDocument::ShowNumbering(int from, int to) {
   QTextCursor c(doc_);
   base::ValueRestorer<bool> formatting(inFormatChange_, true);
   ShowNumbering(c, from, to, true);
-}
-
-void TRichDocument::DrawNumbering(QPainter& p, const QTextDocument& doc, const QRectF& clip, const QColor& text) {
-  QAbstractTextDocumentLayout* layout = doc.documentLayout();
-  int number = 0, kind = rtf::kNoNumbering;
-  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
-    const QTextBlockFormat f = b.blockFormat();
-    const int k = f.intProperty(rtf::kNumbering);
-    number = k == kind ? number + 1 : (f.hasProperty(rtf::kNumberingStart) ? f.intProperty(rtf::kNumberingStart) : 1);
-    kind = k;
-    if (!IsNumbered(b)) continue;
-    const QRectF box = layout->blockBoundingRect(b);
-    if (box.bottom() < clip.top()) continue;
-    if (box.top() > clip.bottom()) break;
-    const QTextLayout* lines = b.layout();
-    if (!lines || lines->lineCount() == 0) continue;
-    const QTextLine first = lines->lineAt(0);
-
-    const QTextCharFormat cf = LabelFormat(b);
-    const bool ownColour = cf.hasProperty(QTextFormat::ForegroundBrush) && !cf.boolProperty(rtf::kAutoColor);
-    // Laid out as the text is, so that the label scales with it on any device.
-    QTextLayout label(LabelOf(b, number), LabelFont(b, doc));
-    label.beginLayout();
-    QTextLine line = label.createLine();
-    if (line.isValid()) line.setLineWidth(1e6);
-    label.endLayout();
-    if (!line.isValid()) continue;
-    // The block's rectangle starts at its layout's origin, in document coordinates (inside a
-    // table cell too); the first line is relative to that origin.
-    const qreal x = box.left() + f.leftMargin() - rtf::TwipsToDoc(rtf::OffsetTw(f));
-    const qreal baseline = box.top() + first.y() + first.ascent();
-    p.save();
-    p.setPen(ownColour ? cf.foreground().color() : text);
-    label.draw(&p, QPointF(x, baseline - line.ascent()));
-    p.restore();
-  }
 }
 
 }  // namespace engine

@@ -4,8 +4,11 @@
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTextTable>
+#include <map>
 
 #include "engine/RichDocument.h"
+#include "rtf/TextFields.h"
 #include "rtf/TextModel.h"
 #include "rtf/TextObjects.h"
 
@@ -57,6 +60,63 @@ bool Next(QTextBlock& b, int& lineNo) {
   return true;
 }
 
+// A row of a table (of the outermost table, for a nested one): it goes onto a page whole.
+struct RowUnit {
+  const QTextTable* table = nullptr;
+  int row = -1;
+  qreal top = 0, bottom = 0;
+  int first = 0;  // its first character
+  bool operator==(const RowUnit& o) const { return table == o.table && row == o.row; }
+};
+
+class Rows {
+ public:
+  explicit Rows(QTextDocument* doc) : doc_(doc) {}
+
+  // The row a block is in, or an invalid unit for a block outside tables.
+  RowUnit Of(const QTextBlock& b) {
+    const QTextTable* t = QTextCursor(b).currentTable();
+    if (!t) return {};
+    while (auto* outer = qobject_cast<const QTextTable*>(t->parentFrame())) t = outer;
+    const QTextTableCell cell = t->cellAt(b.position());
+    if (!cell.isValid()) return {};
+    RowUnit u;
+    u.table = t;
+    u.row = cell.row();
+    u.top = Top(t, u.row);
+    u.bottom = u.row + 1 < t->rows() ? Top(t, u.row + 1) : doc_->documentLayout()->frameBoundingRect(const_cast<QTextTable*>(t)).bottom();
+    u.first = cell.firstPosition();
+    for (int c = 0; c < t->columns(); ++c) {
+      const QTextTableCell other = t->cellAt(u.row, c);
+      if (other.isValid() && other.row() == u.row) u.first = std::min(u.first, other.firstPosition());
+    }
+    return u;
+  }
+
+ private:
+  qreal Top(const QTextTable* t, int row) {
+    const auto key = std::make_pair(t, row);
+    if (auto it = tops_.find(key); it != tops_.end()) return it->second;
+    QAbstractTextDocumentLayout* layout = doc_->documentLayout();
+    qreal top = row == 0 ? layout->frameBoundingRect(const_cast<QTextTable*>(t)).top() : 1e12;
+    if (row > 0)
+      for (int c = 0; c < t->columns(); ++c) {
+        const QTextTableCell cell = t->cellAt(row, c);
+        if (!cell.isValid() || cell.row() != row) continue;
+        const QTextTableCellFormat cf = cell.format().toTableCellFormat();
+        const qreal pad = (cf.hasProperty(QTextFormat::TableCellTopPadding) ? cf.topPadding() : t->format().cellPadding()) +
+                          cf.topBorder();
+        top = std::min(top, layout->blockBoundingRect(doc_->findBlock(cell.firstPosition())).top() - pad);
+      }
+    if (top > 1e11) top = Top(t, row - 1);  // a row made only of cells merged from above
+    tops_[key] = top;
+    return top;
+  }
+
+  QTextDocument* doc_;
+  std::map<std::pair<const QTextTable*, int>, qreal> tops_;
+};
+
 }  // namespace
 
 void TRichDocument::ReleaseFormatCache() {
@@ -90,29 +150,70 @@ LONG TRichDocument::FormatRange(bool render, const FORMATRANGE& fr) {
     opt.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     d->setDefaultTextOption(opt);
     d->setTextWidth(rtf::TwipsToDoc(widthTw));
+    if (hiddenSeen_) LayOutHiddenText(d, 0, d->characterCount());
     formatCache_->widthTw = widthTw;
   }
   QTextDocument* d = formatCache_->doc.get();
   const qreal pageHeight = rtf::TwipsToDoc(heightTw);
+  // Pages are counted as the caller goes through the text, for page fields.
+  if (cpMin == 0) formatCache_->page = 1;
+  else if (cpMin == formatCache_->lastEnd) ++formatCache_->page;
 
   QTextBlock b;
   int lineNo = 0;
   if (!LineAt(d, cpMin, b, lineNo)) return cpMax;
+  Rows rows(d);
   const LineInfo first = Info(d, b, lineNo);
-  const qreal top = first.top;
+  RowUnit unit = rows.Of(b);
+  qreal top = first.top;
   qreal bottom = first.bottom;
+  if (unit.table) {
+    // A row goes whole; a page that starts with one starts at its top.
+    if (unit.first >= cpMin) top = std::min(top, unit.top);
+    bottom = std::max(bottom, unit.bottom);
+  }
   int result = cpMax;
-  // Whole lines only; the first line always goes, so that a caller paging through the text
-  // always moves on even when a line is taller than the page.
+  // Whole lines and whole table rows only; the first always goes, so that a caller paging
+  // through the text always moves on even when a line or row is taller than the page.
   while (Next(b, lineNo)) {
     const LineInfo li = Info(d, b, lineNo);
     if (li.start >= cpMax) break;
-    if (li.bottom - top > pageHeight) {
-      result = li.start;
+    const RowUnit u = rows.Of(b);
+    if (u.table) {
+      if (u == unit) continue;
+      unit = u;
+      if (u.bottom - top > pageHeight) {
+        result = std::max(u.first, cpMin + 1);
+        break;
+      }
+      bottom = std::max(bottom, u.bottom);
+      continue;
+    }
+    unit = RowUnit{};
+    const QTextBlockFormat bf = b.blockFormat();
+    const bool startsBlock = lineNo <= 0;
+    if (startsBlock && (bf.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)) {
+      result = b.position();
       break;
     }
-    bottom = li.bottom;
+    if (li.bottom - top > pageHeight) {
+      int at = li.start;
+      // A paragraph kept together moves on whole; so do the paragraphs before it that keep
+      // with the next, as long as something stays on this page.
+      if ((startsBlock || bf.nonBreakableLines()) && b.position() > cpMin) {
+        at = b.position();
+        for (QTextBlock prev = b.previous(); prev.isValid() && prev.position() > cpMin &&
+                                             (rtf::ParaEffects(prev.blockFormat()) & rtf::kEffectKeepNext) &&
+                                             !QTextCursor(prev).currentTable();
+             prev = prev.previous())
+          at = prev.position();
+      }
+      result = at;
+      break;
+    }
+    bottom = std::max(bottom, li.bottom);
   }
+  formatCache_->lastEnd = result;
 
   QPainter* p = fr.hdc ? fr.hdc : fr.hdcTarget;
   if (render && p && p->device()) {
@@ -132,8 +233,9 @@ LONG TRichDocument::FormatRange(bool render, const FORMATRANGE& fr) {
     constexpr qreal kEdge = 0.01;
     ctx.clip = clip.adjusted(0, kEdge, 0, -kEdge);
     ctx.palette.setColor(QPalette::Text, Qt::black);
+    d->setProperty(rtf::kPageNumberProperty, formatCache_->page);
     d->documentLayout()->draw(p, ctx);
-    DrawNumbering(*p, *d, clip, Qt::black);
+    DrawDecorations(d, p, clip, ctx.palette);
     p->restore();
   }
   return result;

@@ -281,6 +281,23 @@ constexpr BYTE PITCH_MASK = DEFAULT_PITCH | FIXED_PITCH | VARIABLE_PITCH;
 // bUnderlineType.
 constexpr BYTE CFU_UNDERLINENONE = 0;
 constexpr BYTE CFU_UNDERLINE = 1;
+constexpr BYTE CFU_UNDERLINEWORD = 2;
+constexpr BYTE CFU_UNDERLINEDOUBLE = 3;
+constexpr BYTE CFU_UNDERLINEDOTTED = 4;
+constexpr BYTE CFU_UNDERLINEDASH = 5;
+constexpr BYTE CFU_UNDERLINEDASHDOT = 6;
+constexpr BYTE CFU_UNDERLINEDASHDOTDOT = 7;
+constexpr BYTE CFU_UNDERLINEWAVE = 8;
+constexpr BYTE CFU_UNDERLINETHICK = 9;
+constexpr BYTE CFU_UNDERLINEHAIRLINE = 10;
+constexpr BYTE CFU_UNDERLINEDOUBLEWAVE = 11;
+constexpr BYTE CFU_UNDERLINEHEAVYWAVE = 12;
+constexpr BYTE CFU_UNDERLINELONGDASH = 13;
+constexpr BYTE CFU_UNDERLINETHICKDASH = 14;
+constexpr BYTE CFU_UNDERLINETHICKDASHDOT = 15;
+constexpr BYTE CFU_UNDERLINETHICKDASHDOTDOT = 16;
+constexpr BYTE CFU_UNDERLINETHICKDOTTED = 17;
+constexpr BYTE CFU_UNDERLINETHICKLONGDASH = 18;
 
 QString FaceName(const CHARFORMAT& cf);
 void SetFaceName(CHARFORMAT& cf, const QString& name);  // cut to what fits in 31 bytes
@@ -294,6 +311,10 @@ constexpr DWORD CFM_LINK = 0x00000020;
 constexpr DWORD CFM_SMALLCAPS = 0x00000040;
 constexpr DWORD CFM_ALLCAPS = 0x00000080;
 constexpr DWORD CFM_HIDDEN = 0x00000100;
+constexpr DWORD CFM_OUTLINE = 0x00000200;
+constexpr DWORD CFM_SHADOW = 0x00000400;
+constexpr DWORD CFM_SPACING = 0x00200000;
+constexpr DWORD CFM_KERNING = 0x00100000;
 constexpr DWORD CFM_SUBSCRIPT = 0x00030000;
 constexpr DWORD CFM_SUPERSCRIPT = CFM_SUBSCRIPT;
 constexpr DWORD CFM_UNDERLINETYPE = 0x00800000;
@@ -310,7 +331,8 @@ constexpr DWORD CFM_EFFECTS = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_COLOR 
                               CFM_LINK;
 constexpr DWORD CFM_ALL = CFM_EFFECTS | CFM_SIZE | CFM_FACE | CFM_OFFSET | CFM_CHARSET;
 constexpr DWORD CFM_ALL2 = CFM_ALL | CFM_BACKCOLOR | CFM_SUBSCRIPT | CFM_WEIGHT | CFM_UNDERLINETYPE |
-                           CFM_LCID | CFM_SMALLCAPS | CFM_ALLCAPS | CFM_HIDDEN;
+                           CFM_LCID | CFM_SMALLCAPS | CFM_ALLCAPS | CFM_HIDDEN | CFM_OUTLINE | CFM_SHADOW |
+                           CFM_SPACING | CFM_KERNING;
 
 constexpr DWORD CFE_BOLD = 0x00000001;
 constexpr DWORD CFE_ITALIC = 0x00000002;
@@ -321,6 +343,8 @@ constexpr DWORD CFE_LINK = 0x00000020;
 constexpr DWORD CFE_SMALLCAPS = 0x00000040;
 constexpr DWORD CFE_ALLCAPS = 0x00000080;
 constexpr DWORD CFE_HIDDEN = 0x00000100;
+constexpr DWORD CFE_OUTLINE = 0x00000200;
+constexpr DWORD CFE_SHADOW = 0x00000400;
 constexpr DWORD CFE_SUBSCRIPT = 0x00010000;
 constexpr DWORD CFE_SUPERSCRIPT = 0x00020000;
 constexpr DWORD CFE_AUTOBACKCOLOR = CFM_BACKCOLOR;
@@ -376,14 +400,34 @@ constexpr DWORD PFM_SPACEBEFORE = 0x00000040;
 constexpr DWORD PFM_SPACEAFTER = 0x00000080;
 constexpr DWORD PFM_LINESPACING = 0x00000100;
 constexpr DWORD PFM_STYLE = 0x00000400;
+constexpr DWORD PFM_BORDER = 0x00000800;
+constexpr DWORD PFM_SHADING = 0x00001000;
 constexpr DWORD PFM_NUMBERINGSTYLE = 0x00002000;
 constexpr DWORD PFM_NUMBERINGTAB = 0x00004000;
 constexpr DWORD PFM_NUMBERINGSTART = 0x00008000;
+constexpr DWORD PFM_RTLPARA = 0x00010000;
+constexpr DWORD PFM_KEEP = 0x00020000;
+constexpr DWORD PFM_KEEPNEXT = 0x00040000;
+constexpr DWORD PFM_PAGEBREAKBEFORE = 0x00080000;
+constexpr DWORD PFM_NOLINENUMBER = 0x00100000;
+constexpr DWORD PFM_NOWIDOWCONTROL = 0x00200000;
+constexpr DWORD PFM_TABLE = 0x40000000;
 constexpr DWORD PFM_OFFSETINDENT = 0x80000000;  // dxStartIndent is added to the current indent
 constexpr DWORD PFM_ALL = PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_ALIGNMENT |
                           PFM_TABSTOPS | PFM_NUMBERING | PFM_OFFSETINDENT;
+// The effects in wEffects, each with its mask bit above shifted down by 16.
+constexpr DWORD PFM_EFFECTS = PFM_RTLPARA | PFM_KEEP | PFM_KEEPNEXT | PFM_PAGEBREAKBEFORE | PFM_NOLINENUMBER |
+                              PFM_NOWIDOWCONTROL | PFM_TABLE;
 constexpr DWORD PFM_ALL2 = PFM_ALL | PFM_SPACEBEFORE | PFM_SPACEAFTER | PFM_LINESPACING |
-                           PFM_NUMBERINGSTYLE | PFM_NUMBERINGTAB | PFM_NUMBERINGSTART;
+                           PFM_NUMBERINGSTYLE | PFM_NUMBERINGTAB | PFM_NUMBERINGSTART | PFM_BORDER |
+                           PFM_SHADING | PFM_EFFECTS;
+constexpr WORD PFE_RTLPARA = PFM_RTLPARA >> 16;
+constexpr WORD PFE_KEEP = PFM_KEEP >> 16;
+constexpr WORD PFE_KEEPNEXT = PFM_KEEPNEXT >> 16;
+constexpr WORD PFE_PAGEBREAKBEFORE = PFM_PAGEBREAKBEFORE >> 16;
+constexpr WORD PFE_NOLINENUMBER = PFM_NOLINENUMBER >> 16;
+constexpr WORD PFE_NOWIDOWCONTROL = PFM_NOWIDOWCONTROL >> 16;
+constexpr WORD PFE_TABLE = PFM_TABLE >> 16;  // the paragraph is in a table (read only)
 
 constexpr WORD PFN_BULLET = 1;
 constexpr WORD PFN_ARABIC = 2;
@@ -392,8 +436,14 @@ constexpr WORD PFN_UCLETTER = 4;
 constexpr WORD PFN_LCROMAN = 5;
 constexpr WORD PFN_UCROMAN = 6;
 
-// rgxTabs: the position in the low 24 bits, the tab's kind in the high byte.
+// rgxTabs: the position in the low 24 bits, the tab's alignment in bits 24-27 (0 left, 1 centre,
+// 2 right, 3 decimal, 4 bar) and its leader in bits 28-31 (0 none, 1 dots, 2 dashes, 3 underline,
+// 4 thick line, 5 double line).
 constexpr LONG TAB_POSITION_MASK = 0x00FFFFFF;
+// wBorders: the sides (1 left, 2 right, 4 top, 8 bottom, 16 between, 32 outside of a box), the
+// line style in bits 8-11 (1 single, 2 thick, 7 double, ...); wBorderWidth and wBorderSpace in
+// twips. wShadingWeight: hundredths of the foreground colour laid over the background;
+// wShadingStyle: the pattern in bits 0-3.
 
 constexpr WORD PFA_LEFT = 1;
 constexpr WORD PFA_RIGHT = 2;

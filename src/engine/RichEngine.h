@@ -181,6 +181,8 @@ class TRichEngine : public QTextEdit {
   void focusOutEvent(QFocusEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
+  // A footnote's mark shows the footnote's text as its tooltip (RichEngineDecorations.cpp).
+  bool viewportEvent(QEvent* e) override;
   void wheelEvent(QWheelEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dragMoveEvent(QDragMoveEvent* e) override;
@@ -207,6 +209,8 @@ class TRichEngine : public QTextEdit {
   bool EditKeyAllowed(QKeyEvent* e);
   bool SendLink(UINT msg, QMouseEvent* e);
   void ApplyLinkDecoration();
+  // Labels, paragraph borders and tab leaders over what the toolkit drew (RichEngineDecorations.cpp).
+  void PaintDecorations(const QRect& rect);
   bool V2(UINT cbSize, std::size_t v2Size) const { return cbSize >= v2Size && version_ >= 2; }
   // Scrolling by whole lines (RichEngineScroll.cpp): the top of the display line at or below y
   // (-1: none), or at or above it.

@@ -135,7 +135,7 @@ bool TRichEngine::CanPaste(UINT format) const {
 
 QMimeData* TRichEngine::MimeDataForRange(int from, int to) const {
   auto* md = new QMimeData;
-  md->setData(QString::fromLatin1(kMimeRtf), rtf::WriteRtf(*document(), from, to));
+  md->setData(QString::fromLatin1(kMimeRtf), rtf::WriteRtf(*document(), from, to, &font()));
   QTextCursor c = CursorFor(from, to);
   md->setHtml(c.selection().toHtml());
   md->setText(rtf::PlainText(*document(), from, to));

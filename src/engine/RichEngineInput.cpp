@@ -6,8 +6,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QScrollBar>
 #include <algorithm>
 
 #include "engine/RichEngine.h"
@@ -310,12 +308,7 @@ void TRichEngine::resizeEvent(QResizeEvent* e) {
 void TRichEngine::paintEvent(QPaintEvent* e) {
   if (!redraw_) return;
   QTextEdit::paintEvent(e);
-  // The bullets and numbers, which the toolkit leaves to the engine.
-  QPainter p(viewport());
-  const QPoint scrolled(horizontalScrollBar()->value(), verticalScrollBar()->value());
-  p.translate(-scrolled);
-  TRichDocument::DrawNumbering(p, *document(), QRectF(e->rect().translated(scrolled)),
-                               palette().color(QPalette::Text));
+  PaintDecorations(e->rect());
 }
 
 void TRichEngine::dragEnterEvent(QDragEnterEvent* e) {

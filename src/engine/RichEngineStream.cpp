@@ -63,9 +63,12 @@ LRESULT TRichEngine::ReadIn(DWORD format, const QByteArray& bytes, DWORD& error)
       d->setUndoRedoEnabled(false);
       d->setPageSize(QSizeF(0, 0));
     }
-    QTextCursor c = CursorFor(from, to);
+    // A whole text is selected inside the edit block, where placing a cursor lays nothing out
+    // (outside it, selecting to the end would lay out the whole old text first).
+    QTextCursor c = selection ? CursorFor(from, to) : QTextCursor(d);
     c.beginEditBlock();
     if (!selection) {
+      c.setPosition(to, QTextCursor::KeepAnchor);
       c.removeSelectedText();
       c.setBlockFormat(QTextBlockFormat());
       c.setBlockCharFormat(doc_->DefaultFormat());
@@ -123,7 +126,7 @@ QByteArray TRichEngine::SaveBytes(DWORD format) const {
   const bool selection = format & SFF_SELECTION;
   const CHARRANGE sel = GetSel();
   const int from = selection ? sel.cpMin : 0, to = selection ? sel.cpMax : -1;
-  if (IsRtfKind(format)) return rtf::WriteRtf(*document(), from, to);
+  if (IsRtfKind(format)) return rtf::WriteRtf(*document(), from, to, &font());
   const QString text = rtf::PlainText(*document(), from, to);
   if (format & SF_UNICODE) return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
   return text.toUtf8();

@@ -173,7 +173,10 @@ QString TRichEngine::GetLine(int line) const {
   const bool lastOfBlock = !l || l->lineCount() == 0 || l->lineForTextPosition(start - b.position()).lineNumber() == l->lineCount() - 1;
   const bool brokenInside = span.first + span.second < b.position() + b.length() - 1 &&
                             b.text().at(span.first + span.second - b.position()) == QChar(0x2028);
-  if ((lastOfBlock && b.next().isValid()) || brokenInside) s += QChar('\r');
+  // A paragraph's last line ends in what ends the paragraph: CR, or a cell's CELL mark.
+  const int mark = b.position() + b.length() - 1;
+  if (lastOfBlock && b.next().isValid()) s += GetTextRange(mark, mark + 1);
+  else if (brokenInside) s += QChar('\r');
   return s;
 }
 

@@ -42,9 +42,10 @@ void TqvCustomRichEdit::LoadFromBlobField(TField* Field) {
   base::ScopeGuard RestoreLimit([&] {
     if (Limit > 0) SetMaxLength(Limit);
   });
-  EngineLines().Clear();
-  // An empty field is an empty text; there is nothing for the engine to read.
-  if (!Bytes.isEmpty()) EngineLines().LoadFromBytes(Bytes);
+  // An empty field is an empty text; there is nothing for the engine to read. Loading replaces
+  // the whole text by itself: clearing it first would take as long again for a long definition.
+  if (Bytes.isEmpty()) EngineLines().Clear();
+  else EngineLines().LoadFromBytes(Bytes);
 }
 
 // ---- creation and destruction -------------------------------------------------------------

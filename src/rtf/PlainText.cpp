@@ -1,6 +1,9 @@
 #include "rtf/PlainText.h"
 
 #include <QTextBlock>
+#include <QTextTable>
+
+#include "rtf/TextModel.h"
 #include <algorithm>
 
 namespace rtf {
@@ -29,6 +32,22 @@ void InsertPlainText(const QString& text, QTextCursor& at) {
   at.endEditBlock();
 }
 
+namespace {
+
+// What ends a paragraph in plain text: a line break, or in a table a tab between cells and a
+// line break after a row's last cell.
+QLatin1String CellEnding(const QTextDocument& doc, const QTextBlock& block, int end) {
+  const QChar mark = doc.characterAt(end);
+  if (mark != QChar(0xFDD0) && mark != QChar(0xFDD1)) return QLatin1String("\r\n");
+  const QTextTable* table = QTextCursor(block).currentTable();
+  if (!table) return QLatin1String("\r\n");
+  const QTextTableCell cell = table->cellAt(block.position());
+  if (!cell.isValid() || cell.lastPosition() != end) return QLatin1String("\r\n");
+  return cell.column() + cell.columnSpan() >= table->columns() ? QLatin1String("\r\n") : QLatin1String("\t");
+}
+
+}  // namespace
+
 QString PlainText(const QTextDocument& doc, int from, int to) {
   const int docEnd = std::max(0, doc.characterCount() - 1);
   if (to < 0 || to > docEnd) to = docEnd;
@@ -41,13 +60,15 @@ QString PlainText(const QTextDocument& doc, int from, int to) {
     const QString text = block.text();
     const int a = std::max(from, start) - start;
     const int b = std::min(to, end) - start;
+    // The empty paragraph a table needs before it is no text.
+    if (block.length() <= 1 && block.blockFormat().boolProperty(kStructural) && to > end) continue;
     for (int i = a; i < b; ++i) {
       const QChar c = text[i];
       if (c == QChar::LineSeparator) out.append(u'\r');
       else if (c == QChar::ObjectReplacementCharacter) out.append(u' ');
       else out.append(c);
     }
-    if (to > end) out.append(QLatin1String("\r\n"));
+    if (to > end) out.append(CellEnding(doc, block, end));
   }
   return out;
 }

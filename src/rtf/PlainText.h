@@ -23,7 +23,7 @@ void InsertPlainText(const QString& text, QTextCursor& at);
 
 // The text of [from, to) as the engine hands it out (to = -1: up to the end): paragraphs end
 // with CR LF (none after the last one), a line break inside a paragraph is a CR, an embedded
-// object is one space.
+// object is one space; in a table, cells are apart by a tab and rows end with CR LF.
 QString PlainText(const QTextDocument& doc, int from = 0, int to = -1);
 
 // Every line break (CR, LF, CR LF) as CR LF.

@@ -6,22 +6,32 @@
 #include <QString>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <unordered_map>
 #include <vector>
 
+#include "rtf/Borders.h"
+#include "rtf/Lists.h"
 #include "rtf/RtfTables.h"
+#include "rtf/TableModel.h"
 #include "rtf/TextModel.h"
 
 class QTextList;
+class QTextTable;
 
 namespace rtf {
 
 struct CharState {
   int font = -1;
   int fs = 24;  // half points
-  bool bold = false, italic = false, underline = false, strike = false, prot = false;
+  bool bold = false, italic = false, strike = false, prot = false;
+  int ul = 0;            // the kind of underline (kUnderlineType), 0 none
   signed char vert = 0;  // 1 sub, 2 super
   int fg = 0, bg = 0;    // colour table entries, 0 = automatic
   int link = -1;         // index into the reader's link targets
+  bool hidden = false, caps = false, scaps = false, outl = false, shad = false, rtl = false;
+  int up = 0;            // half points raised (> 0) or lowered
+  int expndtw = 0, kerning = 0, scalex = 100, lang = 0;
+  int field = -1;        // index into the reader's field instructions: a field's result
   bool operator==(const CharState&) const = default;
 };
 
@@ -29,19 +39,34 @@ struct ParaState {
   int align = kAlignLeft, li = 0, ri = 0, fi = 0, sb = 0, sa = 0, sl = 0;
   bool slmult = false;
   QList<int> tabs;
+  QList<int> tabKinds;             // beside tabs: kind | leader << 4
+  int tabKind = 0, tabLeader = 0;  // for the next \tx
   int numbering = 0, numStart = 1, numStyle = 0, numTab = 0;
   int ls = 0, ilvl = 0;
+  int effects = 0;  // ParaEffect bits
+  ParaBorders borders;
+  Shading shading;
+  bool intbl = false;
+  int itap = 1;
   bool operator==(const ParaState&) const = default;
+  // The nesting level of table the paragraph is in, 0 for none.
+  int TableLevel() const;
 };
 
-// What the reader puts its content through: runs of text, objects and paragraph ends, with the
-// rules that turn them into paragraphs (a run waits until its state changes, a paragraph mark is
-// realised only when something follows it). Where the content goes is the derived class's: a
-// document (DocumentBuilder) or only its plain text (TextBuilder); both follow the same rules, so
-// the text is the same either way.
-class ContentBuilder {
+// Tables nested deeper than this are read as the deepest one.
+constexpr int kMaxTableDepth = 8;
+
+// True for the first paragraph of the text, of a cell or of the text after a table.
+bool FirstInItsFrame(const QTextBlock& block);
+// The empty paragraph a document needs before a table that nothing else stands before: it takes
+// no room and is not written.
+void MarkStructural(QTextBlockFormat& f);
+
+class DocumentBuilder {
  public:
-  virtual ~ContentBuilder() = default;
+  DocumentBuilder(QTextCursor& cursor, const FontTable& fonts, const ColorTable& colors,
+                  const ListTables& lists, const std::vector<QString>& links,
+                  const std::vector<QString>& fields);
 
   // \deffN: the font of runs whose own font the table lacks.
   void SetDefaultFont(int font) { defaultFont_ = font; }
@@ -54,65 +79,62 @@ class ContentBuilder {
   void EndParagraph(const CharState& ch, const ParaState& pa);
   // \page: the next paragraph starts a page.
   void BreakPageBeforeNext() { pageBreakNext_ = true; }
-  // \cell: a tab in front of the next text.
-  void AddPendingTab() { ++pendingTabs_; }
+  // \cell or \nestcell: the cell of a table at `level` ends; what follows goes into the next.
+  void EndCell(int level, const CharState& ch, const ParaState& pa);
+  // \row or \nestrow: the row of the table at `level` ends, with this definition.
+  void EndRow(int level, const RowDef& def);
+  // The row definitions the reader holds, one per nesting level: a table that ends without its
+  // last \row takes its last row's from here.
+  void SetRowDefinitions(const std::vector<RowDef>* defs) { rowDefs_ = defs; }
+  // Text from an old drawing object's text box: a paragraph of its own.
+  void BreakParagraph(const CharState& ch, const ParaState& pa);
+  // The document position after everything put in so far.
+  int Position();
+  // Gives the characters [from, to) the char format properties of `props` (a footnote's body on
+  // its mark).
+  void MarkRange(int from, int to, const QTextCharFormat& props);
   // The end of the input, with the state there (nullptr when no group was read).
   void Finish(const CharState* ch, const ParaState* pa);
 
-  virtual const QTextCharFormat& CharFormat(const CharState& ch) = 0;
-
- protected:
-  explicit ContentBuilder(bool startedEmpty) : startedEmpty_(startedEmpty) {}
-
-  // Where the content goes. A run arrives with its line breaks as U+2028 and without unwanted
-  // characters.
-  virtual void PutRun(const QString& run, const CharState& ch) = 0;
-  virtual void PutObject(const QTextCharFormat& format) = 0;
-  virtual void PutParagraphBreak(const CharState& ch, const ParaState& pa, bool pageBreak) = 0;
-  virtual void FormatParagraph(const ParaState& pa) = 0;
-  // Nothing of the old content follows the insertion point.
-  virtual bool AtEnd() const = 0;
+  const QTextCharFormat& CharFormat(const CharState& ch);
 
  private:
+  struct OpenTable {
+    QTextTable* table = nullptr;
+    int level = 1;
+    int row = 0, col = 0;
+    bool cellEnded = false;  // the next content goes into the next cell
+    bool rowEnded = false;   // the next content starts a row
+    int cellsThisRow = 0;
+    std::vector<RowDef> rows;  // the definition each ended row had
+    std::vector<int> cellCounts;  // the cells each ended row had
+  };
+
   void FlushRun();
   void RealizePendingPar(const CharState& ch, const ParaState& pa);
-
-  int defaultFont_ = -1;
-  QString run_;
-  CharState runState_;
-  bool runHasState_ = false;
-  bool pendingPar_ = false;
-  bool pageBreakNext_ = false;
-  int pendingTabs_ = 0;
-  bool blockTouched_ = false;
-  bool insertedBlock_ = false;
-  bool startedEmpty_ = false;
-};
-
-// Puts the content into a document at a cursor, with its formats.
-class DocumentBuilder : public ContentBuilder {
- public:
-  DocumentBuilder(QTextCursor& cursor, const FontTable& fonts, const ColorTable& colors,
-                  const ListTables& lists, const std::vector<QString>& links);
-
-  const QTextCharFormat& CharFormat(const CharState& ch) override;
-
- protected:
-  void PutRun(const QString& run, const CharState& ch) override;
-  void PutObject(const QTextCharFormat& format) override;
-  void PutParagraphBreak(const CharState& ch, const ParaState& pa, bool pageBreak) override;
-  void FormatParagraph(const ParaState& pa) override;
-  bool AtEnd() const override { return cur_.atEnd(); }
-
- private:
+  void ApplyBlockFormat(const ParaState& pa);
   QTextBlockFormat BlockFormat(const ParaState& pa);
+  // Opens and closes tables until the cursor is in a cell of a table at `level` (none for 0),
+  // moving on to the next cell or row where one ended.
+  void SyncTables(int level, const CharState& ch, const ParaState& pa);
+  void OpenTableHere(const CharState& ch, const ParaState& pa);
+  void Advance(OpenTable& t);
+  void CloseTable();
+  void FinishTable(OpenTable& t);
+  QTextList* ListFor(int ls, int level, int numbering, const QTextBlockFormat& bf);
 
   QTextCursor& cur_;
   const FontTable& fonts_;
   const ColorTable& colors_;
   const ListTables& lists_;
   const std::vector<QString>& links_;
+  const std::vector<QString>& fields_;
+  const std::vector<RowDef>* rowDefs_ = nullptr;
+  int defaultFont_ = -1;
 
+  QString run_;
+  CharState runState_;
+  bool runHasState_ = false;
   CharState lastFmtState_;
   QTextCharFormat lastFmt_;
   bool haveLastFmt_ = false;
@@ -120,31 +142,20 @@ class DocumentBuilder : public ContentBuilder {
   QTextBlockFormat lastBlockFmt_;
   bool haveLastBlockFmt_ = false;
 
+  bool pendingPar_ = false;
+  int paraStart_ = 0;  // where the paragraph being read started
+  bool freshFrame_ = false;  // nothing is before it in the text, its cell or after its table
+  bool pageBreakNext_ = false;
+  int pendingTabs_ = 0;
+  bool blockTouched_ = false;
+  bool insertedBlock_ = false;
+  bool startedEmpty_ = false;
   QTextList* list_ = nullptr;
   int listKind_ = 0;
   int listBlock_ = -1;
-};
-
-// Keeps only the plain text of a whole document, as PlainText() gives it for the document
-// DocumentBuilder would build: paragraphs end with CR LF (none after the last), a line break is a
-// CR, an object one space. Nothing is laid out or even stored as a document, so a long text
-// converts in one pass.
-class TextBuilder : public ContentBuilder {
- public:
-  explicit TextBuilder(QString& out) : ContentBuilder(true), out_(out) {}
-
-  const QTextCharFormat& CharFormat(const CharState&) override { return noFormat_; }
-
- protected:
-  void PutRun(const QString& run, const CharState& ch) override;
-  void PutObject(const QTextCharFormat&) override { out_.append(u' '); }
-  void PutParagraphBreak(const CharState&, const ParaState&, bool) override { out_.append(QLatin1String("\r\n")); }
-  void FormatParagraph(const ParaState&) override {}
-  bool AtEnd() const override { return true; }
-
- private:
-  QString& out_;
-  QTextCharFormat noFormat_;
+  std::vector<OpenTable> tables_;
+  // The lists of \ls paragraphs, one per list and level.
+  std::unordered_map<long long, QTextList*> levelLists_;
 };
 
 }  // namespace rtf

@@ -2,6 +2,8 @@
 
 #include <unordered_map>
 
+#include "rtf/Borders.h"
+
 namespace rtf {
 
 namespace {
@@ -15,17 +17,17 @@ const std::unordered_map<std::string_view, KwEntry>& Table() {
       {"listoverridetable", {kwListoverridetable, 0}}, {"shppict", {kwShppict, 0}},
       // Row properties of nested tables: some writers put the cells' text inside, and nothing
       // in it is harmful to read.
-      {"nesttableprops", {kwShppict, 0}},
+      {"nesttableprops", {kwNesttableprops, 0}},
       {"upr", {kwUpr, 0}}, {"ud", {kwUd, 0}},
       // Destinations whose text is not part of the body.
       {"stylesheet", {kwSkipDest, 0}}, {"info", {kwSkipDest, 0}}, {"header", {kwSkipDest, 0}},
       {"headerl", {kwSkipDest, 0}}, {"headerr", {kwSkipDest, 0}}, {"headerf", {kwSkipDest, 0}},
       {"footer", {kwSkipDest, 0}}, {"footerl", {kwSkipDest, 0}}, {"footerr", {kwSkipDest, 0}},
-      {"footerf", {kwSkipDest, 0}}, {"nonesttables", {kwSkipDest, 0}}, {"footnote", {kwSkipDest, 0}}, {"pntext", {kwSkipDest, 0}},
+      {"footerf", {kwSkipDest, 0}}, {"nonesttables", {kwSkipDest, 0}}, {"footnote", {kwFootnote, 0}}, {"pntext", {kwSkipDest, 0}},
       {"listtext", {kwSkipDest, 0}}, {"pnseclvl", {kwSkipDest, 0}},
       {"nonshppict", {kwSkipDest, 0}}, {"shp", {kwSkipDest, 0}}, {"shpinst", {kwSkipDest, 0}},
       {"xe", {kwSkipDest, 0}}, {"tc", {kwSkipDest, 0}}, {"txe", {kwSkipDest, 0}},
-      {"do", {kwSkipDest, 0}}, {"filetbl", {kwSkipDest, 0}}, {"revtbl", {kwSkipDest, 0}},
+      {"do", {kwDo, 0}}, {"filetbl", {kwSkipDest, 0}}, {"revtbl", {kwSkipDest, 0}},
       {"rsidtbl", {kwSkipDest, 0}}, {"template", {kwSkipDest, 0}}, {"annotation", {kwSkipDest, 0}},
       {"atnid", {kwSkipDest, 0}}, {"atnauthor", {kwSkipDest, 0}}, {"generator", {kwSkipDest, 0}},
       {"themedata", {kwSkipDest, 0}}, {"colorschememapping", {kwSkipDest, 0}},
@@ -39,9 +41,47 @@ const std::unordered_map<std::string_view, KwEntry>& Table() {
       {"fmodern", {kwFmodern, 0}}, {"fscript", {kwFscript, 0}}, {"fdecor", {kwFdecor, 0}},
       {"ftech", {kwFtech, 0}}, {"fbidi", {kwFbidi, 0}}, {"red", {kwRed, 0}},
       {"green", {kwGreen, 0}}, {"blue", {kwBlue, 0}},
-      {"plain", {kwPlain, 0}}, {"b", {kwB, 0}}, {"i", {kwI, 0}}, {"ul", {kwUl, 0}},
-      {"uld", {kwUl, 0}}, {"uldash", {kwUl, 0}}, {"uldashd", {kwUl, 0}}, {"uldashdd", {kwUl, 0}},
-      {"uldb", {kwUl, 0}}, {"ulth", {kwUl, 0}}, {"ulw", {kwUl, 0}}, {"ulwave", {kwUl, 0}},
+      {"plain", {kwPlain, 0}}, {"b", {kwB, 0}}, {"i", {kwI, 0}},
+      // Underlines by kind, numbered as the engine's CFU_* values.
+      {"ul", {kwUl, 1}}, {"ulw", {kwUl, 2}}, {"uldb", {kwUl, 3}}, {"uld", {kwUl, 4}},
+      {"uldash", {kwUl, 5}}, {"uldashd", {kwUl, 6}}, {"uldashdd", {kwUl, 7}}, {"ulwave", {kwUl, 8}},
+      {"ulth", {kwUl, 9}}, {"ulhair", {kwUl, 10}}, {"ululdbwave", {kwUl, 11}},
+      {"ulhwave", {kwUl, 12}}, {"ulldash", {kwUl, 13}}, {"ulthdash", {kwUl, 14}},
+      {"ulthdashd", {kwUl, 15}}, {"ulthdashdd", {kwUl, 16}}, {"ulthd", {kwUl, 17}},
+      {"ulthldash", {kwUl, 18}},
+      {"caps", {kwCaps, 0}}, {"scaps", {kwScaps, 0}}, {"outl", {kwOutl, 0}}, {"shad", {kwShad, 0}},
+      {"v", {kwV, 0}}, {"up", {kwUp, 0}}, {"dn", {kwDn, 0}}, {"expnd", {kwExpnd, 0}},
+      {"expndtw", {kwExpndtw, 0}}, {"kerning", {kwKerning, 0}}, {"charscalex", {kwCharscalex, 0}},
+      {"lang", {kwLang, 0}}, {"rtlch", {kwRtlch, 0}}, {"ltrch", {kwLtrch, 0}},
+      {"tqr", {kwTabKind, 2}}, {"tqc", {kwTabKind, 1}}, {"tqdec", {kwTabKind, 3}},
+      {"tb", {kwTb, 0}}, {"tldot", {kwTabLeader, 1}}, {"tlhyph", {kwTabLeader, 2}},
+      {"tlul", {kwTabLeader, 3}}, {"tlth", {kwTabLeader, 4}}, {"tleq", {kwTabLeader, 5}},
+      {"tlmdot", {kwTabLeader, 1}},
+      {"keep", {kwKeep, 0}}, {"keepn", {kwKeepn, 0}}, {"pagebb", {kwPagebb, 0}},
+      {"nowidctlpar", {kwNowidctlpar, 0}}, {"widctlpar", {kwWidctlpar, 0}},
+      {"noline", {kwNoline, 0}}, {"rtlpar", {kwRtlpar, 0}}, {"ltrpar", {kwLtrpar, 0}},
+      {"box", {kwBox, 0}}, {"brdrt", {kwBrdrSide, 0}}, {"brdrl", {kwBrdrSide, 1}},
+      {"brdrb", {kwBrdrSide, 2}}, {"brdrr", {kwBrdrSide, 3}}, {"brdrbtw", {kwBrdrSide, 4}},
+      {"brdrw", {kwBrdrw, 0}}, {"brsp", {kwBrsp, 0}}, {"brdrcf", {kwBrdrcf, 0}},
+      {"shading", {kwShading, 0}}, {"cfpat", {kwCfpat, 0}}, {"cbpat", {kwCbpat, 0}},
+      {"intbl", {kwIntbl, 0}}, {"itap", {kwItap, 0}}, {"trowd", {kwTrowd, 0}},
+      {"trgaph", {kwTrgaph, 0}}, {"trleft", {kwTrleft, 0}}, {"trrh", {kwTrrh, 0}},
+      {"trql", {kwTrAlign, 0}}, {"trqc", {kwTrAlign, 1}}, {"trqr", {kwTrAlign, 2}},
+      {"trhdr", {kwTrhdr, 0}}, {"trkeep", {kwTrkeep, 0}},
+      {"trbrdrt", {kwTrBrdr, 0}}, {"trbrdrl", {kwTrBrdr, 1}}, {"trbrdrb", {kwTrBrdr, 2}},
+      {"trbrdrr", {kwTrBrdr, 3}}, {"trbrdrh", {kwTrBrdr, 4}}, {"trbrdrv", {kwTrBrdr, 5}},
+      {"cellx", {kwCellx, 0}}, {"clmgf", {kwClmgf, 0}}, {"clmrg", {kwClmrg, 0}},
+      {"clvmgf", {kwClvmgf, 0}}, {"clvmrg", {kwClvmrg, 0}}, {"clvertalt", {kwClvert, 0}},
+      {"clvertalc", {kwClvert, 1}}, {"clvertalb", {kwClvert, 2}},
+      {"clbrdrt", {kwClBrdr, 0}}, {"clbrdrl", {kwClBrdr, 1}}, {"clbrdrb", {kwClBrdr, 2}},
+      {"clbrdrr", {kwClBrdr, 3}}, {"clcbpat", {kwClcbpat, 0}}, {"clcfpat", {kwClcfpat, 0}},
+      {"clshdng", {kwClshdng, 0}}, {"clwWidth", {kwClwWidth, 0}}, {"clftsWidth", {kwClftsWidth, 0}},
+      {"listtemplateid", {kwListtemplateid, 0}}, {"listhybrid", {kwListhybrid, 0}},
+      {"listsimple", {kwListsimple, 0}}, {"listname", {kwListname, 0}},
+      {"leveltext", {kwLeveltext, 0}}, {"levelnumbers", {kwLevelnumbers, 0}},
+      {"leveljc", {kwLeveljc, 0}}, {"leveljcn", {kwLeveljc, 0}}, {"levelfollow", {kwLevelfollow, 0}},
+      {"levellegal", {kwLevellegal, 0}}, {"levelnorestart", {kwLevelnorestart, 0}},
+      {"dptxbxtext", {kwDptxbxtext, 0}}, {"shptxt", {kwShptxt, 0}},
       {"ulnone", {kwUlnone, 0}}, {"strike", {kwStrike, 0}}, {"striked", {kwStriked, 0}},
       {"sub", {kwSub, 0}}, {"super", {kwSuper, 0}}, {"nosupersub", {kwNosupersub, 0}},
       {"fs", {kwFs, 0}}, {"cf", {kwCf, 0}}, {"cb", {kwCb, 0}}, {"highlight", {kwHighlight, 0}},
@@ -66,8 +106,8 @@ const std::unordered_map<std::string_view, KwEntry>& Table() {
       {"picscalex", {kwPicscalex, 0}}, {"picscaley", {kwPicscaley, 0}}, {"objw", {kwObjw, 0}},
       {"objh", {kwObjh, 0}},
       {"par", {kwPar, 0}}, {"sect", {kwSect, 0}}, {"page", {kwPage, 0}}, {"line", {kwLine, 0}},
-      {"tab", {kwTab, 0}}, {"cell", {kwCell, 0}}, {"nestcell", {kwCell, 0}}, {"row", {kwRow, 0}},
-      {"nestrow", {kwRow, 0}}, {"chftn", {kwChftn, 0}},
+      {"tab", {kwTab, 0}}, {"cell", {kwCell, 0}}, {"nestcell", {kwNestcell, 0}}, {"row", {kwRow, 0}},
+      {"nestrow", {kwNestrow, 0}}, {"chftn", {kwChftn, 0}}, {"chpgn", {kwChpgn, 0}},
       {"emdash", {kwChar, 0x2014}}, {"endash", {kwChar, 0x2013}}, {"bullet", {kwChar, 0x2022}},
       {"lquote", {kwChar, 0x2018}}, {"rquote", {kwChar, 0x2019}},
       {"ldblquote", {kwChar, 0x201C}}, {"rdblquote", {kwChar, 0x201D}},
@@ -78,12 +118,21 @@ const std::unordered_map<std::string_view, KwEntry>& Table() {
   return map;
 }
 
+// Border styles and shading patterns: many words, one meaning each, numbered in Borders.h.
+KwEntry FindPatternWord(std::string_view word) {
+  if (const int style = BorderStyleOfWord(word); style >= 0) return {kwBrdrStyle, char16_t(style)};
+  if (const int pattern = ShadingPatternOfWord(word); pattern > 0) return {kwBgPattern, char16_t(pattern)};
+  if (word.size() > 2 && word.substr(0, 2) == "cl")
+    if (const int pattern = ShadingPatternOfWord(word.substr(2)); pattern > 0) return {kwClBgPattern, char16_t(pattern)};
+  return {kwUnknown, 0};
+}
+
 }  // namespace
 
 KwEntry FindKeyword(std::string_view word) {
   const auto& table = Table();
   const auto it = table.find(word);
-  return it == table.end() ? KwEntry{kwUnknown, 0} : it->second;
+  return it == table.end() ? FindPatternWord(word) : it->second;
 }
 
 }  // namespace rtf

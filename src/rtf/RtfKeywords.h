@@ -31,6 +31,22 @@ enum Kw : int {
   kwPicw, kwPich, kwPicwgoal, kwPichgoal, kwPicscalex, kwPicscaley, kwObjw, kwObjh,
   // breaks and symbols
   kwPar, kwSect, kwPage, kwLine, kwTab, kwCell, kwRow, kwChar, kwChftn,
+  // character effects kept beside the first ones (KwEntry::ch: the kind for kwUl)
+  kwCaps, kwScaps, kwOutl, kwShad, kwV, kwUp, kwDn, kwExpnd, kwExpndtw, kwKerning, kwCharscalex,
+  kwLang, kwRtlch, kwLtrch,
+  // paragraph: tab kinds and leaders (ch: the kind or leader), effects, borders, shading
+  kwTabKind, kwTabLeader, kwTb, kwKeep, kwKeepn, kwPagebb, kwNowidctlpar, kwWidctlpar, kwNoline,
+  kwRtlpar, kwLtrpar, kwBox, kwBrdrSide, kwBrdrStyle, kwBrdrw, kwBrsp, kwBrdrcf, kwShading,
+  kwCfpat, kwCbpat, kwBgPattern,
+  // tables (ch: the side, alignment or pattern)
+  kwIntbl, kwItap, kwTrowd, kwTrgaph, kwTrleft, kwTrrh, kwTrAlign, kwTrhdr, kwTrkeep, kwTrBrdr,
+  kwCellx, kwClmgf, kwClmrg, kwClvmgf, kwClvmrg, kwClvert, kwClBrdr, kwClcbpat, kwClcfpat,
+  kwClshdng, kwClBgPattern, kwClwWidth, kwClftsWidth, kwNestcell, kwNestrow, kwNesttableprops,
+  // lists
+  kwListtemplateid, kwListhybrid, kwListsimple, kwListname, kwLeveltext, kwLevelnumbers,
+  kwLeveljc, kwLevelfollow, kwLevellegal, kwLevelnorestart,
+  // footnotes, drawing objects and shapes with text
+  kwFootnote, kwDo, kwDptxbxtext, kwShptxt, kwChpgn,
 };
 
 struct KwEntry {

@@ -4,18 +4,19 @@
 #include <QTextDocument>
 #include <algorithm>
 #include <cstring>
-#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "rtf/CodePage.h"
 #include "rtf/Numbering.h"
 #include "rtf/ObjectGroup.h"
+#include "rtf/PlainText.h"
 #include "rtf/RtfDocumentBuilder.h"
 #include "rtf/RtfFields.h"
 #include "rtf/RtfKeywords.h"
 #include "rtf/RtfTables.h"
 #include "rtf/RtfTokenizer.h"
+#include "rtf/RtfWriter.h"
 #include "rtf/TextModel.h"
 #include "rtf/TextObjects.h"
 
@@ -43,6 +44,9 @@ enum class Dest : unsigned char {
   PnTextBefore,  // {\pntxtb ...}: what precedes it
   ListTable,
   ListOverride,
+  LevelText,   // {\leveltext ...}: a list level's label
+  ListName,    // {\listname ...}
+  Shape,       // an old drawing object: nothing but its text box's text is kept
 };
 
 struct State {
@@ -59,6 +63,8 @@ struct State {
   bool uprAnsi = false;         // inside the ANSI form: its text is dropped
   int uc = 1;
   int field = -1;  // index into the open fields
+  bool footnote = false;  // inside a footnote's body
+  bool textBox = false;   // this group is an old drawing object's text
   qsizetype groupStart = 0;
 };
 
@@ -83,7 +89,8 @@ bool IsKnownDestination(Kw kw) {
   switch (kw) {
     case kwFonttbl: case kwColortbl: case kwPict: case kwObject: case kwObjclass: case kwObjdata:
     case kwResult: case kwField: case kwFldinst: case kwFldrslt: case kwPn: case kwListtable:
-    case kwListoverridetable: case kwShppict: case kwUd: return true;
+    case kwListoverridetable: case kwShppict: case kwUd: case kwNesttableprops: case kwFootnote:
+    case kwLeveltext: case kwListname: case kwDo: return true;
     default: return false;
   }
 }
@@ -105,8 +112,10 @@ void AddPictureProperties(QTextCharFormat& f, const Picture& p) {
 class Reader {
  public:
   Reader(const QByteArray& in, QTextCursor& cur)
-      : in_(in), builder_(std::make_unique<DocumentBuilder>(cur, fonts_, colors_, lists_, links_)) {}
-  Reader(const QByteArray& in, QString& text) : in_(in), builder_(std::make_unique<TextBuilder>(text)) {}
+      : in_(in), builder_(cur, fonts_, colors_, lists_, links_, fieldInsts_),
+        rowDefs_(size_t(kMaxTableDepth)), pendingCells_(size_t(kMaxTableDepth)) {
+    builder_.SetRowDefinitions(&rowDefs_);
+  }
 
   void Run();
 
@@ -139,6 +148,7 @@ class Reader {
     stack_.back().firstWord = false;
     if (stack_.back().dest == Dest::Text) EndParagraph();
   }
+  void OtherWord(std::string_view word, bool hasParam, int param);
   TextMode Mode() const;
   int BeginText() {
     State& s = stack_.back();
@@ -151,14 +161,17 @@ class Reader {
  private:
   struct Field {
     QString inst;
+    int id = -1;  // in fieldInsts_
   };
+  // Where the next border words go: a paragraph's side, a cell's or a row's.
+  enum class BorderTarget { None, Para, ParaBox, Cell, Row };
 
   void FlushBytes();
   void AppendToDestination(Dest d, const QString& s);
   void EmitText(const QString& s);
   void EmitChar(char16_t c) { EmitText(QString(QChar(c))); }
   void ResolveSurrogate();
-  void EmitObject(const QTextCharFormat& f) { builder_->Object(f, stack_.back().ch, stack_.back().pa); }
+  void EmitObject(const QTextCharFormat& f) { active_->Object(f, stack_.back().ch, stack_.back().pa); }
   void EndParagraph();
   void StartDest(State& s, Dest d);
   void EndFontEntry();
@@ -170,15 +183,39 @@ class Reader {
 
   // Control words by what they act on; each returns true when it consumed the word.
   bool DestinationWord(State& s, Kw kw, bool first);
-  bool TableWord(State& s, Kw kw, int v);
+  bool TableWord(State& s, Kw kw, int v, bool on);
   void BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool on);
+  bool KeptWord(State& s, const KwEntry& entry, bool hasParam, int v, bool on);
+  bool TableRowWord(State& s, const KwEntry& entry, bool hasParam, int v, bool on);
+  BorderSide* CurrentBorder();
+  int RowLevel(const State& s) const;
+  int ColorOf(int index) const;
+  void BeginFootnote(State& s);
+  void EndFootnote(const State& done);
 
   const QByteArray& in_;
   FontTable fonts_;
   ColorTable colors_;
   ListTables lists_;
   std::vector<QString> links_;
-  std::unique_ptr<ContentBuilder> builder_;
+  std::vector<QString> fieldInsts_;   // by field id: instructions of fields with results
+  std::vector<bool> fieldHasResult_;
+  DocumentBuilder builder_;
+  DocumentBuilder* active_ = &builder_;  // where body text goes: the document or a footnote
+
+  // Tables: the row being defined and the cell being defined, per nesting level.
+  std::vector<RowDef> rowDefs_;
+  std::vector<CellDef> pendingCells_;
+  BorderTarget borderTarget_ = BorderTarget::None;
+  int borderSide_ = 0;
+  int borderLevel_ = 1;
+
+  // Footnotes: the body is read into a document of its own, then kept on its mark.
+  std::unique_ptr<QTextDocument> noteDoc_;
+  std::unique_ptr<QTextCursor> noteCursor_;
+  std::unique_ptr<DocumentBuilder> noteBuilder_;
+  int markFrom_ = -1, markTo_ = -1;  // the last footnote mark in the text
+  QString levelText_;
 
   std::vector<State> stack_;
   int overflow_ = 0;  // groups opened beyond kMaxDepth
@@ -244,6 +281,22 @@ bool Reader::PopGroup(qsizetype at) {
   State done = std::move(stack_.back());
   stack_.pop_back();
   State& parent = stack_.back();
+  if (done.field >= 0 && done.field != parent.field && done.field < int(fields_.size())) {
+    // A field with no result still keeps its instruction, as one character that shows what it
+    // stands for.
+    const Field f = fields_[size_t(done.field)];
+    fields_.resize(size_t(done.field));
+    if (f.id >= 0 && !fieldHasResult_[size_t(f.id)] && !f.inst.trimmed().isEmpty() &&
+        HyperlinkTarget(f.inst).isEmpty() && parent.dest == Dest::Text && !finishing_) {
+      QTextCharFormat fmt = active_->CharFormat(parent.ch);
+      fmt.setObjectType(kFieldObjectType);
+      fmt.setProperty(kFieldInst, f.inst.trimmed());
+      fmt.clearProperty(kFieldId);
+      EmitObject(fmt);
+    }
+  }
+  if (done.textBox && !parent.textBox) active_->BreakParagraph(done.ch, done.pa);
+  if (done.footnote && !parent.footnote) EndFootnote(done);
   if (!done.ownsDest) {
     if (done.dest == Dest::FontTable && parent.dest == Dest::FontTable) EndFontEntry();
     return false;
@@ -259,7 +312,7 @@ bool Reader::PopGroup(qsizetype at) {
           obj_.hasResult = true;
         }
       } else if (!obj_.active && parent.dest == Dest::Text) {
-        QTextCharFormat f = builder_->CharFormat(done.ch);
+        QTextCharFormat f = builder_.CharFormat(done.ch);
         AddPictureProperties(f, pict_);
         // A picture cut off by the end of the file is written back in full form, not as the
         // broken bytes, which could swallow what follows.
@@ -275,7 +328,7 @@ bool Reader::PopGroup(qsizetype at) {
     case Dest::Object: {
       // An object cut off by the end of the file has lost its data: it is dropped.
       if (obj_.active && !finishing_) {
-        QTextCharFormat f = builder_->CharFormat(done.ch);
+        QTextCharFormat f = builder_.CharFormat(done.ch);
         if (obj_.hasResult) AddPictureProperties(f, obj_.result);
         if (obj_.objw > 0 && obj_.objh > 0 && !obj_.hasResult) {
           f.setProperty(kPictureGoalWTw, obj_.objw);
@@ -298,11 +351,17 @@ bool Reader::PopGroup(qsizetype at) {
       parent.pa.numStyle = parent.pa.numbering == kBulletNumbering ? kNumberParen : NumberStyleOfText(pnBefore_, pnAfter_);
       break;
     case Dest::ColorTable: colors_.Close(); break;
+    case Dest::LevelText:
+      if (parent.dest == Dest::ListTable) lists_.SetLevelText(levelText_);
+      break;
+    case Dest::ListName: {
+      QString name = levelText_.trimmed();
+      if (name.endsWith(u';')) name.chop(1);
+      if (parent.dest == Dest::ListTable) lists_.Current().name = name.trimmed();
+      break;
+    }
     default: break;
   }
-  // A field closes with the group that opened it.
-  if (done.field >= 0 && done.field != parent.field && done.field < int(fields_.size()))
-    fields_.resize(size_t(done.field));
   return false;
 }
 
@@ -321,6 +380,7 @@ TextMode Reader::Mode() const {
   switch (stack_.back().dest) {
     case Dest::Pict: return TextMode::PictureHex;
     case Dest::Skip:
+    case Dest::Shape:
     case Dest::Object:
     case Dest::ObjResult: return TextMode::Skipped;
     default: return TextMode::Text;
@@ -358,7 +418,9 @@ void Reader::HexByte(unsigned char b) {
     case Dest::ObjClass:
     case Dest::FieldInst:
     case Dest::PnTextAfter:
-    case Dest::PnTextBefore: break;
+    case Dest::PnTextBefore:
+    case Dest::LevelText:
+    case Dest::ListName: break;
     default: return;
   }
   int cp = s.dest == Dest::FontTable && fonts_.HasCurrent() ? CodePageOf(fonts_.Current()) : CodePageOf(s.ch.font);
@@ -380,7 +442,12 @@ void Reader::FlushBytes() {
 
 void Reader::AppendToDestination(Dest d, const QString& s) {
   switch (d) {
-    case Dest::Text: builder_->Text(s, stack_.back().ch, stack_.back().pa); break;
+    case Dest::Text: {
+      const State& top = stack_.back();
+      if (top.ch.field >= 0 && top.ch.field < int(fieldHasResult_.size())) fieldHasResult_[size_t(top.ch.field)] = true;
+      active_->Text(s, top.ch, top.pa);
+      break;
+    }
     case Dest::FontTable: fonts_.AppendName(s); break;
     case Dest::FieldInst:
       if (!fields_.empty()) fields_.back().inst += s;
@@ -388,6 +455,8 @@ void Reader::AppendToDestination(Dest d, const QString& s) {
     case Dest::ObjClass: obj_.cls += s; break;
     case Dest::PnTextAfter: pnAfter_ += s; break;
     case Dest::PnTextBefore: pnBefore_ += s; break;
+    case Dest::LevelText:
+    case Dest::ListName: levelText_ += s; break;
     default: break;
   }
 }
@@ -409,7 +478,7 @@ void Reader::ResolveSurrogate() {
 
 void Reader::EndParagraph() {
   FlushBytes();
-  builder_->EndParagraph(stack_.back().ch, stack_.back().pa);
+  active_->EndParagraph(stack_.back().ch, stack_.back().pa);
 }
 
 void Reader::HandleText(const char* p, qsizetype n) {
@@ -421,7 +490,9 @@ void Reader::HandleText(const char* p, qsizetype n) {
     case Dest::FieldInst:
     case Dest::ObjClass:
     case Dest::PnTextAfter:
-    case Dest::PnTextBefore: break;
+    case Dest::PnTextBefore:
+    case Dest::LevelText:
+    case Dest::ListName: break;
     case Dest::FontTable:
       // A font's name ends at its semicolon; the bytes go through the code page of that font.
       for (qsizetype i = 0; i < n; ++i) {
@@ -451,8 +522,22 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
   s.firstWord = false;
 
   if (s.dest == Dest::Skip) return;
+  if (s.dest == Dest::Shape) {
+    // Of an old drawing object only its text box's text is kept, as paragraphs at its place.
+    if (kw == kwDptxbxtext && active_ == &builder_) {
+      FlushBytes();
+      builder_.BreakParagraph(s.ch, s.pa);
+      StartDest(s, Dest::Text);
+      s.textBox = true;
+    }
+    return;
+  }
   if (s.star && first && !IsKnownDestination(kw)) {
     StartDest(s, Dest::Skip);
+    return;
+  }
+  if (kw == kwUnknown) {
+    if (s.dest == Dest::Text) OtherWord(word, hasParam, param);
     return;
   }
   if (kw != kwU && kw != kwChar && kw != kwTab && kw != kwLine) FlushBytes();
@@ -460,7 +545,7 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
   const int v = hasParam ? param : 0;
   const bool on = !hasParam || param != 0;
   if (DestinationWord(s, kw, first)) return;
-  if (TableWord(s, kw, v)) return;
+  if (TableWord(s, kw, v, on)) return;
   BodyWord(s, entry, hasParam, v, on);
 }
 
@@ -502,7 +587,11 @@ bool Reader::DestinationWord(State& s, Kw kw, bool first) {
     case kwResult: StartDest(s, s.dest == Dest::Object ? Dest::ObjResult : Dest::Skip); return true;
     case kwField:
       if (s.dest == Dest::Text) {
-        fields_.push_back(Field{});
+        Field f;
+        f.id = int(fieldInsts_.size());
+        fieldInsts_.emplace_back();
+        fieldHasResult_.push_back(false);
+        fields_.push_back(f);
         s.field = int(fields_.size()) - 1;
       } else {
         StartDest(s, Dest::Skip);
@@ -513,11 +602,16 @@ bool Reader::DestinationWord(State& s, Kw kw, bool first) {
       return true;
     case kwFldrslt: {
       if (s.dest != Dest::Text || s.field < 0 || s.field >= int(fields_.size())) return true;
-      // The result's text becomes the link the instruction names.
-      const QString target = HyperlinkTarget(fields_[size_t(s.field)].inst);
+      // The result's text becomes the link the instruction names; other fields' results keep
+      // their instruction.
+      const Field& field = fields_[size_t(s.field)];
+      const QString target = HyperlinkTarget(field.inst);
       if (!target.isEmpty()) {
         links_.push_back(target);
         s.ch.link = int(links_.size()) - 1;
+      } else if (field.id >= 0 && !field.inst.trimmed().isEmpty()) {
+        fieldInsts_[size_t(field.id)] = field.inst.trimmed();
+        s.ch.field = field.id;
       }
       s.dest = Dest::Text;
       return true;
@@ -536,6 +630,22 @@ bool Reader::DestinationWord(State& s, Kw kw, bool first) {
       }
       return true;
     case kwListtable: StartDest(s, s.dest == Dest::Text ? Dest::ListTable : Dest::Skip); return true;
+    case kwLeveltext:
+      StartDest(s, s.dest == Dest::ListTable ? Dest::LevelText : Dest::Skip);
+      levelText_.clear();
+      return true;
+    case kwListname:
+      StartDest(s, s.dest == Dest::ListTable ? Dest::ListName : Dest::Skip);
+      levelText_.clear();
+      return true;
+    case kwLevelnumbers: StartDest(s, Dest::Skip); return true;
+    case kwNesttableprops: return true;
+    case kwFootnote:
+      if (s.dest == Dest::Text && active_ == &builder_) BeginFootnote(s);
+      else StartDest(s, Dest::Skip);
+      return true;
+    case kwDo: StartDest(s, s.dest == Dest::Text ? Dest::Shape : Dest::Skip); return true;
+    case kwDptxbxtext: StartDest(s, Dest::Skip); return true;
     case kwListoverridetable:
       StartDest(s, s.dest == Dest::Text ? Dest::ListOverride : Dest::Skip);
       return true;
@@ -549,7 +659,7 @@ bool Reader::DestinationWord(State& s, Kw kw, bool first) {
   }
 }
 
-bool Reader::TableWord(State& s, Kw kw, int v) {
+bool Reader::TableWord(State& s, Kw kw, int v, bool on) {
   switch (s.dest) {
     case Dest::FontTable:
       switch (kw) {
@@ -625,16 +735,41 @@ bool Reader::TableWord(State& s, Kw kw, int v) {
         default: break;
       }
       return true;
-    case Dest::ListTable:
+    case Dest::ListTable: {
+      ListLevelDef* level = lists_.CurrentLevel();
+      ListDefinition& def = lists_.Current();
       switch (kw) {
         case kwList: lists_.BeginList(); break;
         case kwListlevel: lists_.BeginLevel(); break;
-        case kwLevelnfc: lists_.SetLevelFormat(v); break;
-        case kwLevelstartat: lists_.SetLevelStart(v); break;
         case kwListid: lists_.EndList(v); break;
+        case kwListtemplateid: def.templateId = v; break;
+        case kwListhybrid: def.hybrid = true; break;
+        case kwListsimple: def.simple = on; break;
+        default: break;
+      }
+      if (!level) return true;
+      switch (kw) {
+        case kwLevelnfc: level->nfc = v; break;
+        case kwLevelstartat: level->start = v; break;
+        case kwLeveljc: level->jc = std::clamp(v, 0, 2); break;
+        case kwLevelfollow: level->follow = std::clamp(v, 0, 2); break;
+        case kwLevellegal: level->legal = on; break;
+        case kwLevelnorestart: level->noRestart = on; break;
+        case kwFi: level->fi = std::clamp(v, -31680, 31680); break;
+        case kwLi: level->li = std::clamp(v, -31680, 31680); break;
+        case kwF:
+          if (const RtfFont* font = fonts_.Find(v, -1)) {
+            level->font = font->name;
+            // A symbol font's label characters are its glyphs.
+            if (font->charset == 2)
+              for (QChar& c : level->text)
+                if (c.unicode() >= 0x20 && c.unicode() < 0x100) c = QChar(0xF000 + c.unicode());
+          }
+          break;
         default: break;
       }
       return true;
+    }
     case Dest::ListOverride:
       if (kw == kwListid) lists_.SelectList(v);
       if (kw == kwLs) lists_.AddOverride(v);
@@ -644,7 +779,9 @@ bool Reader::TableWord(State& s, Kw kw, int v) {
     case Dest::ObjClass:
     case Dest::FieldInst:
     case Dest::PnTextAfter:
-    case Dest::PnTextBefore: return kw != kwU && kw != kwUc;
+    case Dest::PnTextBefore:
+    case Dest::LevelText:
+    case Dest::ListName: return kw != kwU && kw != kwUc;
     default: return false;
   }
 }
@@ -661,7 +798,7 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
       if (v > 0) docCp_ = v;
       fonts_.ForgetCodePages();
       return;
-    case kwDeff: builder_->SetDefaultFont(v); return;
+    case kwDeff: builder_.SetDefaultFont(v); return;
     case kwUc: s.uc = std::clamp(v, 0, kMaxUnicodeSkip); return;
     case kwU: {
       int code = v;
@@ -690,16 +827,17 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
     }
     case kwF: ch.font = v; return;
     case kwPlain: {
-      const int link = ch.link;
+      const int link = ch.link, field = ch.field;
       ch = CharState{};
-      ch.font = builder_->DefaultFont();
+      ch.font = builder_.DefaultFont();
       ch.link = link;
+      ch.field = field;
       return;
     }
     case kwB: ch.bold = on; return;
     case kwI: ch.italic = on; return;
-    case kwUl: ch.underline = on; return;
-    case kwUlnone: ch.underline = false; return;
+    case kwUl: ch.ul = on ? std::max<int>(1, entry.ch) : 0; return;
+    case kwUlnone: ch.ul = 0; return;
     case kwStrike:
     case kwStriked: ch.strike = on; return;
     case kwSub: ch.vert = on ? 1 : 0; return;
@@ -724,37 +862,261 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
     case kwSa: pa.sa = std::clamp(v, 0, 31680); return;
     case kwSl: pa.sl = std::clamp(v, -31680, 31680); return;
     case kwSlmult: pa.slmult = on; return;
-    case kwTx:
-      if (pa.tabs.size() < 32 && v > 0 && v <= 31680) pa.tabs.append(v);
-      return;
     case kwLs: pa.ls = v; return;
     case kwIlvl: pa.ilvl = std::clamp(v, 0, 8); return;
     case kwPar:
     case kwSect:
-    case kwRow:
       if (s.dest == Dest::Text) EndParagraph();
       return;
     case kwPage:
       if (s.dest == Dest::Text) {
         EndParagraph();
-        builder_->BreakPageBeforeNext();
-      }
-      return;
-    case kwCell:
-      if (s.dest == Dest::Text) {
-        FlushBytes();
-        builder_->AddPendingTab();
+        builder_.BreakPageBeforeNext();
       }
       return;
     case kwChftn:
-      // The footnote's text is not kept, but its mark in the text is.
-      if (s.dest == Dest::Text) EmitText(QString::number(++footnotes_));
+      // The mark of a footnote in the text; in the footnote's own body the writer puts it back.
+      if (s.dest == Dest::Text && !s.footnote) {
+        markFrom_ = builder_.Position();
+        EmitText(QString::number(++footnotes_));
+        markTo_ = builder_.Position();
+      }
+      return;
+    case kwChpgn:
+      // The current page's number: a page field.
+      if (s.dest == Dest::Text) {
+        QTextCharFormat fmt = active_->CharFormat(s.ch);
+        fmt.setObjectType(kFieldObjectType);
+        fmt.setProperty(kFieldInst, QStringLiteral("PAGE"));
+        fmt.clearProperty(kFieldId);
+        EmitObject(fmt);
+      }
       return;
     case kwLine: EmitChar(0x2028); return;
     case kwTab: EmitChar(u'\t'); return;
     case kwChar: EmitChar(entry.ch); return;
-    default: return;
+    default:
+      if (!KeptWord(s, entry, hasParam, v, on)) TableRowWord(s, entry, hasParam, v, on);
+      return;
   }
+}
+
+int Reader::ColorOf(int index) const {
+  const QColor* c = colors_.Find(index);
+  return c ? KeptColor(*c) : 0;
+}
+
+int Reader::RowLevel(const State& s) const { return std::max(1, s.pa.TableLevel()); }
+
+BorderSide* Reader::CurrentBorder() {
+  switch (borderTarget_) {
+    case BorderTarget::Para: return &stack_.back().pa.borders.side[borderSide_];
+    case BorderTarget::ParaBox: return &stack_.back().pa.borders.side[ParaBorders::kTop];
+    case BorderTarget::Cell: return &pendingCells_[size_t(borderLevel_ - 1)].borders.side[borderSide_];
+    case BorderTarget::Row: return &rowDefs_[size_t(borderLevel_ - 1)].props.border[borderSide_];
+    default: return nullptr;
+  }
+}
+
+bool Reader::KeptWord(State& s, const KwEntry& entry, bool hasParam, int v, bool on) {
+  CharState& ch = s.ch;
+  ParaState& pa = s.pa;
+  switch (entry.kw) {
+    case kwCaps: ch.caps = on; return true;
+    case kwScaps: ch.scaps = on; return true;
+    case kwOutl: ch.outl = on; return true;
+    case kwShad: ch.shad = on; return true;
+    case kwV: ch.hidden = on; return true;
+    case kwUp: ch.up = std::clamp(hasParam ? v : 6, -3276, 3276); return true;
+    case kwDn: ch.up = -std::clamp(hasParam ? v : 6, -3276, 3276); return true;
+    case kwExpnd: ch.expndtw = std::clamp(v, -6552, 6552) * 5; return true;
+    case kwExpndtw: ch.expndtw = std::clamp(v, -32767, 32767); return true;
+    case kwKerning: ch.kerning = std::clamp(v, 0, 3276); return true;
+    case kwCharscalex: ch.scalex = v > 0 ? std::min(v, 600) : 100; return true;
+    case kwLang: ch.lang = std::clamp(v, 0, 0xFFFF); return true;
+    case kwRtlch: ch.rtl = true; return true;
+    case kwLtrch: ch.rtl = false; return true;
+    case kwTabKind: pa.tabKind = entry.ch; return true;
+    case kwTabLeader: pa.tabLeader = entry.ch; return true;
+    case kwTx:
+    case kwTb:
+      if (pa.tabs.size() < 32 && v > 0 && v <= 31680) {
+        pa.tabs.append(v);
+        pa.tabKinds.append((entry.kw == kwTb ? kTabBar : pa.tabKind) | pa.tabLeader << 4);
+      }
+      pa.tabKind = pa.tabLeader = 0;
+      return true;
+    case kwKeep: pa.effects = on ? pa.effects | kEffectKeep : pa.effects & ~kEffectKeep; return true;
+    case kwKeepn: pa.effects = on ? pa.effects | kEffectKeepNext : pa.effects & ~kEffectKeepNext; return true;
+    case kwPagebb:
+      pa.effects = on ? pa.effects | kEffectPageBreakBefore : pa.effects & ~kEffectPageBreakBefore;
+      return true;
+    case kwNowidctlpar: pa.effects |= kEffectNoWidowControl; return true;
+    case kwWidctlpar: pa.effects &= ~kEffectNoWidowControl; return true;
+    case kwNoline: pa.effects |= kEffectNoLineNumber; return true;
+    case kwRtlpar: pa.effects |= kEffectRtl; return true;
+    case kwLtrpar: pa.effects &= ~kEffectRtl; return true;
+    case kwBox:
+      pa.borders.box = true;
+      borderTarget_ = BorderTarget::ParaBox;
+      return true;
+    case kwBrdrSide:
+      borderTarget_ = BorderTarget::Para;
+      borderSide_ = entry.ch;
+      return true;
+    case kwBrdrStyle:
+    case kwBrdrw:
+    case kwBrsp:
+    case kwBrdrcf: {
+      auto apply = [&](BorderSide& b) {
+        if (entry.kw == kwBrdrStyle) b.style = entry.ch;
+        else if (entry.kw == kwBrdrw) b.widthTw = std::clamp(v, 0, 1440);
+        else if (entry.kw == kwBrsp) b.spaceTw = std::clamp(v, 0, 1440);
+        else b.color = ColorOf(v);
+      };
+      if (borderTarget_ == BorderTarget::ParaBox) {
+        for (int i = ParaBorders::kTop; i <= ParaBorders::kRight; ++i) apply(pa.borders.side[i]);
+      } else if (BorderSide* b = CurrentBorder()) {
+        apply(*b);
+      }
+      return true;
+    }
+    case kwShading: pa.shading.percent100 = std::clamp(v, 0, 10000); return true;
+    case kwCfpat: pa.shading.foreground = ColorOf(v); return true;
+    case kwCbpat: pa.shading.background = ColorOf(v); return true;
+    case kwBgPattern: pa.shading.pattern = entry.ch; return true;
+    default: return false;
+  }
+}
+
+bool Reader::TableRowWord(State& s, const KwEntry& entry, bool hasParam, int v, bool on) {
+  ParaState& pa = s.pa;
+  const int level = RowLevel(s);
+  RowDef& row = rowDefs_[size_t(level - 1)];
+  CellDef& cell = pendingCells_[size_t(level - 1)];
+  switch (entry.kw) {
+    case kwIntbl:
+      pa.intbl = on;
+      return true;
+    case kwItap:
+      pa.itap = std::clamp(v, 0, kMaxTableDepth);
+      if (pa.itap == 0) pa.intbl = false;
+      return true;
+    case kwTrowd:
+      row = RowDef{};
+      cell = CellDef{};
+      borderTarget_ = BorderTarget::None;
+      return true;
+    case kwTrgaph: row.props.gapTw = std::clamp(v, 0, 31680); return true;
+    case kwTrleft: row.props.leftTw = std::clamp(v, -31680, 31680); return true;
+    case kwTrrh: row.props.heightTw = std::clamp(v, -31680, 31680); return true;
+    case kwTrAlign: row.props.align = entry.ch; return true;
+    case kwTrhdr: row.props.header = on; return true;
+    case kwTrkeep: row.props.keep = on; return true;
+    case kwTrBrdr:
+      borderTarget_ = BorderTarget::Row;
+      borderSide_ = entry.ch;
+      borderLevel_ = level;
+      return true;
+    case kwCellx:
+      // A row with more cells than anyone needs is cut short; its cells' text still comes in.
+      if (row.cells.size() < 256) {
+        cell.rightTw = std::clamp(v, -31680, 63360);
+        row.cells.append(cell);
+      }
+      cell = CellDef{};
+      borderTarget_ = BorderTarget::None;
+      return true;
+    case kwClmgf: cell.mergeFirst = true; return true;
+    case kwClmrg: cell.merged = true; return true;
+    case kwClvmgf: cell.vmergeFirst = true; return true;
+    case kwClvmrg: cell.vmerged = true; return true;
+    case kwClvert: cell.valign = entry.ch; return true;
+    case kwClBrdr:
+      borderTarget_ = BorderTarget::Cell;
+      borderSide_ = entry.ch;
+      borderLevel_ = level;
+      return true;
+    case kwClcbpat: cell.shading.background = ColorOf(v); return true;
+    case kwClcfpat: cell.shading.foreground = ColorOf(v); return true;
+    case kwClshdng: cell.shading.percent100 = std::clamp(v, 0, 10000); return true;
+    case kwClBgPattern: cell.shading.pattern = entry.ch; return true;
+    case kwClwWidth:
+      cell.extra += "\\clwWidth" + QByteArray::number(v);
+      return true;
+    case kwClftsWidth:
+      cell.extra += "\\clftsWidth" + QByteArray::number(v);
+      return true;
+    case kwCell:
+    case kwNestcell:
+      if (s.dest != Dest::Text) return true;
+      FlushBytes();
+      if (!pa.intbl) {
+        // A cell without \intbl: the paragraph it ends is in a table.
+        pa.intbl = true;
+        pa.itap = 1;
+      }
+      active_->EndCell(entry.kw == kwCell ? 1 : std::max(2, pa.TableLevel()), s.ch, pa);
+      return true;
+    case kwRow:
+    case kwNestrow:
+      if (s.dest != Dest::Text) return true;
+      FlushBytes();
+      {
+        const int at = entry.kw == kwRow ? 1 : std::max(2, pa.TableLevel());
+        active_->EndRow(at, rowDefs_[size_t(at - 1)]);
+      }
+      return true;
+    default: Q_UNUSED(hasParam); return false;
+  }
+}
+
+void Reader::OtherWord(std::string_view word, bool hasParam, int param) {
+  // The words of a row or cell definition the reader does not use are kept and written back;
+  // those that name a colour could not be, and revision marks mean nothing once read.
+  const bool rowWord = word.substr(0, 2) == "tr" || word.substr(0, 3) == "tbl";
+  const bool cellWord = word.substr(0, 2) == "cl";
+  if (!rowWord && !cellWord) return;
+  if (word.find("pat") != std::string_view::npos || word.find("rsid") != std::string_view::npos) return;
+  QByteArray kept = "\\" + QByteArray(word.data(), qsizetype(word.size()));
+  if (hasParam) kept += QByteArray::number(param);
+  const int level = RowLevel(stack_.back());
+  if (rowWord) rowDefs_[size_t(level - 1)].props.extra += kept;
+  else pendingCells_[size_t(level - 1)].extra += kept;
+}
+
+void Reader::BeginFootnote(State& s) {
+  FlushBytes();
+  // A footnote with no mark before it gets one.
+  if (markTo_ < 0 || markTo_ != builder_.Position()) {
+    CharState mark = s.ch;
+    mark.vert = 2;
+    markFrom_ = builder_.Position();
+    builder_.Text(QString::number(++footnotes_), mark, s.pa);
+    markTo_ = builder_.Position();
+  }
+  noteDoc_ = std::make_unique<QTextDocument>();
+  noteCursor_ = std::make_unique<QTextCursor>(noteDoc_.get());
+  noteBuilder_ = std::make_unique<DocumentBuilder>(*noteCursor_, fonts_, colors_, lists_, links_, fieldInsts_);
+  noteBuilder_->SetDefaultFont(builder_.DefaultFont());
+  active_ = noteBuilder_.get();
+  StartDest(s, Dest::Text);
+  s.footnote = true;
+  s.pa = ParaState{};
+}
+
+void Reader::EndFootnote(const State& done) {
+  FlushBytes();
+  noteBuilder_->Finish(&done.ch, &done.pa);
+  QTextCharFormat props;
+  props.setProperty(kFootnote, WriteRtf(*noteDoc_));
+  props.setToolTip(noteDoc_->toPlainText().trimmed());
+  active_ = &builder_;
+  noteBuilder_.reset();
+  noteCursor_.reset();
+  noteDoc_.reset();
+  builder_.MarkRange(markFrom_, markTo_, props);
+  markFrom_ = markTo_ = -1;
 }
 
 void Reader::Run() {
@@ -769,15 +1131,28 @@ void Reader::Finish() {
   FlushBytes();
   if (!stack_.empty()) ResolveSurrogate();
   const State* top = stack_.empty() ? nullptr : &stack_.back();
-  builder_->Finish(top ? &top->ch : nullptr, top ? &top->pa : nullptr);
+  builder_.Finish(top ? &top->ch : nullptr, top ? &top->pa : nullptr);
 }
 
 }  // namespace
 
-bool LooksLikeRtf(const QByteArray& bytes) {
-  const qsizetype p = RtfStart(bytes.constData(), bytes.size());
-  return bytes.size() - p >= 5 && std::memcmp(bytes.constData() + p, "{\\rtf", 5) == 0;
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Where "\rtf" stands after the document's opening brace (office suites accept white space
+// between them), or -1.
+qsizetype RtfWordAt(const QByteArray& bytes) {
+  qsizetype p = RtfStart(bytes.constData(), bytes.size());
+  if (p >= bytes.size() || bytes[p] != '{') return -1;
+  ++p;
+  while (p < bytes.size() && IsBlank(bytes[p])) ++p;
+  return bytes.size() - p >= 4 && std::memcmp(bytes.constData() + p, "\\rtf", 4) == 0 ? p : -1;
 }
+
+}  // namespace
+
+bool LooksLikeRtf(const QByteArray& bytes) { return RtfWordAt(bytes) >= 0; }
 
 bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error, ReadLosses* losses) {
   if (losses) *losses = ReadLosses{};
@@ -789,9 +1164,14 @@ bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error, ReadLosses*
     if (error) *error = QStringLiteral("No document to read into");
     return false;
   }
+  // White space between the brace and \rtf is no text of the document.
+  QByteArray tidy;
+  const qsizetype word = RtfWordAt(rtf);
+  const qsizetype brace = RtfStart(rtf.constData(), rtf.size());
+  if (word > brace + 1) tidy = rtf.left(brace + 1) + rtf.mid(word);
   at.beginEditBlock();
   at.removeSelectedText();
-  Reader r(rtf, at);
+  Reader r(tidy.isEmpty() ? rtf : tidy, at);
   r.Run();
   at.endEditBlock();
   if (losses) losses->nestedTooDeep = r.Dropped();
@@ -800,16 +1180,13 @@ bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error, ReadLosses*
 }
 
 bool ReadRtfText(const QByteArray& rtf, QString* text, QString* error, ReadLosses* losses) {
-  if (losses) *losses = ReadLosses{};
   text->clear();
-  if (!LooksLikeRtf(rtf)) {
-    if (error) *error = QStringLiteral("Not an RTF document: it does not begin with {\\rtf");
-    return false;
-  }
-  Reader r(rtf, *text);
-  r.Run();
-  if (losses) losses->nestedTooDeep = r.Dropped();
-  if (error) error->clear();
+  // The text as the document holds it: tables, fields, footnote marks and text boxes take their
+  // places in it as they do there. Nothing is laid out.
+  QTextDocument doc;
+  QTextCursor at(&doc);
+  if (!ReadRtf(rtf, at, error, losses)) return false;
+  *text = PlainText(doc);
   return true;
 }
 

@@ -29,8 +29,8 @@ struct ReadLosses {
 bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error = nullptr, ReadLosses* losses = nullptr);
 
 // The plain text of the document `rtf` holds, exactly as PlainText() gives it for the document
-// ReadRtf builds from it, read in one pass without building a document. False, as ReadRtf,
-// for bytes that are not RTF.
+// ReadRtf builds from it (that document is built, but not laid out). False, as ReadRtf, for bytes
+// that are not RTF.
 bool ReadRtfText(const QByteArray& rtf, QString* text, QString* error = nullptr, ReadLosses* losses = nullptr);
 
 }  // namespace rtf

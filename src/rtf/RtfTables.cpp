@@ -96,25 +96,40 @@ const QColor* ColorTable::Find(int index) const {
   return &colors_[size_t(index)];
 }
 
-void ListTables::SetLevelFormat(int nfc) {
-  if (!levels_.empty()) levels_.back().nfc = nfc;
+void ListTables::BeginList() { building_ = ListDefinition{}; }
+
+void ListTables::BeginLevel() {
+  if (building_.levels.size() < size_t(kMaxListLevels)) building_.levels.push_back(ListLevelDef{});
 }
 
-void ListTables::SetLevelStart(int start) {
-  if (!levels_.empty()) levels_.back().start = start;
+void ListTables::SetLevelText(const QString& text) {
+  ListLevelDef* level = CurrentLevel();
+  if (!level || text.isEmpty()) return;
+  const int length = text[0].unicode();
+  QString label = text.mid(1, length);
+  // A length beyond the text takes in the closing semicolon, which is no part of the label.
+  if (length >= text.size() - 1 && label.endsWith(u';')) label.chop(1);
+  level->text = label;
 }
 
 void ListTables::EndList(int id) {
   // A list's own id follows its levels; a level's \listid does not occur.
-  if (!levels_.empty()) lists_[id] = levels_;
+  if (!building_.levels.empty()) {
+    building_.listId = id;
+    lists_[id] = building_;
+  }
   selected_ = id;
 }
 
-const ListLevel* ListTables::Level(int ls, int ilvl) const {
+const ListDefinition* ListTables::Definition(int ls) const {
   const auto o = overrides_.find(ls);
   const auto l = lists_.find(o != overrides_.end() ? o->second : -1);
-  if (l == lists_.end() || l->second.empty()) return nullptr;
-  return &l->second[size_t(std::clamp(ilvl, 0, int(l->second.size()) - 1))];
+  return l == lists_.end() || l->second.levels.empty() ? nullptr : &l->second;
+}
+
+const ListLevelDef* ListTables::Level(int ls, int ilvl) const {
+  const ListDefinition* d = Definition(ls);
+  return d ? d->Level(ilvl) : nullptr;
 }
 
 }  // namespace rtf

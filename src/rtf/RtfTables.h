@@ -7,6 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "rtf/Lists.h"
+
 namespace rtf {
 
 struct RtfFont {
@@ -68,31 +70,30 @@ class ColorTable {
   bool set_ = false;
 };
 
-struct ListLevel {
-  int nfc = 0;  // \levelnfc
-  int start = 1;
-};
-
 // The list table and the list override table: \lsN of a paragraph names an override, which
 // names a list, whose levels say how \ilvlN paragraphs are numbered.
 class ListTables {
  public:
-  void BeginList() { levels_.clear(); }
-  void BeginLevel() { levels_.push_back(ListLevel{}); }
-  void SetLevelFormat(int nfc);
-  void SetLevelStart(int start);
+  void BeginList();
+  void BeginLevel();
+  ListLevelDef* CurrentLevel() { return building_.levels.empty() ? nullptr : &building_.levels.back(); }
+  ListDefinition& Current() { return building_; }
+  // \leveltext as read: its first character is the length of the label.
+  void SetLevelText(const QString& text);
   // \listidN in the list table: the list just described gets its id.
   void EndList(int id);
   // \listidN in the override table: the list the next \lsN refers to.
   void SelectList(int id) { selected_ = id; }
   void AddOverride(int ls) { overrides_[ls] = selected_; }
+  // The list a paragraph's \ls names, or nullptr.
+  const ListDefinition* Definition(int ls) const;
   // The level a paragraph's \ls and \ilvl name (the nearest level the list has), or nullptr.
-  const ListLevel* Level(int ls, int ilvl) const;
+  const ListLevelDef* Level(int ls, int ilvl) const;
 
  private:
-  std::unordered_map<int, std::vector<ListLevel>> lists_;
+  std::unordered_map<int, ListDefinition> lists_;
   std::unordered_map<int, int> overrides_;
-  std::vector<ListLevel> levels_;
+  ListDefinition building_;
   int selected_ = 0;
 };
 

@@ -1,16 +1,24 @@
 #include "rtf/RtfWriter.h"
 
 #include <QBuffer>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextImageFormat>
+#include <QTextList>
+#include <QTextTable>
 #include <map>
 #include <unordered_map>
 #include <vector>
 
+#include "rtf/Borders.h"
 #include "rtf/CodePage.h"
+#include "rtf/Lists.h"
 #include "rtf/Numbering.h"
+#include "rtf/RtfReader.h"
+#include "rtf/TableModel.h"
+#include "rtf/TextFields.h"
 #include "rtf/TextModel.h"
 #include "rtf/TextObjects.h"
 
@@ -31,29 +39,48 @@ const std::vector<short>& Cp1251() {
 
 struct RunState {
   int font = -1, fs = -1;
-  bool bold = false, italic = false, underline = false, strike = false, prot = false;
+  bool bold = false, italic = false, strike = false, prot = false;
+  int ul = 0;
   int vert = 0, fg = 0, bg = 0;
+  bool hidden = false, caps = false, scaps = false, outl = false, shad = false, rtl = false;
+  int up = 0, expndtw = 0, kerning = 0, scalex = 100, lang = 0;
   bool operator==(const RunState&) const = default;
 };
 
 struct FontKey {
   QString name;
   int pitchFamily = 0;
+  bool symbol = false;  // a symbol font: its own character set, not Cyrillic
   bool operator<(const FontKey& o) const {
-    return name != o.name ? name < o.name : pitchFamily < o.pitchFamily;
+    if (name != o.name) return name < o.name;
+    if (pitchFamily != o.pitchFamily) return pitchFamily < o.pitchFamily;
+    return symbol < o.symbol;
   }
 };
 
 QByteArray Num(int v) { return QByteArray::number(v); }
 
+const char* UnderlineWord(int kind) {
+  static const char* const words[] = {"\\ulnone",   "\\ul",        "\\ulw",        "\\uldb",
+                                      "\\uld",      "\\uldash",    "\\uldashd",    "\\uldashdd",
+                                      "\\ulwave",   "\\ulth",      "\\ulhair",     "\\ululdbwave",
+                                      "\\ulhwave",  "\\ulldash",   "\\ulthdash",   "\\ulthdashd",
+                                      "\\ulthdashdd", "\\ulthd",   "\\ulthldash"};
+  return kind >= 0 && kind < int(sizeof(words) / sizeof(words[0])) ? words[kind] : "\\ul";
+}
+
+// What ends a paragraph as it is written.
+enum class Ending { Par, Cell, NestCell, None };
+
 class Writer {
  public:
-  explicit Writer(const QTextDocument& doc) : doc_(doc) {}
+  Writer(const QTextDocument& doc, const QFont& base) : doc_(doc), base_(base) {}
   QByteArray Write(int from, int to);
 
  private:
   int FontIndex(const QTextCharFormat& f);
   int ColorIndex(const QColor& c);
+  int KeptColorIndex(int kept) { return kept ? ColorIndex(ColorOfKept(kept)) : 0; }
   RunState StateOf(const QTextCharFormat& f);
   void SwitchTo(const RunState& s);
   void Word(const char* w, int v) {
@@ -65,26 +92,50 @@ class Writer {
     body_.append(w);
     needDelim_ = true;
   }
+  void Raw(const QByteArray& bytes) {
+    body_.append(bytes);
+    needDelim_ = false;
+  }
   void Text(const QString& s, qsizetype from, qsizetype to);
-  void Char(char16_t c, char16_t next);
+  void Char(char16_t c);
   void RawAscii(char c) {
     if (needDelim_) body_.append(' ');
     needDelim_ = false;
     body_.append(c);
   }
   void Escaped(const QString& s);
-  QByteArray ParagraphProps(const QTextBlockFormat& f);
-  QByteArray NumberLabel(int numbering, int n, int style);
-  void OpenLink(const QString& href);
-  void CloseLink();
+  QByteArray EscapedBytes(const QString& s);
+  QByteArray BorderSpec(const BorderSide& b);
+  QByteArray ParagraphProps(const QTextBlock& block, int level);
+  int ListIndex(const QTextBlock& block, int* level);
+
+  // Wrappers around runs: a link or a field's result.
+  void OpenWrapper(const QTextCharFormat& cf);
+  void CloseWrapper();
+  QString WrapperKey(const QTextCharFormat& cf) const;
+
+  void WriteFrame(QTextFrame* frame);
+  void WriteTable(QTextTable* table, int level);
+  QByteArray RowDefinition(QTextTable* table, int row, const RowProps& props, const QList<int>& edges);
+  void WriteCell(const QTextTableCell& cell, int level);
+  void WriteFlat(int from, int to);
+  void WriteParagraph(const QTextBlock& block, int from, int to, int level, Ending ending, bool pageBreak);
+  void WriteRuns(const QTextBlock& block, int from, int to);
+  void WriteFootnote(const QByteArray& body);
+  void EmitProps(const QByteArray& props);
+  QByteArray ListTables();
 
   const QTextDocument& doc_;
+  QFont base_;
   QByteArray body_;
   bool needDelim_ = false;
   RunState cur_;
-  RunState beforeLink_;
-  bool inLink_ = false;
-  QString linkHref_;
+  RunState beforeWrapper_;
+  QString wrapperKey_;  // empty when no wrapper is open
+  QByteArray lastFootnote_;
+  QByteArray prevProps_;
+  bool firstProps_ = true;
+  ListNumberer numberer_;
   std::map<FontKey, int> fontIndex_;
   std::vector<FontKey> fonts_;
   std::map<QRgb, int> colorIndex_;
@@ -92,6 +143,10 @@ class Writer {
   std::vector<QColor> colors_;
   QString defaultFamily_;
   int defaultFs_ = 24;
+  // Lists written: one override per list of the document, in order of first use.
+  std::map<std::pair<int, QByteArray>, int> listIndex_;
+  std::vector<ListDefinition> lists_;
+  std::unordered_map<const QTextList*, std::pair<int, int>> listOfObject_;  // list -> (ls, level)
 };
 
 int Writer::FontIndex(const QTextCharFormat& f) {
@@ -108,6 +163,7 @@ int Writer::FontIndex(const QTextCharFormat& f) {
   key.name = key.name.simplified();
   if (key.name.isEmpty()) key.name = defaultFamily_;
   key.pitchFamily = f.intProperty(kPitchAndFamily) & 0xF3;
+  key.symbol = f.intProperty(kCharset) == 2;
   auto it = fontIndex_.find(key);
   if (it != fontIndex_.end()) return it->second;
   const int index = int(fonts_.size());
@@ -136,7 +192,7 @@ RunState Writer::StateOf(const QTextCharFormat& f) {
   s.fs = pt > 0 ? std::clamp(qRound(pt * 2), 1, 3276) : defaultFs_;
   s.bold = f.fontWeight() > QFont::Medium;
   s.italic = f.fontItalic();
-  s.underline = f.fontUnderline();
+  s.ul = UnderlineType(f);
   s.strike = f.fontStrikeOut();
   s.prot = f.boolProperty(kProtected);
   s.vert = f.verticalAlignment() == QTextCharFormat::AlignSubScript     ? 1
@@ -146,25 +202,57 @@ RunState Writer::StateOf(const QTextCharFormat& f) {
     s.fg = ColorIndex(f.foreground().color());
   if (f.hasProperty(QTextFormat::BackgroundBrush) && f.background().style() != Qt::NoBrush)
     s.bg = ColorIndex(f.background().color());
+  s.hidden = f.boolProperty(kHidden);
+  const QFont::Capitalization caps =
+      f.hasProperty(QTextFormat::FontCapitalization) ? f.fontCapitalization() : QFont::MixedCase;
+  s.caps = f.boolProperty(kAllCaps) || caps == QFont::AllUppercase;
+  s.scaps = f.boolProperty(kSmallCaps) || caps == QFont::SmallCaps;
+  s.outl = f.boolProperty(kOutline);
+  s.shad = f.boolProperty(kShadow);
+  s.rtl = f.boolProperty(kRtlRun);
+  s.up = f.intProperty(kRaiseTw) / 10;
+  s.expndtw = f.intProperty(kSpacingTw);
+  s.kerning = f.intProperty(kKerningTw) / 10;
+  s.scalex = f.hasProperty(kCharScaleX) ? f.intProperty(kCharScaleX) : 100;
+  s.lang = f.intProperty(kLcid);
   return s;
 }
 
 void Writer::SwitchTo(const RunState& s) {
   if (s == cur_) return;
+  // Only \plain takes a run's language away again (back to the document's).
+  if (cur_.lang != 0 && s.lang == 0) {
+    Word("\\plain");
+    cur_ = RunState{};
+  }
   if (s.fg != cur_.fg) Word("\\cf", s.fg);
   if (s.bg != cur_.bg) Word("\\highlight", s.bg);
-  if (s.underline != cur_.underline) Word(s.underline ? "\\ul" : "\\ulnone");
+  if (s.ul != cur_.ul) Word(UnderlineWord(s.ul));
   if (s.strike != cur_.strike) Word(s.strike ? "\\strike" : "\\strike0");
   if (s.bold != cur_.bold) Word(s.bold ? "\\b" : "\\b0");
   if (s.italic != cur_.italic) Word(s.italic ? "\\i" : "\\i0");
   if (s.vert != cur_.vert) Word(s.vert == 1 ? "\\sub" : s.vert == 2 ? "\\super" : "\\nosupersub");
   if (s.prot != cur_.prot) Word(s.prot ? "\\protect" : "\\protect0");
+  if (s.hidden != cur_.hidden) Word(s.hidden ? "\\v" : "\\v0");
+  if (s.caps != cur_.caps) Word(s.caps ? "\\caps" : "\\caps0");
+  if (s.scaps != cur_.scaps) Word(s.scaps ? "\\scaps" : "\\scaps0");
+  if (s.outl != cur_.outl) Word(s.outl ? "\\outl" : "\\outl0");
+  if (s.shad != cur_.shad) Word(s.shad ? "\\shad" : "\\shad0");
+  if (s.rtl != cur_.rtl) Word(s.rtl ? "\\rtlch" : "\\ltrch");
+  if (s.up != cur_.up) {
+    if (s.up >= 0) Word("\\up", s.up);
+    else Word("\\dn", -s.up);
+  }
+  if (s.expndtw != cur_.expndtw) Word("\\expndtw", s.expndtw);
+  if (s.kerning != cur_.kerning) Word("\\kerning", s.kerning);
+  if (s.scalex != cur_.scalex) Word("\\charscalex", s.scalex);
+  if (s.lang != cur_.lang) Word("\\lang", s.lang);
   if (s.font != cur_.font) Word("\\f", s.font);
   if (s.fs != cur_.fs) Word("\\fs", s.fs);
   cur_ = s;
 }
 
-void Writer::Char(char16_t c, char16_t next) {
+void Writer::Char(char16_t c) {
   switch (c) {
     case '\\': body_.append("\\\\"); needDelim_ = false; return;
     case '{': body_.append("\\{"); needDelim_ = false; return;
@@ -180,7 +268,7 @@ void Writer::Char(char16_t c, char16_t next) {
     RawAscii(char(c));
     return;
   }
-  if (c < 0x20 || c == 0x7F || c == 0xFFFC || c == 0x2029) return;
+  if (c < 0x20 || c == 0x7F || c == 0xFFFC || c == 0x2029 || (c >= 0xFDD0 && c <= 0xFDEF)) return;
   const int b = Cp1251()[c];
   if (b >= 0) {
     static const char hex[] = "0123456789abcdef";
@@ -189,7 +277,6 @@ void Writer::Char(char16_t c, char16_t next) {
     needDelim_ = false;
     return;
   }
-  Q_UNUSED(next);
   // Outside the code page: \uN (signed 16-bit) with one '?' for readers that skip it.
   body_.append("\\u");
   body_.append(Num(c >= 0x8000 ? int(c) - 65536 : int(c)));
@@ -198,23 +285,74 @@ void Writer::Char(char16_t c, char16_t next) {
 }
 
 void Writer::Escaped(const QString& s) {
-  for (qsizetype i = 0; i < s.size(); ++i)
-    Char(s[i].unicode(), i + 1 < s.size() ? s[i + 1].unicode() : 0);
+  for (QChar c : s) Char(c.unicode());
+}
+
+QByteArray Writer::EscapedBytes(const QString& s) {
+  QByteArray saved;
+  body_.swap(saved);
+  const bool delim = needDelim_;
+  needDelim_ = false;
+  Escaped(s);
+  QByteArray out;
+  body_.swap(out);
+  body_.swap(saved);
+  needDelim_ = delim;
+  return out;
 }
 
 void Writer::Text(const QString& s, qsizetype from, qsizetype to) {
-  for (qsizetype i = from; i < to; ++i) Char(s[i].unicode(), i + 1 < to ? s[i + 1].unicode() : 0);
+  for (qsizetype i = from; i < to; ++i) Char(s[i].unicode());
 }
 
-QByteArray Writer::NumberLabel(int numbering, int n, int style) {
-  if (numbering == kBulletNumbering) return "\\'95";
-  return ListLabel(numbering, n, style).toLatin1();
+QByteArray Writer::BorderSpec(const BorderSide& b) {
+  QByteArray p = "\\";
+  p += BorderStyleWord(b.style);
+  if (b.widthTw) p += "\\brdrw" + Num(b.widthTw);
+  if (b.spaceTw) p += "\\brsp" + Num(b.spaceTw);
+  if (b.color) p += "\\brdrcf" + Num(KeptColorIndex(b.color));
+  return p;
 }
 
-QByteArray Writer::ParagraphProps(const QTextBlockFormat& f) {
+int Writer::ListIndex(const QTextBlock& block, int* level) {
+  const QTextList* list = block.textList();
+  if (!list || !block.blockFormat().hasProperty(kListId)) return 0;
+  auto known = listOfObject_.find(list);
+  if (known == listOfObject_.end()) {
+    ListDefinition def;
+    int lvl = 0;
+    if (!ListOfBlock(block, &def, &lvl)) {
+      listOfObject_.emplace(list, std::make_pair(0, 0));
+      return 0;
+    }
+    const QByteArray saved = def.Save();
+    const auto key = std::make_pair(block.blockFormat().intProperty(kListId), saved);
+    auto it = listIndex_.find(key);
+    if (it == listIndex_.end()) {
+      // Two lists that came with the same id from different places each keep their own.
+      for (const ListDefinition& d : lists_)
+        if (d.listId == def.listId) {
+          int next = 1;
+          for (const ListDefinition& e : lists_) next = std::max(next, e.listId + 1);
+          def.listId = next;
+          break;
+        }
+      lists_.push_back(def);
+      it = listIndex_.emplace(key, int(lists_.size())).first;
+    }
+    known = listOfObject_.emplace(list, std::make_pair(it->second, lvl)).first;
+  }
+  *level = std::clamp(block.blockFormat().intProperty(kListLevel), 0, kMaxListLevels - 1);
+  return known->second.first;
+}
+
+QByteArray Writer::ParagraphProps(const QTextBlock& block, int level) {
+  const QTextBlockFormat f = block.blockFormat();
   QByteArray p;
+  int listLevel = 0;
+  const int ls = ListIndex(block, &listLevel);
   const int numbering = f.intProperty(kNumbering);
-  if (numbering > kNoNumbering && numbering <= kUpperRomanNumbering) {
+  if (!ls && numbering > kNoNumbering && numbering <= kUpperRomanNumbering) {
     p.append("{\\*\\pn");
     if (numbering == kBulletNumbering) {
       p.append("\\pnlvlblt");
@@ -239,6 +377,8 @@ QByteArray Writer::ParagraphProps(const QTextBlockFormat& f) {
     }
     p.append("}");
   }
+  if (level >= 1) p.append("\\intbl");
+  if (level >= 2) p.append("\\itap" + Num(level));
   const int align = Alignment(f);
   if (align == kAlignRight) p.append("\\qr");
   if (align == kAlignCenter) p.append("\\qc");
@@ -261,119 +401,447 @@ QByteArray Writer::ParagraphProps(const QTextBlockFormat& f) {
     case 5: if (value > 0) p.append("\\sl" + Num(value * 12) + "\\slmult1"); break;
     default: break;
   }
-  for (int t : TabStopsTw(f)) p.append("\\tx" + Num(t));
+  const QList<int> tabs = TabStopsTw(f);
+  const QList<int> kinds = TabKinds(f);
+  for (qsizetype i = 0; i < tabs.size(); ++i) {
+    const int kind = kinds.value(i) & 0xF, leader = (kinds.value(i) >> 4) & 0xF;
+    static const char* const kindWords[] = {"", "\\tqc", "\\tqr", "\\tqdec", ""};
+    static const char* const leaderWords[] = {"", "\\tldot", "\\tlhyph", "\\tlul", "\\tlth", "\\tleq"};
+    if (kind > 0 && kind < 4) p.append(kindWords[kind]);
+    if (leader > 0 && leader < 6) p.append(leaderWords[leader]);
+    p.append((kind == kTabBar ? "\\tb" : "\\tx") + Num(tabs[i]));
+  }
+  const int effects = ParaEffects(f);
+  if (effects & kEffectKeep) p.append("\\keep");
+  if (effects & kEffectKeepNext) p.append("\\keepn");
+  if (effects & kEffectPageBreakBefore) p.append("\\pagebb");
+  if (effects & kEffectNoWidowControl) p.append("\\nowidctlpar");
+  if (effects & kEffectNoLineNumber) p.append("\\noline");
+  if (effects & kEffectRtl) p.append("\\rtlpar");
+  if (f.hasProperty(kBorders)) {
+    const ParaBorders b = ParaBordersOf(f);
+    if (b.box) {
+      p.append("\\box" + BorderSpec(b.side[ParaBorders::kTop]));
+    } else {
+      static const char* const sides[] = {"\\brdrt", "\\brdrl", "\\brdrb", "\\brdrr", "\\brdrbtw"};
+      for (int i = 0; i < ParaBorders::kSides; ++i)
+        if (b.side[i].IsSet()) p.append(sides[i] + BorderSpec(b.side[i]));
+    }
+    if (b.box && b.side[ParaBorders::kBetween].IsSet()) p.append("\\brdrbtw" + BorderSpec(b.side[ParaBorders::kBetween]));
+  }
+  if (f.hasProperty(kShading)) {
+    const Shading s = ParaShadingOf(f);
+    if (s.percent100) p.append("\\shading" + Num(s.percent100));
+    if (const char* word = ShadingPatternWord(s.pattern)) p.append(QByteArray("\\") + word);
+    if (s.foreground) p.append("\\cfpat" + Num(KeptColorIndex(s.foreground)));
+    if (s.background) p.append("\\cbpat" + Num(KeptColorIndex(s.background)));
+  }
+  if (ls) p.append("\\ls" + Num(ls) + "\\ilvl" + Num(listLevel));
   return p;
 }
 
-void Writer::OpenLink(const QString& href) {
-  body_.append("{\\field{\\*\\fldinst{HYPERLINK \"");
-  needDelim_ = false;
-  // A field code escapes backslashes and quotes once more.
-  QString code;
-  for (QChar c : href) {
-    if (c == u'\\' || c == u'"') code.append(u'\\');
-    // Controls (a tab from a broken field) cannot be written as field code text.
-    code.append(c.unicode() < 0x20 || c == QChar::LineSeparator ? QChar(u' ') : c);
-  }
-  Escaped(code);
-  body_.append("\"}}{\\fldrslt{");
-  needDelim_ = false;
-  beforeLink_ = cur_;
-  inLink_ = true;
-  linkHref_ = href;
+QString Writer::WrapperKey(const QTextCharFormat& cf) const {
+  if (cf.isAnchor() && !cf.anchorHref().isEmpty()) return u'L' + cf.anchorHref();
+  if (cf.hasProperty(kFieldId) && !cf.stringProperty(kFieldInst).isEmpty())
+    return u'F' + QString::number(cf.intProperty(kFieldId)) + u' ' + cf.stringProperty(kFieldInst);
+  return {};
 }
 
-void Writer::CloseLink() {
-  if (!inLink_) return;
-  body_.append("}}}");
-  needDelim_ = false;
-  cur_ = beforeLink_;
-  inLink_ = false;
-  linkHref_.clear();
+void Writer::OpenWrapper(const QTextCharFormat& cf) {
+  const QString key = WrapperKey(cf);
+  if (key.isEmpty()) return;
+  QString code;
+  if (key.startsWith(u'L')) {
+    // A field code escapes backslashes and quotes once more.
+    code = QStringLiteral("HYPERLINK \"");
+    for (QChar c : cf.anchorHref()) {
+      if (c == u'\\' || c == u'"') code.append(u'\\');
+      // Controls (a tab from a broken field) cannot be written as field code text.
+      code.append(c.unicode() < 0x20 || c == QChar::LineSeparator ? QChar(u' ') : c);
+    }
+    code.append(u'"');
+  } else {
+    code = cf.stringProperty(kFieldInst);
+    for (QChar& c : code)
+      if (c.unicode() < 0x20 || c == QChar::LineSeparator) c = u' ';
+  }
+  Raw("{\\field{\\*\\fldinst{");
+  Escaped(code);
+  Raw("}}{\\fldrslt{");
+  beforeWrapper_ = cur_;
+  wrapperKey_ = key;
+}
+
+void Writer::CloseWrapper() {
+  if (wrapperKey_.isEmpty()) return;
+  Raw("}}}");
+  cur_ = beforeWrapper_;
+  wrapperKey_.clear();
+}
+
+void Writer::EmitProps(const QByteArray& props) {
+  if (firstProps_ || props != prevProps_) {
+    body_.append("\\pard");
+    body_.append(props);
+    needDelim_ = true;
+    prevProps_ = props;
+  }
+  firstProps_ = false;
+}
+
+void Writer::WriteFootnote(const QByteArray& stored) {
+  QTextDocument note;
+  QTextCursor c(&note);
+  if (!ReadRtf(stored, c)) return;
+  // The body is a group of its own: what it changes ends with it.
+  const RunState savedRun = cur_;
+  const QByteArray savedProps = prevProps_;
+  const bool savedFirst = firstProps_;
+  const QString savedWrapper = wrapperKey_;
+  const RunState savedBefore = beforeWrapper_;
+  const QByteArray savedNote = lastFootnote_;
+  Raw("{\\footnote\\pard\\plain ");
+  cur_ = RunState{};
+  firstProps_ = true;
+  wrapperKey_.clear();
+  lastFootnote_.clear();
+  Raw("{\\super\\chftn}");
+  for (QTextBlock b = note.begin(); b.isValid(); b = b.next()) {
+    const bool last = !b.next().isValid();
+    if (last && b.length() <= 1 && b != note.begin()) break;
+    EmitProps(ParagraphProps(b, 0));
+    WriteRuns(b, 0, note.characterCount());
+    if (!last) Raw("\\par ");
+  }
+  CloseWrapper();
+  Raw("}");
+  cur_ = savedRun;
+  prevProps_ = savedProps;
+  firstProps_ = savedFirst;
+  wrapperKey_ = savedWrapper;
+  beforeWrapper_ = savedBefore;
+  lastFootnote_ = savedNote;
+}
+
+void Writer::WriteRuns(const QTextBlock& block, int from, int to) {
+  bool wroteText = false;
+  for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+    const QTextFragment frag = it.fragment();
+    if (!frag.isValid()) continue;
+    const int fs = std::max(frag.position(), from);
+    const int fe = std::min(frag.position() + frag.length(), to);
+    if (fs >= fe) continue;
+    const QTextCharFormat cf = frag.charFormat();
+    const QString key = cf.objectType() == kFieldObjectType ? QString() : WrapperKey(cf);
+    if (!wrapperKey_.isEmpty() && key != wrapperKey_) CloseWrapper();
+    if (!key.isEmpty() && wrapperKey_.isEmpty()) OpenWrapper(cf);
+    auto known = stateOfFormat_.find(frag.charFormatIndex());
+    if (known == stateOfFormat_.end()) known = stateOfFormat_.emplace(frag.charFormatIndex(), StateOf(cf)).first;
+    SwitchTo(known->second);
+    const QString text = frag.text();
+    const qsizetype a = fs - frag.position(), b = fe - frag.position();
+    wroteText = true;
+    if (cf.hasProperty(kFootnote)) {
+      // The mark is the footnote's number: readers count it themselves.
+      const QByteArray note = cf.property(kFootnote).toByteArray();
+      if (note != lastFootnote_) {
+        Word("\\chftn");
+        WriteFootnote(note);
+        lastFootnote_ = note;
+      }
+      continue;
+    }
+    lastFootnote_.clear();
+    if (cf.objectType() == kFieldObjectType) {
+      for (qsizetype i = a; i < b; ++i) {
+        if (text[i] != QChar::ObjectReplacementCharacter) continue;
+        QString code = cf.stringProperty(kFieldInst);
+        for (QChar& c : code)
+          if (c.unicode() < 0x20 || c == QChar::LineSeparator) c = u' ';
+        Raw("{\\field{\\*\\fldinst{");
+        Escaped(code);
+        Raw("}}{\\fldrslt }}");
+      }
+    } else if (cf.objectType() == kEmbeddedObjectType) {
+      const QByteArray raw = cf.hasProperty(kObjectRtf) ? cf.property(kObjectRtf).toByteArray()
+                                                        : cf.property(kPictureRtf).toByteArray();
+      for (qsizetype i = a; i < b; ++i) {
+        if (text[i] != QChar::ObjectReplacementCharacter) {
+          Char(text[i].unicode());
+          continue;
+        }
+        body_.append(raw);
+        needDelim_ = false;
+      }
+    } else {
+      Text(text, a, b);
+    }
+  }
+  lastFootnote_.clear();
+  CloseWrapper();
+  if (!wroteText && block.length() <= 1) SwitchTo(StateOf(block.charFormat()));
+}
+
+void Writer::WriteParagraph(const QTextBlock& block, int from, int to, int level, Ending ending, bool pageBreak) {
+  EmitProps(ParagraphProps(block, level));
+  // The label, for readers that do not number paragraphs themselves.
+  const QString label = numberer_.Next(block);
+  if (!label.isEmpty()) {
+    const QTextBlockFormat bf = block.blockFormat();
+    const int numbering = bf.intProperty(kNumbering);
+    if (!bf.hasProperty(kListId) && numbering == kBulletNumbering) Raw("{\\pntext \\'95\\tab}");
+    else Raw("{\\pntext " + EscapedBytes(label) + "\\tab}");
+  }
+  WriteRuns(block, from, to);
+  switch (ending) {
+    case Ending::Par: Raw(pageBreak ? "\\page\r\n" : "\\par\r\n"); break;
+    case Ending::Cell: Word("\\cell"); break;
+    case Ending::NestCell: Word("\\nestcell"); break;
+    case Ending::None: break;
+  }
+}
+
+// The empty paragraph before a table that nothing else stands before is no text.
+bool SkipStructural(const QTextBlock& b) {
+  if (b.length() > 1 || !b.blockFormat().boolProperty(kStructural)) return false;
+  const QTextBlock next = b.next();
+  return next.isValid() && QTextCursor(next).currentTable() != QTextCursor(b).currentTable();
+}
+
+bool PageBreakBefore(const QTextBlock& next) {
+  return next.isValid() && (next.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) &&
+         !(ParaEffects(next.blockFormat()) & kEffectPageBreakBefore);
+}
+
+void Writer::WriteFrame(QTextFrame* frame) {
+  for (QTextFrame::iterator it = frame->begin(); !it.atEnd(); ++it) {
+    if (QTextFrame* child = it.currentFrame()) {
+      if (auto* table = qobject_cast<QTextTable*>(child)) WriteTable(table, 1);
+      else WriteFrame(child);
+      continue;
+    }
+    const QTextBlock b = it.currentBlock();
+    if (!b.isValid() || SkipStructural(b)) {
+      if (b.isValid()) numberer_.Next(b);
+      continue;
+    }
+    WriteParagraph(b, b.position(), b.position() + b.length() - 1, 0, Ending::Par, PageBreakBefore(b.next()));
+  }
+}
+
+void Writer::WriteCell(const QTextTableCell& cell, int level) {
+  std::vector<QTextFrame::iterator> parts;
+  for (QTextFrame::iterator it = cell.begin(); it != cell.end(); ++it) parts.push_back(it);
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const QTextFrame::iterator& it = parts[i];
+    if (QTextFrame* child = it.currentFrame()) {
+      if (auto* table = qobject_cast<QTextTable*>(child)) WriteTable(table, level + 1);
+      continue;
+    }
+    const QTextBlock b = it.currentBlock();
+    if (!b.isValid()) continue;
+    const bool last = i + 1 == parts.size();
+    if (!last && SkipStructural(b)) {
+      numberer_.Next(b);
+      continue;
+    }
+    WriteParagraph(b, b.position(), b.position() + b.length() - 1, level,
+                   last ? (level >= 2 ? Ending::NestCell : Ending::Cell) : Ending::Par, false);
+  }
+}
+
+QByteArray Writer::RowDefinition(QTextTable* table, int row, const RowProps& props, const QList<int>& edges) {
+  QByteArray d = "\\trowd\\trgaph" + Num(props.gapTw) + "\\trleft" + Num(props.leftTw);
+  if (props.heightTw) d += "\\trrh" + Num(props.heightTw);
+  if (props.align == 1) d += "\\trqc";
+  if (props.align == 2) d += "\\trqr";
+  if (props.header) d += "\\trhdr";
+  if (props.keep) d += "\\trkeep";
+  static const char* const rowSides[] = {"\\trbrdrt", "\\trbrdrl", "\\trbrdrb", "\\trbrdrr", "\\trbrdrh", "\\trbrdrv"};
+  for (int i = 0; i < RowProps::kSides; ++i)
+    if (props.border[i].IsSet()) d += rowSides[i] + BorderSpec(props.border[i]);
+  d += props.extra;
+  // A table made elsewhere (pasted HTML) draws its grid with the table's own border.
+  const QTextTableFormat tf = table->format();
+  const bool gridLines = !tf.hasProperty(kTableEdgesTw) && tf.border() > 0;
+  for (int c = 0; c < table->columns(); ++c) {
+    const QTextTableCell cell = table->cellAt(row, c);
+    if (!cell.isValid() || cell.column() != c) continue;
+    const QTextTableCellFormat cf = cell.format().toTableCellFormat();
+    if (cf.boolProperty(kCellPhantom)) continue;
+    if (cell.row() != row) d += "\\clvmrg";
+    else if (cell.rowSpan() > 1) d += "\\clvmgf";
+    int valign = cf.intProperty(kCellVAlign);
+    if (!cf.hasProperty(kCellVAlign)) {
+      if (cf.verticalAlignment() == QTextCharFormat::AlignMiddle) valign = 1;
+      else if (cf.verticalAlignment() == QTextCharFormat::AlignBottom) valign = 2;
+    }
+    if (valign == 1) d += "\\clvertalc";
+    if (valign == 2) d += "\\clvertalb";
+    static const char* const cellSides[] = {"\\clbrdrt", "\\clbrdrl", "\\clbrdrb", "\\clbrdrr"};
+    if (cf.hasProperty(kCellBorders)) {
+      const CellBorders b = CellBorders::Load(cf.property(kCellBorders).value<QList<int>>());
+      for (int i = 0; i < CellBorders::kSides; ++i)
+        if (b.side[i].IsSet()) d += cellSides[i] + BorderSpec(b.side[i]);
+    } else if (gridLines) {
+      BorderSide line;
+      line.style = kBorderSingle;
+      line.widthTw = 10;
+      for (const char* side : cellSides) d += side + BorderSpec(line);
+    }
+    if (cf.hasProperty(kCellShading)) {
+      const Shading s = Shading::Load(cf.property(kCellShading).value<QList<int>>());
+      if (s.percent100) d += "\\clshdng" + Num(s.percent100);
+      if (const char* word = ShadingPatternWord(s.pattern)) d += QByteArray("\\cl") + word;
+      if (s.foreground) d += "\\clcfpat" + Num(KeptColorIndex(s.foreground));
+      if (s.background) d += "\\clcbpat" + Num(KeptColorIndex(s.background));
+    } else if (cf.hasProperty(QTextFormat::BackgroundBrush) && cf.background().style() != Qt::NoBrush) {
+      d += "\\clcbpat" + Num(ColorIndex(cf.background().color()));
+    }
+    d += cf.property(kCellExtra).toByteArray();
+    const int last = std::min<int>(c + cell.columnSpan(), int(edges.size())) - 1;
+    d += "\\cellx" + Num(edges.value(std::max(last, 0)));
+  }
+  return d;
+}
+
+bool HasTable(const QTextTableCell& cell) {
+  for (QTextFrame::iterator it = cell.begin(); it != cell.end(); ++it)
+    if (qobject_cast<QTextTable*>(it.currentFrame())) return true;
+  return false;
+}
+
+void Writer::WriteTable(QTextTable* table, int level) {
+  level = std::min(level, 8);
+  const QList<int> edges = TableEdges(table);
+  const QVariantList rowList = table->format().property(kTableRows).toList();
+  for (int r = 0; r < table->rows(); ++r) {
+    RowProps props;
+    if (!rowList.isEmpty()) {
+      props = RowProps::Load(rowList.value(std::min<int>(r, int(rowList.size()) - 1)));
+    } else {
+      props.gapTw = 108;
+      props.leftTw = -108;
+    }
+    const QByteArray def = RowDefinition(table, r, props, edges);
+    if (level == 1) Raw(def + "\r\n");
+    for (int c = 0; c < table->columns(); ++c) {
+      const QTextTableCell cell = table->cellAt(r, c);
+      if (!cell.isValid() || cell.column() != c) continue;
+      if (cell.format().boolProperty(kCellPhantom)) continue;
+      if (cell.row() != r) {
+        // The continuation of a cell merged down: an empty cell.
+        QByteArray props2;
+        props2.append("\\intbl");
+        if (level >= 2) props2.append("\\itap" + Num(level));
+        EmitProps(props2);
+        Word(level >= 2 ? "\\nestcell" : "\\cell");
+        continue;
+      }
+      WriteCell(cell, level);
+    }
+    // Nested rows define themselves last; readers take the row in force at \\row, so a row that
+    // held nested tables says its own definition again.
+    bool nested = false;
+    for (int c = 0; c < table->columns() && !nested; ++c) {
+      const QTextTableCell cell = table->cellAt(r, c);
+      nested = cell.isValid() && cell.row() == r && cell.begin() != cell.end() && HasTable(cell);
+    }
+    if (level == 1) Raw((nested ? def : QByteArray()) + "\\row\r\n");
+    else Raw("{\\*\\nesttableprops" + def + "\\nestrow}{\\nonesttables\\par}\r\n");
+    // Readers start a row's paragraphs afresh: every row says its paragraphs' properties.
+    firstProps_ = true;
+  }
+}
+
+void Writer::WriteFlat(int from, int to) {
+  const int docEnd = std::max(0, doc_.characterCount() - 1);
+  for (QTextBlock block = doc_.findBlock(from); block.isValid() && block.position() <= to; block = block.next()) {
+    const int blockEnd = block.position() + block.length() - 1;  // its paragraph separator
+    if (SkipStructural(block) && block.position() >= from && blockEnd < to) {
+      numberer_.Next(block);
+      continue;
+    }
+    const bool complete = to > blockEnd || (blockEnd == docEnd && to == docEnd);
+    const QTextBlock next = block.next();
+    WriteParagraph(block, from, to, 0, complete ? Ending::Par : Ending::None,
+                   next.isValid() && next.position() <= to && PageBreakBefore(next));
+    if (!complete) break;
+  }
+}
+
+QByteArray Writer::ListTables() {
+  if (lists_.empty()) return {};
+  QByteArray out = "{\\*\\listtable";
+  for (const ListDefinition& d : lists_) {
+    out += "{\\list\\listtemplateid" + Num(d.templateId ? d.templateId : d.listId);
+    if (d.hybrid) out += "\\listhybrid";
+    if (d.simple) out += "\\listsimple1";
+    for (const ListLevelDef& l : d.levels) {
+      out += "{\\listlevel\\levelnfc" + Num(l.nfc) + "\\levelnfcn" + Num(l.nfc) + "\\leveljc" + Num(l.jc) +
+             "\\leveljcn" + Num(l.jc) + "\\levelfollow" + Num(l.follow) + "\\levelstartat" + Num(l.start);
+      if (l.legal) out += "\\levellegal1";
+      if (l.noRestart) out += "\\levelnorestart1";
+      static const char hex[] = "0123456789abcdef";
+      auto byte = [&](int b) {
+        out += "\\'";
+        out += hex[(b >> 4) & 15];
+        out += hex[b & 15];
+      };
+      out += "{\\leveltext";
+      byte(std::min<int>(int(l.text.size()), 255));
+      QByteArray numbers;
+      for (qsizetype i = 0; i < l.text.size() && i < 255; ++i) {
+        const ushort u = l.text[i].unicode();
+        if (u < kMaxListLevels) {
+          byte(u);
+          numbers += "\\'";
+          numbers += hex[((i + 1) >> 4) & 15];
+          numbers += hex[(i + 1) & 15];
+        } else {
+          out += EscapedBytes(QString(l.text[i]));
+        }
+      }
+      out += ";}{\\levelnumbers" + numbers + ";}";
+      if (!l.font.isEmpty()) {
+        QTextCharFormat f;
+        f.setFontFamilies({l.font});
+        bool symbol = false;
+        for (QChar c : l.text) symbol = symbol || (c.unicode() >= 0xF020 && c.unicode() <= 0xF0FF);
+        if (symbol) f.setProperty(kCharset, 2);
+        out += "\\f" + Num(FontIndex(f));
+      }
+      if (l.fi) out += "\\fi" + Num(l.fi);
+      if (l.li) out += "\\li" + Num(l.li);
+      out += "}";
+    }
+    out += "{\\listname " + EscapedBytes(d.name) + ";}\\listid" + Num(d.listId) + "}";
+  }
+  out += "}\r\n{\\*\\listoverridetable";
+  for (size_t i = 0; i < lists_.size(); ++i)
+    out += "{\\listoverride\\listid" + Num(lists_[i].listId) + "\\listoverridecount0\\ls" + Num(int(i + 1)) + "}";
+  out += "}\r\n";
+  return out;
 }
 
 QByteArray Writer::Write(int from, int to) {
   const int docEnd = std::max(0, doc_.characterCount() - 1);
   if (to < 0 || to > docEnd) to = docEnd;
   from = std::clamp(from, 0, to);
-  defaultFamily_ = doc_.defaultFont().family();
-  if (doc_.defaultFont().pointSizeF() > 0) defaultFs_ = qRound(doc_.defaultFont().pointSizeF() * 2);
+  defaultFamily_ = base_.family();
+  if (base_.pointSizeF() > 0) defaultFs_ = std::clamp(qRound(base_.pointSizeF() * 2), 1, 3276);
 
-  QByteArray prevProps;
-  bool firstBlock = true;
-  int prevNumbering = 0, counter = 0;
-  for (QTextBlock block = doc_.findBlock(from); block.isValid() && block.position() <= to;
-       block = block.next()) {
-    const int blockStart = block.position();
-    const int blockEnd = blockStart + block.length() - 1;  // its paragraph separator
-    const QTextBlockFormat bf = block.blockFormat();
-    const QByteArray props = ParagraphProps(bf);
-    if (firstBlock || props != prevProps) {
-      body_.append("\\pard");
-      body_.append(props);
-      needDelim_ = true;
-      prevProps = props;
-    }
-    firstBlock = false;
-    const int numbering = bf.intProperty(kNumbering);
-    if (numbering > kNoNumbering && numbering <= kUpperRomanNumbering) {
-      counter = numbering == prevNumbering ? counter + 1
-                                           : (bf.hasProperty(kNumberingStart)
-                                                  ? bf.intProperty(kNumberingStart)
-                                                  : 1);
-      // For readers that do not number paragraphs themselves.
-      body_.append("{\\pntext " + NumberLabel(numbering, counter, NumberingStyle(bf)) + "\\tab}");
-      needDelim_ = false;
-    }
-    prevNumbering = numbering;
-
-    bool wroteText = false;
-    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-      const QTextFragment frag = it.fragment();
-      if (!frag.isValid()) continue;
-      const int fs = std::max(frag.position(), from);
-      const int fe = std::min(frag.position() + frag.length(), to);
-      if (fs >= fe) continue;
-      const QTextCharFormat cf = frag.charFormat();
-      const QString href = cf.isAnchor() ? cf.anchorHref() : QString();
-      if (inLink_ && href != linkHref_) CloseLink();
-      if (!href.isEmpty() && !inLink_) OpenLink(href);
-      auto known = stateOfFormat_.find(frag.charFormatIndex());
-      if (known == stateOfFormat_.end())
-        known = stateOfFormat_.emplace(frag.charFormatIndex(), StateOf(cf)).first;
-      SwitchTo(known->second);
-      const QString text = frag.text();
-      const qsizetype a = fs - frag.position(), b = fe - frag.position();
-      if (cf.objectType() == kEmbeddedObjectType) {
-        const QByteArray raw = cf.hasProperty(kObjectRtf) ? cf.property(kObjectRtf).toByteArray()
-                                                          : cf.property(kPictureRtf).toByteArray();
-        for (qsizetype i = a; i < b; ++i) {
-          if (text[i] != QChar::ObjectReplacementCharacter) {
-            Char(text[i].unicode(), 0);
-            continue;
-          }
-          body_.append(raw);
-          needDelim_ = false;
-        }
-      } else {
-        Text(text, a, b);
-      }
-      wroteText = true;
-    }
-    CloseLink();
-    if (!wroteText && block.length() <= 1) SwitchTo(StateOf(block.charFormat()));
-    const bool complete = to > blockEnd || (blockEnd == docEnd && to == docEnd);
-    if (!complete) break;
-    const QTextBlock next = block.next();
-    const bool pageBreak = next.isValid() && next.position() <= to &&
-                           next.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore;
-    body_.append(pageBreak ? "\\page\r\n" : "\\par\r\n");
-    needDelim_ = false;
-  }
+  // Labels number on from the start of the text.
+  const QTextBlock first = doc_.findBlock(from);
+  for (QTextBlock b = doc_.begin(); b.isValid() && b != first; b = b.next()) numberer_.Next(b);
+  if (from == 0 && to == docEnd) WriteFrame(doc_.rootFrame());
+  else WriteFlat(from, to);
+  // The list table names fonts and colours: it is made before those tables are written.
+  const QByteArray listTables = ListTables();
   if (fonts_.empty()) FontIndex(QTextCharFormat());
 
   QByteArray out;
-  out.reserve(body_.size() + 512);
+  out.reserve(body_.size() + listTables.size() + 512);
   out.append("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl");
   static const char* const families[] = {"\\fnil", "\\froman", "\\fswiss",
                                          "\\fmodern", "\\fscript", "\\fdecor"};
@@ -382,13 +850,8 @@ QByteArray Writer::Write(int from, int to) {
     const int family = (f.pitchFamily >> 4) & 0xF;
     out.append("{\\f" + Num(int(i)) + (family < 6 ? families[family] : "\\fnil"));
     if (f.pitchFamily & 3) out.append("\\fprq" + Num(f.pitchFamily & 3));
-    out.append("\\fcharset204 ");
-    body_.swap(out);
-    const bool delim = needDelim_;
-    needDelim_ = false;
-    Escaped(f.name);
-    needDelim_ = delim;
-    body_.swap(out);
+    out.append(f.symbol ? "\\fcharset2 " : "\\fcharset204 ");
+    out.append(EscapedBytes(f.name));
     out.append(";}");
   }
   out.append("}\r\n");
@@ -399,6 +862,7 @@ QByteArray Writer::Write(int from, int to) {
                  ";");
     out.append("}\r\n");
   }
+  out.append(listTables);
   out.append("\\viewkind4\\uc1");
   out.append(body_);
   out.append("}\r\n");
@@ -407,25 +871,62 @@ QByteArray Writer::Write(int from, int to) {
 
 }  // namespace
 
-QByteArray WriteRtf(const QTextDocument& doc, int from, int to) {
-  Writer w(doc);
+QFont DefaultWriterFont() {
+  QFont f(QStringLiteral("Times New Roman"));
+  f.setPointSize(12);
+  return f;
+}
+
+QByteArray WriteRtf(const QTextDocument& doc, int from, int to, const QFont* baseFont) {
+  Writer w(doc, baseFont ? *baseFont : DefaultWriterFont());
   return w.Write(from, to);
 }
 
 QString DocumentToHtml(const QTextDocument& doc) {
   std::unique_ptr<QTextDocument> copy(doc.clone());
+  QTextCursor c(copy.get());
+  // Hidden text is no part of what others show; fields show their values.
+  std::vector<std::pair<int, int>> hidden;
   std::vector<std::pair<int, QTextCharFormat>> objects;
-  for (QTextBlock b = copy->begin(); b.isValid(); b = b.next())
+  for (QTextBlock b = copy->begin(); b.isValid(); b = b.next()) {
     for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
       const QTextFragment f = it.fragment();
-      if (f.charFormat().objectType() != kEmbeddedObjectType) continue;
+      if (f.charFormat().boolProperty(kHidden)) {
+        hidden.emplace_back(f.position(), f.position() + f.length());
+        continue;
+      }
+      const int type = f.charFormat().objectType();
+      if (type != kEmbeddedObjectType && type != kFieldObjectType) continue;
       for (int i = 0; i < f.length(); ++i) objects.emplace_back(f.position() + i, f.charFormat());
     }
-  QTextCursor c(copy.get());
-  for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
-    c.setPosition(it->first);
-    c.setPosition(it->first + 1, QTextCursor::KeepAnchor);
-    const QImage image = ObjectImage(it->second);
+    // Lists show as the kind of list they are.
+    if (QTextList* list = b.textList()) {
+      QTextListFormat lf = list->format();
+      if (lf.style() == QTextListFormat::ListStyleUndefined) {
+        lf.setStyle(ListStyleOf(b.blockFormat().intProperty(kNumbering)));
+        list->setFormat(lf);
+      }
+    }
+  }
+  std::vector<std::pair<int, std::pair<int, QTextCharFormat>>> edits;  // from the end backwards
+  for (const auto& [pos, fmt] : objects) edits.push_back({pos, {pos + 1, fmt}});
+  for (const auto& [a, b] : hidden) edits.push_back({a, {b, QTextCharFormat()}});
+  std::sort(edits.begin(), edits.end(), [](const auto& x, const auto& y) { return x.first > y.first; });
+  for (const auto& [pos, rest] : edits) {
+    const auto& [end, fmt] = rest;
+    c.setPosition(pos);
+    c.setPosition(end, QTextCursor::KeepAnchor);
+    if (fmt.objectType() == kFieldObjectType) {
+      QTextCharFormat plain = fmt;
+      plain.setObjectType(0);
+      c.insertText(FieldValue(fmt.stringProperty(kFieldInst), 1), plain);
+      continue;
+    }
+    if (fmt.objectType() != kEmbeddedObjectType) {
+      c.removeSelectedText();
+      continue;
+    }
+    const QImage image = ObjectImage(fmt);
     if (image.isNull()) {
       c.removeSelectedText();
       continue;
@@ -434,14 +935,25 @@ QString DocumentToHtml(const QTextDocument& doc) {
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
-    const QSizeF size = ObjectSize(it->second);
+    const QSizeF size = ObjectSize(fmt);
     QTextImageFormat img;
     img.setName(QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64()));
     img.setWidth(size.width());
     img.setHeight(size.height());
     c.insertImage(img);
   }
-  return copy->toHtml();
+  // The toolkit gives a list item two style attributes (its character and its block format);
+  // browsers keep only one of them, so they become one.
+  QString html = copy->toHtml();
+  static const QRegularExpression twice(QStringLiteral("(<[^<>]*?) style=\"([^\"]*)\"([^<>]*?) style=\"([^\"]*)\""));
+  for (qsizetype from = 0;;) {
+    const QRegularExpressionMatch m = twice.match(html, from);
+    if (!m.hasMatch()) break;
+    const QString merged = m.captured(1) + QStringLiteral(" style=\"") + m.captured(2) + m.captured(4) + u'"' + m.captured(3);
+    html.replace(m.capturedStart(), m.capturedLength(), merged);
+    from = m.capturedStart();
+  }
+  return html;
 }
 
 }  // namespace rtf

@@ -1,7 +1,10 @@
 #include "rtf/TextModel.h"
 
+#include <QLocale>
 #include <QTextOption>
 #include <algorithm>
+
+#include "rtf/Borders.h"
 
 namespace rtf {
 
@@ -9,11 +12,22 @@ void SetIndents(QTextBlockFormat& f, int startTw, int rightTw, int offsetTw) {
   f.setProperty(kStartIndentTw, startTw);
   f.setProperty(kRightIndentTw, rightTw);
   f.setProperty(kOffsetTw, offsetTw);
-  // Qt: every line starts at the left margin, the first one moved by the text indent.
+  // Qt: every line starts at the left margin, the first one moved by the text indent (and, in a
+  // numbered paragraph, by the room its label takes).
   f.setLeftMargin(TwipsToDoc(startTw + offsetTw));
-  f.setTextIndent(TwipsToDoc(-offsetTw));
+  f.setTextIndent(TwipsToDoc(-offsetTw + LabelRoomTw(f)));
   f.setRightMargin(TwipsToDoc(rightTw));
 }
+
+int LabelRoomTw(const QTextBlockFormat& f) {
+  if (f.intProperty(kNumbering) <= 0) return 0;
+  // The text starts at the hanging indent (a quarter inch at least), or without one at the
+  // first default tab stop after the label, half an inch on.
+  const int offset = f.hasProperty(kOffsetTw) ? f.intProperty(kOffsetTw) : 0;
+  return offset > 0 ? std::max(offset, 360) : 720;
+}
+
+void RefreshIndents(QTextBlockFormat& f) { SetIndents(f, StartIndentTw(f), RightIndentTw(f), OffsetTw(f)); }
 
 void SetSpaceBefore(QTextBlockFormat& f, int tw) {
   f.setProperty(kSpaceBeforeTw, tw);
@@ -45,15 +59,202 @@ void SetLineSpacing(QTextBlockFormat& f, int rule, int value) {
   }
 }
 
-void SetTabStops(QTextBlockFormat& f, const QList<int>& tw) {
-  QList<int> stops = tw;
-  std::sort(stops.begin(), stops.end());
-  stops.erase(std::unique(stops.begin(), stops.end()), stops.end());
+void SetTabStops(QTextBlockFormat& f, const QList<int>& tw, const QList<int>& kinds) {
+  // Positions in order, each once (the first kind given for it wins), at most 32.
+  std::vector<std::pair<int, int>> stops;
+  for (qsizetype i = 0; i < tw.size(); ++i) stops.emplace_back(tw[i], i < kinds.size() ? kinds[i] : 0);
+  std::stable_sort(stops.begin(), stops.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  stops.erase(std::unique(stops.begin(), stops.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+              stops.end());
   if (stops.size() > 32) stops.resize(32);
+  QList<int> positions, kept;
   QList<QTextOption::Tab> tabs;
-  for (int t : stops) tabs.append(QTextOption::Tab(TwipsToDoc(t), QTextOption::LeftTab));
-  f.setProperty(kTabStopsTw, QVariant::fromValue(stops));
+  bool anyKind = false;
+  for (const auto& [pos, kind] : stops) {
+    positions << pos;
+    kept << kind;
+    anyKind = anyKind || kind != 0;
+    QTextOption::TabType type = QTextOption::LeftTab;
+    QChar delimiter;
+    switch (kind & 0xF) {
+      case kTabCenter: type = QTextOption::CenterTab; break;
+      case kTabRight: type = QTextOption::RightTab; break;
+      case kTabDecimal:
+        type = QTextOption::DelimiterTab;
+        delimiter = QLocale().decimalPoint().at(0);
+        break;
+      default: break;
+    }
+    tabs.append(QTextOption::Tab(TwipsToDoc(pos), type, delimiter));
+  }
+  f.setProperty(kTabStopsTw, QVariant::fromValue(positions));
+  if (anyKind) f.setProperty(kTabKinds, QVariant::fromValue(kept));
+  else f.clearProperty(kTabKinds);
   f.setTabPositions(tabs);
+}
+
+QList<int> TabKinds(const QTextBlockFormat& f) {
+  const qsizetype n = TabStopsTw(f).size();
+  QList<int> kinds = f.property(kTabKinds).value<QList<int>>();
+  if (kinds.isEmpty() && !f.hasProperty(kTabStopsTw)) {
+    // Tabs the toolkit set (pasted HTML) still say how they align.
+    for (const QTextOption::Tab& t : f.tabPositions())
+      kinds << (t.type == QTextOption::CenterTab      ? kTabCenter
+                : t.type == QTextOption::RightTab     ? kTabRight
+                : t.type == QTextOption::DelimiterTab ? kTabDecimal
+                                                      : kTabLeft);
+  }
+  kinds.resize(n, 0);
+  return kinds;
+}
+
+void SetParaEffects(QTextBlockFormat& f, int effects) {
+  if (effects) f.setProperty(kParaEffects, effects);
+  else f.clearProperty(kParaEffects);
+  f.setNonBreakableLines(effects & kEffectKeep);
+  if (effects & kEffectRtl) f.setLayoutDirection(Qt::RightToLeft);
+  else f.clearProperty(QTextFormat::LayoutDirection);
+  // Alignment follows the direction (justified text stays shown as it was).
+  if (f.hasProperty(kAlignment)) SetAlignment(f, Alignment(f), bool(f.alignment() & Qt::AlignJustify));
+  if (effects & kEffectPageBreakBefore) f.setPageBreakPolicy(f.pageBreakPolicy() | QTextFormat::PageBreak_AlwaysBefore);
+}
+
+int ParaEffects(const QTextBlockFormat& f) {
+  int e = f.intProperty(kParaEffects);
+  if (f.hasProperty(QTextFormat::LayoutDirection) && f.layoutDirection() == Qt::RightToLeft) e |= kEffectRtl;
+  if (f.nonBreakableLines()) e |= kEffectKeep;
+  return e;
+}
+
+void SetParaBorders(QTextBlockFormat& f, const ParaBorders& b) {
+  if (b.Any()) f.setProperty(kBorders, QVariant::fromValue(b.Save()));
+  else f.clearProperty(kBorders);
+}
+
+ParaBorders ParaBordersOf(const QTextBlockFormat& f) {
+  return ParaBorders::Load(f.property(kBorders).value<QList<int>>());
+}
+
+void SetParaShading(QTextBlockFormat& f, const Shading& s) {
+  if (!s.Any()) {
+    f.clearProperty(kShading);
+    f.clearBackground();
+    return;
+  }
+  f.setProperty(kShading, QVariant::fromValue(s.Save()));
+  const QColor fill = s.Fill();
+  if (fill.isValid()) f.setBackground(fill);
+  else f.clearBackground();
+}
+
+Shading ParaShadingOf(const QTextBlockFormat& f) { return Shading::Load(f.property(kShading).value<QList<int>>()); }
+
+// ---- characters ---------------------------------------------------------------------------------
+
+namespace {
+
+void KeepInt(QTextCharFormat& f, int prop, int value, int fallback) {
+  if (value == fallback) f.clearProperty(prop);
+  else f.setProperty(prop, value);
+}
+
+void KeepBool(QTextCharFormat& f, int prop, bool on) {
+  if (on) f.setProperty(prop, true);
+  else f.clearProperty(prop);
+}
+
+QTextCharFormat::UnderlineStyle UnderlineStyleOfType(int kind) {
+  switch (kind) {
+    case 0: return QTextCharFormat::NoUnderline;
+    case 4:
+    case 17: return QTextCharFormat::DotLine;
+    case 5:
+    case 13:
+    case 14:
+    case 18: return QTextCharFormat::DashUnderline;
+    case 6:
+    case 15: return QTextCharFormat::DashDotLine;
+    case 7:
+    case 16: return QTextCharFormat::DashDotDotLine;
+    case 8:
+    case 11:
+    case 12: return QTextCharFormat::WaveUnderline;
+    default: return QTextCharFormat::SingleUnderline;
+  }
+}
+
+}  // namespace
+
+void SetUnderlineType(QTextCharFormat& f, int kind) {
+  f.setUnderlineStyle(UnderlineStyleOfType(kind));
+  // A single underline is what the toolkit's own underline says.
+  if (kind > 1) f.setProperty(kUnderlineType, kind);
+  else f.clearProperty(kUnderlineType);
+}
+
+int UnderlineType(const QTextCharFormat& f) {
+  // The toolkit says "underlined" only of a single line: every style of line counts here.
+  const bool under = f.hasProperty(QTextFormat::TextUnderlineStyle) ? f.underlineStyle() != QTextCharFormat::NoUnderline
+                                                                     : f.fontUnderline();
+  if (!under) return 0;
+  return f.hasProperty(kUnderlineType) ? f.intProperty(kUnderlineType) : 1;
+}
+
+void SetHidden(QTextCharFormat& f, bool on) { KeepBool(f, kHidden, on); }
+
+void SetCaps(QTextCharFormat& f, bool all, bool small) {
+  KeepBool(f, kAllCaps, all);
+  KeepBool(f, kSmallCaps, small);
+  if (all) f.setFontCapitalization(QFont::AllUppercase);
+  else if (small) f.setFontCapitalization(QFont::SmallCaps);
+  else f.clearProperty(QTextFormat::FontCapitalization);
+}
+
+void SetCharOffset(QTextCharFormat& f, int tw) {
+  KeepInt(f, kRaiseTw, tw, 0);
+  RefreshCharOffset(f);
+}
+
+void RefreshCharOffset(QTextCharFormat& f) {
+  const int tw = f.intProperty(kRaiseTw);
+  if (tw == 0) {
+    f.clearProperty(QTextFormat::TextBaselineOffset);
+    return;
+  }
+  // The toolkit raises text by a share of the font's size.
+  const qreal pt = f.fontPointSize() > 0 ? f.fontPointSize() : 12;
+  f.setBaselineOffset(100.0 * tw / (pt * 20));
+}
+
+void SetCharSpacing(QTextCharFormat& f, int tw) {
+  KeepInt(f, kSpacingTw, tw, 0);
+  if (tw == 0) {
+    f.clearProperty(QTextFormat::FontLetterSpacing);
+    f.clearProperty(QTextFormat::FontLetterSpacingType);
+    return;
+  }
+  f.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+  f.setFontLetterSpacing(TwipsToDoc(tw));
+}
+
+void SetCharScale(QTextCharFormat& f, int percent) {
+  KeepInt(f, kCharScaleX, percent, 100);
+  if (percent == 100 || percent <= 0) f.clearProperty(QTextFormat::FontStretch);
+  else f.setFontStretch(std::clamp(percent, 1, 4000));
+}
+
+void SetKeptCharProperties(QTextCharFormat& f, bool hidden, bool caps, bool scaps, bool outline, bool shadow,
+                           int offsetTw, int spacingTw, int kerningTw, int scaleX, int lcid, bool rtl) {
+  if (hidden) SetHidden(f, true);
+  if (caps || scaps) SetCaps(f, caps, scaps);
+  if (outline) f.setProperty(kOutline, true);
+  if (shadow) f.setProperty(kShadow, true);
+  if (offsetTw) SetCharOffset(f, offsetTw);
+  if (spacingTw) SetCharSpacing(f, spacingTw);
+  if (kerningTw) f.setProperty(kKerningTw, kerningTw);
+  if (scaleX != 100) SetCharScale(f, scaleX);
+  if (lcid) f.setProperty(kLcid, lcid);
+  if (rtl) f.setProperty(kRtlRun, true);
 }
 
 void SetAlignment(QTextBlockFormat& f, int align, bool showJustified) {
@@ -63,6 +264,8 @@ void SetAlignment(QTextBlockFormat& f, int align, bool showJustified) {
   if (align == kAlignRight) a = Qt::AlignRight;
   else if (align == kAlignCenter) a = Qt::AlignHCenter;
   else if (align == kAlignJustify && showJustified) a = Qt::AlignJustify;
+  // Left and right are the page's sides, also in a right-to-left paragraph.
+  if (f.layoutDirection() == Qt::RightToLeft && (a == Qt::AlignLeft || a == Qt::AlignRight)) a |= Qt::AlignAbsolute;
   f.setAlignment(a);
 }
 
@@ -71,12 +274,14 @@ static int IntOr(const QTextBlockFormat& f, int prop, int fallback) {
 }
 
 int StartIndentTw(const QTextBlockFormat& f) {
-  return IntOr(f, kStartIndentTw, DocToTwips(f.leftMargin() + f.textIndent()));
+  return IntOr(f, kStartIndentTw, DocToTwips(f.leftMargin() + f.textIndent()) - LabelRoomTw(f));
 }
 int RightIndentTw(const QTextBlockFormat& f) {
   return IntOr(f, kRightIndentTw, DocToTwips(f.rightMargin()));
 }
-int OffsetTw(const QTextBlockFormat& f) { return IntOr(f, kOffsetTw, DocToTwips(-f.textIndent())); }
+int OffsetTw(const QTextBlockFormat& f) {
+  return IntOr(f, kOffsetTw, DocToTwips(-f.textIndent()));
+}
 int SpaceBeforeTw(const QTextBlockFormat& f) {
   return IntOr(f, kSpaceBeforeTw, DocToTwips(f.topMargin()));
 }

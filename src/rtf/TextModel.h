@@ -81,6 +81,70 @@ enum ParagraphAlignment : int {
 // The object type of embedded objects and of pictures the engine draws itself
 // (for QTextFormat::ObjectTypes / QTextDocument::documentLayout()->registerHandler).
 constexpr int kEmbeddedObjectType = QTextFormat::UserObject + 1;
+// A field that has no result text (PAGE, EQ): one object character that keeps the instruction
+// and shows what it stands for (TextFields.h).
+constexpr int kFieldObjectType = QTextFormat::UserObject + 2;
+
+// What office documents say beyond the engine's first formats: kept in twips or as read, shown
+// where the toolkit can show it, and written back.
+enum KeptProperty : int {
+  // --- character (QTextCharFormat) ---
+  kUnderlineType = QTextFormat::UserProperty + 120,  // int: the kind of underline, numbered as
+                                                     // the engine's CFU_* (3 double, 8 wave, ...)
+  kHidden,        // bool: \v, laid out with no width and not drawn
+  kAllCaps,       // bool: \caps
+  kSmallCaps,     // bool: \scaps
+  kOutline,       // bool: \outl
+  kShadow,        // bool: \shad
+  kRaiseTw,       // int: raised (> 0) or lowered (< 0) text, twips (\up and \dn are half points)
+  kSpacingTw,     // int: \expndtw, added after every character
+  kKerningTw,     // int: \kerning as twips: pairs are kerned from this font size up
+  kCharScaleX,    // int: \charscalex, percent
+  kLcid,          // int: \lang
+  kRtlRun,        // bool: \rtlch
+  kFieldInst,     // QString: the instruction of the field this run is the result of
+  kFieldId,       // int: tells adjacent fields with the same instruction apart
+  kFootnote,      // QByteArray: the footnote's body as an RTF document, on its mark
+
+  // --- paragraph (QTextBlockFormat) ---
+  kTabKinds = QTextFormat::UserProperty + 150,  // QList<int>: per tab stop, its alignment
+                                                // (TabKind) | its leader (TabLeader) << 4
+  kParaEffects,   // int: ParaEffect bits
+  kBorders,       // QList<int>: the paragraph's borders, ParaBorders::Save() (Borders.h)
+  kShading,       // QList<int>: Shading::Save() (Borders.h)
+  kListId,        // int: the list (its \ls override) a paragraph belongs to
+  kListLevel,     // int: its level in that list, 0..8
+  kStructural,    // bool: an empty paragraph the document needs before a table, not text
+
+  // --- lists (QTextListFormat) ---
+  kListDefinition = QTextFormat::UserProperty + 180,  // QByteArray: ListDefinition::Save()
+
+  // --- tables (QTextTableFormat, QTextTableCellFormat) ---
+  kTableEdgesTw = QTextFormat::UserProperty + 200,  // QList<int>: right edge of every column
+  kTableRows,     // QVariantList: per row, RowProps::Save() (TableModel.h)
+  kCellBorders,   // QList<int>: the cell's sides, CellBorders::Save() (Borders.h)
+  kCellShading,   // QList<int>: as kShading
+  kCellVAlign,    // int: 0 top, 1 centre, 2 bottom
+  kCellWidthTw,   // int: the cell's preferred width as read (\clwWidth), 0 when none
+  kTableLevel,    // int: nesting level of a table, 1 for the outermost
+  kCellPhantom,   // bool: a cell the grid needs where a shorter row has none: not written
+  kCellExtra,     // QByteArray: the cell's other words, written back as read
+};
+
+// Tab stop kinds (kTabKinds; the high byte of PARAFORMAT's rgxTabs holds the same numbers).
+enum TabKind : int { kTabLeft = 0, kTabCenter = 1, kTabRight = 2, kTabDecimal = 3, kTabBar = 4 };
+enum TabLeader : int { kLeaderNone = 0, kLeaderDots = 1, kLeaderDashes = 2, kLeaderUnderline = 3,
+                       kLeaderThick = 4, kLeaderEquals = 5 };
+
+// kParaEffects bits, numbered as the engine's PFE_* values.
+enum ParaEffect : int {
+  kEffectRtl = 0x1,
+  kEffectKeep = 0x2,
+  kEffectKeepNext = 0x4,
+  kEffectPageBreakBefore = 0x8,
+  kEffectNoLineNumber = 0x10,
+  kEffectNoWidowControl = 0x20,
+};
 
 // Paragraph lengths: the setters store the twips and the Qt layout value together; the getters
 // read the twips, or derive them from the Qt value for a format that has none.
@@ -90,7 +154,9 @@ void SetSpaceAfter(QTextBlockFormat& f, int tw);
 // rule 0 single, 1 one and a half, 2 double, 3 at least `value` twips, 4 exactly `value` twips,
 // 5 `value` twentieths of a line.
 void SetLineSpacing(QTextBlockFormat& f, int rule, int value);
-void SetTabStops(QTextBlockFormat& f, const QList<int>& tw);
+// Tab positions with their kinds (TabKind | TabLeader << 4, one per position; none: all left
+// tabs without leaders).
+void SetTabStops(QTextBlockFormat& f, const QList<int>& tw, const QList<int>& kinds = {});
 // Justified text is laid out justified only when `showJustified` (advanced typography) is true.
 void SetAlignment(QTextBlockFormat& f, int align, bool showJustified = true);
 
@@ -102,6 +168,40 @@ int SpaceAfterTw(const QTextBlockFormat& f);
 int LineSpacingRule(const QTextBlockFormat& f);
 int LineSpacingValue(const QTextBlockFormat& f);
 QList<int> TabStopsTw(const QTextBlockFormat& f);
+// One kind per tab stop, 0 (a left tab without leader) where none was given.
+QList<int> TabKinds(const QTextBlockFormat& f);
 int Alignment(const QTextBlockFormat& f);
+
+// A numbered paragraph shows its label where its first line starts and its text from the
+// hanging indent on (half an inch on without one): the room the label takes before the text of
+// the first line, 0 for a paragraph without a label.
+int LabelRoomTw(const QTextBlockFormat& f);
+// Lays the indents out again after the paragraph's numbering changed.
+void RefreshIndents(QTextBlockFormat& f);
+
+// ParaEffect bits: kept, and shown where the toolkit can (right to left, keep lines together,
+// page break before).
+void SetParaEffects(QTextBlockFormat& f, int effects);
+int ParaEffects(const QTextBlockFormat& f);
+struct ParaBorders;
+struct Shading;
+void SetParaBorders(QTextBlockFormat& f, const ParaBorders& b);
+ParaBorders ParaBordersOf(const QTextBlockFormat& f);
+void SetParaShading(QTextBlockFormat& f, const Shading& s);
+Shading ParaShadingOf(const QTextBlockFormat& f);
+
+// Character properties beyond the toolkit's: each setter keeps the value (clearing it at its
+// default) and sets what the toolkit can show of it.
+void SetUnderlineType(QTextCharFormat& f, int kind);  // CFU_* kind, 0 none
+int UnderlineType(const QTextCharFormat& f);
+void SetHidden(QTextCharFormat& f, bool on);
+void SetCaps(QTextCharFormat& f, bool all, bool small);
+void SetCharOffset(QTextCharFormat& f, int tw);    // raised > 0, lowered < 0
+void SetCharSpacing(QTextCharFormat& f, int tw);   // added after every character
+void SetCharScale(QTextCharFormat& f, int percent);
+// Sizes in twips move with the font size: called after it changed.
+void RefreshCharOffset(QTextCharFormat& f);
+void SetKeptCharProperties(QTextCharFormat& f, bool hidden, bool caps, bool scaps, bool outline, bool shadow,
+                           int offsetTw, int spacingTw, int kerningTw, int scaleX, int lcid, bool rtl);
 
 }  // namespace rtf

@@ -7,6 +7,7 @@
 #include <QTextDocument>
 #include <QtEndian>
 
+#include "rtf/TextFields.h"
 #include "rtf/TextModel.h"
 
 namespace rtf {
@@ -110,6 +111,7 @@ QByteArray HexLines(const QByteArray& data) {
 
 void RegisterTextObjects(QTextDocument* doc) {
   if (!doc) return;
+  RegisterFieldObjects(doc);
   QAbstractTextDocumentLayout* layout = doc->documentLayout();
   if (layout->handlerForObject(kEmbeddedObjectType)) return;
   layout->registerHandler(kEmbeddedObjectType, new TextObjectHandler(doc));

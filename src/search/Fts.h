@@ -1,8 +1,9 @@
 #pragma once
 // What the index needs on every connection that uses it: the tokenizer "termora" (Words.h); the
 // function termora_inname(), which tells whether every part of the query has a match in the
-// term's name (the full-text table's first column); and termora_text(), which unpacks a
-// definition's text as the index stores it (PackText).
+// term's name (the full-text table's first column); termora_snippet(), a line of a column around
+// its first match with the matches marked; and termora_text(), which unpacks a definition's text
+// as the index stores it (PackText).
 
 #include <QByteArray>
 #include <QString>

@@ -17,6 +17,9 @@ namespace {
 // Terms read and indexed per transaction: large enough for speed, small enough that a reader of
 // the tables or of the index never waits long.
 constexpr int kBatch = 250;
+constexpr int kBuildCommitTerms = 1000;
+// Passes made again in a row because another program emptied the index meanwhile.
+constexpr int kMaxRestarts = 3;
 // How long a query waits for this program's own writes to reach the index.
 constexpr auto kOwnWritesWait = std::chrono::seconds(2);
 // How often tables without a stamp are compared term by term.
@@ -245,6 +248,9 @@ void IndexService::Synchronize(bool fromScratch) {
     return;
   }
   SetStatus(state, 0, total);
+  // Another program sharing the file may empty it meanwhile (a build of its own); read before
+  // what the index holds, so that no emptying after it goes unseen.
+  const QString generation = writer_.Generation();
   std::unordered_map<qint64, KnownTerm> known;
   if (!fromScratch && !writer_.Known(&known, &error)) {
     RebuildDamaged(error);
@@ -262,6 +268,12 @@ void IndexService::Synchronize(bool fromScratch) {
 
   qint64 after = 0;
   qint64 done = 0;
+  bool open = false;  // a transaction is open
+  int uncommitted = 0;
+  // Leaving half-way (stopping, the tables unreadable) drops what was not committed.
+  base::ScopeGuard dropOpen([&] {
+    if (open) writer_.Rollback();
+  });
   std::vector<SourceTerm> batch;
   std::vector<IndexedTerm> changed;
   for (;;) {
@@ -283,23 +295,43 @@ void IndexService::Synchronize(bool fromScratch) {
       changed.push_back(IndexedTerm{t.id, t.version, t.letter, fingerprint, t.word, source_->TextOf(t.definition)});
     }
     if (!changed.empty()) {
-      if (!writer_.Begin(&error)) return failed();
+      if (!open && !writer_.Begin(&error)) return failed();
+      open = true;
       for (const IndexedTerm& t : changed)
         if (!writer_.Put(t, &error)) return failed();
-      if (!writer_.Commit(&error)) return failed();
+      uncommitted += int(changed.size());
+      // A build from scratch commits in large pieces: each commit is a piece of the full-text
+      // index that has to be merged with the others later.
+      if (!fromScratch || uncommitted >= kBuildCommitTerms) {
+        if (!writer_.Commit(&error)) return failed();
+        open = false;
+        uncommitted = 0;
+      }
     }
     done += qint64(batch.size());
     SetStatus(state, std::min(done, total), total);
   }
   // What the index still holds and the tables no longer do.
-  if (!writer_.Begin(&error)) return failed();
+  if (!open && !writer_.Begin(&error)) return failed();
+  open = true;
+  if (writer_.Generation() != generation) {
+    // Emptied by another program during the pass: what this pass committed before is gone, and
+    // the index is complete only once a pass over every term has gone through since.
+    writer_.Rollback();
+    open = false;
+    if (++restarts_ <= kMaxRestarts) return Synchronize(false);
+    SetStatus(settled, 0, 0, note);
+    return;
+  }
   for (const auto& [id, k] : known)
     if (!writer_.Remove(id, &error)) return failed();
-  // The stamp read before the pass: a write made during it shows as a change next time.
-  if (!writer_.SetStamp(stamp, &error) || !writer_.Commit(&error)) return failed();
+  // The stamp read before the pass: a write made during it shows as a change next time. Marked
+  // complete in the same transaction, so that nobody finds it finished but without the mark.
+  if (!writer_.SetStamp(stamp, &error) || !writer_.SetComplete(&error) || !writer_.Commit(&error)) return failed();
+  open = false;
   if (fromScratch && !writer_.Optimize(&error)) return failed();
-  if (!writer_.SetComplete(&error)) return failed();
   writer_.Checkpoint();
+  restarts_ = 0;
   rebuilds_ = 0;
   SetStatus(settled, 0, 0, note);
 }

@@ -114,6 +114,7 @@ class IndexService : public QObject {
   SearchIndex writer_;
   std::atomic<bool> stop_{false};
   int rebuilds_ = 0;      // made anew for damage since the last pass that went through
+  int restarts_ = 0;      // passes started again since the last that went through
   QString memoryWhy_;     // why the index is in memory rather than in its file
   std::chrono::steady_clock::time_point lastTold_;
   std::chrono::steady_clock::time_point lastBlindPass_;  // a pass made for want of a stamp

@@ -1,6 +1,7 @@
 #include "search/SearchIndex.h"
 
 #include <QByteArray>
+#include <QUuid>
 #include <algorithm>
 #include <cstring>
 #include <sqlite3.h>
@@ -106,10 +107,12 @@ bool SearchIndex::Prepare(sqlite3_stmt** s, const char* sql, QString* error) {
 bool SearchIndex::Open(const QString& location, bool writer, QString* error) {
   Close();
   damaged_ = false;
+  bulk_ = false;
   writer_ = writer;
   const bool memory = location.startsWith(QLatin1String("file:"));
   const int flags = (writer ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READWRITE) |
-                    (memory ? SQLITE_OPEN_URI : 0);
+                    (memory ? SQLITE_OPEN_URI : 0) |
+                    SQLITE_OPEN_NOMUTEX;  // one thread per connection: no lock around every call
   const int rc = sqlite3_open_v2(Utf8(location).constData(), &db_, flags, nullptr);
   if (rc != SQLITE_OK) {
     Fail(rc, error);
@@ -139,14 +142,19 @@ bool SearchIndex::Open(const QString& location, bool writer, QString* error) {
 bool SearchIndex::CreateSchema(QString* error) {
   if (!Exec("BEGIN IMMEDIATE", error)) return false;
   base::ScopeGuard rollback([this] { Rollback(); });
+  if (!CreateTables(error)) return false;
+  rollback.Dismiss();
+  return Commit(error);
+}
+
+bool SearchIndex::CreateTables(QString* error) {
   if (!Exec(kSchema, error)) return false;
   if (Meta("format").isEmpty()) {
     if (!SetMeta("format", QString::number(kFormat), error)) return false;
     if (!SetMeta("tokenizer", TokenizerFingerprint(), error)) return false;
     if (!SetMeta("complete", QStringLiteral("0"), error)) return false;
   }
-  rollback.Dismiss();
-  return Commit(error);
+  return true;
 }
 
 bool SearchIndex::Check(QString* error) {
@@ -190,14 +198,18 @@ bool SearchIndex::Reset(QString* error) {
   FinalizeAll();
   if (!Exec("BEGIN IMMEDIATE", error)) return false;
   base::ScopeGuard rollback([this] { Rollback(); });
+  // Emptied and made again in one transaction: a query meanwhile finds an empty index, never
+  // a missing table.
   if (!Exec("DROP TABLE IF EXISTS term_text; DROP VIEW IF EXISTS term_content; DROP TABLE IF EXISTS term;"
             " DELETE FROM meta;",
-            error))
+            error) ||
+      !CreateTables(error) || !SetMeta("generation", QUuid::createUuid().toString(QUuid::WithoutBraces), error))
     return false;
   rollback.Dismiss();
-  if (!Commit(error)) return false;
-  return CreateSchema(error);
+  return Commit(error);
 }
+
+QString SearchIndex::Generation() { return Meta("generation"); }
 
 bool SearchIndex::SetComplete(QString* error) {
   return SetMeta("format", QString::number(kFormat), error) &&
@@ -227,7 +239,20 @@ void SearchIndex::Rollback() {
 }
 
 void SearchIndex::SetBulk(bool bulk) {
-  if (db_) sqlite3_exec(db_, bulk ? "PRAGMA synchronous=OFF" : "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+  if (!db_) return;
+  sqlite3_exec(db_, bulk ? "PRAGMA synchronous=OFF" : "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+  if (bulk == bulk_) return;
+  bulk_ = bulk;
+  // A build is merged into one piece at its end (Optimize): the full-text index merging its
+  // pieces as they come would only do that work over and over. Each commit makes one piece.
+  sqlite3_exec(db_,
+               bulk ? "INSERT INTO term_text(term_text, rank) VALUES('automerge', 0);"
+                      "INSERT INTO term_text(term_text, rank) VALUES('crisismerge', 1000);"
+                      "INSERT INTO term_text(term_text, rank) VALUES('hashsize', 16777216);"
+                    : "INSERT INTO term_text(term_text, rank) VALUES('automerge', 4);"
+                      "INSERT INTO term_text(term_text, rank) VALUES('crisismerge', 16);"
+                      "INSERT INTO term_text(term_text, rank) VALUES('hashsize', 1048576);",
+               nullptr, nullptr, nullptr);
 }
 
 bool SearchIndex::Remove(qint64 id, QString* error) {
@@ -316,7 +341,7 @@ bool SearchIndex::Find(const Match& match, std::vector<Hit>* hits, QString* erro
 bool SearchIndex::Details(const QString& expression, qint64 id, HitDetails* details, QString* error) {
   static const QByteArray sql =
       QByteArray("SELECT (SELECT letter FROM term WHERE id = ?2), highlight(term_text, 0, ?3, ?4),"
-                 " snippet(term_text, 1, ?3, ?4, ?5, ") +
+                 " termora_snippet(term_text, 1, ?3, ?4, ?5, ") +
       QByteArray::number(kSnippetTokens) + ") FROM term_text WHERE term_text MATCH ?1 AND rowid = ?2";
   if (!Prepare(&details_, sql.constData(), error)) return false;
   base::ScopeGuard done([this] { sqlite3_reset(details_); });

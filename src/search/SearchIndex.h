@@ -72,6 +72,9 @@ class SearchIndex {
   bool SetComplete(QString* error);
   QString Stamp();
   bool SetStamp(const QString& stamp, QString* error);
+  // Changes whenever the index is emptied (Reset), by this program or by another one sharing
+  // the file: a pass that finds it changed at its end has lost what it wrote before.
+  QString Generation();
 
   bool Known(std::unordered_map<qint64, KnownTerm>* known, QString* error);
   bool Begin(QString* error);
@@ -102,6 +105,7 @@ class SearchIndex {
   bool Prepare(sqlite3_stmt** s, const char* sql, QString* error);
   bool Fail(int rc, QString* error);
   bool CreateSchema(QString* error);
+  bool CreateTables(QString* error);  // inside a transaction
   QString Meta(const char* key);
   bool SetMeta(const char* key, const QString& value, QString* error);
   void FinalizeAll();
@@ -109,6 +113,7 @@ class SearchIndex {
   sqlite3* db_ = nullptr;
   bool writer_ = false;
   bool damaged_ = false;
+  bool bulk_ = false;
   sqlite3_stmt* old_ = nullptr;
   sqlite3_stmt* ftsDelete_ = nullptr;
   sqlite3_stmt* put_ = nullptr;

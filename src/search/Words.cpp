@@ -89,7 +89,7 @@ bool AppendFolded(char32_t c, std::string& out) {
 
 }  // namespace detail
 
-Stemmer::Stemmer() : stemmer_(sb_stemmer_new("russian", "UTF_8")) {}
+Stemmer::Stemmer() : stemmer_(sb_stemmer_new("russian", "UTF_8")) { cache_.reserve(1 << 15); }
 
 Stemmer::~Stemmer() {
   if (stemmer_) sb_stemmer_delete(stemmer_);

@@ -5,6 +5,8 @@
 // numbers stay as written.
 
 #include <QString>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -41,7 +43,25 @@ class Stemmer {
   // Looked up by string_view, so finding a cached stem copies nothing.
   struct Hash {
     using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+    // Eight bytes at a step: a Russian word is some fifteen bytes, and a glossary's build looks
+    // up every word of every definition here.
+    size_t operator()(std::string_view s) const {
+      uint64_t h = 0x9E3779B97F4A7C15ull ^ s.size();
+      size_t i = 0;
+      for (; i + 8 <= s.size(); i += 8) {
+        uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        h = (h ^ w) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+      }
+      if (i < s.size()) {
+        uint64_t w = 0;
+        std::memcpy(&w, s.data() + i, s.size() - i);
+        h = (h ^ w) * 0x94D049BB133111EBull;
+        h ^= h >> 29;
+      }
+      return size_t(h);
+    }
   };
   sb_stemmer* stemmer_ = nullptr;
   std::unordered_map<std::string, std::string, Hash, std::equal_to<>> cache_;

@@ -11,7 +11,9 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "app/SearchBox.h"
 #include "app/SearchSource.h"
@@ -145,7 +147,7 @@ TEST_F(SearchBoxTest, ANewUserFindsTheVarroaTermsAndLandsOnOne) {
 
   // Down to the fourth, back up to the third: Enter goes to "Акарицид".
   for (Qt::Key k : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) QTest::keyClick(f->SearchBox1, k);
-  EXPECT_EQ(f->SearchBox1->Results()->List()->currentIndex().row(), 2);
+  EXPECT_EQ(f->SearchBox1->Model()->Current(), 2);
   QTest::keyClick(f->SearchBox1, Qt::Key_Down);
   QTest::keyClick(f->SearchBox1, Qt::Key_Return);
   EXPECT_EQ(f->Table1->RecNo(), 3);
@@ -235,6 +237,9 @@ TEST_F(SearchBoxTest, GoingToATermEndsThePendingEditByTheUsualRules) {
   EXPECT_EQ(f->Table1->RecNo(), 18);
   EXPECT_EQ(f->Table2->State(), dsEdit);
   EXPECT_EQ(f->Table2WordDetail->AsString(), QString::fromUtf8("Трахейный клещ (акарапидоз)"));
+  // What was refused is not in the index either.
+  EXPECT_EQ(Search(*f, "акарапидоз"), QStringList());
+  EXPECT_EQ(Search(*f, "трахея"), Words({"Трахейный клещ"}));
 }
 
 TEST_F(SearchBoxTest, ATermGoneBehindTheIndexIsReportedAndCaughtUpWith) {
@@ -303,6 +308,73 @@ TEST_F(SearchBoxTest, ABrokenOrUnwritableIndexNeverKeepsTheGlossaryFromOpening) 
   EXPECT_TRUE(f->SearchBox1->Service()->Status().inMemory);
   EXPECT_EQ(Search(*f, "клещ").size(), 4);
   EXPECT_TRUE(WaitFor([&] { return f->SearchBox1->toolTip().contains(QString::fromUtf8("в памяти")); }));
+}
+
+// The glossary's tables, each definition taking a while to turn into text.
+class SlowSource : public app::GlossaryTermSource {
+ public:
+  using GlossaryTermSource::GlossaryTermSource;
+  QString TextOf(const QByteArray& definition) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    return GlossaryTermSource::TextOf(definition);
+  }
+};
+
+TEST_F(SearchBoxTest, ALongBuildShowsItsProgressAndItsResultsCompleteThemselves) {
+  std::vector<LetterTerms> letters = Glossary();
+  for (int i = 1; i <= 400; ++i)
+    letters[17].terms.push_back({QString::fromUtf8("Трутень %1").arg(i), Rtf(QString::fromUtf8("Самец пчелы."))});
+  MakeGlossary(tmp.path(), letters);
+  QWidget window;
+  window.resize(824, 348);
+  auto* bar = new QStatusBar(&window);
+  bar->setGeometry(0, 328, 824, 20);
+  const QString folder = tmp.path();
+  auto* box = new TSearchBox(folder, {}, &window, [folder] { return std::make_unique<SlowSource>(folder); });
+  bar->addPermanentWidget(box);
+  window.show();
+  box->Service()->Start();
+
+  // Once the build has taken a moment, the field tells how far it is; the events go on meanwhile.
+  ASSERT_TRUE(WaitFor([&] { return box->placeholderText().contains('%'); }, 10000));
+  box->setText(QString::fromUtf8("трутень"));
+  box->RunQuery();
+  EXPECT_TRUE(box->Results()->Summary()->text().startsWith(QString::fromUtf8("Индекс поиска строится: ")))
+      << box->Results()->Summary()->text().toStdString();
+  EXPECT_LT(box->Model()->rowCount(), 400);
+  // Built, the results shown are made complete without the user asking again.
+  EXPECT_TRUE(WaitFor([&] { return box->Results()->Summary()->text() == QString::fromUtf8("Найдено: 400"); }, 30000))
+      << box->Results()->Summary()->text().toStdString();
+  EXPECT_EQ(box->Model()->rowCount(), 400);
+  EXPECT_EQ(box->placeholderText(), QString::fromUtf8("Поиск по словарю (Ctrl+Shift+F)"));
+}
+
+TEST(ResultLine, ShowsTheFirstMatchHoweverFarIntoTheDefinitionItLies) {
+  QFont font(QStringLiteral("Verdana"));
+  font.setPixelSize(12);
+  const int width = 480;
+  const QString filler = QString::fromUtf8("пчёлы собирают нектар и пыльцу с цветков ").repeated(5);
+  const QString mark = QString::fromUtf8("\x01клещ\x02");
+  struct Case {
+    QString text;
+    bool cutAtStart, cutAtEnd;
+  } cases[] = {
+      {QString::fromUtf8("Короткая строка про ") + mark + ".", false, false},
+      {mark + " " + filler, false, true},
+      {filler + mark + " " + filler, true, true},
+      {filler + mark, true, false},
+      {filler, false, true},
+  };
+  const QString ellipsis = QString::fromUtf8("…");
+  for (const auto& c : cases) {
+    const QString shown = app::FitMarkedLine(c.text, font, width);
+    EXPECT_EQ(shown.startsWith(ellipsis), c.cutAtStart) << shown.toStdString();
+    EXPECT_EQ(shown.endsWith(ellipsis), c.cutAtEnd) << shown.toStdString();
+    EXPECT_EQ(shown.contains(mark), c.text.contains(mark)) << shown.toStdString();
+    QString plain = shown;
+    plain.remove(QChar(1)).remove(QChar(2));
+    EXPECT_LE(QFontMetrics(font).horizontalAdvance(plain), width) << shown.toStdString();
+  }
 }
 
 TEST(DefinitionText, IsWhatTheEditorShowsWhateverTheStoredForm) {

@@ -204,7 +204,9 @@ TEST(GlossaryMarkup, BulletParagraphsCarryTheEngineIndentsAndOneList) {
   EXPECT_GT(start, 0);
   EXPECT_GT(offset, 0);
   EXPECT_DOUBLE_EQ(f.leftMargin(), rtf::TwipsToDoc(start + offset));
-  EXPECT_DOUBLE_EQ(f.textIndent(), -rtf::TwipsToDoc(offset));
+  // The first line's text starts after the bullet, at the hanging indent.
+  EXPECT_DOUBLE_EQ(f.leftMargin() + f.textIndent(), rtf::TwipsToDoc(start + rtf::LabelRoomTw(f)));
+  EXPECT_EQ(rtf::LabelRoomTw(f), std::max(offset, 360));  // offset > 0 above
   EXPECT_FALSE(end.blockFormat().hasProperty(rtf::kNumbering));
   // Paragraphs are set apart, but a list keeps to the line that introduces it.
   EXPECT_EQ(rtf::SpaceAfterTw(intro.blockFormat()), 0);

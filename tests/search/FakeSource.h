@@ -7,7 +7,10 @@
 #include <map>
 #include <ostream>
 #include <memory>
+#include <chrono>
+#include <functional>
 #include <mutex>
+#include <thread>
 
 #include "search/IndexService.h"
 #include "search/TermSource.h"
@@ -20,6 +23,10 @@ struct FakeTables {
   QString stamp = QStringLiteral("s1");
   int conversions = 0;
   bool unreadable = false;
+  int conversionMs = 0;  // how long each conversion takes, to make a build last
+  // Called on the index's thread before each read of a batch of terms, with the read's number.
+  std::function<void(int)> beforeRead;
+  int reads = 0;
 
   void Set(qint64 id, qint64 letter, const QString& word, const QString& text) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -63,6 +70,14 @@ class FakeSource : public search::TermSource {
     return true;
   }
   bool ReadAfter(qint64 afterId, int limit, std::vector<search::SourceTerm>* terms, QString*) override {
+    std::function<void(int)> hook;
+    int read;
+    {
+      std::lock_guard<std::mutex> lock(t_->mutex);
+      hook = t_->beforeRead;
+      read = ++t_->reads;
+    }
+    if (hook) hook(read);
     std::lock_guard<std::mutex> lock(t_->mutex);
     terms->clear();
     for (auto it = t_->terms.upper_bound(afterId); it != t_->terms.end() && int(terms->size()) < limit; ++it)
@@ -77,8 +92,13 @@ class FakeSource : public search::TermSource {
     return Found;
   }
   QString TextOf(const QByteArray& definition) override {
-    std::lock_guard<std::mutex> lock(t_->mutex);
-    ++t_->conversions;
+    int ms;
+    {
+      std::lock_guard<std::mutex> lock(t_->mutex);
+      ++t_->conversions;
+      ms = t_->conversionMs;
+    }
+    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     return QString::fromUtf8(definition);
   }
 

@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTemporaryDir>
 #include <set>
 #include <sqlite3.h>
@@ -146,6 +148,48 @@ TEST_F(IndexTest, ResultDetailsMarkTheMatchedFormsAndGiveTheLetter) {
   EXPECT_EQ(d.word, QString::fromUtf8("\x01Пчела\x02 медоносная"));
   // A name-only match still shows the start of its definition.
   EXPECT_EQ(d.snippet, QString::fromUtf8("Общественное насекомое Apis mellifera."));
+}
+
+TEST_F(IndexTest, TheLineOfALongDefinitionShowsItsFirstMatchWithWordsAround) {
+  // Words w1 ... w30 and a full stop; the name is one word of its own.
+  QStringList words;
+  for (int i = 1; i <= 30; ++i) words << QStringLiteral("w%1").arg(i);
+  tables->Set(50, 1, QStringLiteral("Zeta"), words.join(' ') + '.');
+  auto s = Start();
+  // Words `from` ... `to` as the line shows them, `*` marking matched ones.
+  auto line = [](int from, int to, std::initializer_list<int> matched, bool merged = false) {
+    QString out = from > 1 ? QStringLiteral("…") : QString();
+    for (int i = from; i <= to; ++i) {
+      const bool m = std::find(matched.begin(), matched.end(), i) != matched.end();
+      const bool prev = m && merged && std::find(matched.begin(), matched.end(), i - 1) != matched.end();
+      const bool next = m && merged && std::find(matched.begin(), matched.end(), i + 1) != matched.end();
+      if (i > from) out += ' ';
+      if (m && !prev) out += QChar(search::kMarkOn);
+      out += QStringLiteral("w%1").arg(i);
+      if (m && !next) out += QChar(search::kMarkOff);
+    }
+    return out + (to == 30 ? QStringLiteral(".") : QStringLiteral("…"));
+  };
+  struct Case {
+    const char* typed;
+    QString shown;
+  } cases[] = {
+      {"w3", line(1, 14, {3})},
+      {"w20", line(16, 29, {20})},
+      {"w29", line(17, 30, {29})},  // near the end: the window ends with the text
+      {"w5 w7", line(1, 14, {5, 7})},
+      {"w5 w6", line(1, 14, {5, 6})},  // neighbours matched each on its own: marked apart
+      {"\"w5 w6\"", line(1, 14, {5, 6}, /*merged=*/true)},
+      {"w20 w1", line(1, 14, {1})},  // the first match leads; later ones fall outside
+      {"zeta", line(1, 14, {})},     // a match in the name only: the definition's start
+  };
+  for (const auto& c : cases) {
+    const search::FindResult r = s->Find(QString::fromUtf8(c.typed));
+    search::HitDetails d;
+    QString error;
+    ASSERT_TRUE(s->Details(r.match, 50, &d, &error)) << c.typed << ": " << error.toStdString();
+    EXPECT_EQ(d.snippet, c.shown) << c.typed;
+  }
 }
 
 TEST_F(IndexTest, OwnWritesAreFoundAtOnceUnderTheNewWordsOnly) {
@@ -308,6 +352,71 @@ TEST_F(IndexTest, UnreadableTablesLeaveSearchUnavailableAndSaySo) {
   EXPECT_TRUE(r.hits.empty());
   EXPECT_FALSE(r.error.isEmpty());
   EXPECT_TRUE(told.wait(2000) || !told.isEmpty());
+}
+
+TEST_F(IndexTest, ALongBuildTellsItsProgressAndQueriesGoOnMeanwhile) {
+  for (qint64 id = 100; id < 1600; ++id)
+    tables->Set(id, 1, QStringLiteral("Термин %1").arg(id), QString::fromUtf8("Пчелиная семья номер %1.").arg(id));
+  tables->conversionMs = 2;
+  IndexService s(dir.path(), [t = tables] { return std::make_unique<FakeSource>(t); });
+  std::vector<search::IndexStatus> told;
+  QObject::connect(&s, &IndexService::StatusChanged, [&] { told.push_back(s.Status()); });
+  s.Start();
+  QElapsedTimer t;
+  t.start();
+  while (s.Status().state != IndexState::Building && t.elapsed() < 5000) QTest::qWait(5);
+  // A build stores its work a thousand terms at a time.
+  while (s.Status().done < 1000 && t.elapsed() < 20000) QTest::qWait(5);
+  ASSERT_EQ(s.Status().state, IndexState::Building);
+  // A query during the build answers from what is there, without waiting for the rest.
+  const search::FindResult partial = s.Find(QString::fromUtf8("семья"));
+  EXPECT_EQ(s.Status().state, IndexState::Building);
+  EXPECT_TRUE(partial.error.isEmpty()) << partial.error.toStdString();
+  EXPECT_FALSE(partial.hits.empty());
+  EXPECT_LT(partial.hits.size(), 1500u);
+
+  // The window goes on with its events meanwhile; the status arrives with them.
+  while (s.Status().state != IndexState::Ready && t.elapsed() < 60000) QTest::qWait(5);
+  QTest::qWait(50);
+  EXPECT_EQ(s.Status().state, IndexState::Ready);
+  EXPECT_EQ(s.Find(QString::fromUtf8("семья")).hits.size(), 1503u);  // with the small glossary's three
+  // Progress was told as it went, and ended told as done.
+  qint64 before = -1;
+  bool rising = true, midway = false;
+  for (const search::IndexStatus& st : told) {
+    if (st.state != IndexState::Building) continue;
+    rising = rising && st.done >= before;
+    before = st.done;
+    midway = midway || (st.done > 0 && st.done < st.total && st.total == 1515);
+  }
+  EXPECT_TRUE(rising);
+  EXPECT_TRUE(midway);
+  ASSERT_FALSE(told.empty());
+  EXPECT_EQ(told.back().state, IndexState::Ready);
+}
+
+TEST_F(IndexTest, AnIndexEmptiedByAnotherProgramMidBuildIsFilledAgainBeforeItCountsAsComplete) {
+  for (qint64 id = 100; id < 1600; ++id)
+    tables->Set(id, 1, QStringLiteral("Термин %1").arg(id), QString::fromUtf8("Пчелиная семья номер %1.").arg(id));
+  // Another program sharing the file starts a build of its own once this build has stored its
+  // first thousand terms (four reads of 250), between two of its transactions.
+  const QString path = IndexPath();
+  tables->beforeRead = [path](int read) {
+    if (read != 5) return;
+    search::SearchIndex other;
+    QString error;
+    ASSERT_TRUE(other.Open(path, /*writer=*/true, &error)) << error.toStdString();
+    ASSERT_TRUE(other.Reset(&error)) << error.toStdString();
+  };
+  auto s = Start();
+  tables->beforeRead = nullptr;
+  EXPECT_EQ(s->Find(QString::fromUtf8("семья")).hits.size(), 1503u);
+  // Complete and in step: a restart reads nothing again.
+  s.reset();
+  const int before = tables->Conversions();
+  s = Start();
+  EXPECT_EQ(tables->Conversions(), before);
+  EXPECT_EQ(s->Find(QString::fromUtf8("семья")).hits.size(), 1503u);
 }
 
 TEST_F(IndexTest, NothingToSearchForFindsNothingWithoutAnError) {
