@@ -11,6 +11,7 @@
 #include "base/Exception.h"
 #include "platform/Question.h"
 #include "richtext/editor/qvrchdlg.h"
+#include "richtext/editor/qvrichform.h"
 #include "richtext/editor/qvrichtb.h"
 
 namespace app {
@@ -40,7 +41,9 @@ int RunTermora() {
   QApplication::setWindowIcon(BeeIcon());
   // The desktop entry's name, so the window is matched with its launcher icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("termora"));
-  // The rich edit controls reach the dialogs of the editor layer through these.
+  // The rich edit controls reach the windows of the editor layer through these: the editor
+  // window (F2 and the popup's first item), the paragraph and tab dialogs.
+  richtext::InstallRichEditForm();
   richtext::InstallParagraphDialog();
   richtext::InstallTabDialog();
 

@@ -138,8 +138,6 @@ void TqvCustomRichEdit::CreateDialogs() {
   if (popupMenu_ == nullptr) popupMenu_ = builtInPopup_;
 }
 
-void TqvCustomRichEdit::CreatePopupItems() {}
-
 // ---- the engine window --------------------------------------------------------------------
 
 void TqvCustomRichEdit::CreateParams(TCreateParams& Params) {
@@ -445,7 +443,14 @@ void TqvCustomRichEdit::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Sh
     // Where a left click would go: the caret, or the embedded object under the mouse.
     const int At = Engine()->CharFromPos(QPoint(X, Y));
     Engine()->SetSel(CHARRANGE{At, At});
-    if (Engine()->GetTextRange(At, At + 1) == QString(QChar::ObjectReplacementCharacter)) Engine()->SetSel(CHARRANGE{At, At + 1});
+    const QString Object(QChar::ObjectReplacementCharacter);
+    if (Engine()->GetTextRange(At, At + 1) == Object) {
+      Engine()->SetSel(CHARRANGE{At, At + 1});
+    } else if (At > 0 && Engine()->GetTextRange(At - 1, At) == Object &&
+               X < Engine()->PosFromChar(At).x() && Engine()->PosFromChar(At - 1).y() <= Y) {
+      // The right half of an object counts as the boundary after it.
+      Engine()->SetSel(CHARRANGE{At - 1, At});
+    }
     if (SelText().isEmpty()) {
       SetSelStart(Start);
       SetSelLength(Length);
@@ -453,6 +458,7 @@ void TqvCustomRichEdit::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Sh
   }
   engine::TCustomRichEdit::MouseUp(Button, Shift, X, Y);
   linkPressed_ = false;
+  if (Button == Qt::RightButton) ShowPopupOnRelease(QPoint(X, Y));
 }
 
 void TqvCustomRichEdit::DblClick() {
@@ -577,11 +583,6 @@ TqvSelectionType TqvCustomRichEdit::GetSelectionType() const {
 }
 
 // ---- operations of other layers -------------------------------------------------------------
-
-bool TqvCustomRichEdit::Execute() {
-  auto& H = QvRichEditHooks();
-  return H.Execute ? H.Execute(this) : false;
-}
 
 bool TqvCustomRichEdit::ShowParagraphDialog() {
   auto& H = QvRichEditHooks();

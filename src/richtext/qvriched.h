@@ -39,6 +39,7 @@ class TReplaceDialog;
 namespace richtext {
 class TqvCustomRichEdit;
 class TqvDBRichEdit;
+class TqvRichEditorWindow;
 class TRichEditOleCallback;
 
 
@@ -147,7 +148,8 @@ using TqvRTFDrawHeaderFooter =
 // What the layers above this one (the editor window, its dialogs) contribute to the control.
 // They install themselves here; while a hook is missing the operation reports that nothing ran.
 struct TqvRichEditHooks {
-  std::function<bool(TqvCustomRichEdit*)> Execute;
+  // Makes a new editor window, owned by the application (no parent), for Execute to set up.
+  std::function<TqvRichEditorWindow*()> CreateEditorWindow;
   std::function<bool(TqvCustomRichEdit*)> ShowParagraphDialog;
   std::function<bool(TqvCustomRichEdit*)> ShowTabsDialog;
 };
@@ -201,7 +203,8 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
  public:
   static constexpr base::TColor NoColor = base::clNone;
 
-  explicit TqvCustomRichEdit(QWidget* Parent = nullptr);
+  // Invokable, so that Execute can make the editing control as an instance of the caller's class.
+  Q_INVOKABLE explicit TqvCustomRichEdit(QWidget* Parent = nullptr);
   ~TqvCustomRichEdit() override;
 
   // ---- virtual operations, in their slot order ----
@@ -350,7 +353,8 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   bool InsertFiles(const QStringList& Paths, bool Link);
   bool PopupByMouse() const { return popupByMouse_; }
   void SetPopupByMouse(bool Value) { popupByMouse_ = Value; }
-  // The popup menu as it is about to be shown (prepared for a selected object).
+  // The popup menu as it is about to be shown, with the items for a selected embedded object
+  // added (qvrichedpopup.cpp).
   virtual QMenu* GetPopupMenu();
   QAbstractButton* UserSpeedButton1() const { return userSpeedButton1_; }
   void SetUserSpeedButton1(QAbstractButton* Value);
@@ -410,6 +414,23 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   // descendant of them.
   bool ParentIsGrid() const;
 
+  // ---- the popup menu and the editor launch ----
+  // The menu's opening handler: visibility, enabling and check marks of the twenty items.
+  void PreparePopup();
+  // Sets the captions of the built-in items from the texts.
+  void ApplyPopupCaptions();
+  // Set only while Execute runs.
+  TqvRichEditorWindow* EditorForm() const;
+  TqvCustomRichEdit* EditorRichEdit() const { return editorRichEdit_; }
+  // Prints Copies whole copies one after another (collated), as the editor window's print
+  // command does; a failure ends the run with one message.
+  void PrintCopies(const QString& Caption, int Copies);
+  // Whether this control's class, or one of its ancestors, has the given name (without regard to
+  // letter case).
+  bool ClassIs(const char* Name) const;
+  // The menu a right-button press asked for, shown now that the button is released.
+  void ShowPopupOnRelease(const QPoint& ClientPos);
+
  protected:
   friend class TqvRichEditStrings;
   friend void CopyRichText(TqvCustomRichEdit* Source, TqvCustomRichEdit* Target);
@@ -428,6 +449,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   void FontChanged() override;
   bool EngineKeyDown(engine::TRichEngine* E, QKeyEvent* Ev) override;
   bool EngineMouse(engine::TRichEngine* E, QMouseEvent* Ev) override;
+  bool DoContextPopup(const QPoint& ClientPos) override;
   void resizeEvent(QResizeEvent* E) override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
@@ -526,6 +548,8 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   QMenu* builtInPopup_ = nullptr;
   QMenu* popupMenu_ = nullptr;
   bool popupByMouse_ = false;
+  // A right-button press asked for the menu; it opens on the release (qvrichedpopup.cpp).
+  bool popupOnRelease_ = false;
   base::TColor unfocusedSavedColor_ = NoColor;
   qint64 lastClickTime_ = 0;
   QPointer<TqvController> controller_;
@@ -545,7 +569,7 @@ void CopyRichText(TqvCustomRichEdit* Source, TqvCustomRichEdit* Target);
 class TqvDBRichEdit : public TqvCustomRichEdit {
   Q_OBJECT
  public:
-  explicit TqvDBRichEdit(QWidget* Parent = nullptr);
+  Q_INVOKABLE explicit TqvDBRichEdit(QWidget* Parent = nullptr);
   ~TqvDBRichEdit() override;
 
   // Overrides of the control's operations.

@@ -244,6 +244,7 @@ void TqvCustomRichEdit::ReadDescription(QIODevice& Stream) {
     EngineLines().LoadFromBytes(Text);
   }
   if (!isVisible()) HandleNeeded();
+  ApplyPopupCaptions();
 }
 
 }  // namespace richtext

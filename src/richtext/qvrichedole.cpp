@@ -225,8 +225,6 @@ bool TqvCustomRichEdit::ShowObjectProperties() {
 
 // ---- verbs ----------------------------------------------------------------------------------
 
-QMenu* TqvCustomRichEdit::GetPopupMenu() { return popupMenu_; }
-
 void TqvCustomRichEdit::LoadVerbs() {
   ClearVerbs();
   if (!currentObject_) return;

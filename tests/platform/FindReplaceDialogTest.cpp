@@ -9,6 +9,7 @@
 #include <QWindow>
 
 #include "platform/FindReplaceDialog.h"
+#include "tests/common/AnimatedClick.h"
 
 using platform::TFindAction;
 using platform::TFindDialog;
@@ -41,7 +42,7 @@ struct TOpenDialog {
   void Key(int K, Qt::KeyboardModifiers M = Qt::NoModifier) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(K), M);
     // A button reached by its accelerator clicks after its short pressed look.
-    if (M & Qt::AltModifier) QTest::qWait(150);
+    if (M & Qt::AltModifier) WaitForAnimatedClicks(Dialog);
   }
 };
 }  // namespace

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <functional>
 
+#include "tests/common/AnimatedClick.h"
+
 // Runs Open (which shows a modal dialog of type D) and Drive on that dialog while it is up.
 // A dialog Drive leaves open is cancelled, and the test fails.
 template <class D>
@@ -48,7 +50,7 @@ inline void TypeInto(QLineEdit* Box, const QString& Text) {
 // Alt+letter, as the user reaches a labelled control; a button reached so clicks a moment later.
 inline void Accelerator(QWidget* Dialog, Qt::Key Letter) {
   QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : Dialog, Letter, Qt::AltModifier);
-  QTest::qWait(150);
+  WaitForAnimatedClicks(Dialog);
 }
 
 // The locale for the duration of a test: numbers read and shown as its users write them.
