@@ -560,7 +560,9 @@ void DocumentBuilder::FinishTable(OpenTable& t) {
     int prev = def.props.leftTw, lastWidth = 1440;
     rowLeft[size_t(r)] = prev;
     for (int i = 0; i < n; ++i) {
-      int e = i < def.cells.size() ? def.cells[i].rightTw : prev + lastWidth;
+      // Edges a row lacks stay where reading them back would put them, so the table written
+      // reads back the same.
+      int e = i < def.cells.size() ? def.cells[i].rightTw : std::min(prev + lastWidth, kMaxCellEdgeTw);
       if (e <= prev) e = prev + 144;  // edges that go back: the cell keeps a little room
       lastWidth = e - prev;
       rtfEdges[size_t(r)].push_back(e);

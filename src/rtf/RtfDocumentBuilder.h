@@ -55,6 +55,8 @@ struct ParaState {
 
 // Tables nested deeper than this are read as the deepest one.
 constexpr int kMaxTableDepth = 8;
+// A cell's right edge is read up to this many twips.
+constexpr int kMaxCellEdgeTw = 63360;
 
 // True for the first paragraph of the text, of a cell or of the text after a table.
 bool FirstInItsFrame(const QTextBlock& block);

@@ -1034,7 +1034,7 @@ bool Reader::TableRowWord(State& s, const KwEntry& entry, bool hasParam, int v, 
     case kwCellx:
       // A row with more cells than anyone needs is cut short; its cells' text still comes in.
       if (row.cells.size() < 256) {
-        cell.rightTw = std::clamp(v, -31680, 63360);
+        cell.rightTw = std::clamp(v, -31680, kMaxCellEdgeTw);
         row.cells.append(cell);
       }
       cell = CellDef{};

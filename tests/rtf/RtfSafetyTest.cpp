@@ -144,6 +144,7 @@ TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
        "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"a\tb\"}{\\fldrslt link}}}"},
       {"a field result inside a picture",
        "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK x}{\\pict{\\fldrslt text}}}}"},
+      {"a row of cells reaching past the widest edge read", "{\\rtf1 " + QByteArray("\\cell x\\line ").repeated(60) + "}"},
   };
   for (const auto& [what, rtf] : cases) {
     const Result r = Read(rtf);
