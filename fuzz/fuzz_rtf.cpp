@@ -8,10 +8,17 @@
 // tail + "}", at most 512 KB: many paragraphs, long runs, nesting past the reader's limit. Twice
 // the cap takes seconds under the sanitizers, so a timeout means work that grows faster than the
 // input.
+//
+// TERMORA_FUZZ_ROUNDTRIP says how much of the write-and-read-again round trip is checked: "all"
+// (the default), "plain" (documents without a table: a table read from malformed input does not
+// yet always come back with the same rows and paragraphs around it) or "none" (crashes, hangs,
+// refusals and the text read without a document only).
 
 #include <QGuiApplication>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <cstdlib>
 
 #include "rtf/PlainText.h"
@@ -42,12 +49,24 @@ QByteArray Generated(const QByteArray& recipe) {
   out += '}';
   return out;
 }
+
+enum class RoundTrip { All, Plain, None };
+RoundTrip roundTrip = RoundTrip::All;
+
+bool HasTable(const QTextDocument& doc) {
+  for (QTextFrame* frame : doc.rootFrame()->childFrames())
+    if (qobject_cast<QTextTable*>(frame)) return true;
+  return false;
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
   app = new QGuiApplication(*argc, *argv);
+  const QByteArray mode = qgetenv("TERMORA_FUZZ_ROUNDTRIP");
+  if (mode == "plain") roundTrip = RoundTrip::Plain;
+  else if (mode == "none") roundTrip = RoundTrip::None;
   return 0;
 }
 
@@ -64,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   if (!asText || text != rtf::PlainText(doc)) std::abort();
+  if (roundTrip == RoundTrip::None || (roundTrip == RoundTrip::Plain && HasTable(doc))) return 0;
   const QByteArray out = rtf::WriteRtf(doc);
   QTextDocument again;
   QTextCursor c2(&again);
