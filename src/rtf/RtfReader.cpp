@@ -463,7 +463,14 @@ void Reader::AppendToDestination(Dest d, const QString& s) {
     }
     case Dest::FontTable: fonts_.AppendName(s); break;
     case Dest::FieldInst:
-      if (!fields_.empty()) fields_.back().inst += s;
+      // Controls cannot be written back as instruction text: they read as the spaces the writer
+      // puts in their place, so the instruction trims and matches alike on every read.
+      if (!fields_.empty())
+        for (QChar c : s)
+          fields_.back().inst += c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+                                         c == QChar::ParagraphSeparator
+                                     ? QChar(u' ')
+                                     : c;
       break;
     case Dest::ObjClass: obj_.cls += s; break;
     case Dest::PnTextAfter: pnAfter_ += s; break;

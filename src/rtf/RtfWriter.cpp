@@ -129,6 +129,7 @@ class Writer {
   QFont base_;
   QByteArray body_;
   bool needDelim_ = false;
+  bool ownCodePage_ = false;  // text of the font table and list labels: never a symbol font's
   RunState cur_;
   RunState beforeWrapper_;
   QString wrapperKey_;  // empty when no wrapper is open
@@ -253,7 +254,10 @@ void Writer::SwitchTo(const RunState& s) {
 }
 
 void Writer::Char(char16_t c) {
-  switch (c) {
+  // A byte in a symbol font reads as that font's glyph, so other text in it goes as \uN.
+  const bool symbol = !ownCodePage_ && cur_.font >= 0 && size_t(cur_.font) < fonts_.size() &&
+                      fonts_[size_t(cur_.font)].symbol;
+  if (!symbol || (c != '\\' && c != '{' && c != '}')) switch (c) {
     case '\\': body_.append("\\\\"); needDelim_ = false; return;
     case '{': body_.append("\\{"); needDelim_ = false; return;
     case '}': body_.append("\\}"); needDelim_ = false; return;
@@ -264,12 +268,12 @@ void Writer::Char(char16_t c) {
     case 0x2011: body_.append("\\_"); needDelim_ = false; return;
     default: break;
   }
-  if (c >= 0x20 && c < 0x7F) {
+  if (c < 0x20 || c == 0x7F || c == 0xFFFC || c == 0x2029 || (c >= 0xFDD0 && c <= 0xFDEF)) return;
+  if (c >= 0x20 && c < 0x7F && !symbol) {
     RawAscii(char(c));
     return;
   }
-  if (c < 0x20 || c == 0x7F || c == 0xFFFC || c == 0x2029 || (c >= 0xFDD0 && c <= 0xFDEF)) return;
-  const int b = Cp1251()[c];
+  const int b = symbol ? -1 : Cp1251()[c];
   if (b >= 0) {
     static const char hex[] = "0123456789abcdef";
     const char esc[4] = {'\\', '\'', hex[b >> 4], hex[b & 15]};
@@ -293,7 +297,9 @@ QByteArray Writer::EscapedBytes(const QString& s) {
   body_.swap(saved);
   const bool delim = needDelim_;
   needDelim_ = false;
+  ownCodePage_ = true;
   Escaped(s);
+  ownCodePage_ = false;
   QByteArray out;
   body_.swap(out);
   body_.swap(saved);
@@ -463,7 +469,9 @@ void Writer::OpenWrapper(const QTextCharFormat& cf) {
   } else {
     code = cf.stringProperty(kFieldInst);
     for (QChar& c : code)
-      if (c.unicode() < 0x20 || c == QChar::LineSeparator) c = u' ';
+      if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+          c == QChar::ParagraphSeparator)
+        c = u' ';
   }
   Raw("{\\field{\\*\\fldinst{");
   Escaped(code);
@@ -557,7 +565,9 @@ void Writer::WriteRuns(const QTextBlock& block, int from, int to) {
         if (text[i] != QChar::ObjectReplacementCharacter) continue;
         QString code = cf.stringProperty(kFieldInst);
         for (QChar& c : code)
-          if (c.unicode() < 0x20 || c == QChar::LineSeparator) c = u' ';
+          if (c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
+              c == QChar::ParagraphSeparator)
+            c = u' ';
         Raw("{\\field{\\*\\fldinst{");
         Escaped(code);
         Raw("}}{\\fldrslt }}");

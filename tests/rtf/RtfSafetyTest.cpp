@@ -145,6 +145,12 @@ TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
       {"a field result inside a picture",
        "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK x}{\\pict{\\fldrslt text}}}}"},
       {"a row of cells reaching past the widest edge read", "{\\rtf1 " + QByteArray("\\cell x\\line ").repeated(60) + "}"},
+      {"a field instruction ending in a control character",
+       "{\\rtf1 {\\field{\\*\\fldinst{INCLUDEPICTURE a\\u255?\x0f }}{\\fldrslt{ }}}}"},
+      {"a link field behind a delete character, with an empty result",
+       "{\\rtf1 {\\field{\\*\\fldinst\x7fHYPERLINK \x1c\"x\"}{\\fldrslt{}}}a}"},
+      {"plain text, braces and a backslash in a symbol font",
+       "{\\rtf1{\\fonttbl{\\f0 A;}{\\f1\\fcharset2 Symbol;}}\\f1 ab \\{\\\\\\} \\u1071? \\'e0 \\u97?\\u92?\\u123?\\u224?\\f0 c}"},
   };
   for (const auto& [what, rtf] : cases) {
     const Result r = Read(rtf);
