@@ -347,16 +347,20 @@ void DocumentBuilder::OpenTableHere(const CharState& ch, const ParaState& pa) {
     cur_.setPosition(sel.position());
     blockTouched_ = false;
   }
+  // Between two tables one paragraph always stands: the one read there, or an empty one when
+  // the text between them went into the second table. It is written back as a paragraph, since
+  // a second table with nothing before it reads as more rows of the first.
+  const bool afterTable = cur_.block().position() == afterTable_;
   if (pendingPar_) {
     // The table's start ends the paragraph before it; only an empty paragraph at the start of
     // the text (or of a cell) is one of its own, ahead of the one the table needs.
-    if (cur_.block().length() <= 1 && freshFrame_) {
+    if (cur_.block().length() <= 1 && freshFrame_ && !afterTable) {
       RealizePendingPar(ch, pa);
       freshFrame_ = true;  // the new paragraph is only there to hold the table's start
     }
     pendingPar_ = false;
   }
-  if (cur_.block().length() <= 1 && freshFrame_) {
+  if (cur_.block().length() <= 1 && freshFrame_ && !afterTable) {
     // Nothing stands before the table: the empty paragraph the document needs takes no room.
     QTextBlockFormat structural = cur_.blockFormat();
     MarkStructural(structural);
@@ -432,6 +436,7 @@ void DocumentBuilder::CloseTable() {
   tables_.pop_back();
   FinishTable(done);
   cur_.setPosition(done.table->lastPosition() + 1);
+  afterTable_ = cur_.block().position();
   paraStart_ = cur_.position();
   freshFrame_ = true;
   pendingPar_ = false;

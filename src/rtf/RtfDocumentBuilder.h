@@ -149,6 +149,7 @@ class DocumentBuilder : public ContentBuilder {
   QTextList* ListFor(int ls, int level, int numbering, const QTextBlockFormat& bf);
 
   QTextCursor& cur_;
+  int afterTable_ = -1;  // where the paragraph after the table closed last starts
   const FontTable& fonts_;
   const ColorTable& colors_;
   const ListTables& lists_;
