@@ -304,6 +304,9 @@ void MarkStructural(QTextBlockFormat& f) {
 
 void DocumentBuilder::SyncTables(int level, const CharState& ch, const ParaState& pa) {
   while (int(tables_.size()) > level) CloseTable();
+  if (int(tables_.size()) == level && level > 0 && tables_.back().rowEnded &&
+      tables_.back().row + 1 >= kMaxTableRows)
+    CloseTable();
   // The table the text is in moves on to its next cell or row first: a table nested in that
   // cell opens there.
   if (!tables_.empty() && level > 0) Advance(tables_.back());
@@ -319,6 +322,10 @@ void DocumentBuilder::Advance(OpenTable& t) {
     t.rowEnded = false;
     t.cellEnded = false;
     cur_ = t.table->cellAt(t.row, 0).firstCursorPosition();
+  } else if (t.cellEnded && t.col + 1 >= kMaxTableColumns) {
+    t.cellEnded = false;
+    cur_ = t.table->cellAt(t.row, t.col).lastCursorPosition();
+    cur_.insertBlock();
   } else if (t.cellEnded) {
     ++t.col;
     if (t.col >= t.table->columns()) t.table->appendColumns(1);
@@ -400,7 +407,7 @@ void DocumentBuilder::EndCell(int level, const CharState& ch, const ParaState& p
   ApplyBlockFormat(pa);
   OpenTable& t = tables_.back();
   t.cellEnded = true;
-  ++t.cellsThisRow;
+  t.cellsThisRow = std::min(t.cellsThisRow + 1, kMaxTableColumns);
   pendingTabs_ = 0;
 }
 
@@ -561,7 +568,7 @@ void DocumentBuilder::FinishTable(OpenTable& t) {
   int widest = 0;
   for (int r = 0; r < rows; ++r) {
     const RowDef& def = t.rows[size_t(r)];
-    const int n = std::max(t.cellCounts[size_t(r)], int(def.cells.size()));
+    const int n = std::min(std::max(t.cellCounts[size_t(r)], int(def.cells.size())), kMaxTableColumns);
     int prev = def.props.leftTw, lastWidth = 1440;
     rowLeft[size_t(r)] = prev;
     for (int i = 0; i < n; ++i) {

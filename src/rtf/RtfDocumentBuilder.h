@@ -55,6 +55,12 @@ struct ParaState {
 
 // Tables nested deeper than this are read as the deepest one.
 constexpr int kMaxTableDepth = 8;
+// The most cells a table row holds; the text of further cells goes on in the last one, a
+// paragraph each. Word processors write far fewer, and every new column makes the table rebuild
+// its grid, so a row of tens of thousands of cells would take minutes to read.
+constexpr int kMaxTableColumns = 512;
+// Rows likewise: a table of more rows goes on as a table of its own after an empty paragraph.
+constexpr int kMaxTableRows = 1000;
 // A cell's right edge is read up to this many twips.
 constexpr int kMaxCellEdgeTw = 63360;
 

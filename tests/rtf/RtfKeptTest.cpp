@@ -13,12 +13,14 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextFrame>
 #include <QTextList>
 #include <QTextTable>
 
 #include "rtf/Borders.h"
 #include "rtf/Lists.h"
 #include "rtf/Numbering.h"
+#include "rtf/RtfDocumentBuilder.h"
 #include "rtf/RtfReader.h"
 #include "rtf/RtfWriter.h"
 #include "rtf/TableModel.h"
@@ -564,4 +566,50 @@ TEST(RtfKept, HtmlIsValidAndLeavesHiddenTextOut) {
   EXPECT_TRUE(html.contains(QStringLiteral("<table")));
   EXPECT_FALSE(html.contains(QString::fromUtf8("скрыто")));
   EXPECT_TRUE(html.contains(QString::fromUtf8("видно")));
+}
+
+// A row of more cells than any writer makes, or a table of very many rows, is read in time and
+// loses no text: further cells go on in the row's last one, further rows in a table of their own.
+TEST(RtfKept, HugeTablesAreReadInTimeWithAllTheirText) {
+  struct TCase {
+    const char* name;
+    QByteArray rtf;
+    int tables, columns, rows;
+    char prefix;
+    int count;
+  };
+  QByteArray wide = "{\\rtf1 \\trowd ";
+  for (int i = 0; i < 3000; ++i) wide += "c" + QByteArray::number(i) + "\\cell ";
+  wide += "\\row}";
+  QByteArray tall = "{\\rtf1 ";
+  for (int i = 0; i < 2500; ++i) tall += "\\trowd\\cellx900 r" + QByteArray::number(i) + "\\cell\\row ";
+  tall += "}";
+  const TCase cases[] = {{"wide", wide, 1, kMaxTableColumns, 1, 'c', 3000},
+                           {"tall", tall, 3, 1, kMaxTableRows, 'r', 2500}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTextDocument doc;
+    QTextCursor cur(&doc);
+    ASSERT_TRUE(ReadRtf(c.rtf, cur));
+    int tables = 0;
+    for (QTextFrame* frame : doc.rootFrame()->childFrames())
+      if (auto* t = qobject_cast<QTextTable*>(frame)) {
+        ++tables;
+        EXPECT_LE(t->columns(), c.columns);
+        EXPECT_LE(t->rows(), c.rows);
+      }
+    EXPECT_EQ(tables, c.tables);
+    const QString text = doc.toPlainText();
+    // Every cell's text, in order.
+    QStringList expected;
+    for (int i = 0; i < c.count; ++i) expected << QStringLiteral("%1%2").arg(QLatin1Char(c.prefix)).arg(i);
+    EXPECT_EQ(text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts), expected);
+    // What was read writes and reads back the same.
+    const QByteArray out = WriteRtf(doc);
+    QTextDocument again;
+    QTextCursor c2(&again);
+    ASSERT_TRUE(ReadRtf(out, c2));
+    EXPECT_EQ(again.toPlainText(), text);
+    EXPECT_EQ(WriteRtf(again), out);
+  }
 }
