@@ -896,9 +896,11 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
       return;
     case kwChftn:
       // The mark of a footnote in the text; in the footnote's own body the writer puts it back.
+      // The number is taken only by the footnote that follows it: a mark without one is plain
+      // text when written back, and must not shift the numbers of the footnotes after it.
       if (s.dest == Dest::Text && !s.footnote) {
         markFrom_ = builder_.Position();
-        EmitText(QString::number(++footnotes_));
+        EmitText(QString::number(footnotes_ + 1));
         markTo_ = builder_.Position();
       }
       return;
@@ -1114,6 +1116,8 @@ void Reader::BeginFootnote(State& s) {
     markFrom_ = builder_.Position();
     builder_.Text(QString::number(++footnotes_), mark, s.pa);
     markTo_ = builder_.Position();
+  } else {
+    ++footnotes_;
   }
   if (textOnly_) {
     noteText_.clear();

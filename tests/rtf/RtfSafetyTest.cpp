@@ -155,6 +155,8 @@ TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
        "{\\rtf1 {\\field{\\*\\fldinst\x7fHYPERLINK \x1c\"x\"}{\\fldrslt{}}}a}"},
       {"plain text, braces and a backslash in a symbol font",
        "{\\rtf1{\\fonttbl{\\f0 A;}{\\f1\\fcharset2 Symbol;}}\\f1 ab \\{\\\\\\} \\u1071? \\'e0 \\u97?\\u92?\\u123?\\u224?\\f0 c}"},
+      {"a footnote mark with no footnote after it, before one that has it",
+       "{\\rtf1 a{\\super\\chftn} b{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} note}c}"},
   };
   for (const auto& [what, rtf] : cases) {
     const Result r = Read(rtf);
