@@ -2,6 +2,9 @@
 // given up, never nests a second store operation, and a move it defeats leaves everything as
 // it was.
 #include <QElapsedTimer>
+#include <QThread>
+#include <atomic>
+#include <thread>
 
 #include "data/LockWait.h"
 #include "tests/common/GlossaryFixture.h"
@@ -125,6 +128,39 @@ TEST_F(LockWaitTest, AStoreOperationStartedDuringAWaitIsRefusedNotNested) {
   EXPECT_TRUE(refused);
   EXPECT_GE(turn, 3);
   EXPECT_EQ(t.Words().first(), "Акация белая");
+}
+
+// A store used on another thread (the search index reading the tables) waits on its own: its
+// wait neither goes to the window's waiter nor refuses the window's store operations meanwhile.
+TEST_F(LockWaitTest, AWaitOnAnotherThreadIsItsOwn) {
+  std::atomic<int> asked{0}, ended{0};
+  SetLockWaiter({[&](const LockWait&) {
+                   ++asked;
+                   return true;
+                 },
+                 [&] { ++ended; }});
+  std::atomic<bool> waiting{false}, release{false};
+  std::thread other([&] {
+    EXPECT_TRUE(detail::LockWaitTurn(QStringLiteral("x.DB"), 0, 5000));
+    waiting = true;
+    while (!release) QThread::msleep(1);
+    detail::LockWaitDone();
+  });
+  while (!waiting) QThread::msleep(1);
+  EXPECT_FALSE(WaitingForLock());
+  GlossaryTables t(dir.path());
+  t.Open();  // store operations on this thread go through
+  EXPECT_EQ(t.Table1.RowCount(), 2);
+  release = true;
+  other.join();
+  EXPECT_EQ(asked, 0);
+  EXPECT_EQ(ended, 0);
+  // On this thread the waiter is asked and told.
+  EXPECT_TRUE(detail::LockWaitTurn(QStringLiteral("x.DB"), 0, 5000));
+  EXPECT_TRUE(WaitingForLock());
+  detail::LockWaitDone();
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(ended, 1);
 }
 
 TEST(NoLetters, ATermCannotBeAddedUnderNoLetter) {
