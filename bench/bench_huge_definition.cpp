@@ -92,6 +92,23 @@ void Settle() {
   for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
 
+// An editor of the given kind, shown at the size the glossary gives its definition.
+template <class Editor>
+std::unique_ptr<Editor> Shown() {
+  auto Edit = std::make_unique<Editor>();
+  Edit->resize(500, 300);
+  Edit->show();
+  return Edit;
+}
+
+// The glossary's way into the control: the definition's bytes through the memory stream.
+void LoadThroughStream(richtext::TqvDBRichEdit& Edit, const QByteArray& Rtf) {
+  richtext::TqvRichMemoryStream Stream;
+  Stream.WriteBuffer(Rtf);
+  Stream.SetPosition(0);
+  Edit.EngineLines().LoadFromStream(Stream);
+}
+
 // Qt's editor, shown, taking the same paragraphs as plain text.
 void QTextEditSetPlainText(benchmark::State& State) {
   App();
@@ -99,9 +116,7 @@ void QTextEditSetPlainText(benchmark::State& State) {
   const QString Text = HugeText(K);
   for (auto _ : State) {
     State.PauseTiming();
-    auto Edit = std::make_unique<QTextEdit>();
-    Edit->resize(500, 300);
-    Edit->show();
+    auto Edit = Shown<QTextEdit>();
     Settle();
     const qint64 Before = HeapInUse();
     State.ResumeTiming();
@@ -122,18 +137,11 @@ void ControlOpen(benchmark::State& State) {
   const Kind K = Kind(State.range(0));
   for (auto _ : State) {
     State.PauseTiming();
-    auto Edit = std::make_unique<richtext::TqvDBRichEdit>();
-    Edit->resize(500, 300);
-    Edit->show();
+    auto Edit = Shown<richtext::TqvDBRichEdit>();
     Settle();
     const qint64 Before = HeapInUse();
     State.ResumeTiming();
-    {
-      richtext::TqvRichMemoryStream Stream;
-      Stream.WriteBuffer(HugeRtf(K));
-      Stream.SetPosition(0);
-      Edit->EngineLines().LoadFromStream(Stream);
-    }
+    LoadThroughStream(*Edit, HugeRtf(K));
     Settle();
     State.PauseTiming();
     State.counters["MemoryPerRtfByte"] = double(HeapInUse() - Before) / double(HugeRtf(K).size());
@@ -152,9 +160,7 @@ void QTextEditLeaveLongText(benchmark::State& State) {
   const QString Text = HugeText(Kind(State.range(0)));
   for (auto _ : State) {
     State.PauseTiming();
-    auto Edit = std::make_unique<QTextEdit>();
-    Edit->resize(500, 300);
-    Edit->show();
+    auto Edit = Shown<QTextEdit>();
     Edit->setPlainText(Text);
     Settle();
     State.ResumeTiming();
@@ -172,23 +178,11 @@ void ControlLeaveLongText(benchmark::State& State) {
   const Kind K = Kind(State.range(0));
   for (auto _ : State) {
     State.PauseTiming();
-    auto Edit = std::make_unique<richtext::TqvDBRichEdit>();
-    Edit->resize(500, 300);
-    Edit->show();
-    {
-      richtext::TqvRichMemoryStream Stream;
-      Stream.WriteBuffer(HugeRtf(K));
-      Stream.SetPosition(0);
-      Edit->EngineLines().LoadFromStream(Stream);
-    }
+    auto Edit = Shown<richtext::TqvDBRichEdit>();
+    LoadThroughStream(*Edit, HugeRtf(K));
     Settle();
     State.ResumeTiming();
-    {
-      richtext::TqvRichMemoryStream Stream;
-      Stream.WriteBuffer(QByteArray(kShortRtf));
-      Stream.SetPosition(0);
-      Edit->EngineLines().LoadFromStream(Stream);
-    }
+    LoadThroughStream(*Edit, QByteArray(kShortRtf));
     Settle();
     State.PauseTiming();
     if (Edit->Engine()->document()->blockCount() != 1) State.SkipWithError("the text was not replaced");

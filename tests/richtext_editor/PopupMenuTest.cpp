@@ -55,6 +55,19 @@ class TFakeObject : public IOleObject {
   }
   QList<int> Done;
 };
+
+// Puts the object into the control's text at a character position, as the object runtime does.
+bool InsertAt(TqvCustomRichEdit& E, int Position, TFakeObject& Object) {
+  IRichEditOle* Ole = nullptr;
+  E.Perform(EM_GETOLEINTERFACE, 0, LPARAM(&Ole));
+  if (Ole == nullptr) return false;
+  REOBJECT Reo;
+  Reo.cp = Position;
+  Reo.clsid = Object.ClassName();
+  Reo.poleobj = &Object;
+  Reo.objectRtf = "stored form";
+  return Ole->InsertObject(&Reo) == S_OK;
+}
 }  // namespace
 
 TEST(PopupMenu, ItemsAndSeparatorsFollowTheOptionsAndTheReadOnlyState) {
@@ -171,16 +184,8 @@ TEST(PopupMenu, CaptionsComeFromTheTexts) {
 
 TEST(PopupMenu, ASelectedObjectAddsItsItemsWhichAReadOnlyControlDisables) {
   auto E = Control(Rtf("ab"));
-  IRichEditOle* Ole = nullptr;
-  E->Perform(EM_GETOLEINTERFACE, 0, LPARAM(&Ole));
-  ASSERT_NE(Ole, nullptr);
   TFakeObject Object;
-  REOBJECT Reo;
-  Reo.cp = 1;
-  Reo.clsid = Object.ClassName();
-  Reo.poleobj = &Object;
-  Reo.objectRtf = "stored form";
-  ASSERT_EQ(Ole->InsertObject(&Reo), S_OK);
+  ASSERT_TRUE(InsertAt(*E, 1, Object));
 
   auto Extra = [&] {
     QStringList R;
@@ -216,16 +221,8 @@ TEST(PopupMenu, ARightClickOpensTheMenuOnReleaseWithTheObjectUnderTheMouseSelect
   E->resize(300, 120);
   E->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(E.get()));
-  IRichEditOle* Ole = nullptr;
-  E->Perform(EM_GETOLEINTERFACE, 0, LPARAM(&Ole));
-  ASSERT_NE(Ole, nullptr);
   TFakeObject Object;
-  REOBJECT Reo;
-  Reo.cp = 1;
-  Reo.clsid = Object.ClassName();
-  Reo.poleobj = &Object;
-  Reo.objectRtf = "stored form";
-  ASSERT_EQ(Ole->InsertObject(&Reo), S_OK);
+  ASSERT_TRUE(InsertAt(*E, 1, Object));
   const QPoint Left = E->Engine()->PosFromChar(1), Right = E->Engine()->PosFromChar(2);
   ASSERT_GT(Right.x() - Left.x(), 4);
   const int Y = Left.y() + 3;
