@@ -508,6 +508,9 @@ void Writer::WriteFootnote(const QByteArray& stored) {
   const QString savedWrapper = wrapperKey_;
   const RunState savedBefore = beforeWrapper_;
   const QByteArray savedNote = lastFootnote_;
+  // The body's formats are numbered by its own document: the text's numbers mean other formats.
+  std::unordered_map<int, RunState> savedStates;
+  savedStates.swap(stateOfFormat_);
   Raw("{\\footnote\\pard\\plain ");
   cur_ = RunState{};
   firstProps_ = true;
@@ -529,6 +532,7 @@ void Writer::WriteFootnote(const QByteArray& stored) {
   wrapperKey_ = savedWrapper;
   beforeWrapper_ = savedBefore;
   lastFootnote_ = savedNote;
+  stateOfFormat_.swap(savedStates);
 }
 
 void Writer::WriteRuns(const QTextBlock& block, int from, int to) {

@@ -529,6 +529,39 @@ TEST(RtfKept, FieldsFootnotesAndTextBoxes) {
   EXPECT_EQ(only->toPlainText().trimmed(), QStringLiteral("text"));
 }
 
+// A footnote's body has formats of its own, unlike the text around its mark; each run keeps its
+// colour, font and weight through a write and a read.
+TEST(RtfKept, AFootnoteBodyKeepsItsOwnFormats) {
+  const auto noteRuns = [](const QTextDocument& doc) {
+    QStringList runs;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+      for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+        const QTextCharFormat f = it.fragment().charFormat();
+        if (!f.hasProperty(kFootnote)) continue;
+        auto note = Read(f.property(kFootnote).toByteArray());
+        for (QTextBlock nb = note->begin(); nb.isValid(); nb = nb.next())
+          for (QTextBlock::iterator n = nb.begin(); !n.atEnd(); ++n) {
+            const QTextCharFormat nf = n.fragment().charFormat();
+            runs << QStringLiteral("%1 %2 %3 %4")
+                        .arg(n.fragment().text().trimmed(), nf.foreground().color().name(),
+                             nf.fontFamilies().toStringList().value(0))
+                        .arg(nf.fontWeight() > QFont::Medium ? "b" : "");
+          }
+      }
+    return runs;
+  };
+  auto doc = Read(
+      "{\\rtf1{\\fonttbl{\\f0 Times;}{\\f1 Arial;}}"
+      "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue0;}"
+      "\\f0 a {\\cf1\\b red}{\\i it}{\\super\\chftn}"
+      "{\\footnote\\pard{\\super\\chftn} plain {\\f1\\cf2 green} {\\b bold}} b}");
+  const QStringList before = noteRuns(*doc);
+  ASSERT_TRUE(before.contains(QStringLiteral("green #008000 Arial "))) << before.join(u'|').toStdString();
+  ASSERT_TRUE(before.contains(QStringLiteral("bold #000000 Times b"))) << before.join(u'|').toStdString();
+  auto again = Read(WriteRtf(*doc));
+  EXPECT_EQ(noteRuns(*again), before);
+}
+
 TEST(RtfKept, OfficeSuitesMayPutWhiteSpaceBeforeTheVersion) {
   for (const QByteArray& rtf : {QByteArray("{ \\rtf1 text}"), QByteArray("{\r\n\\rtf1 text}"),
                                 QByteArray("  {\t \\rtf1\\ansi text}")}) {
