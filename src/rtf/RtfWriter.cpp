@@ -517,12 +517,17 @@ void Writer::WriteFootnote(const QByteArray& stored) {
   wrapperKey_.clear();
   lastFootnote_.clear();
   Raw("{\\super\\chftn}");
+  // The body's cells are written as paragraphs of it; the empty one a table leaves after itself
+  // is none.
+  QTextBlock end = note.lastBlock();
+  if (end.length() <= 1 && end != note.begin() && QTextCursor(end.previous()).currentTable()) end = end.previous();
   for (QTextBlock b = note.begin(); b.isValid(); b = b.next()) {
-    const bool last = !b.next().isValid();
-    if (last && b.length() <= 1 && b != note.begin()) break;
     EmitProps(ParagraphProps(b, 0));
     WriteRuns(b, 0, note.characterCount());
-    if (!last) Raw("\\par ");
+    // A reader takes the body's last paragraph mark for its end: an empty paragraph there needs
+    // a mark of its own.
+    if (b != end || (b.length() <= 1 && b != note.begin())) Raw("\\par ");
+    if (b == end) break;
   }
   CloseWrapper();
   Raw("}");
