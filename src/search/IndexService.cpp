@@ -24,6 +24,10 @@ constexpr int kMaxRestarts = 3;
 constexpr auto kOwnWritesWait = std::chrono::seconds(2);
 // How often tables without a stamp are compared term by term.
 constexpr auto kBlindPassEvery = std::chrono::minutes(1);
+// A pass the tables refused (locked, unreadable) is tried again after this, doubled at each
+// failure up to the limit.
+constexpr auto kFirstRetry = std::chrono::seconds(1);
+constexpr auto kLongestRetry = std::chrono::seconds(60);
 // Progress is told at most this often.
 constexpr auto kProgressEvery = std::chrono::milliseconds(100);
 
@@ -123,7 +127,13 @@ void IndexService::Run() {
     Task task;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      wake_.wait(lock, [this] { return Stopping() || !tasks_.empty(); });
+      const auto ready = [this] { return Stopping() || !tasks_.empty(); };
+      if (!retryAt_) {
+        wake_.wait(lock, ready);
+      } else if (!wake_.wait_until(lock, *retryAt_, ready)) {
+        retryAt_.reset();
+        tasks_.push_back(Task::Of(Task::Check));
+      }
       if (Stopping()) break;
       task = std::move(tasks_.front());
       tasks_.pop_front();
@@ -244,6 +254,7 @@ void IndexService::Synchronize(bool fromScratch) {
   qint64 total = 0;
   if (!source_->Count(&total, &error)) {
     // The tables are busy or unreadable now; the index stays as it is and tries again later.
+    RetryLater();
     SetStatus(settled, 0, 0, error);
     return;
   }
@@ -260,10 +271,12 @@ void IndexService::Synchronize(bool fromScratch) {
   base::ScopeGuard bulkOff([this] { writer_.SetBulk(false); });
   auto failed = [&] {
     writer_.Rollback();
-    if (writer_.Damaged())
+    if (writer_.Damaged()) {
       RebuildDamaged(error);
-    else
+    } else {
+      RetryLater();
       SetStatus(settled, 0, 0, error);
+    }
   };
 
   qint64 after = 0;
@@ -279,6 +292,7 @@ void IndexService::Synchronize(bool fromScratch) {
   for (;;) {
     if (Stopping()) return;
     if (!source_->ReadAfter(after, kBatch, &batch, &error)) {
+      RetryLater();
       SetStatus(settled, 0, 0, error);
       return;
     }
@@ -333,6 +347,8 @@ void IndexService::Synchronize(bool fromScratch) {
   writer_.Checkpoint();
   restarts_ = 0;
   rebuilds_ = 0;
+  retryAt_.reset();
+  retryDelay_ = std::chrono::milliseconds(0);
   SetStatus(settled, 0, 0, note);
 }
 
@@ -341,10 +357,13 @@ void IndexService::ApplyRow(const Task& task) {
   SourceTerm t;
   const TermSource::ReadResult read = source_->Read(task.id, &t, &error);
   // Unreadable now: the stamp is left behind, so the next check catches up with this write.
-  if (read == TermSource::Failed) return;
+  if (read == TermSource::Failed) return RetryLater();
   auto failed = [&] {
     writer_.Rollback();
-    if (writer_.Damaged()) RebuildDamaged(error);
+    if (writer_.Damaged())
+      RebuildDamaged(error);
+    else
+      RetryLater();
   };
   if (!writer_.Begin(&error)) return failed();
   const bool ok = read == TermSource::Found
@@ -361,6 +380,15 @@ void IndexService::ApplyRow(const Task& task) {
   if (!writer_.Commit(&error)) return failed();
   // Someone else wrote too: catch up with them now rather than at the next start.
   if (!inStep && !task.before.isEmpty() && indexed != task.after) CheckForChanges();
+}
+
+void IndexService::RetryLater() {
+  if (Stopping()) return;
+  retryDelay_ = retryDelay_.count() == 0 ? std::chrono::milliseconds(kFirstRetry)
+                                         : std::min<std::chrono::milliseconds>(retryDelay_ * 2, kLongestRetry);
+  retryAt_ = std::chrono::steady_clock::now() + retryDelay_;
+  // The pass made then compares term by term even where the tables tell no stamp.
+  lastBlindPass_ = {};
 }
 
 void IndexService::RebuildDamaged(const QString& why) {

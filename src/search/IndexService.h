@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -101,6 +102,7 @@ class IndexService : public QObject {
   void Synchronize(bool fromScratch);
   void ApplyRow(const Task& task);
   void RebuildDamaged(const QString& why);
+  void RetryLater();
   void SetStatus(IndexState state, qint64 done = 0, qint64 total = 0, const QString& message = QString());
   bool ReaderReady(QString* error);
   bool Stopping() const { return stop_.load(std::memory_order_relaxed); }
@@ -118,6 +120,9 @@ class IndexService : public QObject {
   QString memoryWhy_;     // why the index is in memory rather than in its file
   std::chrono::steady_clock::time_point lastTold_;
   std::chrono::steady_clock::time_point lastBlindPass_;  // a pass made for want of a stamp
+  // A pass that could not read the tables is made again by itself, later each time it fails.
+  std::optional<std::chrono::steady_clock::time_point> retryAt_;
+  std::chrono::milliseconds retryDelay_{0};
 
   // Shared with the caller's thread.
   mutable std::mutex mutex_;

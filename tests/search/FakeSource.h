@@ -27,6 +27,7 @@ struct FakeTables {
   // Called on the index's thread before each read of a batch of terms, with the read's number.
   std::function<void(int)> beforeRead;
   int reads = 0;
+  int refusedReads = 0;  // reads of a batch still to be refused, as by a lock held elsewhere
 
   void Set(qint64 id, qint64 letter, const QString& word, const QString& text) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -69,7 +70,7 @@ class FakeSource : public search::TermSource {
     *count = qint64(t_->terms.size());
     return true;
   }
-  bool ReadAfter(qint64 afterId, int limit, std::vector<search::SourceTerm>* terms, QString*) override {
+  bool ReadAfter(qint64 afterId, int limit, std::vector<search::SourceTerm>* terms, QString* error) override {
     std::function<void(int)> hook;
     int read;
     {
@@ -79,6 +80,11 @@ class FakeSource : public search::TermSource {
     }
     if (hook) hook(read);
     std::lock_guard<std::mutex> lock(t_->mutex);
+    if (t_->refusedReads > 0) {
+      --t_->refusedReads;
+      *error = QStringLiteral("database is locked");
+      return false;
+    }
     terms->clear();
     for (auto it = t_->terms.upper_bound(afterId); it != t_->terms.end() && int(terms->size()) < limit; ++it)
       terms->push_back(it->second);

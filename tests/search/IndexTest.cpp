@@ -419,6 +419,27 @@ TEST_F(IndexTest, AnIndexEmptiedByAnotherProgramMidBuildIsFilledAgainBeforeItCou
   EXPECT_EQ(s->Find(QString::fromUtf8("семья")).hits.size(), 1503u);
 }
 
+TEST_F(IndexTest, APassTheTablesRefuseHalfwayIsMadeAgainWithoutBeingAsked) {
+  for (qint64 id = 100; id < 1600; ++id)
+    tables->Set(id, 1, QStringLiteral("Термин %1").arg(id), QString::fromUtf8("Пчелиная семья номер %1.").arg(id));
+  // The tables are locked elsewhere for the build's second read and for the first try after it.
+  tables->beforeRead = [t = tables.get()](int read) {
+    if (read == 2) t->refusedReads = 2;
+  };
+  IndexService s(dir.path(), [t = tables] { return std::make_unique<FakeSource>(t); });
+  s.Start();
+  ASSERT_TRUE(s.WaitIdle(10000));
+  EXPECT_EQ(s.Status().message, "database is locked");
+  EXPECT_LT(s.Find(QString::fromUtf8("семья")).hits.size(), 1503u);
+  // Nobody asks for a check: the index tries again by itself and completes.
+  QElapsedTimer t;
+  t.start();
+  while (s.Find(QString::fromUtf8("семья")).hits.size() != 1503u && t.elapsed() < 20000) QTest::qWait(50);
+  EXPECT_EQ(s.Find(QString::fromUtf8("семья")).hits.size(), 1503u);
+  EXPECT_TRUE(s.Status().message.isEmpty()) << s.Status().message.toStdString();
+  EXPECT_EQ(tables->refusedReads, 0);
+}
+
 TEST_F(IndexTest, NothingToSearchForFindsNothingWithoutAnError) {
   auto s = Start();
   for (const char* typed : {"", "   ", "*", "\"\"", "-,;"}) {
