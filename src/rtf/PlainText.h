@@ -17,6 +17,15 @@ inline bool IsUnwantedChar(char16_t c) {
          c == 0xFDD1 || c == 0xFDEF;
 }
 
+// Text of which nothing reaches a document: unwanted characters only, none of them a line break.
+inline bool IsDroppedText(const QString& s) {
+  for (QChar ch : s) {
+    const char16_t c = ch.unicode();
+    if (!IsUnwantedChar(c) || c == '\r' || c == '\n' || c == '\v') return false;
+  }
+  return true;
+}
+
 // Inserts plain text at the cursor, replacing its selection: every line break ends a paragraph,
 // unwanted characters are dropped.
 void InsertPlainText(const QString& text, QTextCursor& at);

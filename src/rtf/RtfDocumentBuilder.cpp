@@ -30,7 +30,9 @@ DocumentBuilder::DocumentBuilder(QTextCursor& cursor, const FontTable& fonts, co
 }
 
 void DocumentBuilder::Text(const QString& s, const CharState& ch, const ParaState& pa) {
-  if (s.isEmpty()) return;
+  // Text that comes to nothing (control characters) neither starts a paragraph nor marks one as
+  // written to.
+  if (IsDroppedText(s)) return;
   SyncTables(pa.TableLevel(), ch, pa);
   if (pendingPar_ || (runHasState_ && !(runState_ == ch))) FlushRun();
   RealizePendingPar(ch, pa);

@@ -10,7 +10,8 @@ bool TextBuilder::Follows(const ParaState& pa) {
 }
 
 void TextBuilder::Text(const QString& s, const CharState& ch, const ParaState& pa) {
-  if (s.isEmpty() || !Follows(pa)) return;
+  // Text that comes to nothing leaves the paragraph as it was, as in a document.
+  if (IsDroppedText(s) || !Follows(pa)) return;
   if (pendingPar_ || (runHasState_ && !(runState_ == ch))) FlushRun();
   RealizePendingPar();
   if (!runHasState_) {

@@ -157,6 +157,8 @@ TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
        "{\\rtf1{\\fonttbl{\\f0 A;}{\\f1\\fcharset2 Symbol;}}\\f1 ab \\{\\\\\\} \\u1071? \\'e0 \\u97?\\u92?\\u123?\\u224?\\f0 c}"},
       {"a footnote mark with no footnote after it, before one that has it",
        "{\\rtf1 a{\\super\\chftn} b{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} note}c}"},
+      {"a control character alone in an empty paragraph's formats",
+       "{\\rtf1 a{\\footnote\\tx4\x01}\\par\\pard\\qc\x01}"},
       {"a footnote ending in empty paragraphs", "{\\rtf1 a{\\footnote b\\par\\par}c{\\footnote \\par\\par\\par}}"},
       {"a footnote holding a table, with paragraphs after it",
        "{\\rtf1 a{\\footnote \\trowd\\cellx100\\intbl t\\cell\\row}b{\\footnote \\trowd\\cellx100\\intbl t\\cell\\row\\pard\\par\\par}}"},
