@@ -899,9 +899,10 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
       // The number is taken only by the footnote that follows it: a mark without one is plain
       // text when written back, and must not shift the numbers of the footnotes after it.
       if (s.dest == Dest::Text && !s.footnote) {
-        markFrom_ = builder_.Position();
-        EmitText(QString::number(footnotes_ + 1));
+        const QString number = QString::number(footnotes_ + 1);
+        EmitText(number);
         markTo_ = builder_.Position();
+        markFrom_ = markTo_ - int(number.size());
       }
       return;
     case kwChpgn:
@@ -1113,9 +1114,11 @@ void Reader::BeginFootnote(State& s) {
   if (markTo_ < 0 || markTo_ != builder_.Position()) {
     CharState mark = s.ch;
     mark.vert = 2;
-    markFrom_ = builder_.Position();
-    builder_.Text(QString::number(++footnotes_), mark, s.pa);
+    // Measured back from its end: writing the mark may first close a table or a paragraph.
+    const QString number = QString::number(++footnotes_);
+    builder_.Text(number, mark, s.pa);
     markTo_ = builder_.Position();
+    markFrom_ = markTo_ - int(number.size());
   } else {
     ++footnotes_;
   }
