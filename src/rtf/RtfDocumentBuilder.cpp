@@ -240,7 +240,7 @@ QTextBlockFormat DocumentBuilder::BlockFormat(const ParaState& pa) {
 QTextList* DocumentBuilder::ListFor(int ls, int level, int numbering, const QTextBlockFormat& bf) {
   const long long key = (static_cast<long long>(ls) << 8) | level;
   auto it = levelLists_.find(key);
-  if (it != levelLists_.end()) return it->second;
+  if (it != levelLists_.end() && it->second) return it->second;
   QTextListFormat lf;
   lf.setStyle(QTextListFormat::ListStyleUndefined);
   lf.setIndent(0);
@@ -250,7 +250,7 @@ QTextList* DocumentBuilder::ListFor(int ls, int level, int numbering, const QTex
   lf.setProperty(kListLevel, level);
   Q_UNUSED(bf);
   QTextList* list = cur_.createList(lf);
-  levelLists_.emplace(key, list);
+  levelLists_[key] = list;
   return list;
 }
 

@@ -2,6 +2,7 @@
 // The document side of the RTF reader: turns the reader's character and paragraph state into the
 // document's formats and puts text, objects and paragraph ends in at a cursor, in runs.
 
+#include <QPointer>
 #include <QList>
 #include <QString>
 #include <QTextCharFormat>
@@ -182,12 +183,13 @@ class DocumentBuilder : public ContentBuilder {
   bool blockTouched_ = false;
   bool insertedBlock_ = false;
   bool startedEmpty_ = false;
-  QTextList* list_ = nullptr;
+  // Lists go away with their last paragraph (a later paragraph of the same read may take it out).
+  QPointer<QTextList> list_;
   int listKind_ = 0;
   int listBlock_ = -1;
   std::vector<OpenTable> tables_;
   // The lists of \ls paragraphs, one per list and level.
-  std::unordered_map<long long, QTextList*> levelLists_;
+  std::unordered_map<long long, QPointer<QTextList>> levelLists_;
 };
 
 }  // namespace rtf

@@ -159,6 +159,8 @@ TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
        "{\\rtf1 a{\\super\\chftn} b{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} note}c}"},
       {"a control character alone in an empty paragraph's formats",
        "{\\rtf1 a{\\footnote\\tx4\x01}\\par\\pard\\qc\x01}"},
+      {"a list whose only paragraph becomes a table's cell, then the list again",
+       "{\\rtf{{\\listtable{\\listlevel\\\\}\\listid}\\listoverridetable{\\ls1}}\\ls1\\cell\\\n\\pard\\ls1i"},
       {"a footnote without a mark right after a table", "{\\rtf1{{\\cell \\row\\trleft-108 a.}\\footnote"},
       {"a footnote ending in empty paragraphs", "{\\rtf1 a{\\footnote b\\par\\par}c{\\footnote \\par\\par\\par}}"},
       {"a footnote holding a table, with paragraphs after it",
