@@ -238,6 +238,8 @@ void IndexService::Synchronize(bool fromScratch) {
   const QString& note = memoryWhy_;
   // The cheap test first: nothing written since the index last caught up.
   if (!fromScratch && !stamp.isEmpty() && stamp == writer_.Stamp()) {
+    retryAt_.reset();
+    retryDelay_ = std::chrono::milliseconds(0);
     SetStatus(settled, 0, 0, note);
     return;
   }
@@ -356,7 +358,8 @@ void IndexService::ApplyRow(const Task& task) {
   QString error;
   SourceTerm t;
   const TermSource::ReadResult read = source_->Read(task.id, &t, &error);
-  // Unreadable now: the stamp is left behind, so the next check catches up with this write.
+  // Unreadable now: the stamp is left behind, so the check made a little later catches up with
+  // this write.
   if (read == TermSource::Failed) return RetryLater();
   auto failed = [&] {
     writer_.Rollback();
