@@ -525,8 +525,8 @@ void Writer::WriteFootnote(const QByteArray& stored) {
     EmitProps(ParagraphProps(b, 0));
     WriteRuns(b, 0, note.characterCount());
     // A reader takes the body's last paragraph mark for its end: an empty paragraph there needs
-    // a mark of its own.
-    if (b != end || (b.length() <= 1 && b != note.begin())) Raw("\\par ");
+    // a mark of its own, which also gives it its formats.
+    if (b != end || b.length() <= 1) Raw("\\par ");
     if (b == end) break;
   }
   CloseWrapper();
