@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "rtf/CodePage.h"
+#include "rtf/PlainText.h"
 
 namespace rtf {
 
@@ -109,6 +110,9 @@ void ListTables::SetLevelText(const QString& text) {
   QString label = text.mid(1, length);
   // A length beyond the text takes in the closing semicolon, which is no part of the label.
   if (length >= text.size() - 1 && label.endsWith(u';')) label.chop(1);
+  // Below the level count a character stands for a level's number; other control characters
+  // cannot be shown and would not be written back.
+  label.removeIf([](QChar c) { return c.unicode() >= kMaxListLevels && IsUnwantedChar(c.unicode()); });
   level->text = label;
 }
 

@@ -162,6 +162,9 @@ TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
       {"a list whose only paragraph becomes a table's cell, then the list again",
        "{\\rtf{{\\listtable{\\listlevel\\\\}\\listid}\\listoverridetable{\\ls1}}\\ls1\\cell\\\n\\pard\\ls1i"},
       {"a footnote without a mark right after a table", "{\\rtf1{{\\cell \\row\\trleft-108 a.}\\footnote"},
+      {"a control character in a list level's label",
+       "{\\rtf1{\\listtable{\\list{\\listlevel{\\leveltext\\'08Sect \x10 \\'00;}}\\listid5}}"
+       "{\\listoverridetable{\\listoverride\\listid5\\ls1}}\\pard\\ls1 a\\par}"},
       {"a footnote of one empty paragraph with formats", "{\\rtf1{\\footnote\\lin283\\par"},
       {"a footnote ending in empty paragraphs", "{\\rtf1 a{\\footnote b\\par\\par}c{\\footnote \\par\\par\\par}}"},
       {"a footnote holding a table, with paragraphs after it",
