@@ -10,9 +10,8 @@
 // input.
 //
 // TERMORA_FUZZ_ROUNDTRIP says how much of the write-and-read-again round trip is checked: "all"
-// (the default), "plain" (documents without a table: a table read from malformed input does not
-// yet always come back with the same rows and paragraphs around it) or "none" (crashes, hangs,
-// refusals and the text read without a document only).
+// (the default), "plain" (documents without a table) or "none" (crashes, hangs, refusals and the
+// text read without a document only).
 
 #include <QGuiApplication>
 #include <QTextCursor>
