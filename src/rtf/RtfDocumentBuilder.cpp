@@ -464,6 +464,59 @@ struct Logical {
   int gs = 0, ge = 1;  // the grid columns it covers
 };
 
+// The paragraph formats of a cell, in order.
+std::vector<QTextBlockFormat> CellFormats(const QTextTableCell& cell, QTextDocument* doc) {
+  std::vector<QTextBlockFormat> out;
+  for (QTextBlock b = doc->findBlock(cell.firstPosition()); b.isValid() && b.position() <= cell.lastPosition();
+       b = b.next())
+    out.push_back(b.blockFormat());
+  return out;
+}
+
+void SetCellFormats(const QTextTableCell& cell, QTextDocument* doc, const std::vector<QTextBlockFormat>& formats) {
+  if (CellFormats(cell, doc).size() != formats.size()) return;
+  QTextCursor c(doc);
+  size_t i = 0;
+  for (QTextBlock b = doc->findBlock(cell.firstPosition()); b.isValid() && i < formats.size(); b = b.next(), ++i)
+    if (b.blockFormat() != formats[i]) {
+      c.setPosition(b.position());
+      c.setBlockFormat(formats[i]);
+    }
+}
+
+// Merges cells as the toolkit does, keeping every paragraph's format. The toolkit moves the text
+// of the cells merged away into the first one and can leave a moved paragraph's format on the
+// paragraph of a cell it moved the text past (the cell right of a cell merged downwards).
+void MergeCells(QTextTable* table, int row, int col, int rows, int cols) {
+  QTextDocument* doc = table->document();
+  const int lastRow = row + rows - 1;
+  struct Kept {
+    int r, c;
+    std::vector<QTextBlockFormat> formats;
+  };
+  std::vector<Kept> kept;  // the cells from the first merged to the one after the last, in order
+  std::vector<QTextBlockFormat> merged;  // the first cell's, then those of the others with text
+  for (int r = row; r <= std::min(lastRow + 1, table->rows() - 1); ++r)
+    for (int c = r == row ? col : 0; c < table->columns(); ++c) {
+      if (r > lastRow && c > 0) break;
+      const QTextTableCell cell = table->cellAt(r, c);
+      if (cell.row() != r || cell.column() != c) continue;  // covered by another's span
+      const bool inside = r <= lastRow && c >= col && c < col + cols;
+      std::vector<QTextBlockFormat> formats = CellFormats(cell, doc);
+      if (!inside) {
+        kept.push_back({r, c, std::move(formats)});
+        if (r == lastRow && c >= col + cols) break;
+      } else if (r == row && c == col) {
+        merged = std::move(formats);
+      } else if (cell.lastPosition() > cell.firstPosition()) {
+        merged.insert(merged.end(), formats.begin(), formats.end());
+      }
+    }
+  table->mergeCells(row, col, rows, cols);
+  for (const Kept& k : kept) SetCellFormats(table->cellAt(k.r, k.c), doc, k.formats);
+  SetCellFormats(table->cellAt(row, col), doc, merged);
+}
+
 void ApplySide(QTextTableCellFormat& cf, int side, const BorderSide& b) {
   const qreal w = b.Visible() ? b.DrawnWidth() : 0;
   const QBrush brush(b.color ? ColorOfKept(b.color) : QColor(Qt::black));
@@ -612,7 +665,7 @@ void DocumentBuilder::FinishTable(OpenTable& t) {
       for (Logical& l : logical[size_t(r)]) {
         l.gs = l.first;
         l.ge = l.first + l.count;
-        if (l.count > 1) table->mergeCells(r, l.gs, 1, l.count);
+        if (l.count > 1) MergeCells(table, r, l.gs, 1, l.count);
       }
   } else {
     // Rows with different cells: the columns are all the distinct edges, and each cell spans
@@ -642,9 +695,9 @@ void DocumentBuilder::FinishTable(OpenTable& t) {
     QTextTable* shaped = c.insertTable(rows, int(grid.size()), table->format());
     for (int r = 0; r < rows; ++r) {
       for (const Logical& l : logical[size_t(r)])
-        if (l.ge - l.gs > 1) shaped->mergeCells(r, l.gs, 1, l.ge - l.gs);
+        if (l.ge - l.gs > 1) MergeCells(shaped, r, l.gs, 1, l.ge - l.gs);
       for (const auto& [a, b] : phantoms[size_t(r)])
-        if (b - a > 1) shaped->mergeCells(r, a, 1, b - a);
+        if (b - a > 1) MergeCells(shaped, r, a, 1, b - a);
     }
     for (int r = 0; r < rows; ++r)
       for (const Logical& l : logical[size_t(r)]) {
@@ -691,7 +744,7 @@ void DocumentBuilder::FinishTable(OpenTable& t) {
         if (it == below.end() || !it->def || !it->def->vmerged) break;
         ++k;
       }
-      if (k > 1) table->mergeCells(r, l.gs, k, l.ge - l.gs);
+      if (k > 1) MergeCells(table, r, l.gs, k, l.ge - l.gs);
     }
 
   // Formats: columns from the edges, what the toolkit cannot show kept beside.

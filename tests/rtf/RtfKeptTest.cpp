@@ -252,6 +252,27 @@ TEST(RtfKept, TablesAreTablesWithTheirShapeAndCells) {
   EXPECT_TRUE(out.contains("\\cellx7500"));
 }
 
+// Merging a cell downwards moves the text of the cells below into it, past the cells beside it:
+// each of those keeps its own paragraph formats, before a write and after it.
+TEST(RtfKept, CellsBesideACellMergedDownKeepTheirParagraphFormats) {
+  const auto alignments = [](const QTextDocument& doc) {
+    QStringList out;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+      if (QTextCursor(b).currentTable())
+        out << b.text() + u'=' + QString::number(int(b.blockFormat().alignment() & Qt::AlignHorizontal_Mask));
+    return out;
+  };
+  auto doc = Read(
+      "{\\rtf1\\trowd\\clvmgf\\cellx1000\\cellx2000\\cellx3000"
+      "\\pard\\intbl a\\cell\\pard\\intbl\\qc b\\cell\\pard\\intbl\\qr\\cell\\row"
+      "\\trowd\\clvmrg\\cellx1000\\cellx2000\\cellx3000"
+      "\\pard\\intbl\\qj below\\cell\\pard\\intbl\\qr\\cell\\pard\\intbl\\qc e\\cell\\row}");
+  const QStringList expected = {"a=1", "below=8", "b=4", "=2", "=2", "e=4"};
+  EXPECT_EQ(alignments(*doc), expected);
+  auto again = Read(WriteRtf(*doc));
+  EXPECT_EQ(alignments(*again), expected);
+}
+
 TEST(RtfKept, TableShapesFromEveryKindOfWriter) {
   struct Case {
     const char* what;
