@@ -144,8 +144,11 @@ class Writer {
   std::vector<QColor> colors_;
   QString defaultFamily_;
   int defaultFs_ = 24;
-  // Lists written: one override per list of the document, in order of first use.
+  // Lists written: one override per list of the document, in order of first use, and one
+  // definition per definition they use: overrides of one list share its numbers.
   std::map<std::pair<int, QByteArray>, int> listIndex_;
+  std::vector<int> overrides_;  // the list id of each override
+  std::map<QByteArray, int> definitionIds_;  // a definition as read -> its id as written
   std::vector<ListDefinition> lists_;
   std::unordered_map<const QTextList*, std::pair<int, int>> listOfObject_;  // list -> (ls, level)
 };
@@ -335,16 +338,21 @@ int Writer::ListIndex(const QTextBlock& block, int* level) {
     const auto key = std::make_pair(block.blockFormat().intProperty(kListId), saved);
     auto it = listIndex_.find(key);
     if (it == listIndex_.end()) {
-      // Two lists that came with the same id from different places each keep their own.
-      for (const ListDefinition& d : lists_)
-        if (d.listId == def.listId) {
-          int next = 1;
-          for (const ListDefinition& e : lists_) next = std::max(next, e.listId + 1);
-          def.listId = next;
-          break;
-        }
-      lists_.push_back(def);
-      it = listIndex_.emplace(key, int(lists_.size())).first;
+      auto written = definitionIds_.find(saved);
+      if (written == definitionIds_.end()) {
+        // Two lists that came with the same id from different places each keep their own.
+        for (const ListDefinition& d : lists_)
+          if (d.listId == def.listId) {
+            int next = 1;
+            for (const ListDefinition& e : lists_) next = std::max(next, e.listId + 1);
+            def.listId = next;
+            break;
+          }
+        lists_.push_back(def);
+        written = definitionIds_.emplace(saved, def.listId).first;
+      }
+      overrides_.push_back(written->second);
+      it = listIndex_.emplace(key, int(overrides_.size())).first;
     }
     known = listOfObject_.emplace(list, std::make_pair(it->second, lvl)).first;
   }
@@ -837,8 +845,8 @@ QByteArray Writer::ListTables() {
     out += "{\\listname " + EscapedBytes(d.name) + ";}\\listid" + Num(d.listId) + "}";
   }
   out += "}\r\n{\\*\\listoverridetable";
-  for (size_t i = 0; i < lists_.size(); ++i)
-    out += "{\\listoverride\\listid" + Num(lists_[i].listId) + "\\listoverridecount0\\ls" + Num(int(i + 1)) + "}";
+  for (size_t i = 0; i < overrides_.size(); ++i)
+    out += "{\\listoverride\\listid" + Num(overrides_[i]) + "\\listoverridecount0\\ls" + Num(int(i + 1)) + "}";
   out += "}\r\n";
   return out;
 }

@@ -252,6 +252,26 @@ TEST(RtfKept, TablesAreTablesWithTheirShapeAndCells) {
   EXPECT_TRUE(out.contains("\\cellx7500"));
 }
 
+// Two overrides of one list number on from each other; written back, they still share the list.
+TEST(RtfKept, OverridesOfOneListShareItsNumbers) {
+  const auto labels = [](const QTextDocument& doc) {
+    QStringList out;
+    ListNumberer numberer;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) out << numberer.Next(b) + b.text();
+    return out;
+  };
+  auto doc = Read(
+      "{\\rtf1{\\*\\listtable{\\list\\listtemplateid7{\\listlevel\\levelnfc0\\levelstartat1"
+      "{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}\\listid7}}{\\*\\listoverridetable"
+      "{\\listoverride\\listid7\\listoverridecount0\\ls1}{\\listoverride\\listid7\\listoverridecount0\\ls2}}"
+      "\\pard\\ls1 one\\par\\pard\\ls2 two\\par\\pard\\ls1 three\\par}");
+  const QStringList expected = {"1.one", "2.two", "3.three"};
+  EXPECT_EQ(labels(*doc), expected);
+  const QByteArray out = WriteRtf(*doc);
+  EXPECT_EQ(out.count("{\\list\\"), 1) << out.constData();
+  EXPECT_EQ(labels(*Read(out)), expected);
+}
+
 // Merging a cell downwards moves the text of the cells below into it, past the cells beside it:
 // each of those keeps its own paragraph formats, before a write and after it.
 TEST(RtfKept, CellsBesideACellMergedDownKeepTheirParagraphFormats) {
