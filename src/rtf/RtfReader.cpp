@@ -1143,6 +1143,7 @@ void Reader::EndFootnote(const State& done) {
   QTextCharFormat props;
   if (noteDoc_) {
     props.setProperty(kFootnote, WriteRtf(*noteDoc_));
+    props.setProperty(kFootnoteId, footnotes_);
     props.setToolTip(noteDoc_->toPlainText().trimmed());
   }
   active_ = &builder_;

@@ -569,10 +569,11 @@ void Writer::WriteRuns(const QTextBlock& block, int from, int to) {
     if (cf.hasProperty(kFootnote)) {
       // The mark is the footnote's number: readers count it themselves.
       const QByteArray note = cf.property(kFootnote).toByteArray();
-      if (note != lastFootnote_) {
+      const QByteArray key = QByteArray::number(cf.intProperty(kFootnoteId)) + ':' + note;
+      if (key != lastFootnote_) {
         Word("\\chftn");
         WriteFootnote(note);
-        lastFootnote_ = note;
+        lastFootnote_ = key;
       }
       continue;
     }

@@ -105,6 +105,7 @@ enum KeptProperty : int {
   kFieldInst,     // QString: the instruction of the field this run is the result of
   kFieldId,       // int: tells adjacent fields with the same instruction apart
   kFootnote,      // QByteArray: the footnote's body as an RTF document, on its mark
+  kFootnoteId,    // int: tells adjacent footnotes with the same body apart
 
   // --- paragraph (QTextBlockFormat) ---
   kTabKinds = QTextFormat::UserProperty + 150,  // QList<int>: per tab stop, its alignment

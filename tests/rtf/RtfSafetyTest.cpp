@@ -165,6 +165,8 @@ TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
       {"a control character in a list level's label",
        "{\\rtf1{\\listtable{\\list{\\listlevel{\\leveltext\\'08Sect \x10 \\'00;}}\\listid5}}"
        "{\\listoverridetable{\\listoverride\\listid5\\ls1}}\\pard\\ls1 a\\par}"},
+      {"two footnotes with the same body, one right after the other",
+       "{\\rtf1 a{\\super\\chftn}{\\footnote same}{\\super\\chftn}{\\footnote same}{{\\footnote same}\\footnote same}"},
       {"a footnote of one empty paragraph with formats", "{\\rtf1{\\footnote\\lin283\\par"},
       {"a footnote ending in empty paragraphs", "{\\rtf1 a{\\footnote b\\par\\par}c{\\footnote \\par\\par\\par}}"},
       {"a footnote holding a table, with paragraphs after it",
