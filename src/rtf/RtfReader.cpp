@@ -181,7 +181,12 @@ class Reader {
   void EmitText(const QString& s);
   void EmitChar(char16_t c) { EmitText(QString(QChar(c))); }
   void ResolveSurrogate();
-  void EmitObject(const QTextCharFormat& f) { active_->Object(f, stack_.back().ch, stack_.back().pa); }
+  void EmitObject(const QTextCharFormat& f) {
+    const State& top = stack_.back();
+    // An object in a field's result is its result as much as text is.
+    if (top.ch.field >= 0 && top.ch.field < int(fieldHasResult_.size())) fieldHasResult_[size_t(top.ch.field)] = true;
+    active_->Object(f, top.ch, top.pa);
+  }
   void EndParagraph();
   void StartDest(State& s, Dest d);
   void EndFontEntry();

@@ -165,6 +165,7 @@ TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
       {"a control character in a list level's label",
        "{\\rtf1{\\listtable{\\list{\\listlevel{\\leveltext\\'08Sect \x10 \\'00;}}\\listid5}}"
        "{\\listoverridetable{\\listoverride\\listid5\\ls1}}\\pard\\ls1 a\\par}"},
+      {"a field whose result is an object", "{\\rtf1\\field{\\fldinst{\"\n}}\\fldrslt{\\object}"},
       {"two footnotes with the same body, one right after the other",
        "{\\rtf1 a{\\super\\chftn}{\\footnote same}{\\super\\chftn}{\\footnote same}{{\\footnote same}\\footnote same}"},
       {"a footnote of one empty paragraph with formats", "{\\rtf1{\\footnote\\lin283\\par"},
