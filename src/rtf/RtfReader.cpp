@@ -785,8 +785,12 @@ bool Reader::TableWord(State& s, Kw kw, int v, bool on) {
         case kwF:
           if (const RtfFont* font = fonts_.Find(v, -1)) {
             level->font = font->name;
-            // A symbol font's label characters are its glyphs.
-            if (font->charset == 2)
+            // A symbol font's label characters are its glyphs, unless the label names its glyphs
+            // already (as \uN in the private use area): its other characters are then text.
+            const bool named = std::any_of(level->text.begin(), level->text.end(), [](QChar c) {
+              return c.unicode() >= 0xF000 && c.unicode() <= 0xF0FF;
+            });
+            if (font->charset == 2 && !named)
               for (QChar& c : level->text)
                 if (c.unicode() >= 0x20 && c.unicode() < 0x100) c = QChar(0xF000 + c.unicode());
           }

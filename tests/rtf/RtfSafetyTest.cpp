@@ -165,6 +165,9 @@ TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
       {"a control character in a list level's label",
        "{\\rtf1{\\listtable{\\list{\\listlevel{\\leveltext\\'08Sect \x10 \\'00;}}\\listid5}}"
        "{\\listoverridetable{\\listoverride\\listid5\\ls1}}\\pard\\ls1 a\\par}"},
+      {"a list label in a symbol font with a digit beside a glyph",
+       "{\\rtf1{\\fonttbl{\\f2 New;}}{\\listtable{{\\listlevel{\\leveltext\\'021\\u-3913 }\\f2}\\listid2}}"
+       "{\\listoverridetable{\\ls2}}\\ls2 a\\par}"},
       {"a field whose result is an object", "{\\rtf1\\field{\\fldinst{\"\n}}\\fldrslt{\\object}"},
       {"two footnotes with the same body, one right after the other",
        "{\\rtf1 a{\\super\\chftn}{\\footnote same}{\\super\\chftn}{\\footnote same}{{\\footnote same}\\footnote same}"},
