@@ -826,6 +826,8 @@ QByteArray Writer::ListTables() {
           numbers += "\\'";
           numbers += hex[((i + 1) >> 4) & 15];
           numbers += hex[(i + 1) & 15];
+        } else if (u < 0x20) {
+          byte(u);  // a tab: as a word it would be no character of the label
         } else {
           out += EscapedBytes(QString(l.text[i]));
         }

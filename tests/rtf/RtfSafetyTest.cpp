@@ -168,6 +168,7 @@ TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
       {"a list label in a symbol font with a digit beside a glyph",
        "{\\rtf1{\\fonttbl{\\f2 New;}}{\\listtable{{\\listlevel{\\leveltext\\'021\\u-3913 }\\f2}\\listid2}}"
        "{\\listoverridetable{\\ls2}}\\ls2 a\\par}"},
+      {"a tab in a list label", "{\\rtf1{\\listtable{{\\listlevel\\leveltext\\'03\\'00\t.}\\listid2}}{\\listoverridetable{\\ls2}}\\ls2 a}"},
       {"a field whose result is an object", "{\\rtf1\\field{\\fldinst{\"\n}}\\fldrslt{\\object}"},
       {"two footnotes with the same body, one right after the other",
        "{\\rtf1 a{\\super\\chftn}{\\footnote same}{\\super\\chftn}{\\footnote same}{{\\footnote same}\\footnote same}"},
