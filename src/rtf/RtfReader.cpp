@@ -909,9 +909,12 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
       // text when written back, and must not shift the numbers of the footnotes after it.
       if (s.dest == Dest::Text && !s.footnote) {
         const QString number = QString::number(footnotes_ + 1);
+        const int before = builder_.Position();
         EmitText(number);
+        // Measured back from its end (writing it may first close a table), but never before where
+        // it began: text that went elsewhere (an alternative's skipped part) marks nothing.
         markTo_ = builder_.Position();
-        markFrom_ = markTo_ - int(number.size());
+        markFrom_ = std::max(before, markTo_ - int(number.size()));
       }
       return;
     case kwChpgn:
@@ -1125,9 +1128,10 @@ void Reader::BeginFootnote(State& s) {
     mark.vert = 2;
     // Measured back from its end: writing the mark may first close a table or a paragraph.
     const QString number = QString::number(++footnotes_);
+    const int before = builder_.Position();
     builder_.Text(number, mark, s.pa);
     markTo_ = builder_.Position();
-    markFrom_ = markTo_ - int(number.size());
+    markFrom_ = std::max(before, markTo_ - int(number.size()));
   } else {
     ++footnotes_;
   }

@@ -161,6 +161,7 @@ TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
        "{\\rtf1 a{\\footnote\\tx4\x01}\\par\\pard\\qc\x01}"},
       {"a list whose only paragraph becomes a table's cell, then the list again",
        "{\\rtf{{\\listtable{\\listlevel\\\\}\\listid}\\listoverridetable{\\ls1}}\\ls1\\cell\\\n\\pard\\ls1i"},
+      {"a footnote mark whose number goes nowhere", "{\\rtf1 The\\upr{\\chftn\\footnote"},
       {"a footnote without a mark right after a table", "{\\rtf1{{\\cell \\row\\trleft-108 a.}\\footnote"},
       {"a control character in a list level's label",
        "{\\rtf1{\\listtable{\\list{\\listlevel{\\leveltext\\'08Sect \x10 \\'00;}}\\listid5}}"
