@@ -464,22 +464,28 @@ struct Logical {
   int gs = 0, ge = 1;  // the grid columns it covers
 };
 
-// The paragraph formats of a cell, in order.
-std::vector<QTextBlockFormat> CellFormats(const QTextTableCell& cell, QTextDocument* doc) {
-  std::vector<QTextBlockFormat> out;
+// The paragraphs of a cell, in order.
+std::vector<QTextBlock> CellBlocks(const QTextTableCell& cell, QTextDocument* doc) {
+  std::vector<QTextBlock> out;
   for (QTextBlock b = doc->findBlock(cell.firstPosition()); b.isValid() && b.position() <= cell.lastPosition();
        b = b.next())
-    out.push_back(b.blockFormat());
+    out.push_back(b);
+  return out;
+}
+
+std::vector<QTextBlockFormat> CellFormats(const QTextTableCell& cell, QTextDocument* doc) {
+  std::vector<QTextBlockFormat> out;
+  for (const QTextBlock& b : CellBlocks(cell, doc)) out.push_back(b.blockFormat());
   return out;
 }
 
 void SetCellFormats(const QTextTableCell& cell, QTextDocument* doc, const std::vector<QTextBlockFormat>& formats) {
-  if (CellFormats(cell, doc).size() != formats.size()) return;
+  const std::vector<QTextBlock> blocks = CellBlocks(cell, doc);
+  if (blocks.size() != formats.size()) return;
   QTextCursor c(doc);
-  size_t i = 0;
-  for (QTextBlock b = doc->findBlock(cell.firstPosition()); b.isValid() && i < formats.size(); b = b.next(), ++i)
-    if (b.blockFormat() != formats[i]) {
-      c.setPosition(b.position());
+  for (size_t i = 0; i < blocks.size(); ++i)
+    if (blocks[i].blockFormat() != formats[i]) {
+      c.setPosition(blocks[i].position());
       c.setBlockFormat(formats[i]);
     }
 }

@@ -206,6 +206,13 @@ class Reader {
   int RowLevel(const State& s) const;
   int ColorOf(int index) const;
   void BeginFootnote(State& s);
+  // Takes the footnote mark of `length` characters just written, begun at `before`. Measured back
+  // from its end (writing it may first close a table or a paragraph), but never before where it
+  // began: a number that went elsewhere (an alternative's skipped part) marks nothing.
+  void MarkWritten(int before, int length) {
+    markTo_ = builder_.Position();
+    markFrom_ = std::max(before, markTo_ - length);
+  }
   void EndFootnote(const State& done);
 
   const QByteArray& in_;
@@ -911,10 +918,7 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
         const QString number = QString::number(footnotes_ + 1);
         const int before = builder_.Position();
         EmitText(number);
-        // Measured back from its end (writing it may first close a table), but never before where
-        // it began: text that went elsewhere (an alternative's skipped part) marks nothing.
-        markTo_ = builder_.Position();
-        markFrom_ = std::max(before, markTo_ - int(number.size()));
+        MarkWritten(before, int(number.size()));
       }
       return;
     case kwChpgn:
@@ -1126,12 +1130,10 @@ void Reader::BeginFootnote(State& s) {
   if (markTo_ < 0 || markTo_ != builder_.Position()) {
     CharState mark = s.ch;
     mark.vert = 2;
-    // Measured back from its end: writing the mark may first close a table or a paragraph.
     const QString number = QString::number(++footnotes_);
     const int before = builder_.Position();
     builder_.Text(number, mark, s.pa);
-    markTo_ = builder_.Position();
-    markFrom_ = std::max(before, markTo_ - int(number.size()));
+    MarkWritten(before, int(number.size()));
   } else {
     ++footnotes_;
   }

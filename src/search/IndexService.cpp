@@ -238,8 +238,7 @@ void IndexService::Synchronize(bool fromScratch) {
   const QString& note = memoryWhy_;
   // The cheap test first: nothing written since the index last caught up.
   if (!fromScratch && !stamp.isEmpty() && stamp == writer_.Stamp()) {
-    retryAt_.reset();
-    retryDelay_ = std::chrono::milliseconds(0);
+    NoRetry();
     SetStatus(settled, 0, 0, note);
     return;
   }
@@ -256,8 +255,7 @@ void IndexService::Synchronize(bool fromScratch) {
   qint64 total = 0;
   if (!source_->Count(&total, &error)) {
     // The tables are busy or unreadable now; the index stays as it is and tries again later.
-    RetryLater();
-    SetStatus(settled, 0, 0, error);
+    SettleUntilRetry(error);
     return;
   }
   SetStatus(state, 0, total);
@@ -276,8 +274,7 @@ void IndexService::Synchronize(bool fromScratch) {
     if (writer_.Damaged()) {
       RebuildDamaged(error);
     } else {
-      RetryLater();
-      SetStatus(settled, 0, 0, error);
+      SettleUntilRetry(error);
     }
   };
 
@@ -294,8 +291,7 @@ void IndexService::Synchronize(bool fromScratch) {
   for (;;) {
     if (Stopping()) return;
     if (!source_->ReadAfter(after, kBatch, &batch, &error)) {
-      RetryLater();
-      SetStatus(settled, 0, 0, error);
+      SettleUntilRetry(error);
       return;
     }
     if (batch.empty()) break;
@@ -349,8 +345,7 @@ void IndexService::Synchronize(bool fromScratch) {
   writer_.Checkpoint();
   restarts_ = 0;
   rebuilds_ = 0;
-  retryAt_.reset();
-  retryDelay_ = std::chrono::milliseconds(0);
+  NoRetry();
   SetStatus(settled, 0, 0, note);
 }
 
@@ -392,6 +387,16 @@ void IndexService::RetryLater() {
   retryAt_ = std::chrono::steady_clock::now() + retryDelay_;
   // The pass made then compares term by term even where the tables tell no stamp.
   lastBlindPass_ = {};
+}
+
+void IndexService::NoRetry() {
+  retryAt_.reset();
+  retryDelay_ = std::chrono::milliseconds(0);
+}
+
+void IndexService::SettleUntilRetry(const QString& error) {
+  RetryLater();
+  SetStatus(IndexState::Ready, 0, 0, error);
 }
 
 void IndexService::RebuildDamaged(const QString& why) {

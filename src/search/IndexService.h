@@ -103,6 +103,9 @@ class IndexService : public QObject {
   void ApplyRow(const Task& task);
   void RebuildDamaged(const QString& why);
   void RetryLater();
+  void NoRetry();
+  // A pass the tables refused: the index stays as it is, says why and tries again later.
+  void SettleUntilRetry(const QString& error);
   void SetStatus(IndexState state, qint64 done = 0, qint64 total = 0, const QString& message = QString());
   bool ReaderReady(QString* error);
   bool Stopping() const { return stop_.load(std::memory_order_relaxed); }
