@@ -1,7 +1,8 @@
 #pragma once
 // Reading RTF into a document. The reader's parts: RtfTokenizer.h (bytes to tokens),
 // RtfKeywords.h (control words), RtfTables.h (fonts, colours, lists) and RtfDocumentBuilder.h
-// (what goes into the document); RtfReader.cpp ties them together by destination.
+// (what goes into the document); RtfReader.cpp and its parts RtfReader*.cpp tie them together
+// by destination (RtfReader_p.h).
 
 #include <QByteArray>
 #include <QString>
