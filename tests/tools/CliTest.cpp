@@ -1,0 +1,88 @@
+// termora-glossary's front: subcommand dispatch, options, help and exit codes.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "tools/termora-glossary/Cli.h"
+
+namespace {
+
+struct Ran {
+  int code;
+  QString out, err;
+};
+
+Ran RunCli(const QStringList& args) {
+  QString out, err;
+  QTextStream o(&out), e(&err);
+  const int code = cli::Run(args, o, e);
+  o.flush();
+  e.flush();
+  return {code, out, err};
+}
+
+TEST(TermoraGlossaryCli, HelpVersionAndBadArguments) {
+  struct Case {
+    QStringList args;
+    int code;
+    const char* inOut;  // expected in stdout, or nullptr
+    const char* inErr;  // expected in stderr, or nullptr
+  };
+  const Case cases[] = {
+      {{"--help"}, cli::kOk, "usage: termora-glossary COMMAND", nullptr},
+      {{"--version"}, cli::kOk, "termora-glossary ", nullptr},
+      {{}, cli::kUsage, nullptr, "usage:"},
+      {{"frobnicate"}, cli::kUsage, nullptr, "unknown command 'frobnicate'"},
+      {{"build", "--help"}, cli::kOk, "usage: termora-glossary build", nullptr},
+      {{"build"}, cli::kUsage, nullptr, "termora-glossary build: needs one source folder"},
+      {{"build", "src", "--data"}, cli::kUsage, nullptr, "--data needs a value"},
+      {{"build", "src", "--colour", "x"}, cli::kUsage, nullptr, "unknown option --colour"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(' ').toStdString());
+    const Ran r = RunCli(c.args);
+    EXPECT_EQ(r.code, c.code);
+    if (c.inOut) {
+      EXPECT_TRUE(r.out.contains(QString::fromUtf8(c.inOut))) << r.out.toStdString();
+    }
+    if (c.inErr) {
+      EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.inErr))) << r.err.toStdString();
+    }
+    // Every command the program knows is listed in its help.
+    if (c.args == QStringList{"--help"}) {
+      for (const cli::Command& cmd : cli::Commands()) {
+        EXPECT_TRUE(r.out.contains("  " + cmd.name));
+      }
+    }
+  }
+}
+
+TEST(TermoraGlossaryCli, OptionsTakeBothFormsAndKeepPositionals) {
+  cli::Options o({"a", "--letter=К", "--data", "/x", "--force", "--", "--b"}, {"letter", "data"}, {"force"});
+  ASSERT_TRUE(o.ok()) << o.error().toStdString();
+  EXPECT_EQ(o.value("letter"), QString::fromUtf8("К"));
+  EXPECT_EQ(o.value("data"), "/x");
+  EXPECT_TRUE(o.has("force"));
+  EXPECT_FALSE(o.has("query"));
+  EXPECT_EQ(o.positional(), (QStringList{"a", "--b"}));
+  EXPECT_FALSE(cli::Options({"--force=1"}, {}, {"force"}).ok());
+}
+
+TEST(TermoraGlossaryCli, BuildCreatesTheTablesInTheDataFolder) {
+  QTemporaryDir src, data;
+  ASSERT_TRUE(src.isValid() && data.isValid());
+  // The builder wants all 27 letter files; one term under А is enough.
+  for (int i = 1; i <= 27; ++i) {
+    QFile f(src.filePath(QString::asprintf("%02d.txt", i)));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    if (i == 1) f.write(QString::fromUtf8("## Апис\n\n**Апис** — род медоносных пчёл.\n").toUtf8());
+  }
+  const Ran r = RunCli({"build", src.path(), "--data", data.path()});
+  EXPECT_EQ(r.code, cli::kOk) << r.err.toStdString();
+  EXPECT_TRUE(QFile::exists(data.filePath("tableMaster.DB")));
+  EXPECT_TRUE(QFile::exists(data.filePath("tableDetail.DB")));
+}
+
+}  // namespace
