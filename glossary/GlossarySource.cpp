@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QDir>
+#include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
 #include <QTextBlock>
@@ -26,14 +28,25 @@ constexpr int kParagraphGapTw = 120;
 struct Paragraph {
   bool bullet = false;
   QString text;
-  int line = 0;  // 0-based line of the markup where it starts
+  int line = 0;                  // 0-based line of the markup where it starts
+  QList<qsizetype> lineStarts;   // where each further source line begins in text
 };
 
 struct Run {
   QString text;
   bool bold = false;
   bool italic = false;
+  QString link;        // the term a cross-reference points to; empty for ordinary text
+  qsizetype at = 0;    // where the run's markup starts in the paragraph's text
 };
+
+// The markup line holding a position of a paragraph's text.
+int LineAt(const Paragraph& p, qsizetype pos) {
+  int line = p.line;
+  for (qsizetype start : p.lineStarts)
+    if (start <= pos) ++line;
+  return line;
+}
 
 QList<Paragraph> SplitParagraphs(const QString& markup) {
   QList<Paragraph> out;
@@ -47,63 +60,103 @@ QList<Paragraph> SplitParagraphs(const QString& markup) {
       continue;
     }
     if (line.startsWith(QLatin1String("- ")) || line == QLatin1String("-")) {
-      out.append({true, line.mid(2).trimmed(), i});
+      out.append({true, line.mid(2).trimmed(), i, {}});
       open = true;
       continue;
     }
     // A bullet item goes on over indented lines; an unindented line after it starts a paragraph.
     const bool continues = open && (!out.last().bullet || raw.front().isSpace());
     if (continues) {
-      out.last().text += QLatin1Char(' ') + line;
+      out.last().text += QLatin1Char(' ');
+      out.last().lineStarts.append(out.last().text.size());
+      out.last().text += line;
     } else {
-      out.append({false, line, i});
+      out.append({false, line, i, {}});
       open = true;
     }
   }
   return out;
 }
 
-// Splits a paragraph into runs. Returns false if a ** or * is left open; "\*" and "\\" are
+// Splits a paragraph into runs. Returns false on a fault: a ** or * left open, a malformed
+// [[...]] cross-reference; *faultAt is then where in the text the fault lies. "\*" and "\\" are
 // literal characters.
-bool SplitRuns(const QString& text, QList<Run>* runs, QString* message) {
+bool SplitRuns(const QString& text, QList<Run>* runs, QString* message, qsizetype* faultAt = nullptr) {
   runs->clear();
   bool bold = false, italic = false;
   QString current;
-  auto flush = [&] {
-    if (!current.isEmpty()) runs->append({current, bold, italic});
+  qsizetype currentAt = 0;
+  auto flush = [&](qsizetype next) {
+    if (!current.isEmpty()) runs->append({current, bold, italic, {}, currentAt});
     current.clear();
+    currentAt = next;
   };
+  auto fail = [&](qsizetype at, const QString& m) {
+    if (message) *message = m;
+    if (faultAt) *faultAt = at;
+    return false;
+  };
+  auto pairAt = [&](qsizetype i, char c) {
+    return i + 1 < text.size() && text[i] == QLatin1Char(c) && text[i + 1] == QLatin1Char(c);
+  };
+  qsizetype boldAt = 0, italicAt = 0;
   for (qsizetype i = 0; i < text.size(); ++i) {
     const QChar c = text[i];
     if (c == QLatin1Char('\\') && i + 1 < text.size() &&
         (text[i + 1] == QLatin1Char('*') || text[i + 1] == QLatin1Char('\\'))) {
       current += text[++i];
-    } else if (c == QLatin1Char('*') && i + 1 < text.size() && text[i + 1] == QLatin1Char('*')) {
-      flush();
+    } else if (pairAt(i, '*')) {
+      flush(i + 2);
       bold = !bold;
+      boldAt = i;
       ++i;
     } else if (c == QLatin1Char('*')) {
-      flush();
+      flush(i + 1);
       italic = !italic;
+      italicAt = i;
+    } else if (pairAt(i, '[')) {
+      const qsizetype end = text.indexOf(QLatin1String("]]"), i + 2);
+      if (end < 0) return fail(i, QStringLiteral("unclosed [[ cross-reference"));
+      const QString inner = text.mid(i + 2, end - i - 2);
+      if (inner.contains(QLatin1String("[[")))
+        return fail(i, QStringLiteral("a [[ cross-reference holds another [["));
+      if (inner.contains(QLatin1Char('*')))
+        return fail(i, QStringLiteral("bold or italic markers inside the cross-reference [[%1]]").arg(inner));
+      const qsizetype bar = inner.indexOf(QLatin1Char('|'));
+      const QString target = (bar < 0 ? inner : inner.left(bar)).trimmed();
+      const QString shown = bar < 0 ? target : inner.mid(bar + 1).trimmed();
+      if (target.isEmpty())
+        return fail(i, QStringLiteral("the cross-reference [[%1]] names no term").arg(inner));
+      if (shown.isEmpty())
+        return fail(i, QStringLiteral("the cross-reference [[%1]] has no text to show").arg(inner));
+      flush(i);
+      runs->append({shown, bold, italic, target, i});
+      i = end + 1;
+      currentAt = i + 1;
+    } else if (pairAt(i, ']')) {
+      return fail(i, QStringLiteral("]] without an opening [["));
     } else {
       current += c;
     }
   }
-  flush();
-  if (bold || italic) {
-    if (message)
-      *message = bold ? QStringLiteral("unclosed ** (bold) marker")
-                      : QStringLiteral("unclosed * (italic) marker");
-    return false;
-  }
+  flush(text.size());
+  if (bold) return fail(boldAt, QStringLiteral("unclosed ** (bold) marker"));
+  if (italic) return fail(italicAt, QStringLiteral("unclosed * (italic) marker"));
   return true;
 }
 
-// Case-insensitive, with Ё as Е: the way the term index compares terms.
-QString TermKey(const QString& term) {
-  QString k = term.toLower();
-  k.replace(QChar(0x0451), QChar(0x0435));
-  return k;
+// A number and its unit are one unit of reading: a line may not break between them, so they are
+// joined by a non-breaking space (U+00A0; the narrow one, U+202F, does as well). Finds the first
+// pair joined by anything else, or by nothing. Plain degrees of angle (45°) take no space.
+bool FindLooseUnit(const QString& text, qsizetype* at, QString* found) {
+  static const QRegularExpression loose(QString::fromUtf8(
+      "\\d(?:[ \\t]|[\\x{2000}-\\x{200B}])?(?:°[CС]|%|мкм|мм|см|дм|км|м²|м³|м|мг|кг|г|ц|т|мл|л|га)"
+      "(?![\\p{L}\\d])"));
+  const QRegularExpressionMatch m = loose.match(text);
+  if (!m.hasMatch()) return false;
+  *at = m.capturedStart();
+  *found = m.captured(0);
+  return true;
 }
 
 // Ё and Й have no button of their own; their words are filed under Е and И.
@@ -116,6 +169,12 @@ bool StartsWithLetter(const QString& term, const QString& letter) {
 }
 
 }  // namespace
+
+QString TermKey(const QString& term) {
+  QString k = term.toLower();
+  k.replace(QChar(0x0451), QChar(0x0435));
+  return k;
+}
 
 const QStringList& Letters() {
   static const QStringList letters = QString::fromUtf8(
@@ -132,13 +191,26 @@ QString LetterFileName(int letter) {
   return QStringLiteral("%1.txt").arg(letter, 2, 10, QLatin1Char('0'));
 }
 
-bool CheckMarkup(const QString& markup, QString* message, int* lineOffset) {
+bool CheckMarkup(const QString& markup, QString* message, int* lineOffset,
+                 QList<Reference>* references) {
   QList<Run> runs;
   for (const Paragraph& p : SplitParagraphs(markup)) {
-    if (!SplitRuns(p.text, &runs, message)) {
-      if (lineOffset) *lineOffset = p.line;
+    qsizetype at = 0;
+    QString found;
+    if (!SplitRuns(p.text, &runs, message, &at)) {
+      if (lineOffset) *lineOffset = LineAt(p, at);
       return false;
     }
+    if (FindLooseUnit(p.text, &at, &found)) {
+      if (message)
+        *message = QStringLiteral("\"%1\": join a number and its unit with a non-breaking space "
+                                  "(U+00A0)").arg(found);
+      if (lineOffset) *lineOffset = LineAt(p, at);
+      return false;
+    }
+    if (references)
+      for (const Run& r : runs)
+        if (!r.link.isEmpty()) references->append({r.link, LineAt(p, r.at)});
   }
   return true;
 }
@@ -176,7 +248,22 @@ bool ParseLetterText(const QString& input, int letter, const QString& fileName,
     e.markup = body.join(QLatin1Char('\n'));
     QString message;
     int offset = 0;
-    if (!CheckMarkup(e.markup, &message, &offset)) return fail(bodyStart + offset, message);
+    QList<Reference> refs;
+    if (!CheckMarkup(e.markup, &message, &offset, &refs)) return fail(bodyStart + offset, message);
+    for (Reference& r : refs) r.line += bodyStart;
+    e.references = refs;
+    // The definition opens with its term in bold, exactly as the heading names it: a reader sees
+    // the headword again, and a heading edited alone does not drift from its text.
+    const QString lead = QStringLiteral("**%1**").arg(e.term);
+    if (!e.markup.startsWith(lead)) {
+      static const QRegularExpression bold(QStringLiteral("^\\*\\*(.+?)\\*\\*"));
+      const QRegularExpressionMatch m = bold.match(e.markup);
+      return fail(bodyStart, m.hasMatch()
+                                 ? QStringLiteral("the definition opens with \"%1\" in bold, not "
+                                                  "with its term \"%2\"").arg(m.captured(1), e.term)
+                                 : QStringLiteral("the definition does not open with its term "
+                                                  "\"%1\" in bold").arg(e.term));
+    }
     body.clear();
     return true;
   };
@@ -248,7 +335,39 @@ bool ReadSourceFolder(const QString& folder, QList<Entry>* entries, SourceError*
     }
     if (!ParseLetterText(text, letter, path, &all, error)) return false;
   }
+  if (!CheckEntries(all, error)) return false;
   *entries = all;
+  return true;
+}
+
+bool CheckEntries(const QList<Entry>& entries, SourceError* error) {
+  QHash<QString, const Entry*> byKey;
+  for (const Entry& e : entries) {
+    const QString key = TermKey(e.term);
+    if (const Entry* first = byKey.value(key)) {
+      if (error)
+        *error = {e.file, e.line,
+                  QStringLiteral("the term \"%1\" appears twice (first at %2:%3)")
+                      .arg(e.term, first->file)
+                      .arg(first->line)};
+      return false;
+    }
+    byKey.insert(key, &e);
+  }
+  for (const Entry& e : entries) {
+    for (const Reference& r : e.references) {
+      const QString key = TermKey(r.target);
+      QString message;
+      if (!byKey.contains(key))
+        message = QStringLiteral("the cross-reference [[%1]] names no term of the glossary").arg(r.target);
+      else if (key == TermKey(e.term))
+        message = QStringLiteral("the entry \"%1\" refers to itself").arg(e.term);
+      if (!message.isEmpty()) {
+        if (error) *error = {e.file, r.line, message};
+        return false;
+      }
+    }
+  }
   return true;
 }
 
@@ -292,7 +411,7 @@ void MarkupToDocument(const QString& markup, QTextDocument* doc) {
     } else {
       list = nullptr;
     }
-    if (!SplitRuns(p.text, &runs, nullptr)) runs = {{p.text, false, false}};
+    if (!SplitRuns(p.text, &runs, nullptr)) runs = {{p.text, false, false, {}, 0}};
     for (const Run& r : runs) {
       QTextCharFormat f;
       if (r.bold) f.setFontWeight(QFont::Bold);

@@ -17,12 +17,20 @@ const QStringList& Letters();
 // Longest term the term field holds.
 constexpr int kMaxTermLength = 40;
 
+// A cross-reference written in a definition as [[Term]] or [[Term|shown text]].
+struct Reference {
+  QString target;  // the term referred to, as written
+  int line = 0;    // where it was written: a file line in an Entry, a markup line (0-based)
+                   // from CheckMarkup
+};
+
 struct Entry {
   int letter = 0;   // the letter's record number, 1..27
   QString term;
   QString markup;   // the definition as written, without the heading line
   QString file;     // where it was read, for messages
   int line = 0;     // line of the "## " heading
+  QList<Reference> references;  // the cross-references in the definition, in order
 };
 
 struct SourceError {
@@ -32,23 +40,36 @@ struct SourceError {
   QString ToString() const;  // "file:line: message"
 };
 
-// Parses the text of one letter's file. Stops at the first fault.
+// Terms as the term index compares them: case-insensitive, Ё as Е.
+QString TermKey(const QString& term);
+
+// Parses the text of one letter's file. Stops at the first fault. Cross-references are collected
+// but not resolved: their targets may be in other files (see CheckEntries).
 bool ParseLetterText(const QString& text, int letter, const QString& fileName, QList<Entry>* entries,
                      SourceError* error);
 
 // Name of letter N's file inside the source folder ("01.txt" ... "27.txt").
 QString LetterFileName(int letter);
 
-// Reads all 27 files of a source folder, in letter order. Every file must be there and parse.
+// Checks what no single file can: the same term twice across the files, and a cross-reference
+// whose target is no term (or is the entry's own term).
+bool CheckEntries(const QList<Entry>& entries, SourceError* error);
+
+// Reads all 27 files of a source folder, in letter order. Every file must be there and parse,
+// and the whole must pass CheckEntries.
 bool ReadSourceFolder(const QString& folder, QList<Entry>* entries, SourceError* error);
 
-// Checks a definition's markup without building anything: unclosed ** or * markers.
-// On a fault, *lineOffset is the 0-based line inside the markup.
-bool CheckMarkup(const QString& markup, QString* message, int* lineOffset);
+// Checks a definition's markup without building anything: unclosed ** or * markers, malformed
+// [[...]] cross-references, a number and its unit not joined by a non-breaking space.
+// On a fault, *lineOffset is the 0-based line inside the markup. The cross-references found are
+// appended to *references when given.
+bool CheckMarkup(const QString& markup, QString* message, int* lineOffset,
+                 QList<Reference>* references = nullptr);
 
 // Replaces the document's contents with the definition: paragraphs, bold, italic and bullet
-// paragraphs carrying the engine's paragraph properties. Markup faults are not checked here
-// (see CheckMarkup); stray markers are taken literally.
+// paragraphs carrying the engine's paragraph properties. A cross-reference shows its text (for
+// now as plain text). Markup faults are not checked here (see CheckMarkup); a paragraph with a
+// fault is taken literally.
 void MarkupToDocument(const QString& markup, QTextDocument* doc);
 
 }  // namespace glossary

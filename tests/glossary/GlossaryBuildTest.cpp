@@ -37,9 +37,9 @@ QByteArray ReadFile(const QString& path) {
 void WriteSmallSource(const QString& folder) {
   for (int n = 1; n <= 27; ++n) WriteFile(folder + "/" + glossary::LetterFileName(n), {});
   WriteFile(folder + "/01.txt",
-            "## Апис\n**Apis** \xe2\x80\x94 \xd1\x80\xd0\xbe\xd0\xb4 *\xd0\xbf\xd1\x87\xd1\x91\xd0\xbb*.\n\n"
-            "## Акация\nДерево.\n- первое\n- второе\n");
-  WriteFile(folder + "/10.txt", "## Квадратная улейка\nТекст.\n");
+            "## Апис\n**Апис** (*Apis*) \xe2\x80\x94 \xd1\x80\xd0\xbe\xd0\xb4 *\xd0\xbf\xd1\x87\xd1\x91\xd0\xbb*.\n\n"
+            "## Акация\n**Акация** \xe2\x80\x94 дерево.\n- первое\n- второе\n");
+  WriteFile(folder + "/10.txt", "## Квадратная улейка\n**Квадратная улейка** \xe2\x80\x94 см. [[Апис|пчёлы]].\n");
 }
 
 struct Tables {
@@ -122,7 +122,7 @@ TEST(GlossaryBuild, CreatesTheLettersInRecordOrderAndTheTermsUnderThem) {
   EXPECT_EQ(t.termsByLetter.value(U("А")), QList<QString>({U("Апис"), U("Акация")}));
   EXPECT_EQ(t.termsByLetter.value(U("К")), QList<QString>({U("Квадратная улейка")}));
   EXPECT_EQ(t.termsByLetter.size(), 2);
-  EXPECT_EQ(t.definitions.value(U("Апис")), glossary::DefinitionBytes(U("**Apis** — род *пчёл*.")));
+  EXPECT_EQ(t.definitions.value(U("Апис")), glossary::DefinitionBytes(U("**Апис** (*Apis*) — род *пчёл*.")));
 
   // A stored definition reads back through the engine with its words and formatting.
   const QByteArray stored = t.definitions.value(U("Акация"));
@@ -138,13 +138,13 @@ TEST(GlossaryBuild, CreatesTheLettersInRecordOrderAndTheTermsUnderThem) {
     numbering << b.blockFormat().intProperty(rtf::kNumbering);
     alignment << rtf::Alignment(b.blockFormat());
   }
-  EXPECT_EQ(texts, QStringList({U("Дерево."), U("первое"), U("второе")}));
+  EXPECT_EQ(texts, QStringList({U("Акация — дерево."), U("первое"), U("второе")}));
   EXPECT_EQ(numbering, QList<int>({0, 1, 1}));
   EXPECT_EQ(alignment, QList<int>({4, 1, 1}));  // text justified, list items ragged
   QTextDocument apis;
   QTextCursor at2(&apis);
   ASSERT_TRUE(rtf::ReadRtf(t.definitions.value(U("Апис")), at2));
-  EXPECT_EQ(apis.begin().text(), U("Apis — род пчёл."));
+  EXPECT_EQ(apis.begin().text(), U("Апис (Apis) — род пчёл."));
   EXPECT_TRUE(apis.begin().begin().fragment().charFormat().font().bold());
   // Only the two tables are left in the folder: no scratch files.
   EXPECT_EQ(QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
@@ -185,10 +185,17 @@ TEST(GlossaryBuild, FaultsLeaveNoTableBehind) {
   QTemporaryDir source, data;
   WriteSmallSource(source.path());
   // A source fault: reported with file and line, exit 1, nothing created.
-  WriteFile(source.path() + "/10.txt", "## Квадрат\nТекст.\n\n## Аист\nТекст.\n");
+  WriteFile(source.path() + "/10.txt", "## Квадрат\n**Квадрат**.\n\n## Аист\n**Аист**.\n");
   BuildRun r = Build(source.path(), data.path());
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(r.err.contains("10.txt:4:")) << r.err.toStdString();
+  EXPECT_TRUE(QDir(data.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+
+  // So is a cross-reference to a term that no file holds.
+  WriteFile(source.path() + "/10.txt", "## Квадрат\n**Квадрат** \xe2\x80\x94 см.\n[[Аист]].\n");
+  r = Build(source.path(), data.path());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.err.contains(U("10.txt:3: the cross-reference [[Аист]] names no term"))) << r.err.toStdString();
   EXPECT_TRUE(QDir(data.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
 
   // So are a file in another encoding and a missing letter file.
@@ -204,13 +211,13 @@ TEST(GlossaryBuild, FaultsLeaveNoTableBehind) {
 
   // The store refusing a term half-way through: the scratch tables go, nothing is moved in.
   QList<Entry> entries;
-  entries.append({1, U("Апис"), "Текст.", "01.txt", 1});
-  entries.append({1, U("А") + QString(45, 'a'), "Текст.", "01.txt", 4});
+  entries.append({1, U("Апис"), "Текст.", "01.txt", 1, {}});
+  entries.append({1, U("А") + QString(45, 'a'), "Текст.", "01.txt", 4, {}});
   QString message;
   EXPECT_EQ(glossary::BuildTables(entries, data.path(), &message), glossary::BuildResult::Failed);
   EXPECT_TRUE(message.contains("01.txt:4")) << message.toStdString();
   EXPECT_TRUE(QDir(data.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
-  entries[1] = {28, U("Яма"), "Текст.", "28.txt", 1};
+  entries[1] = {28, U("Яма"), "Текст.", "28.txt", 1, {}};
   EXPECT_EQ(glossary::BuildTables(entries, data.path(), &message), glossary::BuildResult::Failed);
   EXPECT_TRUE(QDir(data.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
 }
