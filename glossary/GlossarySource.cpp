@@ -192,7 +192,7 @@ QString LetterFileName(int letter) {
 }
 
 bool CheckMarkup(const QString& markup, QString* message, int* lineOffset,
-                 QList<Reference>* references) {
+                 QList<Reference>* references, bool houseStyle) {
   QList<Run> runs;
   for (const Paragraph& p : SplitParagraphs(markup)) {
     qsizetype at = 0;
@@ -201,7 +201,7 @@ bool CheckMarkup(const QString& markup, QString* message, int* lineOffset,
       if (lineOffset) *lineOffset = LineAt(p, at);
       return false;
     }
-    if (FindLooseUnit(p.text, &at, &found)) {
+    if (houseStyle && FindLooseUnit(p.text, &at, &found)) {
       if (message)
         *message = QStringLiteral("\"%1\": join a number and its unit with a non-breaking space "
                                   "(U+00A0)").arg(found);
@@ -216,7 +216,7 @@ bool CheckMarkup(const QString& markup, QString* message, int* lineOffset,
 }
 
 bool ParseLetterText(const QString& input, int letter, const QString& fileName,
-                     QList<Entry>* entries, SourceError* error) {
+                     QList<Entry>* entries, SourceError* error, bool houseStyle) {
   auto fail = [&](int line, const QString& message) {
     if (error) *error = {fileName, line, message};
     return false;
@@ -249,13 +249,13 @@ bool ParseLetterText(const QString& input, int letter, const QString& fileName,
     QString message;
     int offset = 0;
     QList<Reference> refs;
-    if (!CheckMarkup(e.markup, &message, &offset, &refs)) return fail(bodyStart + offset, message);
+    if (!CheckMarkup(e.markup, &message, &offset, &refs, houseStyle)) return fail(bodyStart + offset, message);
     for (Reference& r : refs) r.line += bodyStart;
     e.references = refs;
     // The definition opens with its term in bold, exactly as the heading names it: a reader sees
     // the headword again, and a heading edited alone does not drift from its text.
     const QString lead = QStringLiteral("**%1**").arg(e.term);
-    if (!e.markup.startsWith(lead)) {
+    if (houseStyle && !e.markup.startsWith(lead)) {
       static const QRegularExpression bold(QStringLiteral("^\\*\\*(.+?)\\*\\*"));
       const QRegularExpressionMatch m = bold.match(e.markup);
       return fail(bodyStart, m.hasMatch()
@@ -319,6 +319,7 @@ bool ParseLetterText(const QString& input, int letter, const QString& fileName,
 bool ReadSourceFolder(const QString& folder, QList<Entry>* entries, SourceError* error) {
   QList<Entry> all;
   const QDir dir(folder);
+  const bool houseStyle = !QFileInfo::exists(dir.filePath(QLatin1String(kUserGlossaryMarker)));
   for (int letter = 1; letter <= Letters().size(); ++letter) {
     const QString path = dir.filePath(LetterFileName(letter));
     QFile file(path);
@@ -333,7 +334,7 @@ bool ReadSourceFolder(const QString& folder, QList<Entry>* entries, SourceError*
       if (error) *error = {path, 0, QStringLiteral("not valid UTF-8 text")};
       return false;
     }
-    if (!ParseLetterText(text, letter, path, &all, error)) return false;
+    if (!ParseLetterText(text, letter, path, &all, error, houseStyle)) return false;
   }
   if (!CheckEntries(all, error)) return false;
   *entries = all;

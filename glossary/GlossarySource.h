@@ -45,8 +45,10 @@ QString TermKey(const QString& term);
 
 // Parses the text of one letter's file. Stops at the first fault. Cross-references are collected
 // but not resolved: their targets may be in other files (see CheckEntries).
+// `houseStyle` asks for the bundled glossary's editorial rules too (a bold lead, non-breaking
+// spaces before units); a user's own glossary is not held to them.
 bool ParseLetterText(const QString& text, int letter, const QString& fileName, QList<Entry>* entries,
-                     SourceError* error);
+                     SourceError* error, bool houseStyle = true);
 
 // Name of letter N's file inside the source folder ("01.txt" ... "27.txt").
 QString LetterFileName(int letter);
@@ -54,6 +56,10 @@ QString LetterFileName(int letter);
 // Checks what no single file can: the same term twice across the files, and a cross-reference
 // whose target is no term (or is the entry's own term).
 bool CheckEntries(const QList<Entry>& entries, SourceError* error);
+
+// A source folder holding a file of this name is a user's glossary written by an export: the
+// house style is not asked of it.
+inline constexpr char kUserGlossaryMarker[] = "termora-user-glossary.txt";
 
 // Reads all 27 files of a source folder, in letter order. Every file must be there and parse,
 // and the whole must pass CheckEntries.
@@ -64,7 +70,7 @@ bool ReadSourceFolder(const QString& folder, QList<Entry>* entries, SourceError*
 // On a fault, *lineOffset is the 0-based line inside the markup. The cross-references found are
 // appended to *references when given.
 bool CheckMarkup(const QString& markup, QString* message, int* lineOffset,
-                 QList<Reference>* references = nullptr);
+                 QList<Reference>* references = nullptr, bool houseStyle = true);
 
 // Replaces the document's contents with the definition: paragraphs, bold, italic and bullet
 // paragraphs carrying the engine's paragraph properties. A cross-reference shows its text (for

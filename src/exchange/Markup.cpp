@@ -125,6 +125,16 @@ bool WriteMarkupFolder(const QList<Term>& terms, const QString& folder, QStringL
     if (error) *error = QStringLiteral("Cannot create the folder %1.").arg(folder);
     return false;
   }
+  {
+    QSaveFile f(QDir(folder).filePath(QLatin1String(glossary::kUserGlossaryMarker)));
+    if (!f.open(QIODevice::WriteOnly) ||
+        f.write("A glossary exported by Termora. `termora-glossary build` turns this folder back into\n"
+                "the glossary's tables; the bundled glossary's house style is not asked of it.\n") < 0 ||
+        !f.commit()) {
+      if (error) *error = QStringLiteral("Cannot write %1: %2").arg(f.fileName(), f.errorString());
+      return false;
+    }
+  }
   for (int n = 0; n < letters.size(); ++n) {
     QSaveFile f(QDir(folder).filePath(glossary::LetterFileName(n + 1)));
     if (!f.open(QIODevice::WriteOnly) || f.write(files[n].join(QLatin1Char('\n')).toUtf8()) < 0 || !f.commit()) {
