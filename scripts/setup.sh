@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 TERMORA_PACKAGES="cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite qt6-image-formats-plugins poppler-utils \
-libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3 libstemmer-dev fonts-dejavu-core libxcb1-dev"
+libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3 libstemmer-dev fonts-dejavu-core libxcb1-dev qpdf tidy"
 
 missing=()
 for p in $TERMORA_PACKAGES ${TERMORA_EXTRA_PACKAGES:-}; do

@@ -7,6 +7,7 @@ namespace cli {
 int RunBuild(const QStringList& args, Context& ctx);
 int RunExport(const QStringList& args, Context& ctx);
 int RunImport(const QStringList& args, Context& ctx);
+int RunBook(const QStringList& args, Context& ctx);
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
@@ -34,6 +35,30 @@ const std::vector<Command>& Commands() {
                       "under a name with a number) nothing is imported while there are conflicts.\n"
                       "--dry-run only says what would happen.\n"),
        RunImport},
+      {QStringLiteral("book"), QStringLiteral("the glossary as a book: PDF, web pages or RTF"),
+       QStringLiteral(
+           "usage: termora-glossary book (--pdf FILE | --html DIR | --rtf FILE)... [OPTIONS]\n"
+           "Writes the glossary, one letter of it or the terms a search finds as a book: a PDF\n"
+           "with a title page, contents, running heads and an outline of the letters; a folder\n"
+           "of web pages (index.html, a page per letter, style.css, pictures in img/); or one\n"
+           "RTF document. Several outputs may be given at once.\n"
+           "  --pdf FILE      write a PDF book\n"
+           "  --html DIR      write web pages into the folder DIR\n"
+           "  --rtf FILE      write one RTF document\n"
+           "  --letter L      only the terms of the letter L\n"
+           "  --query TEXT    only the terms a search for TEXT finds (as the search field)\n"
+           "  --columns N     1 or 2 columns on a PDF page (default 1)\n"
+           "  --paper NAME    A3, A4, A5, Letter or Legal (default: the PDF printer's)\n"
+           "  --landscape     turn the PDF's paper\n"
+           "  --margin MM     the PDF's margins in millimetres (default 25.4)\n"
+           "  --title TEXT    the book's title (default \"Словарь пчеловода\")\n"
+           "  --author TEXT   the author named in the PDF (default Termora)\n"
+           "  --single-page   the web pages as one page\n"
+           "  --data DIR      the glossary folder (default: the user's)\n"
+           "  --force         replace files or a folder that are there\n"
+           "Exit status: 0 written, 1 failed or nothing to write (nothing is left half-written),\n"
+           "2 wrong command line.\n"),
+       RunBook},
   };
   return commands;
 }
