@@ -9,6 +9,7 @@
 
 #include "app/BeeIcon.h"
 #include "app/DateLine.h"
+#include "app/ExchangeMenu.h"
 #include "app/SearchBox.h"
 #include "base/Colors.h"
 #include "engine/RichEditTypes.h"
@@ -144,6 +145,7 @@ TForm1::TForm1(const QString& databaseName, std::function<QDate()> today, QWidge
   CreateData(databaseName);
   CreateComponents();
   CreateSearch();
+  InstallExchangeActions(this);
 
   // Master first, then the detail through its link.
   Table1->Open();

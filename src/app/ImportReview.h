@@ -1,0 +1,61 @@
+#pragma once
+// The review before an import: what the file holds against the glossary (new terms, identical
+// ones, conflicts, refusals), each conflict's two definitions side by side as they look, and the
+// user's choice for it. Nothing is stored until Import; Cancel stores nothing.
+
+#include <QDialog>
+#include <memory>
+
+#include "exchange/Import.h"
+
+class QAbstractTableModel;
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+class QTextEdit;
+
+namespace app {
+
+class TImportReview : public QDialog {
+  Q_OBJECT
+ public:
+  TImportReview(exchange::Plan plan, const QString& fileName, QWidget* parent = nullptr);
+  ~TImportReview() override;
+
+  const exchange::Plan& Plan() const { return plan_; }
+  // The plan's item shown in `row` of the list (conflicts first, then new, refused, identical).
+  int ItemOfRow(int row) const { return order_[size_t(row)]; }
+  void SelectRow(int row);
+  // Decides the selected conflict, or every conflict while "the same for all" is ticked.
+  void Choose(exchange::Choice choice);
+
+  // Stores the plan with progress and Cancel. True when stored; *message says what happened.
+  bool Import(QString* message);
+
+  QLabel* Summary = nullptr;
+  QTableView* Items = nullptr;
+  QLabel* MineCaption = nullptr;
+  QLabel* TheirsCaption = nullptr;
+  QTextEdit* Mine = nullptr;
+  QTextEdit* Theirs = nullptr;
+  QRadioButton* KeepMine = nullptr;
+  QRadioButton* TakeTheirs = nullptr;
+  QRadioButton* KeepBoth = nullptr;
+  QCheckBox* SameForAll = nullptr;
+  QPushButton* ImportButton = nullptr;
+  QPushButton* CancelButton = nullptr;
+
+ private:
+  void ShowItem(int row);
+  void RefreshChoices();
+
+  exchange::Plan plan_;
+  std::vector<int> order_;
+  std::unique_ptr<QAbstractTableModel> model_;
+  int current_ = -1;
+  bool showing_ = false;
+};
+
+}  // namespace app
