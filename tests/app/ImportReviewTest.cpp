@@ -89,7 +89,9 @@ TEST(ImportReview, EachChoiceAndTheSameForAll) {
     w.SameForAll->setChecked(true);
     w.TakeTheirs->click();
     for (const auto& i : w.Plan().items)
-      if (i.kind == ItemKind::Conflict) EXPECT_EQ(i.choice, Choice::Theirs);
+      if (i.kind == ItemKind::Conflict) {
+        EXPECT_EQ(i.choice, Choice::Theirs);
+      }
     QString message;
     ASSERT_TRUE(w.Import(&message)) << message.toStdString();
     EXPECT_EQ(Stored(r.folder), (QStringList{"Апис=Пчела медоносная", "Вощина=Лист воска", "Клещ=Паразит"}));
