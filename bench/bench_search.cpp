@@ -74,6 +74,8 @@ QStringList CorpusSentences() {
     QString text = QString::fromUtf8(f.readAll());
     text.remove(QRegularExpression(QStringLiteral("^#.*$"), QRegularExpression::MultilineOption));
     text.remove(QLatin1Char('*'));
+    // A cross-reference reads as its shown text: [[Сот|сотов]] is "сотов".
+    text.replace(QRegularExpression(QStringLiteral("\\[\\[(?:[^\\]|]*\\|)?([^\\]]*)\\]\\]")), QStringLiteral("\\1"));
     for (const QString& s : text.split(QRegularExpression(QStringLiteral("(?<=[.!?])\\s+")), Qt::SkipEmptyParts)) {
       const QString t = s.simplified();
       if (t.size() > 20) sentences << t;

@@ -176,11 +176,17 @@ TEST_F(Form1Test, AboutShowsOnePlainBoxCaptionedWithTheTitle) {
   EXPECT_EQ(a.caption, "Termora");
   EXPECT_EQ(a.icon, platform::Icon::None);
   EXPECT_EQ(a.buttons, platform::Buttons::Ok);
+  // The first line names four web sites; the printed sources and the date of the last check follow.
   const QString lead = QString::fromUtf8("В программе Termora использованы материалы сайтов ");
   ASSERT_TRUE(a.text.startsWith(lead)) << a.text.toStdString();
-  const QStringList sites = a.text.mid(lead.size()).split(QStringLiteral(", "));
+  const QString first = a.text.section('\n', 0, 0);
+  const QStringList sites = first.mid(lead.size()).split(QStringLiteral(", "));
   EXPECT_EQ(sites.size(), 4);
   for (const QString& s : sites) EXPECT_TRUE(!s.isEmpty() && !s.contains(' ')) << s.toStdString();
+  EXPECT_FALSE(first.endsWith('.'));
+  for (const char* source : {"ГОСТ 19792-2017", "ГОСТ 20728-2014", "№ 65 от 19.05.2016", "№ 490-ФЗ"})
+    EXPECT_TRUE(a.text.contains(QString::fromUtf8(source))) << source;
+  EXPECT_TRUE(a.text.contains(QString::fromUtf8("сверен с источниками 11.12.2026")));
   EXPECT_FALSE(a.text.endsWith('.'));
 }
 
