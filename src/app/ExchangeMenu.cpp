@@ -52,6 +52,8 @@ void ExportTerms(TForm1* form) {
   QStringList scopes{QStringLiteral("Весь словарь")};
   if (!letter.isEmpty()) scopes << QStringLiteral("Буква %1").arg(letter);
   if (hasTerm) scopes << QStringLiteral("Термин «%1»").arg(term);
+  const QString query = form->SearchBox1 ? form->SearchBox1->text().trimmed() : QString();
+  if (!query.isEmpty() && form->SearchBox1->Service()) scopes << QStringLiteral("Найденное поиском «%1»").arg(query);
   bool ok = false;
   const QString scope = QInputDialog::getItem(form, kExportCaption, QStringLiteral("Что экспортировать:"), scopes, 0,
                                               false, &ok);
@@ -60,6 +62,15 @@ void ExportTerms(TForm1* form) {
   if (scope.startsWith(QStringLiteral("Термин"))) {
     selection.byKey = true;
     selection.keys.insert(form->Table2IDDetail->AsInteger());
+  }
+  if (scope.startsWith(QStringLiteral("Найденное"))) {
+    const search::FindResult found = form->SearchBox1->Service()->Find(query);
+    if (!found.error.isEmpty()) {
+      platform::ShowError(found.error, kExportCaption, form);
+      return;
+    }
+    selection.byKey = true;
+    for (const search::Hit& h : found.hits) selection.keys.insert(h.id);
   }
   const QString tbx = QStringLiteral("TBX (*.tbx)"), csv = QStringLiteral("CSV, UTF-8 (*.csv)"),
                 markup = QStringLiteral("Исходная разметка (папка)");
