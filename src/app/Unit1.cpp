@@ -8,6 +8,7 @@
 #include <QStatusBar>
 
 #include "app/BeeIcon.h"
+#include "app/BookCommands.h"
 #include "app/DateLine.h"
 #include "app/ExchangeMenu.h"
 #include "app/SearchBox.h"
@@ -145,6 +146,7 @@ TForm1::TForm1(const QString& databaseName, std::function<QDate()> today, QWidge
   CreateData(databaseName);
   CreateComponents();
   CreateSearch();
+  CreateBookCommands();
   InstallExchangeActions(this);
 
   // Master first, then the detail through its link.
@@ -393,6 +395,19 @@ void TForm1::CreateSearch() {
                               {Table1, Table1IDMaster, Table1LetterMaster, Table2, Table2IDDetail, DBGrid1}, this);
   StatusBar1->addPermanentWidget(SearchBox1);
   Table2->AfterCommit = [this](TTable*, const data::TStoreCommit& c) { SearchBox1->TermWritten(c); };
+}
+
+void TForm1::CreateBookCommands() {
+  TBookCommands::Targets t;
+  t.folder = Table2->DatabaseName();
+  t.letter = [this] { return Table1->Active() ? Table1LetterMaster->AsString() : QString(); };
+  t.query = [this] { return SearchBox1->text(); };
+  t.storePending = [this] { return platform::Guarded([this] { Table2->CheckBrowseMode(); }, this); };
+  t.pageSetup = qvDBRichEdit1;
+  BookCommands1 = new TBookCommands(t, this);
+  // A menu on what is there, so the window's fixed layout stays as it is.
+  BookCommands1->Attach(DBGrid1);
+  BookCommands1->Attach(LmPanel1);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {

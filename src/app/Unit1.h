@@ -20,6 +20,7 @@ class QStatusBar;
 
 namespace app {
 
+class TBookCommands;
 class TSearchBox;
 
 class TForm1 : public QWidget {
@@ -102,6 +103,8 @@ class TForm1 : public QWidget {
   data::TGraphicField* Table2TextDetail = nullptr;
   // Search in the whole glossary, at the right end of the status bar.
   TSearchBox* SearchBox1 = nullptr;
+  // Export and printing of the whole glossary: the context menu of the grid and the letter panel.
+  TBookCommands* BookCommands1 = nullptr;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -109,6 +112,7 @@ class TForm1 : public QWidget {
  private:
   void CreateComponents();
   void CreateSearch();
+  void CreateBookCommands();
   void CreateData(const QString& databaseName);
   gradient::TLmButton* CreateLetterButton(int n);
   void PickLetter(int recNo);
