@@ -53,7 +53,8 @@ table{border-collapse:collapse;margin:.5em 0;max-width:100%;display:block;overfl
 td,th{border:1px solid #bbb;padding:.25em .5em;vertical-align:top}
 .pager{display:flex;justify-content:space-between;margin-top:2em}
 @media (max-width:36em){body{font-size:1.05em;padding:.75em}h1{font-size:2em}
-.term p{margin-left:0!important;text-indent:0!important}}
+.term p{margin-left:0!important;text-indent:0!important}
+.term p[style*="justify"]{text-align:left!important}}
 @media print{.alphabet,.pager{display:none}body{background:none;max-width:none}}
 )";
 
