@@ -19,6 +19,7 @@ class GlossaryTermSource : public search::TermSource {
   bool ReadAfter(qint64 afterId, int limit, std::vector<search::SourceTerm>* terms, QString* error) override;
   ReadResult Read(qint64 id, search::SourceTerm* term, QString* error) override;
   QString TextOf(const QByteArray& definition) override;
+  QString TextAndLinksOf(const QByteArray& definition, std::vector<qint64>* links) override;
 
  private:
   QString folder_;
@@ -29,5 +30,7 @@ class GlossaryTermSource : public search::TermSource {
 // The plain text of a stored definition: RTF as the reader reads it; other bytes as plain text,
 // UTF-8 when they are, else the Cyrillic code page older definitions were written in.
 QString DefinitionText(const QByteArray& definition);
+// The same, and the keys of the terms the definition links to, each once, in the order met.
+QString DefinitionTextAndLinks(const QByteArray& definition, std::vector<qint64>* links);
 
 }  // namespace app

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
+#include <QShortcut>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStatusBar>
@@ -12,6 +14,7 @@
 #include "app/DateLine.h"
 #include "app/ExchangeMenu.h"
 #include "app/SearchBox.h"
+#include "app/TermLinks.h"
 #include "base/Colors.h"
 #include "engine/RichEditTypes.h"
 #include "engine/RichEngine.h"
@@ -148,6 +151,7 @@ TForm1::TForm1(const QString& databaseName, std::function<QDate()> today, QWidge
   CreateSearch();
   CreateBookCommands();
   InstallExchangeActions(this);
+  CreateLinks();
 
   // Master first, then the detail through its link.
   Table1->Open();
@@ -394,7 +398,55 @@ void TForm1::CreateSearch() {
   SearchBox1 = new TSearchBox(Table2->DatabaseName(),
                               {Table1, Table1IDMaster, Table1LetterMaster, Table2, Table2IDDetail, DBGrid1}, this);
   StatusBar1->addPermanentWidget(SearchBox1);
-  Table2->AfterCommit = [this](TTable*, const data::TStoreCommit& c) { SearchBox1->TermWritten(c); };
+  Table2->AfterCommit = [this](TTable*, const data::TStoreCommit& c) {
+    SearchBox1->TermWritten(c);
+    if (TermLinks1) TermLinks1->Forget();
+  };
+}
+
+void TForm1::CreateLinks() {
+  TermLinks1 = new TTermLinks(Table2->DatabaseName(),
+                              {Table1, Table1IDMaster, Table2, Table2IDDetail, qvDBRichEdit1, this},
+                              SearchBox1->Service(), this);
+  qvDBRichEdit1->OnChooseLink = [this](richtext::TqvCustomRichEdit*, const QString& words) {
+    return TermLinks1->ChooseLink(words);
+  };
+  qvDBRichEdit1->OnFollowLink = [this](richtext::TqvCustomRichEdit*, const QString& target) {
+    return TermLinks1->Follow(target);
+  };
+  qvDBRichEdit1->OnLinkBroken = [this](richtext::TqvCustomRichEdit*, const QString& target) {
+    return TermLinks1->IsBroken(target);
+  };
+  qvDBRichEdit1->OnLinkHint = [this](richtext::TqvCustomRichEdit*, const QString& target) {
+    return TermLinks1->ToolTip(target);
+  };
+  // After the control's own items, including its link items.
+  QMenu* popup = qvDBRichEdit1->BuiltInPopup();
+  QAction* separator = popup->addSeparator();
+  LinksHereItem = popup->addAction(QStringLiteral("Ссылки сюда…"));
+  LinksHereItem->setObjectName(QStringLiteral("LinksHereItem"));
+  connect(LinksHereItem, &QAction::triggered, this, [this] { TermLinks1->ShowLinksHere(); });
+  FindMentionsItem = popup->addAction(QStringLiteral("Find mentions of other terms…"));
+  FindMentionsItem->setObjectName(QStringLiteral("FindMentionsItem"));
+  connect(FindMentionsItem, &QAction::triggered, this, [this] { TermLinks1->FindMentions(); });
+  connect(popup, &QMenu::aboutToShow, this, [this, separator] {
+    const bool term = TermLinks1->CurrentTerm() != 0;
+    separator->setVisible(true);
+    LinksHereItem->setEnabled(term);
+    FindMentionsItem->setVisible(!qvDBRichEdit1->GetReadOnly());
+    FindMentionsItem->setEnabled(term);
+  });
+  // Back and forward through the terms reached by links, wherever the focus is in the window.
+  auto* back = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this);
+  back->setObjectName(QStringLiteral("LinkBackShortcut"));
+  connect(back, &QShortcut::activated, this, [this] { TermLinks1->Back(); });
+  auto* forward = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), this);
+  forward->setObjectName(QStringLiteral("LinkForwardShortcut"));
+  connect(forward, &QShortcut::activated, this, [this] { TermLinks1->Forward(); });
+  // How many terms link to the one about to go, before the navigator asks "Delete record?".
+  DBNavigator1->BeforeAction = [this](data::TNavigateBtn button) {
+    if (button == nbDelete) TermLinks1->TellBeforeDelete();
+  };
 }
 
 void TForm1::CreateBookCommands() {

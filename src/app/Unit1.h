@@ -15,6 +15,7 @@
 #include "platform/Shell.h"
 #include "richtext/qvriched.h"
 
+class QAction;
 class QPushButton;
 class QStatusBar;
 
@@ -22,6 +23,7 @@ namespace app {
 
 class TBookCommands;
 class TSearchBox;
+class TTermLinks;
 
 class TForm1 : public QWidget {
   Q_OBJECT
@@ -105,6 +107,10 @@ class TForm1 : public QWidget {
   TSearchBox* SearchBox1 = nullptr;
   // Export and printing of the whole glossary: the context menu of the grid and the letter panel.
   TBookCommands* BookCommands1 = nullptr;
+  // Links between terms: making, following, back and forward, what links here.
+  TTermLinks* TermLinks1 = nullptr;
+  QAction* LinksHereItem = nullptr;
+  QAction* FindMentionsItem = nullptr;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -113,6 +119,7 @@ class TForm1 : public QWidget {
   void CreateComponents();
   void CreateSearch();
   void CreateBookCommands();
+  void CreateLinks();
   void CreateData(const QString& databaseName);
   gradient::TLmButton* CreateLetterButton(int n);
   void PickLetter(int recNo);

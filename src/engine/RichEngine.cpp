@@ -50,6 +50,8 @@ TRichEngine::TRichEngine(QWidget* parent, const QString& className)
       if (autoUrl_) DetectUrls();
       Notify(EN_CHANGE, nullptr);
     }
+    // Links come and go with formats too, which are no change of the text.
+    if (!autoUrl_) ApplyLinkDecoration();
     // The selection moved by an edit is reported after the edit itself.
     if (selPending_) {
       selPending_ = false;
@@ -237,6 +239,25 @@ void TRichEngine::ApplyLinkDecoration() {
     es.format.setForeground(QColor(0, 0, 255));
     extra.append(es);
   }
+  // Hyperlink fields in the desktop's link colour, whatever colour the stored text has; one
+  // whose target leads nowhere dashed and greyed, so the reader sees it before following it.
+  const QColor linkColor = palette().color(QPalette::Link);
+  const QColor brokenColor = palette().color(QPalette::Disabled, QPalette::Text);
+  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
+    for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+      const QTextFragment frag = it.fragment();
+      const QTextCharFormat f = frag.charFormat();
+      if (!f.isAnchor() || f.anchorHref().isEmpty()) continue;
+      const bool broken = LinkBroken && LinkBroken(f.anchorHref());
+      QTextEdit::ExtraSelection es;
+      es.cursor = QTextCursor(document());
+      es.cursor.setPosition(frag.position());
+      es.cursor.setPosition(frag.position() + frag.length(), QTextCursor::KeepAnchor);
+      es.format.setUnderlineStyle(broken ? QTextCharFormat::DashUnderline : QTextCharFormat::SingleUnderline);
+      es.format.setForeground(broken ? brokenColor : linkColor);
+      es.format.setUnderlineColor(broken ? brokenColor : linkColor);
+      extra.append(es);
+    }
   setExtraSelections(extra);
 }
 

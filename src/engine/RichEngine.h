@@ -155,6 +155,23 @@ class TRichEngine : public QTextEdit {
   bool HideSelection() const { return hideSelection_; }
   void SetHideSelection(bool hide);          // hide the selection while the engine has no focus
 
+  // ---- links (hyperlink fields) ----
+  // The target of the link holding character `cp`, with its run of characters in *range; empty
+  // when the character is in none.
+  QString LinkTargetAt(int cp, CHARRANGE* range = nullptr) const;
+  // The same for the character under a point of the viewport.
+  QString LinkTargetAtPoint(const QPoint& viewportPos, CHARRANGE* range = nullptr) const;
+  // Makes the selection one link to `target`, keeping its words; an empty target makes the
+  // links in the selection (or the one holding the caret) plain text. One undo step; false when
+  // nothing changed.
+  bool SetSelLink(const QString& target);
+  // Set by the host: whether a link leads nowhere (drawn as broken), and what pointing at a
+  // link shows (empty: nothing).
+  std::function<bool(const QString& target)> LinkBroken;
+  std::function<QString(const QString& target)> LinkToolTip;
+  // Draws the links again, after what LinkBroken answers has changed.
+  void RefreshLinks() { ApplyLinkDecoration(); }
+
   // ---- embedded objects ----
   IRichEditOle* OleInterface();
   void SetOleCallback(IRichEditOleCallback* cb) { oleCallback_ = cb; }

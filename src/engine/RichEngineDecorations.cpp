@@ -37,7 +37,11 @@ bool TRichEngine::viewportEvent(QEvent* e) {
       continue;
     const QTextBlock b = document()->findBlock(ch);
     for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it)
-      if (it.fragment().contains(ch)) tip = it.fragment().charFormat().toolTip();
+      if (it.fragment().contains(ch)) {
+        const QTextCharFormat f = it.fragment().charFormat();
+        tip = f.toolTip();
+        if (tip.isEmpty() && LinkToolTip && f.isAnchor() && !f.anchorHref().isEmpty()) tip = LinkToolTip(f.anchorHref());
+      }
     break;
   }
   if (tip.isEmpty()) {

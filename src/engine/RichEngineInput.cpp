@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QTextBlock>
 #include <algorithm>
 
 #include "engine/RichEngine.h"
@@ -201,6 +202,70 @@ int TRichEngine::LinkAt(const QPoint& viewportPos, CHARRANGE* range) const {
     *range = {a, b};
   }
   return ch;
+}
+
+QString TRichEngine::LinkTargetAt(int cp, CHARRANGE* range) const {
+  if (cp < 0 || cp >= TextLength()) return {};
+  const auto targetOf = [&](int p) {
+    QTextCursor k(document());
+    k.setPosition(p + 1);
+    const QTextCharFormat g = k.charFormat();
+    return g.isAnchor() ? g.anchorHref() : QString();
+  };
+  const QString target = targetOf(cp);
+  if (target.isEmpty()) return {};
+  if (range) {
+    // The run of characters linking to the same target around cp.
+    int a = cp, b = cp + 1;
+    while (a > 0 && targetOf(a - 1) == target) --a;
+    while (b < TextLength() && targetOf(b) == target) ++b;
+    *range = {a, b};
+  }
+  return target;
+}
+
+QString TRichEngine::LinkTargetAtPoint(const QPoint& viewportPos, CHARRANGE* range) const {
+  const int ch = CharUnder(viewportPos);
+  return ch < 0 ? QString() : LinkTargetAt(ch, range);
+}
+
+bool TRichEngine::SetSelLink(const QString& target) {
+  if (readOnly_) return false;
+  CHARRANGE r = GetSel();
+  if (r.cpMin == r.cpMax) {
+    // No selection: only taking a link away, the one the caret is in.
+    if (!target.isEmpty()) return false;
+    if (LinkTargetAt(r.cpMin, &r).isEmpty() && (r.cpMin == 0 || LinkTargetAt(r.cpMin - 1, &r).isEmpty())) return false;
+  }
+  const auto formatting = doc_->FormatChange();
+  QTextCursor c(document());
+  c.beginEditBlock();
+  bool changed = false;
+  // Fragment by fragment, so that every other format of the words stays as it was.
+  for (QTextBlock b = document()->findBlock(r.cpMin); b.isValid() && b.position() < r.cpMax; b = b.next())
+    for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+      const QTextFragment frag = it.fragment();
+      const int from = std::max(frag.position(), int(r.cpMin)), to = std::min(frag.position() + frag.length(), int(r.cpMax));
+      if (from >= to) continue;
+      QTextCharFormat f = frag.charFormat();
+      if (target.isEmpty()) {
+        if (!f.isAnchor() && !f.hasProperty(QTextFormat::AnchorHref)) continue;
+        f.setAnchor(false);
+        f.clearProperty(QTextFormat::AnchorHref);
+        f.clearProperty(rtf::kLink);
+      } else {
+        if (f.isAnchor() && f.anchorHref() == target) continue;
+        f.setAnchor(true);
+        f.setAnchorHref(target);
+      }
+      c.setPosition(from);
+      c.setPosition(to, QTextCursor::KeepAnchor);
+      c.setCharFormat(f);
+      changed = true;
+    }
+  c.endEditBlock();
+  if (changed) ApplyLinkDecoration();
+  return changed;
 }
 
 namespace {

@@ -164,6 +164,9 @@ void TqvCustomRichEdit::CreateWnd() {
     Perform(EM_SETEVENTMASK, 0, LPARAM(ENM_CHANGE | ENM_SELCHANGE | ENM_REQUESTRESIZE | ENM_PROTECTED));
     Perform(EM_SETBKGNDCOLOR, 0, LPARAM(base::ColorToRGB(Color())));
   }
+  // Through the control's events, so that a window made again keeps them.
+  Engine()->LinkBroken = [this](const QString& Target) { return OnLinkBroken && OnLinkBroken(this, Target); };
+  Engine()->LinkToolTip = [this](const QString& Target) { return OnLinkHint ? OnLinkHint(this, Target) : QString(); };
   Engine()->viewport()->installEventFilter(this);
   frameOverlay_ = new TqvFrameOverlay(Engine()->viewport(), [this](QPainter& P, const QRect& R) {
     if (frame_ && FrameActive()) frame_->DrawFrame(P, R, focused_);
@@ -467,6 +470,7 @@ void TqvCustomRichEdit::DblClick() {
 }
 
 bool TqvCustomRichEdit::EngineMouse(TRichEngine* E, QMouseEvent* Ev) {
+  if (LinkMouse(Ev)) return true;
   if (Ev->type() == QEvent::MouseButtonDblClick) {
     // A double click the control refused for an object keeps the engine from activating it.
     objectActivationRefused_ = false;
@@ -490,6 +494,15 @@ bool TqvCustomRichEdit::EngineMouse(TRichEngine* E, QMouseEvent* Ev) {
 bool TqvCustomRichEdit::EngineKeyDown(TRichEngine* E, QKeyEvent* Ev) {
   const int Key = Ev->key();
   const bool IsEnter = Key == Qt::Key_Return || Key == Qt::Key_Enter;
+  if (Key == Qt::Key_K && (Ev->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier && OnChooseLink) {
+    LinkSelection();
+    return true;
+  }
+  if (IsEnter && !(Ev->modifiers() & (Qt::ShiftModifier | Qt::AltModifier)) && OnFollowLink)
+    if (const QString Target = LinkAtCaret(); !Target.isEmpty() && !HasSelection()) {
+      FollowLink(Target);
+      return true;
+    }
   if ((Key == Qt::Key_Tab || IsEnter) && ParentIsGrid()) {
     const bool PlainEnterWanted = IsEnter && !(Ev->modifiers() & Qt::ControlModifier) && WantReturns();
     QWidget* Grid = parentWidget();

@@ -404,8 +404,31 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   // A grid host hands a click on with the time it saw the first click (ms since the epoch).
   void SetLastClickTime(qint64 Value) { lastClickTime_ = Value; }
 
+  // ---- links to other places (qvrichedlinks.cpp) ----
+  // Makes the selected words a link: asks OnChooseLink for the target. One undo step.
+  bool LinkSelection();
+  // Makes the selection's links, or the one holding the caret, plain text again.
+  bool RemoveLink();
+  // The target of the link holding the caret (strictly inside it) or the selection; empty if none.
+  QString LinkAtCaret() const;
+  // Makes characters [From, To) a link to Target, as LinkSelection would. One undo step.
+  bool SetLinkAt(int From, int To, const QString& Target);
+  // Hands the link's target to OnFollowLink; false when nobody took it.
+  bool FollowLink(const QString& Target);
+  // The link items of the popup menu ("Link to term…", "Remove link"), shown while OnChooseLink
+  // is set.
+  QAction* LinkItem() const { return linkItem_; }
+  QAction* RemoveLinkItem() const { return removeLinkItem_; }
+
   // ---- events ----
   TqvURLOpenEvent OnURLOpen;
+  // The target for a link with the given words; empty: no link made.
+  std::function<QString(TqvCustomRichEdit* Sender, const QString& Words)> OnChooseLink;
+  // A link followed: Ctrl+click, Enter inside it, or a plain click while read-only. True: taken.
+  std::function<bool(TqvCustomRichEdit* Sender, const QString& Target)> OnFollowLink;
+  // Whether a link leads nowhere (drawn as broken), and what pointing at it shows.
+  std::function<bool(TqvCustomRichEdit* Sender, const QString& Target)> OnLinkBroken;
+  std::function<QString(TqvCustomRichEdit* Sender, const QString& Target)> OnLinkHint;
   TqvOnRichEditDlgEvent OnInitDialog, OnCloseDialog, OnCreateDialog;
   TqvRTFNotifyEvent OnMenuLoadClick, OnMenuPrintClick, OnMenuSaveAsClick, OnMenuSaveAndExitClick;
   TqvRTFDrawHeaderFooter OnPrintHeader, OnPrintFooter;
@@ -430,6 +453,8 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   bool ClassIs(const char* Name) const;
   // The menu a right-button press asked for, shown now that the button is released.
   void ShowPopupOnRelease(const QPoint& ClientPos);
+  // A press, move or release that follows a link; true when it was one.
+  bool LinkMouse(QMouseEvent* Ev);
 
  protected:
   friend class TqvRichEditStrings;
@@ -523,6 +548,10 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   bool objectActivationRefused_ = false;  // a double click that must not open the object
   QList<TqvVerbName> verbNames_;
   QList<QAction*> extraPopupItems_;
+  QAction* linkSeparator_ = nullptr;
+  QAction* linkItem_ = nullptr;
+  QAction* removeLinkItem_ = nullptr;
+  QString pressedLink_;  // the link a press that may follow it went down on
   bool reparenting_ = false;
   QByteArray savedContents_;
   bool contentsSaved_ = false;

@@ -123,6 +123,10 @@ bool TqvCustomRichEdit::Execute() {
   RichEdit1->SetSelStart(SelStart());
   RichEdit1->SetAutoURLDetect(autoURLDetect_);
   RichEdit1->OnURLOpen = OnURLOpen;
+  // Links are made and drawn in the editor as here; following one waits until it is closed.
+  RichEdit1->OnChooseLink = OnChooseLink;
+  RichEdit1->OnLinkBroken = OnLinkBroken;
+  RichEdit1->OnLinkHint = OnLinkHint;
   RichEdit1->setFocus(Qt::OtherFocusReason);
   // The ruler, under the format bar, shows and changes RichEdit1's paragraphs; it needs the
   // editing control and its settings, so it comes after them.

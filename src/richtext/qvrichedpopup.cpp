@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMetaObject>
 #include <utility>
@@ -122,6 +123,15 @@ void TqvCustomRichEdit::CreatePopupItems() {
           this);
     });
   }
+  // Links, after the items above; shown only where a target can be chosen.
+  linkSeparator_ = builtInPopup_->addSeparator();
+  linkItem_ = builtInPopup_->addAction(QStringLiteral("&Link to term…"));
+  linkItem_->setObjectName(QStringLiteral("LinkItem"));
+  linkItem_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+  connect(linkItem_, &QAction::triggered, this, [this] { platform::Guarded([this] { LinkSelection(); }, this); });
+  removeLinkItem_ = builtInPopup_->addAction(QStringLiteral("Remove lin&k"));
+  removeLinkItem_->setObjectName(QStringLiteral("RemoveLinkItem"));
+  connect(removeLinkItem_, &QAction::triggered, this, [this] { platform::Guarded([this] { RemoveLink(); }, this); });
   ApplyPopupCaptions();
 }
 
@@ -187,6 +197,13 @@ void TqvCustomRichEdit::PreparePopup() {
   popupItems_[piBold]->setChecked(Style & fsBold);
   popupItems_[piItalic]->setChecked(Style & fsItalic);
   popupItems_[piUnderline]->setChecked(Style & fsUnderline);
+
+  const bool Links = bool(OnChooseLink) && !ReadOnlyNow;
+  linkSeparator_->setVisible(Links);
+  linkItem_->setVisible(Links);
+  removeLinkItem_->setVisible(Links);
+  linkItem_->setEnabled(Links && Selected);
+  removeLinkItem_->setEnabled(Links && !LinkAtCaret().isEmpty());
 }
 
 // ---- the object additions ---------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "rtf/RtfReader.h"
 
 #include <QHash>
+#include <QTextBlock>
 #include <cstring>
 
 #include "rtf/Numbering.h"
@@ -254,8 +255,9 @@ bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error, ReadLosses*
   return true;
 }
 
-bool ReadRtfText(const QByteArray& rtf, QString* text, QString* error, ReadLosses* losses) {
+bool ReadRtfText(const QByteArray& rtf, QString* text, QString* error, ReadLosses* losses, QStringList* links) {
   text->clear();
+  if (links) links->clear();
   if (losses) *losses = ReadLosses{};
   if (!LooksLikeRtf(rtf)) {
     if (error) *error = QString::fromLatin1(kNotRtf);
@@ -267,6 +269,8 @@ bool ReadRtfText(const QByteArray& rtf, QString* text, QString* error, ReadLosse
     r.Run();
     if (!r.NeedsDocument()) {
       if (losses) losses->nestedTooDeep = r.Dropped();
+      if (links)
+        for (const QString& l : r.Links()) links->append(l);
       if (error) error->clear();
       return true;
     }
@@ -277,6 +281,13 @@ bool ReadRtfText(const QByteArray& rtf, QString* text, QString* error, ReadLosse
   QTextCursor at(&doc);
   if (!ReadRtf(rtf, at, error, losses)) return false;
   *text = PlainText(doc);
+  if (links)
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+      for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+        const QTextCharFormat f = it.fragment().charFormat();
+        if (f.isAnchor() && !f.anchorHref().isEmpty() && (links->isEmpty() || links->last() != f.anchorHref()))
+          links->append(f.anchorHref());
+      }
   return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTextCursor>
 
 namespace rtf {
@@ -32,7 +33,8 @@ bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error = nullptr, R
 // The plain text of the document `rtf` holds, exactly as PlainText() gives it for the document
 // ReadRtf builds from it. Read in one pass without a document, except for a text holding a table,
 // which is read into a document that is not laid out. False, as ReadRtf, for bytes that are not
-// RTF.
-bool ReadRtfText(const QByteArray& rtf, QString* text, QString* error = nullptr, ReadLosses* losses = nullptr);
+// RTF. With `links`, also the targets of its hyperlinks, in the order met.
+bool ReadRtfText(const QByteArray& rtf, QString* text, QString* error = nullptr, ReadLosses* losses = nullptr,
+                 QStringList* links = nullptr);
 
 }  // namespace rtf

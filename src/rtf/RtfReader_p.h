@@ -108,6 +108,8 @@ class Reader {
   bool Overflowing() const { return overflow_ > 0; }
   void DroppedNested() { droppedNested_ = true; }
   bool Dropped() const { return droppedNested_; }
+  // The targets of the hyperlinks met, in order.
+  const std::vector<QString>& Links() const { return links_; }
   bool SkippingFallback() const { return skipChars_ > 0; }
   void SkipFallback() { --skipChars_; }
   void StopFallback() { skipChars_ = 0; }

@@ -304,7 +304,9 @@ void IndexService::Synchronize(bool fromScratch) {
         known.erase(it);
         if (same) continue;
       }
-      changed.push_back(IndexedTerm{t.id, t.version, t.letter, fingerprint, t.word, source_->TextOf(t.definition)});
+      IndexedTerm indexed{t.id, t.version, t.letter, fingerprint, t.word, QString(), {}};
+      indexed.text = source_->TextAndLinksOf(t.definition, &indexed.links);
+      changed.push_back(std::move(indexed));
     }
     if (!changed.empty()) {
       if (!open && !writer_.Begin(&error)) return failed();
@@ -363,12 +365,13 @@ void IndexService::ApplyRow(const Task& task) {
     else
       RetryLater();
   };
+  IndexedTerm term;
+  if (read == TermSource::Found) {
+    term = IndexedTerm{t.id, t.version, t.letter, TermFingerprint(t.letter, t.word, t.definition), t.word, QString(), {}};
+    term.text = source_->TextAndLinksOf(t.definition, &term.links);
+  }
   if (!writer_.Begin(&error)) return failed();
-  const bool ok = read == TermSource::Found
-                      ? writer_.Put(IndexedTerm{t.id, t.version, t.letter, TermFingerprint(t.letter, t.word, t.definition),
-                                                t.word, source_->TextOf(t.definition)},
-                                    &error)
-                      : writer_.Remove(task.id, &error);
+  const bool ok = read == TermSource::Found ? writer_.Put(term, &error) : writer_.Remove(task.id, &error);
   if (!ok) return failed();
   const QString indexed = writer_.Stamp();
   // The index was in step with the tables before this write, and nobody else wrote meanwhile:
@@ -460,6 +463,38 @@ bool IndexService::Details(const QString& match, qint64 id, HitDetails* details,
     PushOnce(Task::Rebuild);
   }
   return false;
+}
+
+bool IndexService::LinksTo(qint64 target, std::vector<LinkingTerm>* sources, qint64* count, QString* error) {
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle_.wait_for(lock, kOwnWritesWait, [this] { return pendingRows_ == 0 || status_.state != IndexState::Ready; });
+  }
+  if (sources) sources->clear();
+  if (count) *count = 0;
+  if (!ReaderReady(error)) return false;
+  const bool ok = sources ? reader_.LinksTo(target, sources, error) : reader_.CountLinksTo(target, count, error);
+  if (ok && sources && count) *count = qint64(sources->size());
+  if (!ok && reader_.Damaged()) {
+    reader_.Close();
+    PushOnce(Task::Rebuild);
+  }
+  return ok;
+}
+
+bool IndexService::Names(std::vector<std::pair<qint64, QString>>* names, QString* error) {
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    idle_.wait_for(lock, kOwnWritesWait, [this] { return pendingRows_ == 0 || status_.state != IndexState::Ready; });
+  }
+  names->clear();
+  if (!ReaderReady(error)) return false;
+  const bool ok = reader_.Names(names, error);
+  if (!ok && reader_.Damaged()) {
+    reader_.Close();
+    PushOnce(Task::Rebuild);
+  }
+  return ok;
 }
 
 }  // namespace search

@@ -75,6 +75,11 @@ class IndexService : public QObject {
   // to reach the index, so a post is found at once.
   FindResult Find(const QString& text);
   bool Details(const QString& match, qint64 id, HitDetails* details, QString* error);
+  // The terms whose definitions link to `target` (with `sources`), or only how many (without).
+  // Waits for this program's own writes, as Find does.
+  bool LinksTo(qint64 target, std::vector<LinkingTerm>* sources, qint64* count, QString* error);
+  // Every indexed term's key and name.
+  bool Names(std::vector<std::pair<qint64, QString>>* names, QString* error);
 
   // Waits until nothing is queued or running (tests, benchmarks); false on timeout.
   bool WaitIdle(int timeoutMs);

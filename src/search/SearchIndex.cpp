@@ -16,7 +16,7 @@ namespace {
 
 // Changes whenever the schema changes; with the tokenizer's fingerprint it tells an index made
 // by another build.
-constexpr int kFormat = 3;
+constexpr int kFormat = 4;
 constexpr int kBusyTimeoutMs = 5000;
 // A match in the name weighs more than one in the definition.
 constexpr double kNameWeight = 4.0;
@@ -31,7 +31,11 @@ const char* const kSchema =
     " fingerprint INTEGER NOT NULL, word TEXT NOT NULL, body BLOB NOT NULL);"
     "CREATE VIEW IF NOT EXISTS term_content AS SELECT id, word, termora_text(body) AS body FROM term;"
     "CREATE VIRTUAL TABLE IF NOT EXISTS term_text USING fts5("
-    " word, body, content='term_content', content_rowid='id', tokenize='termora');";
+    " word, body, content='term_content', content_rowid='id', tokenize='termora');"
+    // What links where: by target for "what links here", by source to replace a term's links.
+    "CREATE TABLE IF NOT EXISTS link(target INTEGER NOT NULL, source INTEGER NOT NULL,"
+    " PRIMARY KEY(target, source)) WITHOUT ROWID;"
+    "CREATE INDEX IF NOT EXISTS link_source ON link(source);";
 
 QByteArray Utf8(const QString& s) { return s.toUtf8(); }
 
@@ -74,7 +78,8 @@ quint64 TermFingerprint(qint64 letter, const QString& word, const QByteArray& de
 SearchIndex::~SearchIndex() { Close(); }
 
 void SearchIndex::FinalizeAll() {
-  for (sqlite3_stmt** s : {&old_, &ftsDelete_, &put_, &ftsInsert_, &remove_, &find_, &details_}) {
+  for (sqlite3_stmt** s : {&old_, &ftsDelete_, &put_, &ftsInsert_, &remove_, &find_, &details_, &linkDelete_, &linkInsert_,
+                          &linksTo_, &countLinks_}) {
     sqlite3_finalize(*s);
     *s = nullptr;
   }
@@ -201,7 +206,7 @@ bool SearchIndex::Reset(QString* error) {
   // Emptied and made again in one transaction: a query meanwhile finds an empty index, never
   // a missing table.
   if (!Exec("DROP TABLE IF EXISTS term_text; DROP VIEW IF EXISTS term_content; DROP TABLE IF EXISTS term;"
-            " DELETE FROM meta;",
+            " DROP TABLE IF EXISTS link; DELETE FROM meta;",
             error) ||
       !CreateTables(error) || !SetMeta("generation", QUuid::createUuid().toString(QUuid::WithoutBraces), error))
     return false;
@@ -256,6 +261,12 @@ void SearchIndex::SetBulk(bool bulk) {
 }
 
 bool SearchIndex::Remove(qint64 id, QString* error) {
+  if (!Prepare(&linkDelete_, "DELETE FROM link WHERE source = ?", error)) return false;
+  {
+    base::ScopeGuard done([this] { sqlite3_reset(linkDelete_); });
+    sqlite3_bind_int64(linkDelete_, 1, id);
+    if (const int rc = sqlite3_step(linkDelete_); rc != SQLITE_DONE) return Fail(rc, error);
+  }
   // An external-content index forgets a row only when told exactly what it indexed for it.
   if (!Prepare(&old_, "SELECT word, body FROM term_content WHERE id = ?", error)) return false;
   if (!Prepare(&ftsDelete_, "INSERT INTO term_text(term_text, rowid, word, body) VALUES('delete', ?, ?, ?)", error))
@@ -298,12 +309,68 @@ bool SearchIndex::Put(const IndexedTerm& term, QString* error) {
     sqlite3_bind_blob(put_, 6, packed.constData(), int(packed.size()), SQLITE_STATIC);
     if (const int rc = sqlite3_step(put_); rc != SQLITE_DONE) return Fail(rc, error);
   }
-  base::ScopeGuard done([this] { sqlite3_reset(ftsInsert_); });
-  sqlite3_bind_int64(ftsInsert_, 1, term.id);
-  BindText(ftsInsert_, 2, word);
-  BindText(ftsInsert_, 3, text);
-  const int rc = sqlite3_step(ftsInsert_);
-  return rc == SQLITE_DONE || Fail(rc, error);
+  {
+    base::ScopeGuard done([this] { sqlite3_reset(ftsInsert_); });
+    sqlite3_bind_int64(ftsInsert_, 1, term.id);
+    BindText(ftsInsert_, 2, word);
+    BindText(ftsInsert_, 3, text);
+    if (const int rc = sqlite3_step(ftsInsert_); rc != SQLITE_DONE) return Fail(rc, error);
+  }
+  if (term.links.empty()) return true;
+  // A target named twice is one link; a link to itself tells the reader nothing.
+  if (!Prepare(&linkInsert_, "INSERT OR IGNORE INTO link(target, source) VALUES(?, ?)", error)) return false;
+  for (qint64 target : term.links) {
+    if (target == term.id || target <= 0) continue;
+    base::ScopeGuard done([this] { sqlite3_reset(linkInsert_); });
+    sqlite3_bind_int64(linkInsert_, 1, target);
+    sqlite3_bind_int64(linkInsert_, 2, term.id);
+    if (const int rc = sqlite3_step(linkInsert_); rc != SQLITE_DONE) return Fail(rc, error);
+  }
+  return true;
+}
+
+bool SearchIndex::LinksTo(qint64 target, std::vector<LinkingTerm>* sources, QString* error) {
+  sources->clear();
+  if (!Prepare(&linksTo_,
+               "SELECT t.id, t.letter, t.word FROM link l JOIN term t ON t.id = l.source WHERE l.target = ?"
+               " ORDER BY t.word, t.id",
+               error))
+    return false;
+  base::ScopeGuard done([this] { sqlite3_reset(linksTo_); });
+  sqlite3_bind_int64(linksTo_, 1, target);
+  int rc;
+  while ((rc = sqlite3_step(linksTo_)) == SQLITE_ROW)
+    sources->push_back(LinkingTerm{sqlite3_column_int64(linksTo_, 0), sqlite3_column_int64(linksTo_, 1), Text(linksTo_, 2)});
+  if (rc != SQLITE_DONE) {
+    sources->clear();
+    return Fail(rc, error);
+  }
+  return true;
+}
+
+bool SearchIndex::Names(std::vector<std::pair<qint64, QString>>* names, QString* error) {
+  names->clear();
+  sqlite3_stmt* s = nullptr;
+  if (!Prepare(&s, "SELECT id, word FROM term", error)) return false;
+  base::ScopeGuard done([s] { sqlite3_finalize(s); });
+  int rc;
+  while ((rc = sqlite3_step(s)) == SQLITE_ROW) names->emplace_back(sqlite3_column_int64(s, 0), Text(s, 1));
+  if (rc != SQLITE_DONE) {
+    names->clear();
+    return Fail(rc, error);
+  }
+  return true;
+}
+
+bool SearchIndex::CountLinksTo(qint64 target, qint64* count, QString* error) {
+  *count = 0;
+  if (!Prepare(&countLinks_, "SELECT count(*) FROM link WHERE target = ?", error)) return false;
+  base::ScopeGuard done([this] { sqlite3_reset(countLinks_); });
+  sqlite3_bind_int64(countLinks_, 1, target);
+  const int rc = sqlite3_step(countLinks_);
+  if (rc != SQLITE_ROW) return Fail(rc, error);
+  *count = sqlite3_column_int64(countLinks_, 0);
+  return true;
 }
 
 bool SearchIndex::Optimize(QString* error) {

@@ -23,6 +23,7 @@ struct IndexedTerm {
   quint64 fingerprint = 0;
   QString word;
   QString text;
+  std::vector<qint64> links;  // the keys of the terms its definition links to
 };
 
 struct KnownTerm {
@@ -41,6 +42,13 @@ struct HitDetails {
   qint64 letter = 0;
   QString word;
   QString snippet;
+};
+
+// A term whose definition links to another.
+struct LinkingTerm {
+  qint64 id = 0;
+  qint64 letter = 0;
+  QString word;
 };
 
 inline constexpr char16_t kMarkOn = 0x0001;
@@ -94,6 +102,12 @@ class SearchIndex {
   bool Find(const Match& match, std::vector<Hit>* hits, QString* error);
   // What the result row of term `id` shows; `expression` is the match's.
   bool Details(const QString& expression, qint64 id, HitDetails* details, QString* error);
+  // The terms whose definitions link to `target`, by name.
+  bool LinksTo(qint64 target, std::vector<LinkingTerm>* sources, QString* error);
+  // Every term's key and name.
+  bool Names(std::vector<std::pair<qint64, QString>>* names, QString* error);
+  // How many terms link to `target`.
+  bool CountLinksTo(qint64 target, qint64* count, QString* error);
   // Moves what the write-ahead log holds into the file and empties the log.
   void Checkpoint();
 
@@ -121,6 +135,10 @@ class SearchIndex {
   sqlite3_stmt* remove_ = nullptr;
   sqlite3_stmt* find_ = nullptr;
   sqlite3_stmt* details_ = nullptr;
+  sqlite3_stmt* linkDelete_ = nullptr;
+  sqlite3_stmt* linkInsert_ = nullptr;
+  sqlite3_stmt* linksTo_ = nullptr;
+  sqlite3_stmt* countLinks_ = nullptr;
 };
 
 }  // namespace search

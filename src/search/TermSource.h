@@ -31,6 +31,12 @@ class TermSource {
   virtual ReadResult Read(qint64 id, SourceTerm* term, QString* error) = 0;
   // The plain text of a stored definition.
   virtual QString TextOf(const QByteArray& definition) = 0;
+  // The plain text, and the keys of the terms the definition links to (a source that knows no
+  // links gives none).
+  virtual QString TextAndLinksOf(const QByteArray& definition, std::vector<qint64>* links) {
+    links->clear();
+    return TextOf(definition);
+  }
 };
 
 }  // namespace search

@@ -3,6 +3,7 @@
 // A definition is its own plain text (UTF-8); each conversion is counted, so a test can tell a
 // catch-up from a rebuild.
 
+#include <QRegularExpression>
 #include <QString>
 #include <map>
 #include <ostream>
@@ -106,6 +107,14 @@ class FakeSource : public search::TermSource {
     }
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     return QString::fromUtf8(definition);
+  }
+  // A link stands in the text as "{N}", N the key of the term it goes to.
+  QString TextAndLinksOf(const QByteArray& definition, std::vector<qint64>* links) override {
+    QString text = TextOf(definition);
+    links->clear();
+    static const QRegularExpression link(QStringLiteral("\\{(\\d+)\\}"));
+    for (auto it = link.globalMatch(text); it.hasNext();) links->push_back(it.next().captured(1).toLongLong());
+    return text.remove(link);
   }
 
  private:

@@ -1,0 +1,79 @@
+#include "search/Mentions.h"
+
+#include <QByteArray>
+#include <unordered_set>
+
+namespace search {
+
+void MentionFinder::Add(qint64 term, const QString& name) {
+  const QByteArray utf8 = name.toUtf8();
+  std::string key;
+  size_t words = 0;
+  ForEachWord(std::string_view(utf8.constData(), size_t(utf8.size())), [&](const Word& w) {
+    if (!key.empty()) key += ' ';
+    key += stemmer_.Token(w);
+    ++words;
+    return true;
+  });
+  // A one-letter name ("Я") would be found in every other sentence.
+  if (words == 0 || (words == 1 && name.trimmed().size() < 2)) return;
+  names_.emplace(std::move(key), term);
+  if (words > longest_) longest_ = words;
+}
+
+void MentionFinder::Clear() {
+  names_.clear();
+  longest_ = 0;
+}
+
+std::vector<Mention> MentionFinder::Find(const QString& text, qint64 self) {
+  std::vector<Mention> found;
+  if (names_.empty() || text.isEmpty()) return found;
+  const QByteArray utf8 = text.toUtf8();
+  struct Token {
+    std::string stem;
+    int start, end;  // bytes
+  };
+  std::vector<Token> tokens;
+  tokens.reserve(size_t(utf8.size()) / 6);
+  ForEachWord(std::string_view(utf8.constData(), size_t(utf8.size())), [&](const Word& w) {
+    tokens.push_back(Token{std::string(stemmer_.Token(w)), w.start, w.end});
+    return true;
+  });
+  // Byte offsets to characters, in one walk.
+  std::vector<int> charAt(size_t(utf8.size()) + 1, 0);
+  for (int b = 0, c = 0; b <= utf8.size(); ++b) {
+    charAt[size_t(b)] = c;
+    if (b < utf8.size()) {
+      const unsigned char u = static_cast<unsigned char>(utf8[b]);
+      if ((u & 0xC0) != 0x80) c += u >= 0xF0 ? 2 : 1;  // a 4-byte sequence is two UTF-16 units
+    }
+  }
+  std::unordered_set<qint64> proposed;
+  std::string key;
+  for (size_t i = 0; i < tokens.size();) {
+    size_t taken = 0;
+    qint64 term = 0;
+    key.clear();
+    const size_t most = std::min(longest_, tokens.size() - i);
+    size_t best = 0;
+    for (size_t n = 1; n <= most; ++n) {
+      if (n > 1) key += ' ';
+      key += tokens[i + n - 1].stem;
+      if (auto it = names_.find(key); it != names_.end()) {
+        best = n;
+        term = it->second;
+      }
+    }
+    if (best > 0 && term != self && proposed.insert(term).second) {
+      found.push_back(Mention{charAt[size_t(tokens[i].start)], charAt[size_t(tokens[i + best - 1].end)], term});
+      taken = best;
+    } else if (best > 0) {
+      taken = best;  // named again, or the text's own term: its words are no other name's start
+    }
+    i += taken > 0 ? taken : 1;
+  }
+  return found;
+}
+
+}  // namespace search
