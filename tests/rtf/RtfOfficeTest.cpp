@@ -5,12 +5,14 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include "rtf/RtfWriter.h"
+#include "rtf/TermLinks.h"
 #include "rtf/TextModel.h"
 
 using namespace rtf;
@@ -77,4 +79,36 @@ TEST(RtfOffice, LibreOfficeReadsTheEngineRtf) {
   EXPECT_TRUE(out.contains(QLatin1String("margin-left: 1in")));
   EXPECT_TRUE(out.contains(QLatin1String("margin-right: 0.5in")));
   EXPECT_TRUE(out.contains(QLatin1String("text-indent: -0.5in")));
+}
+
+TEST(RtfOffice, LibreOfficeShowsATermLinkAsAnAnchorWithItsWords) {
+  const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+  if (soffice.isEmpty()) GTEST_SKIP() << "LibreOffice is not installed";
+
+  QTextDocument doc;
+  QTextCursor c(&doc);
+  c.insertText(QString::fromUtf8("Откачивают "));
+  QTextCharFormat link;
+  link.setAnchor(true);
+  link.setAnchorHref(TermLinkHref(42));
+  c.insertText(QString::fromUtf8("медогонкой"), link);
+  c.insertText(QStringLiteral("."), QTextCharFormat());
+
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QFile rtf(dir.filePath(QStringLiteral("linked.rtf")));
+  ASSERT_TRUE(rtf.open(QIODevice::WriteOnly));
+  rtf.write(WriteRtf(doc));
+  rtf.close();
+  QProcess office;
+  office.setWorkingDirectory(dir.path());
+  office.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.filePath(QStringLiteral("profile")),
+                         QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("html"),
+                         QStringLiteral("--outdir"), dir.path(), rtf.fileName()});
+  ASSERT_TRUE(office.waitForFinished(300000)) << "LibreOffice did not finish";
+  QFile html(dir.filePath(QStringLiteral("linked.html")));
+  ASSERT_TRUE(html.open(QIODevice::ReadOnly)) << office.readAllStandardError().toStdString();
+  const QString out = QString::fromUtf8(html.readAll()).simplified();
+  EXPECT_TRUE(out.contains(QRegularExpression(QString::fromUtf8("<a href=\"termora-term:42\"[^>]*>(<[^>]*>)*медогонкой"))))
+      << out.toStdString();
 }

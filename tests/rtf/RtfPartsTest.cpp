@@ -5,6 +5,12 @@
 #include "rtf/Numbering.h"
 #include "rtf/PlainText.h"
 #include "rtf/RtfFields.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
+#include "rtf/TermLinks.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
 
 using namespace rtf;
 
@@ -68,4 +74,50 @@ TEST(RtfParts, AHyperlinkFieldNamesItsTargetAndAnchor) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(HyperlinkTarget(QString::fromLatin1(c.instruction)), QString::fromLatin1(c.target)) << c.instruction;
+}
+
+TEST(RtfParts, ATermLinkNamesItsTermByKeyAndNothingElseReadsAsOne) {
+  EXPECT_EQ(TermLinkHref(42), QStringLiteral("termora-term:42"));
+  const struct {
+    const char* href;
+    qint64 key;
+    bool ours;
+  } cases[] = {
+      {"termora-term:42", 42, true}, {"TERMORA-TERM:7", 7, true},  {"termora-term:", 0, true},
+      {"termora-term:4x", 0, true},  {"termora-term:-4", 0, true}, {"termora-term:99999999999999999999", 0, true},
+      {"https://example.org/termora-term:4", 0, false},            {"file:///termora-term:4", 0, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TermLinkKey(QString::fromLatin1(c.href)), c.key) << c.href;
+    EXPECT_EQ(IsTermLink(QString::fromLatin1(c.href)), c.ours) << c.href;
+  }
+}
+
+TEST(RtfParts, ALinkFieldComesBackAsItsWordsAndTargetAndTheTextReadGivesTheTargets) {
+  QTextDocument doc;
+  QTextCursor c(&doc);
+  c.insertText(QString::fromUtf8("См. "));
+  QTextCharFormat link;
+  link.setAnchor(true);
+  link.setAnchorHref(TermLinkHref(7));
+  c.insertText(QString::fromUtf8("медогонку"), link);
+  c.insertText(QStringLiteral(", "), QTextCharFormat());
+  link.setAnchorHref(TermLinkHref(9));
+  c.insertText(QString::fromUtf8("рамку"), link);
+  const QByteArray rtf = WriteRtf(doc);
+  EXPECT_TRUE(rtf.contains("{\\field{\\*\\fldinst{HYPERLINK \"termora-term:7\"}}{\\fldrslt{")) << rtf.constData();
+
+  QTextDocument back;
+  QTextCursor at(&back);
+  ASSERT_TRUE(ReadRtf(rtf, at));
+  QTextCursor word(&back);
+  word.setPosition(6);
+  EXPECT_EQ(word.charFormat().anchorHref(), QStringLiteral("termora-term:7"));
+  EXPECT_EQ(back.toPlainText(), QString::fromUtf8("См. медогонку, рамку"));
+
+  QString text;
+  QStringList targets;
+  ASSERT_TRUE(ReadRtfText(rtf, &text, nullptr, nullptr, &targets));
+  EXPECT_EQ(text, QString::fromUtf8("См. медогонку, рамку"));
+  EXPECT_EQ(targets, (QStringList{QStringLiteral("termora-term:7"), QStringLiteral("termora-term:9")}));
 }

@@ -85,4 +85,28 @@ TEST(TermoraGlossaryCli, BuildCreatesTheTablesInTheDataFolder) {
   EXPECT_TRUE(QFile::exists(data.filePath("tableDetail.DB")));
 }
 
+TEST(TermoraGlossaryCli, MentionsListsTermsNamedWithoutALinkEachOnce) {
+  QTemporaryDir src;
+  ASSERT_TRUE(src.isValid());
+  const char* const letters[27] = {
+      "## Апис\n\n**Апис** — род пчёл; их мёд откачивают медогонкой, а медогонку моют.\n",
+      nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+      "## Медогонка\n\nМашина для откачки мёда из рамок.\n\n## Мёд\n\nПродукт пчёл, см. [[Медогонка|медогонку]].\n",
+  };
+  for (int i = 1; i <= 27; ++i) {
+    QFile f(src.filePath(QString::asprintf("%02d.txt", i)));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    if (letters[i - 1]) f.write(QString::fromUtf8(letters[i - 1]).toUtf8());
+  }
+  const Ran r = RunCli({"mentions", src.path()});
+  EXPECT_EQ(r.code, cli::kOk) << r.err.toStdString();
+  const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+  // Апис names Мёд and Медогонка (the latter once); Медогонка names Мёд; Мёд already links.
+  EXPECT_EQ(lines, (QStringList{QString::fromUtf8("01.txt:1: Апис: «мёд» → Мёд"),
+                                QString::fromUtf8("01.txt:1: Апис: «медогонкой» → Медогонка"),
+                                QString::fromUtf8("12.txt:1: Медогонка: «мёда» → Мёд"),
+                                QString::fromUtf8("3 mentions without a link in 2 of 3 definitions.")}))
+      << r.out.toStdString();
+}
+
 }  // namespace

@@ -8,6 +8,7 @@ int RunBuild(const QStringList& args, Context& ctx);
 int RunExport(const QStringList& args, Context& ctx);
 int RunImport(const QStringList& args, Context& ctx);
 int RunBook(const QStringList& args, Context& ctx);
+int RunMentions(const QStringList& args, Context& ctx);
 
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
@@ -59,6 +60,12 @@ const std::vector<Command>& Commands() {
            "Exit status: 0 written, 1 failed or nothing to write (nothing is left half-written),\n"
            "2 wrong command line.\n"),
        RunBook},
+      {QStringLiteral("mentions"), QStringLiteral("list the words of definitions that name other terms without a link"),
+       QStringLiteral("usage: termora-glossary mentions SOURCE-FOLDER\n"
+                      "Lists, for each definition of the source in SOURCE-FOLDER, the words that name\n"
+                      "another term of it in any grammatical form and are not linked to it yet, each\n"
+                      "term once, as file:line: term: «words» → other term. Changes nothing.\n"),
+       RunMentions},
   };
   return commands;
 }

@@ -1,0 +1,67 @@
+// termora-glossary mentions: where the bundled glossary's definitions name other terms of it
+// (in any grammatical form) without linking to them, for the person who edits the source.
+// Proposes only; it changes nothing.
+#include <QDir>
+#include <QRegularExpression>
+
+#include "Cli.h"
+#include "glossary/GlossarySource.h"
+#include "search/Mentions.h"
+
+namespace cli {
+
+namespace {
+
+// The definition's words as the reader sees them, and the terms it links to.
+QString Readable(const QString& markup, QStringList* linked) {
+  static const QRegularExpression link(QStringLiteral("\\[\\[([^\\]|]+)(?:\\|([^\\]]+))?\\]\\]"));
+  QString text;
+  qsizetype at = 0;
+  for (auto it = link.globalMatch(markup); it.hasNext();) {
+    const QRegularExpressionMatch m = it.next();
+    text += markup.mid(at, m.capturedStart() - at);
+    const QString target = m.captured(1).trimmed();
+    linked->append(target);
+    text += m.captured(2).isEmpty() ? target : m.captured(2);
+    at = m.capturedEnd();
+  }
+  text += markup.mid(at);
+  text.remove(QLatin1Char('*'));
+  return text;
+}
+
+}  // namespace
+
+int RunMentions(const QStringList& args, Context& ctx) {
+  Options o(args, {}, {});
+  if (!o.ok()) return Fail(ctx, QStringLiteral("mentions"), o.error(), kUsage);
+  if (o.positional().size() != 1)
+    return Fail(ctx, QStringLiteral("mentions"), QStringLiteral("needs one source folder (see --help)"), kUsage);
+  QList<glossary::Entry> entries;
+  glossary::SourceError error;
+  if (!glossary::ReadSourceFolder(o.positional()[0], &entries, &error))
+    return Fail(ctx, QStringLiteral("mentions"), error.ToString());
+  search::MentionFinder finder;
+  for (int i = 0; i < entries.size(); ++i) finder.Add(i + 1, entries[i].term);
+  int proposals = 0, terms = 0;
+  for (int i = 0; i < entries.size(); ++i) {
+    const glossary::Entry& e = entries[i];
+    QStringList linked;
+    const QString text = Readable(e.markup, &linked);
+    bool any = false;
+    for (const search::Mention& m : finder.Find(text, i + 1)) {
+      const QString& target = entries[int(m.term - 1)].term;
+      if (linked.contains(target, Qt::CaseInsensitive)) continue;
+      ctx.out << QDir(o.positional()[0]).relativeFilePath(e.file) << ':' << e.line << ": " << e.term << ": «" << text.mid(m.from, m.to - m.from) << "» → "
+              << target << '\n';
+      ++proposals;
+      any = true;
+    }
+    if (any) ++terms;
+  }
+  ctx.out << proposals << " mentions without a link in " << terms << " of " << entries.size() << " definitions."
+          << Qt::endl;
+  return kOk;
+}
+
+}  // namespace cli
