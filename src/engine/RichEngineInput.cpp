@@ -136,6 +136,18 @@ void TRichEngine::keyPressEvent(QKeyEvent* e) {
     return;
   }
   if (edits && !EditKeyAllowed(e)) return;
+  // Typing right after a link adds plain words, not more of the link.
+  if (!e->text().isEmpty() && e->text().at(0).isPrint() && !textCursor().hasSelection()) {
+    const int at = textCursor().position();
+    const QString before = at > 0 ? LinkTargetAt(at - 1) : QString();
+    if (!before.isEmpty() && LinkTargetAt(at) != before) {
+      QTextCharFormat f = textCursor().charFormat();
+      f.setAnchor(false);
+      f.clearProperty(QTextFormat::AnchorHref);
+      const auto formatting = doc_->FormatChange();
+      setCurrentCharFormat(f);
+    }
+  }
   QTextEdit::keyPressEvent(e);
   // Backspace at the start of a list item or Enter on an empty one takes the paragraph out of
   // its list; the paragraph's numbering must say so too, or it would be written back.

@@ -142,6 +142,13 @@ TEST_F(TermLinksTest, AUserLinksWordsWithCtrlKFollowsTheLinkAndGoesBackAndForth)
   EXPECT_TRUE(Engine()->LinkTargetAt(words.cpMin).isEmpty());
   ASSERT_TRUE(Engine()->Redo());
   EXPECT_EQ(Engine()->LinkTargetAt(words.cpMin), QStringLiteral("termora-term:4"));
+  // Typing right after it adds plain words.
+  Engine()->SetSel({words.cpMax, words.cpMax});
+  QTest::keyClicks(Engine(), "x");
+  EXPECT_TRUE(Engine()->LinkTargetAt(words.cpMax).isEmpty());
+  EXPECT_EQ(Engine()->LinkTargetAt(words.cpMax - 1), QStringLiteral("termora-term:4"));
+  ASSERT_TRUE(Engine()->Undo());
+  ASSERT_EQ(Engine()->Text().trimmed(), QString::fromUtf8("То же, что медогонка; вращает рамки."));
 
   // Posted: stored as a hyperlink field with the words as its result, and known as linking here.
   f->Table2->Post();
