@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -24,12 +25,6 @@ namespace {
 
 constexpr int kChooserRows = 50;
 constexpr int kTipChars = 160;
-
-QString Unmarked(QString s) {
-  s.remove(QChar(search::kMarkOn));
-  s.remove(QChar(search::kMarkOff));
-  return s;
-}
 
 // The first line of a definition with text, cut to a tooltip's length.
 QString FirstLine(const QByteArray& definition) {
@@ -79,6 +74,18 @@ TLinkChooser::TLinkChooser(search::IndexService* service, std::function<QString(
   field_->installEventFilter(this);
   resize(360, 320);
   Refresh();
+}
+
+bool TLinkChooser::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == field_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if ((key == Qt::Key_Down || key == Qt::Key_Up) && list_->count() > 0) {
+      const int row = std::clamp(list_->currentRow() + (key == Qt::Key_Down ? 1 : -1), 0, list_->count() - 1);
+      list_->setCurrentRow(row);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 qint64 TLinkChooser::Chosen() const {

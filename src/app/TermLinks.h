@@ -56,6 +56,9 @@ class TLinkChooser : public QDialog {
   qint64 Chosen() const;
   void Refresh();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   search::IndexService* service_;
   std::function<QString(qint64)> nameOf_;

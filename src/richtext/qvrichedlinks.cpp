@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QMouseEvent>
+#include <utility>
 
 #include "platform/Question.h"
 #include "richtext/qvriched.h"
@@ -44,7 +45,7 @@ bool TqvCustomRichEdit::RemoveLink() {
 
 QString TqvCustomRichEdit::LinkAtCaret() const {
   if (!HandleAllocated()) return {};
-  TRichEngine* E = const_cast<TqvCustomRichEdit*>(this)->Engine();
+  TRichEngine* E = Engine();
   const CHARRANGE Sel = E->GetSel();
   if (Sel.cpMin != Sel.cpMax) {
     for (int P = Sel.cpMin; P < Sel.cpMax; ++P)
