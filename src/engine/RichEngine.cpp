@@ -243,7 +243,15 @@ void TRichEngine::ApplyLinkDecoration() {
   // whose target leads nowhere dashed and greyed, so the reader sees it before following it.
   const QColor linkColor = palette().color(QPalette::Link);
   const QColor brokenColor = palette().color(QPalette::Disabled, QPalette::Text);
-  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
+  // The document's few formats tell whether there is a link at all: most texts have none, and a
+  // long one is not walked at every keystroke for nothing.
+  bool anyLink = false;
+  for (const QTextFormat& f : document()->allFormats())
+    if (f.isCharFormat() && f.toCharFormat().isAnchor() && !f.toCharFormat().anchorHref().isEmpty()) {
+      anyLink = true;
+      break;
+    }
+  for (QTextBlock b = anyLink ? document()->begin() : QTextBlock(); b.isValid(); b = b.next())
     for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
       const QTextFragment frag = it.fragment();
       const QTextCharFormat f = frag.charFormat();
