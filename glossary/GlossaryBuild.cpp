@@ -4,12 +4,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
+#include <QHash>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTextStream>
 
 #include "data/GlossaryStore.h"
+#include "data/TermReader.h"
 #include "rtf/RtfWriter.h"
+#include "rtf/TermLinks.h"
 
 namespace glossary {
 
@@ -37,6 +40,11 @@ bool Fill(const QList<Entry>& entries, const QString& folder, QString* error) {
     }
     ids << id;
   }
+  // A fresh table gives its terms the keys 1, 2, ... in the order they are added; links name
+  // their terms by those keys, which are checked once the terms are in.
+  QHash<QString, qint64> keys;
+  for (int i = 0; i < entries.size(); ++i) keys.insert(TermKey(entries[i].term), i + 1);
+  const auto keyOf = [&keys](const QString& target) { return keys.value(TermKey(target), 0); };
   for (const Entry& e : entries) {
     if (e.letter < 1 || e.letter > ids.size()) {
       *error = QStringLiteral("%1:%2: no letter has the record number %3")
@@ -45,22 +53,45 @@ bool Fill(const QList<Entry>& entries, const QString& folder, QString* error) {
                    .arg(e.letter);
       return false;
     }
-    if (!writer.AddTerm(ids[e.letter - 1], e.term, DefinitionBytes(e.markup))) {
+    if (!writer.AddTerm(ids[e.letter - 1], e.term, DefinitionBytes(e.markup, keyOf))) {
       *error = QStringLiteral("%1:%2: %3").arg(e.file).arg(e.line).arg(writer.ErrorText());
       return false;
     }
   }
-  return writer.Commit(error);
+  if (!writer.Commit(error)) return false;
+  data::TermReader reader;
+  if (const data::StoreResult r = reader.Open(folder); !r.Ok()) {
+    *error = r.error;
+    return false;
+  }
+  std::vector<data::TermRow> rows;
+  qint64 expected = 1;
+  for (qint64 after = 0;; after = rows.back().key) {
+    if (const data::StoreResult r = reader.ReadAfter(after, 1000, &rows); !r.Ok()) {
+      *error = r.error;
+      return false;
+    }
+    if (rows.empty()) break;
+    for (const data::TermRow& row : rows)
+      if (row.key != expected || row.word != entries[int(expected++ - 1)].term) {
+        *error = QStringLiteral("the term \"%1\" was not stored under the key its links name").arg(row.word);
+        return false;
+      }
+  }
+  return true;
 }
 
 }  // namespace
 
-QByteArray DefinitionBytes(const QString& markup) {
+QByteArray DefinitionBytes(const QString& markup, const std::function<qint64(const QString& target)>& keyOf) {
   QTextDocument doc;
   // The window's definition font, named outright so the bytes do not depend on the machine's
   // default font.
   doc.setDefaultFont(QFont(QStringLiteral("Verdana"), 12));
-  MarkupToDocument(markup, &doc);
+  MarkupToDocument(markup, &doc, [&keyOf](const QString& target) {
+    const qint64 key = keyOf ? keyOf(target) : 0;
+    return key > 0 ? rtf::TermLinkHref(key) : QString();
+  });
   return rtf::WriteRtf(doc);
 }
 

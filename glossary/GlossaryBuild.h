@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
 
 #include "glossary/GlossarySource.h"
 
@@ -12,8 +13,9 @@ class QTextStream;
 
 namespace glossary {
 
-// The bytes stored in TextDetail for a definition's markup.
-QByteArray DefinitionBytes(const QString& markup);
+// The bytes stored in TextDetail for a definition's markup. A cross-reference becomes a link to
+// the key `keyOf` gives for its target (plain text where it gives 0, or without `keyOf`).
+QByteArray DefinitionBytes(const QString& markup, const std::function<qint64(const QString& target)>& keyOf = nullptr);
 
 enum class BuildResult { Built, AlreadyThere, Failed };
 

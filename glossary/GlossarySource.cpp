@@ -372,7 +372,8 @@ bool CheckEntries(const QList<Entry>& entries, SourceError* error) {
   return true;
 }
 
-void MarkupToDocument(const QString& markup, QTextDocument* doc) {
+void MarkupToDocument(const QString& markup, QTextDocument* doc,
+                      const std::function<QString(const QString& target)>& linkTo) {
   doc->clear();
   QTextCursor cursor(doc);
   QTextList* list = nullptr;
@@ -417,6 +418,11 @@ void MarkupToDocument(const QString& markup, QTextDocument* doc) {
       QTextCharFormat f;
       if (r.bold) f.setFontWeight(QFont::Bold);
       if (r.italic) f.setFontItalic(true);
+      if (!r.link.isEmpty() && linkTo)
+        if (const QString href = linkTo(r.link); !href.isEmpty()) {
+          f.setAnchor(true);
+          f.setAnchorHref(href);
+        }
       cursor.insertText(r.text, f);
     }
   }

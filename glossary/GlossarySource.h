@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QTextDocument;
 
@@ -73,9 +74,11 @@ bool CheckMarkup(const QString& markup, QString* message, int* lineOffset,
                  QList<Reference>* references = nullptr, bool houseStyle = true);
 
 // Replaces the document's contents with the definition: paragraphs, bold, italic and bullet
-// paragraphs carrying the engine's paragraph properties. A cross-reference shows its text (for
-// now as plain text). Markup faults are not checked here (see CheckMarkup); a paragraph with a
-// fault is taken literally.
-void MarkupToDocument(const QString& markup, QTextDocument* doc);
+// paragraphs carrying the engine's paragraph properties. A cross-reference shows its text, as a
+// link to what `linkTo` gives for its target (plain text without `linkTo`, or where it gives
+// nothing). Markup faults are not checked here (see CheckMarkup); a paragraph with a fault is
+// taken literally.
+void MarkupToDocument(const QString& markup, QTextDocument* doc,
+                      const std::function<QString(const QString& target)>& linkTo = nullptr);
 
 }  // namespace glossary

@@ -147,6 +147,22 @@ TEST(GlossaryBuild, CreatesTheLettersInRecordOrderAndTheTermsUnderThem) {
   ASSERT_TRUE(rtf::ReadRtf(t.definitions.value(U("Апис")), at2));
   EXPECT_EQ(apis.begin().text(), U("Апис (Apis) — род пчёл."));
   EXPECT_TRUE(apis.begin().begin().fragment().charFormat().font().bold());
+  // A cross-reference is a link to its term's key (Апис, added first, is 1), showing its text.
+  const QByteArray linked = t.definitions.value(U("Квадратная улейка"));
+  EXPECT_TRUE(linked.contains("{\\field{\\*\\fldinst{HYPERLINK \"termora-term:1\"}}{\\fldrslt{")) << linked.constData();
+  QTextDocument ul;
+  QTextCursor at3(&ul);
+  ASSERT_TRUE(rtf::ReadRtf(linked, at3));
+  EXPECT_EQ(ul.begin().text(), U("Квадратная улейка — см. пчёлы."));
+  QTextCursor word(&ul);
+  word.setPosition(ul.begin().text().indexOf(U("пчёлы")) + 1);
+  EXPECT_EQ(word.charFormat().anchorHref(), QStringLiteral("termora-term:1"));
+  {
+    RawStore detail(target + "/tableDetail.DB");
+    QSqlQuery q(detail.Db());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT IDDetail FROM tableDetail WHERE WordDetail = '%1'").arg(U("Апис"))) && q.next());
+    EXPECT_EQ(q.value(0).toLongLong(), 1);
+  }
   // Only the two tables are left in the folder: no scratch files.
   EXPECT_EQ(QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
             QStringList({"tableDetail.DB", "tableMaster.DB"}));
