@@ -91,7 +91,8 @@ TEST(TermoraGlossaryCli, MentionsListsTermsNamedWithoutALinkEachOnce) {
   const char* const letters[27] = {
       "## Апис\n\n**Апис** — род пчёл; их мёд откачивают медогонкой, а медогонку моют.\n",
       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-      "## Медогонка\n\nМашина для откачки мёда из рамок.\n\n## Мёд\n\nПродукт пчёл, см. [[Медогонка|медогонку]].\n",
+      "## Медогонка\n\n**Медогонка** — машина для откачки мёда из рамок.\n\n"
+      "## Мёд\n\n**Мёд** — продукт пчёл, см. [[Медогонка|медогонку]].\n",
   };
   for (int i = 1; i <= 27; ++i) {
     QFile f(src.filePath(QString::asprintf("%02d.txt", i)));

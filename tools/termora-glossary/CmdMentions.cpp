@@ -12,22 +12,21 @@ namespace cli {
 
 namespace {
 
-// The definition's words as the reader sees them, and the terms it links to.
-QString Readable(const QString& markup, QStringList* linked) {
+// The definition's words as the reader sees them: a cross-reference as the text it shows, no
+// bold or italic markers.
+QString Readable(const QString& markup) {
   static const QRegularExpression link(QStringLiteral("\\[\\[([^\\]|]+)(?:\\|([^\\]]+))?\\]\\]"));
   QString text;
   qsizetype at = 0;
   for (auto it = link.globalMatch(markup); it.hasNext();) {
     const QRegularExpressionMatch m = it.next();
     text += markup.mid(at, m.capturedStart() - at);
-    const QString target = m.captured(1).trimmed();
-    linked->append(target);
-    text += m.captured(2).isEmpty() ? target : m.captured(2);
+    text += m.captured(2).isEmpty() ? m.captured(1).trimmed() : m.captured(2).trimmed();
     at = m.capturedEnd();
   }
   text += markup.mid(at);
-  text.remove(QLatin1Char('*'));
-  return text;
+  static const QRegularExpression markers(QStringLiteral("\\\\(?=[*\\\\])|\\*"));
+  return text.remove(markers);
 }
 
 }  // namespace
@@ -47,11 +46,12 @@ int RunMentions(const QStringList& args, Context& ctx) {
   for (int i = 0; i < entries.size(); ++i) {
     const glossary::Entry& e = entries[i];
     QStringList linked;
-    const QString text = Readable(e.markup, &linked);
+    for (const glossary::Reference& r : e.references) linked << glossary::TermKey(r.target);
+    const QString text = Readable(e.markup);
     bool any = false;
     for (const search::Mention& m : finder.Find(text, i + 1)) {
       const QString& target = entries[int(m.term - 1)].term;
-      if (linked.contains(target, Qt::CaseInsensitive)) continue;
+      if (linked.contains(glossary::TermKey(target))) continue;
       ctx.out << QDir(o.positional()[0]).relativeFilePath(e.file) << ':' << e.line << ": " << e.term << ": «" << text.mid(m.from, m.to - m.from) << "» → "
               << target << '\n';
       ++proposals;
