@@ -16,6 +16,7 @@
 
 #include "data/TermReader.h"
 #include "search/Mentions.h"
+#include "search/SearchIndex.h"
 
 class QLineEdit;
 class QListWidget;

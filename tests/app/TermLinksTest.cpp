@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QShortcut>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/SearchBox.h"
 #include "app/Startup.h"
 #include "app/TermLinks.h"
 #include "app/Unit1.h"
