@@ -318,6 +318,10 @@ class SlowSource : public app::GlossaryTermSource {
     std::this_thread::sleep_for(std::chrono::milliseconds(4));
     return GlossaryTermSource::TextOf(definition);
   }
+  QString TextAndLinksOf(const QByteArray& definition, std::vector<qint64>* links) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    return GlossaryTermSource::TextAndLinksOf(definition, links);
+  }
 };
 
 TEST_F(SearchBoxTest, ALongBuildShowsItsProgressAndItsResultsCompleteThemselves) {
