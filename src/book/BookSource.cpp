@@ -67,7 +67,7 @@ bool BookSource::Plan(const Selection& selection, std::vector<BookLetter>* plan,
     for (const data::LetterRow& l : letters) {
       if (Failed(d_->reader.Terms(l.id, true, &terms), error)) return false;
       for (const data::StoredTerm& t : terms)
-        if (!index.Put(search::IndexedTerm{t.key, 0, l.id, 0, t.word, DefinitionText(t.definition)}, error))
+        if (!index.Put(search::IndexedTerm{t.key, 0, l.id, 0, t.word, DefinitionText(t.definition), {}}, error))
           return false;
     }
     if (!index.Commit(error)) return false;
