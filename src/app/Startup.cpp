@@ -9,6 +9,7 @@
 #include "app/LockWaitWindow.h"
 #include "app/Unit1.h"
 #include "base/Exception.h"
+#include "engine/RichEngine.h"
 #include "platform/Question.h"
 #include "richtext/editor/qvrchdlg.h"
 #include "richtext/editor/qvrichform.h"
@@ -46,6 +47,8 @@ int RunTermora() {
   richtext::InstallRichEditForm();
   richtext::InstallParagraphDialog();
   richtext::InstallTabDialog();
+  // A keystroke the text refuses sounds the desktop's bell.
+  engine::SetEngineBell(platform::Beep);
 
   InstallLockWaiter();
   QString error;

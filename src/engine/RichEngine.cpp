@@ -13,7 +13,7 @@
 
 #include "base/Colors.h"
 #include "base/ScopeGuard.h"
-#include "engine/RichEngineOle.h"
+#include "engine/RichEngine_p.h"
 
 namespace engine {
 

@@ -43,6 +43,12 @@ class TRichEngineHost {
   virtual void EngineFocus(TRichEngine* e, bool in) = 0;
 };
 
+// The bell a refused keystroke sounds (read-only or protected text, the text limit). The engine
+// has none of its own: the program installs the desktop's at start; without one a refusal is
+// silent. Returns the bell it replaces.
+using TEngineBell = std::function<void()>;
+TEngineBell SetEngineBell(TEngineBell bell);
+
 // The editing commands of the engine's keys.
 enum class TEditKey { None, Undo, Redo, Cut, Copy, Paste };
 TEditKey EditKeyOf(const QKeyEvent* e);

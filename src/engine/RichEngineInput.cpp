@@ -10,8 +10,7 @@
 #include <algorithm>
 
 #include "engine/RichEngine.h"
-#include "engine/RichEngineOle.h"
-#include "platform/Question.h"
+#include "engine/RichEngine_p.h"
 #include "rtf/TextModel.h"
 
 namespace engine {
@@ -19,6 +18,15 @@ namespace engine {
 // ---- keyboard, mouse, focus ---------------------------------------------------------------------
 
 namespace {
+TEngineBell& Bell() {
+  static TEngineBell bell;
+  return bell;
+}
+
+void RingBell() {
+  if (Bell()) Bell()();
+}
+
 bool IsNavigation(QKeyEvent* e) {
   switch (e->key()) {
     case Qt::Key_Left:
@@ -43,6 +51,12 @@ bool IsNavigation(QKeyEvent* e) {
   }
 }
 }  // namespace
+
+TEngineBell SetEngineBell(TEngineBell bell) {
+  TEngineBell old = std::move(Bell());
+  Bell() = std::move(bell);
+  return old;
+}
 
 TEditKey EditKeyOf(const QKeyEvent* e) {
   // The platform engine's own keys hold on every desktop; the desktop's own bindings come on top
@@ -96,16 +110,16 @@ bool TRichEngine::EditKeyAllowed(QKeyEvent* e) {
   }
   if (!back && !del) adding = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter ? 1 : int(e->text().size());
   if (readOnly_) {
-    platform::Beep();
+    RingBell();
     return false;
   }
   if (ProtectedRefuses(WM_CHAR, e->text().isEmpty() ? 0 : WPARAM(e->text().at(0).unicode()), 0, from, to)) {
-    platform::Beep();
+    RingBell();
     return false;
   }
   if (adding > 0 && !FitsLimit(to - from, adding)) {
     Notify(EN_MAXTEXT, nullptr);
-    platform::Beep();
+    RingBell();
     return false;
   }
   NotifyObjectsRemoved(from, to);

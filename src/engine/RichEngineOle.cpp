@@ -1,4 +1,4 @@
-#include "engine/RichEngineOle.h"
+#include "engine/RichEngine_p.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

@@ -615,6 +615,23 @@ TEST(RichEngine, TextLimitStopsTypingNotPrograms) {
   EXPECT_EQ(e.TextLength(), 32);
 }
 
+TEST(RichEngine, RefusedKeystrokesRingTheInstalledBell) {
+  int rings = 0;
+  const TEngineBell before = SetEngineBell([&] { ++rings; });
+  TRichEngine e;
+  e.show();
+  Type(&e, QStringLiteral("ab"));
+  EXPECT_EQ(rings, 0);
+  e.Perform(EM_EXLIMITTEXT, 0, 2);
+  Type(&e, QStringLiteral("c"));
+  EXPECT_EQ(rings, 1);
+  e.Perform(EM_SETREADONLY, 1);
+  QTest::keyClick(&e, Qt::Key_Backspace);
+  EXPECT_EQ(rings, 2);
+  EXPECT_EQ(e.Text(), QStringLiteral("ab"));
+  SetEngineBell(before);
+}
+
 TEST(RichEngine, ClipboardCarriesRtfHtmlAndTextAndPastePrefersRtf) {
   TRichEngine e;
   e.SetPlainText(QStringLiteral("Жирный текст"));

@@ -1,6 +1,9 @@
 #pragma once
-// The engine window's object interface (EM_GETOLEINTERFACE) and client site: the embedded
-// objects of the text, found by their object characters, and the host objects attached to them.
+// The engine window's own parts that nothing outside its units (RichEngine*.cpp) includes.
+//
+// TRichEngineOle (RichEngineOle.cpp): the window's object interface (EM_GETOLEINTERFACE) and
+// client site: the embedded objects of the text, found by their object characters, and the host
+// objects attached to them.
 //
 // Every object read from RTF carries a handle (rtf::kObjectIndex). A host is attached to a
 // handle when an object is inserted with one, or loaded through the callback (LoadObject) the
