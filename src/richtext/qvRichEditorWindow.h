@@ -30,6 +30,9 @@ class TqvRichEditorWindow : public QDialog {
   virtual int PixelsPerInch() const = 0;
   // The area in which RichEdit1, the ruler and the bars are placed (the window below its menu).
   virtual QWidget* ClientArea() = 0;
+  // Makes the window's ruler at Top in Parent (the client area), over Edit (RichEdit1); Caller is the control that
+  // opened the window. The ruler knows the control, so the window, above both, makes it.
+  virtual TqvRulerPanel* CreateRuler(TqvCustomRichEdit* Caller, QWidget* Parent, TqvCustomRichEdit* Edit, int Top) = 0;
   // RichEdit1 reports a selection change.
   virtual void RichEdit1SelectionChange() = 0;
   // The window's modal result once it has closed.

@@ -25,6 +25,7 @@
 #include "richtext/qvEditFrame.h"
 #include "richtext/qvMeasure.h"
 #include "richtext/qvRichStream.h"
+#include "richtext/qvrichsite.h"
 
 class QAction;
 class QDropEvent;
@@ -198,7 +199,7 @@ class TqvRichEditStrings : public engine::TStrings {
 };
 
 // ---------------------------------------------------------------------------------------------
-class TqvCustomRichEdit : public engine::TCustomRichEdit {
+class TqvCustomRichEdit : public engine::TCustomRichEdit, public TqvRichEditSite {
   Q_OBJECT
  public:
   static constexpr base::TColor NoColor = base::clNone;
@@ -587,6 +588,24 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit {
   QPointer<QWidget> frameOverlay_;
   int fontCharset_ = 1;  // DEFAULT_CHARSET
   base::TColor fontColor_ = base::clWindowText;
+
+ private:
+  // TqvRichEditSite: what the object callback and the object properties ask of the control.
+  QWidget* SiteWidget() override { return this; }
+  engine::IRichEditOle* SiteRichEditOle() const override { return RichEditOle(); }
+  QString SiteTitle() const override { return Title(); }
+  QImage SiteIconPictureOf(engine::IOleObject* Obj, engine::DWORD Aspect) override { return IconPictureOf(Obj, Aspect); }
+  engine::HRESULT SiteSetDrawAspect(engine::IOleObject* Obj, bool Iconic, const QImage& IconPicture,
+                                    engine::DWORD& Aspect) override {
+    return SetDrawAspect(Obj, Iconic, IconPicture, Aspect);
+  }
+  void SiteSetModified(bool Value) override { SetModified(Value); }
+  bool SiteWantsMousePopup() const override { return PopupByMouse() && PopupMenu(); }
+  QMenu* SiteTakeMousePopup() override {
+    QMenu* Shown = GetPopupMenu();
+    SetPopupByMouse(false);
+    return Shown;
+  }
 };
 
 // Copies the contents of one control into another through a memory stream (RTF).

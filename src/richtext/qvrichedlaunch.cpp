@@ -8,10 +8,9 @@
 #include <optional>
 
 #include "base/Exception.h"
-#include "data/Field.h"
+#include "data/DataSet.h"
 #include "platform/Question.h"
 #include "richtext/qvRichEditorWindow.h"
-#include "richtext/qvRulerPanel.h"
 #include "richtext/qvriched.h"
 
 using namespace engine;
@@ -130,7 +129,7 @@ bool TqvCustomRichEdit::Execute() {
   RichEdit1->setFocus(Qt::OtherFocusReason);
   // The ruler, under the format bar, shows and changes RichEdit1's paragraphs; it needs the
   // editing control and its settings, so it comes after them.
-  Form->Ruler = new TqvRulerPanel(this, Client, RichEdit1, Form->FormatBarBottom() + 10);
+  Form->Ruler = Form->CreateRuler(this, Client, RichEdit1, Form->FormatBarBottom() + 10);
 
   // Placement in the work area.
   const TqvFormPosition& P = *editorPosition_;

@@ -314,7 +314,12 @@ void TqvDBRichEdit::DblClick() {
       return;
     }
     currentObject_ = Reo.poleobj;
-    oleCallbackObject_->AdviseOnce(Reo.poleobj, this);
+    // The object's application saved it: the record is edited and the change kept.
+    oleCallbackObject_->AdviseOnce(Reo.poleobj, this, [this] {
+      BeginEdit();
+      DataLink().Modified();
+      SetModified(true);
+    });
   }
   TqvCustomRichEdit::DblClick();
 }

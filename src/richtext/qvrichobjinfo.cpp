@@ -1,7 +1,8 @@
 #include "richtext/qvrichobjinfo.h"
 
+#include <QWidget>
+
 #include "platform/Question.h"
-#include "richtext/qvriched.h"
 #include "richtext/qvricholeobject.h"
 
 namespace richtext {
@@ -36,7 +37,7 @@ platform::HRESULT TqvOleUIObjInfo::GetObjectInfo(platform::DWORD, platform::DWOR
   if (ShortType) *ShortType = Obj ? Obj->UserType(int(engine::USERCLASSTYPE_SHORT)) : QString();
   if (Location) {
     const QString App = platform::ApplicationTitle();
-    *Location = control_->Title().trimmed().isEmpty() ? App : QStringLiteral("%1 - %2").arg(control_->Title(), App);
+    *Location = control_->SiteTitle().trimmed().isEmpty() ? App : QStringLiteral("%1 - %2").arg(control_->SiteTitle(), App);
   }
   return platform::S_OK;
 }
@@ -47,7 +48,7 @@ platform::HRESULT TqvOleUIObjInfo::GetConvertInfo(platform::DWORD, QString* Clsi
 }
 
 platform::HRESULT TqvOleUIObjInfo::GetViewInfo(platform::DWORD, QImage* Picture, platform::DWORD* Aspect, int* Scale) {
-  if (Picture) *Picture = control_->IconPictureOf(reo_.poleobj, reo_.dvaspect);
+  if (Picture) *Picture = control_->SiteIconPictureOf(reo_.poleobj, reo_.dvaspect);
   if (Aspect) *Aspect = reo_.dvaspect;
   if (Scale) *Scale = 0;
   return platform::S_OK;
@@ -55,27 +56,27 @@ platform::HRESULT TqvOleUIObjInfo::GetViewInfo(platform::DWORD, QImage* Picture,
 
 platform::HRESULT TqvOleUIObjInfo::SetViewInfo(platform::DWORD, const QImage& Picture, platform::DWORD Aspect, int,
                                                bool) {
-  engine::IRichEditOle* Ole = control_->RichEditOle();
+  engine::IRichEditOle* Ole = control_->SiteRichEditOle();
   if (!Ole) return platform::E_NOTIMPL;
   bool Iconic = reo_.dvaspect == engine::DVASPECT_ICON;
   if (Aspect == engine::DVASPECT_CONTENT) Iconic = false;
   else if (Aspect == engine::DVASPECT_ICON) Iconic = true;
   Ole->InPlaceDeactivate();
-  const engine::HRESULT Result = control_->SetDrawAspect(reo_.poleobj, Iconic, Picture, reo_.dvaspect);
+  const engine::HRESULT Result = control_->SiteSetDrawAspect(reo_.poleobj, Iconic, Picture, reo_.dvaspect);
   if (engine::SUCCEEDED(Result)) Ole->SetDvaspect(engine::REO_IOB_SELECTION, reo_.dvaspect);
   return Result;
 }
 
 // ---- its link -------------------------------------------------------------------------------
 
-TqvOleUILinkInfo::TqvOleUILinkInfo(TqvCustomRichEdit* Control, const engine::REOBJECT& Object)
+TqvOleUILinkInfo::TqvOleUILinkInfo(TqvRichEditSite* Control, const engine::REOBJECT& Object)
     : control_(Control), reo_(Object), link_(Object.poleobj ? Object.poleobj->QueryLink() : nullptr) {
   if (!link_) OleCheck(engine::E_NOINTERFACE);
 }
 
 platform::HRESULT TqvOleUILinkInfo::SetLinkUpdateOptions(platform::DWORD, platform::DWORD Options) {
   const engine::HRESULT Result = link_->SetUpdateOptions(Options);
-  if (engine::SUCCEEDED(Result)) control_->SetModified(true);
+  if (engine::SUCCEEDED(Result)) control_->SiteSetModified(true);
   return Result;
 }
 
@@ -86,13 +87,13 @@ platform::HRESULT TqvOleUILinkInfo::GetLinkUpdateOptions(platform::DWORD, platfo
 platform::HRESULT TqvOleUILinkInfo::SetLinkSource(platform::DWORD, const QString& DisplayName, platform::ULONG,
                                                   platform::ULONG* Eaten, bool ValidateSource) {
   if (!ValidateSource) {
-    AskError(QStringLiteral("Cannot link to an invalid source."), control_);
+    AskError(QStringLiteral("Cannot link to an invalid source."), control_->SiteWidget());
     return platform::E_FAIL;
   }
   const QString Name = DisplayName.left(256);
   if (engine::FAILED(link_->SetSourceDisplayName(Name))) return platform::E_FAIL;
   if (Eaten) *Eaten = platform::ULONG(Name.size());
-  Report(reo_.poleobj->Update(), reo_.poleobj, control_);
+  Report(reo_.poleobj->Update(), reo_.poleobj, control_->SiteWidget());
   return platform::S_OK;
 }
 
@@ -116,18 +117,19 @@ platform::HRESULT TqvOleUILinkInfo::GetLinkSource(platform::DWORD, QString* Disp
 
 platform::HRESULT TqvOleUILinkInfo::OpenLinkSource(platform::DWORD) {
   engine::IOleClientSite* Site = nullptr;
-  if (control_->RichEditOle()) control_->RichEditOle()->GetClientSite(&Site);
-  Report(reo_.poleobj->DoVerb(engine::OLEIVERB_SHOW, Site, control_, control_->rect()), reo_.poleobj, control_);
+  if (control_->SiteRichEditOle()) control_->SiteRichEditOle()->GetClientSite(&Site);
+  QWidget* Control = control_->SiteWidget();
+  Report(reo_.poleobj->DoVerb(engine::OLEIVERB_SHOW, Site, Control, Control->rect()), reo_.poleobj, Control);
   return platform::S_OK;
 }
 
 platform::HRESULT TqvOleUILinkInfo::UpdateLink(platform::DWORD, bool, bool) {
-  Report(reo_.poleobj->Update(), reo_.poleobj, control_);
+  Report(reo_.poleobj->Update(), reo_.poleobj, control_->SiteWidget());
   return platform::S_OK;
 }
 
 platform::HRESULT TqvOleUILinkInfo::CancelLink(platform::DWORD) {
-  AskError(QStringLiteral("Break link operation is not supported."), control_);
+  AskError(QStringLiteral("Break link operation is not supported."), control_->SiteWidget());
   return platform::E_NOTIMPL;
 }
 

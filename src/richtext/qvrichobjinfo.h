@@ -5,14 +5,13 @@
 
 #include "engine/RichEditTypes.h"
 #include "platform/ObjectPropertiesDialog.h"
+#include "richtext/qvrichsite.h"
 
 namespace richtext {
 
-class TqvCustomRichEdit;
-
 class TqvOleUIObjInfo : public platform::IOleUIObjInfo {
  public:
-  TqvOleUIObjInfo(TqvCustomRichEdit* Control, const engine::REOBJECT& Object) : control_(Control), reo_(Object) {}
+  TqvOleUIObjInfo(TqvRichEditSite* Control, const engine::REOBJECT& Object) : control_(Control), reo_(Object) {}
 
   platform::HRESULT GetObjectInfo(platform::DWORD Object, platform::DWORD* Size, QString* Label, QString* Type,
                                   QString* ShortType, QString* Location) override;
@@ -25,14 +24,14 @@ class TqvOleUIObjInfo : public platform::IOleUIObjInfo {
   const engine::REOBJECT& Object() const { return reo_; }
 
  private:
-  TqvCustomRichEdit* control_;
+  TqvRichEditSite* control_;
   engine::REOBJECT reo_;  // the draw aspect follows the view changes
 };
 
 class TqvOleUILinkInfo : public platform::IOleUILinkInfo {
  public:
   // Raises the interface query's error for an object that is not a link.
-  TqvOleUILinkInfo(TqvCustomRichEdit* Control, const engine::REOBJECT& Object);
+  TqvOleUILinkInfo(TqvRichEditSite* Control, const engine::REOBJECT& Object);
 
   platform::DWORD GetNextLink(platform::DWORD Link) override { return Link == 0 ? 1 : 0; }
   platform::HRESULT SetLinkUpdateOptions(platform::DWORD Link, platform::DWORD Options) override;
@@ -48,7 +47,7 @@ class TqvOleUILinkInfo : public platform::IOleUILinkInfo {
   platform::HRESULT GetLastUpdate(platform::DWORD, QDateTime*) override { return platform::S_OK; }
 
  private:
-  TqvCustomRichEdit* control_;
+  TqvRichEditSite* control_;
   engine::REOBJECT reo_;
   engine::IOleLink* link_;
 };

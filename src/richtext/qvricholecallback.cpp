@@ -6,7 +6,6 @@
 
 #include "platform/FileObject.h"
 #include "platform/Question.h"
-#include "richtext/qvriched.h"
 #include "richtext/qvricholeobject.h"
 
 using namespace engine;
@@ -62,12 +61,11 @@ HRESULT TRichEditOleCallback::GetDragDropEffect(bool Drag, DWORD KeyState, DWORD
 
 HRESULT TRichEditOleCallback::GetContextMenu(WORD, IOleObject*, CHARRANGE*, QMenu** Menu) {
   if (Menu) *Menu = nullptr;
-  if (!control_->PopupByMouse() || !control_->PopupMenu()) return S_OK;
+  if (!control_->SiteWantsMousePopup()) return S_OK;
   const QPoint At = QCursor::pos();
   // This desktop answers as the newest platform version the control knows: the popup is
   // prepared (with the object items) before it is shown.
-  QMenu* Shown = control_->GetPopupMenu();
-  control_->SetPopupByMouse(false);
+  QMenu* Shown = control_->SiteTakeMousePopup();
   if (Shown) Shown->popup(At);
   return S_OK;
 }
@@ -86,7 +84,7 @@ HRESULT TRichEditOleCallback::LoadObject(REOBJECT* Stored, IOleObject** Object) 
 IOleObject* TRichEditOleCallback::Adopt(std::unique_ptr<IOleObject> Object) {
   if (auto* File = dynamic_cast<TqvFileOleObject*>(Object.get())) {
     IOleClientSite* Site = nullptr;
-    if (control_->RichEditOle()) control_->RichEditOle()->GetClientSite(&Site);
+    if (control_->SiteRichEditOle()) control_->SiteRichEditOle()->GetClientSite(&Site);
     File->SetClientSite(Site);
   }
   objects_.push_back(std::move(Object));
@@ -99,26 +97,22 @@ void TRichEditOleCallback::ReleaseObjects() {
   storages_.clear();
 }
 
-void TRichEditOleCallback::AdviseOnce(IOleObject* Object, TqvDBRichEdit* Control) {
+void TRichEditOleCallback::AdviseOnce(IOleObject* Object, QWidget* Control, std::function<void()> Saved) {
   if (!Object || advised_.contains(Object)) return;
   DWORD Connection = 0;
-  if (SUCCEEDED(Object->Advise(std::make_shared<TqvRichEditAdviseSink>(Control), &Connection))) advised_.insert(Object);
+  if (SUCCEEDED(Object->Advise(std::make_shared<TqvRichEditAdviseSink>(Control, std::move(Saved)), &Connection)))
+    advised_.insert(Object);
 }
 
 // ---- the save sink --------------------------------------------------------------------------
 
-TqvRichEditAdviseSink::TqvRichEditAdviseSink(TqvDBRichEdit* Control) : control_(Control) {}
+TqvRichEditAdviseSink::TqvRichEditAdviseSink(QWidget* Control, std::function<void()> Saved)
+    : control_(Control), saved_(std::move(Saved)) {}
 
 void TqvRichEditAdviseSink::OnSave() {
-  if (!control_) return;
+  if (!control_ || !saved_) return;
   // A notification from the runtime: a failure is shown, never thrown back into it.
-  platform::Guarded(
-      [this] {
-        control_->BeginEdit();
-        control_->DataLink().Modified();
-        control_->SetModified(true);
-      },
-      control_);
+  platform::Guarded([this] { saved_(); }, control_);
 }
 
 }  // namespace richtext

@@ -6,19 +6,18 @@
 
 #include <QPointer>
 #include <QSet>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "engine/RichEditTypes.h"
+#include "richtext/qvrichsite.h"
 
 namespace richtext {
 
-class TqvCustomRichEdit;
-class TqvDBRichEdit;
-
 class TRichEditOleCallback : public engine::IRichEditOleCallback {
  public:
-  explicit TRichEditOleCallback(TqvCustomRichEdit* Control) : control_(Control) {}
+  explicit TRichEditOleCallback(TqvRichEditSite* Control) : control_(Control) {}
   ~TRichEditOleCallback() override;
 
   engine::HRESULT GetNewStorage(engine::IStorage** Storage) override;
@@ -38,11 +37,12 @@ class TRichEditOleCallback : public engine::IRichEditOleCallback {
   engine::IOleObject* Adopt(std::unique_ptr<engine::IOleObject> Object);
   // The engine window went: its objects' hosts go with it.
   void ReleaseObjects();
-  // Registers the control's save sink with an object, once.
-  void AdviseOnce(engine::IOleObject* Object, TqvDBRichEdit* Control);
+  // Registers the control's save sink with an object, once: Saved runs when the object's
+  // application saved it, while Control lives.
+  void AdviseOnce(engine::IOleObject* Object, QWidget* Control, std::function<void()> Saved);
 
  private:
-  TqvCustomRichEdit* control_;  // not counted: the control owns the callback
+  TqvRichEditSite* control_;  // not counted: the control owns the callback
   std::vector<std::unique_ptr<engine::IOleObject>> objects_;
   std::vector<std::unique_ptr<engine::IStorage>> storages_;
   QSet<const engine::IOleObject*> advised_;
@@ -50,7 +50,7 @@ class TRichEditOleCallback : public engine::IRichEditOleCallback {
 
 class TqvRichEditAdviseSink : public engine::IAdviseSink {
  public:
-  explicit TqvRichEditAdviseSink(TqvDBRichEdit* Control);
+  TqvRichEditAdviseSink(QWidget* Control, std::function<void()> Saved);
   void OnDataChange() override {}
   void OnViewChange(engine::DWORD, engine::LONG) override {}
   void OnRename(const QString&) override {}
@@ -59,7 +59,8 @@ class TqvRichEditAdviseSink : public engine::IAdviseSink {
   void OnClose() override {}
 
  private:
-  QPointer<TqvDBRichEdit> control_;
+  QPointer<QWidget> control_;
+  std::function<void()> saved_;
 };
 
 }  // namespace richtext

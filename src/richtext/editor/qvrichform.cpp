@@ -372,6 +372,11 @@ TqvRichEditOptions TqvRichEditForm::Options() const {
 
 bool TqvRichEditForm::ReadOnlyEdit() const { return RichEdit1 && RichEdit1->GetReadOnly(); }
 
+TqvRulerPanel* TqvRichEditForm::CreateRuler(TqvCustomRichEdit* Caller, QWidget* Parent, TqvCustomRichEdit* Edit,
+                                            int Top) {
+  return new TqvRulerPanel(Caller, Parent, Edit, Top);
+}
+
 bool TqvRichEditForm::InWindow(QObject* Object) const {
   auto* W = qobject_cast<QWidget*>(Object);
   return W && W->window() == this;

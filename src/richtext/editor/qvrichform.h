@@ -149,6 +149,7 @@ class TqvRichEditForm : public TqvRichEditorWindow {
   int FormatBarBottom() const override;
   int PixelsPerInch() const override;
   QWidget* ClientArea() override { return Client; }
+  TqvRulerPanel* CreateRuler(TqvCustomRichEdit* Caller, QWidget* Parent, TqvCustomRichEdit* Edit, int Top) override;
   void RichEdit1SelectionChange() override;
   int ModalResult() const override { return modalResult_; }
 
