@@ -156,4 +156,27 @@ int ShadingPatternOfWord(std::string_view word) {
   return -1;
 }
 
+void SetParaBorders(QTextBlockFormat& f, const ParaBorders& b) {
+  if (b.Any()) f.setProperty(kBorders, QVariant::fromValue(b.Save()));
+  else f.clearProperty(kBorders);
+}
+
+ParaBorders ParaBordersOf(const QTextBlockFormat& f) {
+  return ParaBorders::Load(f.property(kBorders).value<QList<int>>());
+}
+
+void SetParaShading(QTextBlockFormat& f, const Shading& s) {
+  if (!s.Any()) {
+    f.clearProperty(kShading);
+    f.clearBackground();
+    return;
+  }
+  f.setProperty(kShading, QVariant::fromValue(s.Save()));
+  const QColor fill = s.Fill();
+  if (fill.isValid()) f.setBackground(fill);
+  else f.clearBackground();
+}
+
+Shading ParaShadingOf(const QTextBlockFormat& f) { return Shading::Load(f.property(kShading).value<QList<int>>()); }
+
 }  // namespace rtf

@@ -108,4 +108,11 @@ struct Shading {
 const char* ShadingPatternWord(int pattern);
 int ShadingPatternOfWord(std::string_view word);
 
+// A paragraph's borders and shading, kept on its block format (kBorders, kShading); the shading
+// also sets the background the toolkit shows.
+void SetParaBorders(QTextBlockFormat& f, const ParaBorders& b);
+ParaBorders ParaBordersOf(const QTextBlockFormat& f);
+void SetParaShading(QTextBlockFormat& f, const Shading& s);
+Shading ParaShadingOf(const QTextBlockFormat& f);
+
 }  // namespace rtf

@@ -12,6 +12,7 @@
 #include "rtf/PlainText.h"
 #include "rtf/RtfFields.h"
 #include "rtf/RtfReader_p.h"
+#include "rtf/RtfWriter.h"
 #include "rtf/TextObjects.h"
 
 namespace rtf {
@@ -232,6 +233,15 @@ QByteArray Tidied(const QByteArray& rtf) {
 
 const char kNotRtf[] = "Not an RTF document: it does not begin with {\\rtf";
 
+// The writer reads the footnotes this reader keeps as RTF back through it.
+void LetTheWriterReadFootnotes() {
+  static const bool installed = [] {
+    SetFootnoteReader([](const QByteArray& rtf, QTextCursor& at) { return ReadRtf(rtf, at); });
+    return true;
+  }();
+  Q_UNUSED(installed);
+}
+
 }  // namespace
 
 bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error, ReadLosses* losses) {
@@ -244,6 +254,7 @@ bool ReadRtf(const QByteArray& rtf, QTextCursor& at, QString* error, ReadLosses*
     if (error) *error = QStringLiteral("No document to read into");
     return false;
   }
+  LetTheWriterReadFootnotes();
   const QByteArray tidy = Tidied(rtf);
   at.beginEditBlock();
   at.removeSelectedText();
@@ -264,6 +275,7 @@ bool ReadRtfText(const QByteArray& rtf, QString* text, QString* error, ReadLosse
     return false;
   }
   {
+    LetTheWriterReadFootnotes();
     const QByteArray tidy = Tidied(rtf);
     Reader r(tidy.isEmpty() ? rtf : tidy, *text);
     r.Run();

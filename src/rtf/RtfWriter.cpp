@@ -16,7 +16,6 @@
 #include "rtf/CodePage.h"
 #include "rtf/Lists.h"
 #include "rtf/Numbering.h"
-#include "rtf/RtfReader.h"
 #include "rtf/TableModel.h"
 #include "rtf/TextFields.h"
 #include "rtf/TextModel.h"
@@ -25,6 +24,11 @@
 namespace rtf {
 
 namespace {
+
+FootnoteReader& NoteReader() {
+  static FootnoteReader reader = nullptr;
+  return reader;
+}
 
 // Byte of every character in code page 1251, -1 where it has none: one lookup per character.
 const std::vector<short>& Cp1251() {
@@ -508,7 +512,7 @@ void Writer::EmitProps(const QByteArray& props) {
 void Writer::WriteFootnote(const QByteArray& stored) {
   QTextDocument note;
   QTextCursor c(&note);
-  if (!ReadRtf(stored, c)) return;
+  if (!NoteReader() || !NoteReader()(stored, c)) return;
   // The body is a group of its own: what it changes ends with it.
   const RunState savedRun = cur_;
   const QByteArray savedProps = prevProps_;
@@ -900,6 +904,8 @@ QByteArray Writer::Write(int from, int to) {
 }
 
 }  // namespace
+
+void SetFootnoteReader(FootnoteReader reader) { NoteReader() = reader; }
 
 QFont DefaultWriterFont() {
   QFont f(QStringLiteral("Times New Roman"));

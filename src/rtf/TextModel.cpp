@@ -4,7 +4,6 @@
 #include <QTextOption>
 #include <algorithm>
 
-#include "rtf/Borders.h"
 
 namespace rtf {
 
@@ -125,29 +124,6 @@ int ParaEffects(const QTextBlockFormat& f) {
   if (f.nonBreakableLines()) e |= kEffectKeep;
   return e;
 }
-
-void SetParaBorders(QTextBlockFormat& f, const ParaBorders& b) {
-  if (b.Any()) f.setProperty(kBorders, QVariant::fromValue(b.Save()));
-  else f.clearProperty(kBorders);
-}
-
-ParaBorders ParaBordersOf(const QTextBlockFormat& f) {
-  return ParaBorders::Load(f.property(kBorders).value<QList<int>>());
-}
-
-void SetParaShading(QTextBlockFormat& f, const Shading& s) {
-  if (!s.Any()) {
-    f.clearProperty(kShading);
-    f.clearBackground();
-    return;
-  }
-  f.setProperty(kShading, QVariant::fromValue(s.Save()));
-  const QColor fill = s.Fill();
-  if (fill.isValid()) f.setBackground(fill);
-  else f.clearBackground();
-}
-
-Shading ParaShadingOf(const QTextBlockFormat& f) { return Shading::Load(f.property(kShading).value<QList<int>>()); }
 
 // ---- characters ---------------------------------------------------------------------------------
 

@@ -184,12 +184,7 @@ void RefreshIndents(QTextBlockFormat& f);
 // page break before).
 void SetParaEffects(QTextBlockFormat& f, int effects);
 int ParaEffects(const QTextBlockFormat& f);
-struct ParaBorders;
-struct Shading;
-void SetParaBorders(QTextBlockFormat& f, const ParaBorders& b);
-ParaBorders ParaBordersOf(const QTextBlockFormat& f);
-void SetParaShading(QTextBlockFormat& f, const Shading& s);
-Shading ParaShadingOf(const QTextBlockFormat& f);
+// A paragraph's borders and shading: SetParaBorders and the others in Borders.h.
 
 // Character properties beyond the toolkit's: each setter keeps the value (clearing it at its
 // default) and sets what the toolkit can show of it.
