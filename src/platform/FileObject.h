@@ -131,14 +131,6 @@ using TObjectOpener = std::function<bool(const QString& path, const QString& app
 TObjectOpener SetObjectOpener(TObjectOpener opener);
 bool OpenObjectFile(const QString& path, const QString& application);
 
-struct TDesktopApplication {
-  QString id;    // the desktop entry's file name
-  QString name;
-  QString exec;
-};
-// The desktop's applications that say they open the type (or a type it derives from).
-QList<TDesktopApplication> ApplicationsFor(const QString& mimeType);
-
 // The private folder of this run's object copies (mode 0700), made on first use.
 QString PrivateObjectFolder();
 

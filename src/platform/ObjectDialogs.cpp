@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/FileObject.h"
+#include "platform/DesktopApps.h"
 
 namespace platform {
 
