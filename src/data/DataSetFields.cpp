@@ -1,9 +1,8 @@
-#include "data/Field.h"
+// The fields of a dataset: one kind per stored type, each checking what it is given.
+#include "data/DataSet.h"
 
 #include <QBuffer>
 #include <limits>
-
-#include "data/DataSet.h"
 
 namespace data {
 

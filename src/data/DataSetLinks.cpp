@@ -1,10 +1,11 @@
-#include "data/DataLink.h"
+// The data source between a dataset and its controls, and the data links through which they
+// follow it.
+#include "data/DataSet.h"
 
 #include <QWidget>
 #include <algorithm>
 
 #include "base/ScopeGuard.h"
-#include "data/DataSet.h"
 #include "data/Teardown.h"
 
 namespace data {
