@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+#include "book/BookTerm.h"
+
 namespace platform {
 class TPrinter;
 }
@@ -21,12 +23,6 @@ namespace book {
 struct Selection {
   QString letter;
   QString query;
-};
-
-struct BookTerm {
-  qint64 key = 0;
-  QString word;
-  QByteArray definition;  // as stored: RTF, or plain text
 };
 
 // A letter of the book and its terms' keys in the glossary's order.
@@ -52,9 +48,6 @@ class BookSource {
   struct Impl;
   std::unique_ptr<Impl> d_;
 };
-
-// How long work reports: `done` of `total` terms; returning false cancels.
-using Progress = std::function<bool(int done, int total)>;
 
 enum class Outcome { Done, Cancelled, Failed };
 

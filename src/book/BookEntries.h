@@ -5,7 +5,7 @@
 #include <QTextDocument>
 #include <vector>
 
-#include "book/Book.h"
+#include "book/BookTerm.h"
 
 namespace book {
 
