@@ -12,7 +12,6 @@
 
 #include "app/SearchSource.h"
 #include "data/DataSet.h"
-#include "data/Field.h"
 #include "engine/RichEngine.h"
 #include "platform/Question.h"
 #include "richtext/qvriched.h"

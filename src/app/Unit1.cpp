@@ -12,7 +12,6 @@
 #include "app/BeeIcon.h"
 #include "app/BookCommands.h"
 #include "app/DateLine.h"
-#include "app/ExchangeMenu.h"
 #include "app/SearchBox.h"
 #include "app/TermLinks.h"
 #include "base/Colors.h"

@@ -1,4 +1,7 @@
-#include "app/ExchangeMenu.h"
+// Exporting and importing terms from the glossary window: the items on the term grid's context
+// menu and what they do.
+
+#include "app/Unit1.h"
 
 #include <QAction>
 #include <QDir>
@@ -8,11 +11,9 @@
 
 #include "app/ImportReview.h"
 #include "app/SearchBox.h"
-#include "app/Unit1.h"
 #include "base/ScopeGuard.h"
 #include "data/DBGrid.h"
 #include "data/DataSet.h"
-#include "data/Field.h"
 #include "exchange/Export.h"
 #include "exchange/Import.h"
 #include "platform/Question.h"
