@@ -1,5 +1,6 @@
 #include "app/Unit1.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include "app/SearchBox.h"
 #include "app/TermLinks.h"
 #include "base/Colors.h"
+#include "base/Exception.h"
 #include "engine/RichEditTypes.h"
 #include "engine/RichEngine.h"
 #include "platform/Question.h"
@@ -159,9 +161,10 @@ TForm1::TForm1(const QString& databaseName, std::function<QDate()> today, QWidge
 }
 
 TForm1::~TForm1() {
-  // A pending edit is not stored when the window closes: closing the table drops it (a Cancel
-  // first would only make the editor reload a definition that is about to go away). Nothing may
-  // escape a destructor: a store that fails while closing has nothing left to lose.
+  // Closing the window stored a pending change already (closeEvent); what is left, the user chose
+  // to drop, or the window was never closed. Closing the table drops it (a Cancel first would
+  // only make the editor reload a definition that is about to go away). Nothing may escape a
+  // destructor: a store that fails here has nothing left to lose.
   try {
     if (Table2 && Table2->Active()) Table2->Close();
     if (Table1 && Table1->Active()) Table1->Close();
@@ -466,6 +469,35 @@ void TForm1::resizeEvent(QResizeEvent* event) {
   // Only the status bar follows the window, on its bottom edge.
   const int h = StatusBar1->height();
   StatusBar1->setGeometry(0, height() - h, width(), h);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (!StoreBeforeClosing()) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
+}
+
+bool TForm1::StoreBeforeClosing() {
+  if (!Table2 || !Table2->Active() || !data::IsEditMode(Table2->State())) return true;
+  QString refused;
+  try {
+    // What the grid's editor and the definition hold goes into the record first; a record
+    // nobody changed is left to the close, which drops it without reloading the definition.
+    Table2->UpdateRecord();
+    if (Table2->Modified()) Table2->Post();
+    // A name the field refused stays typed in the grid (its error has been shown).
+    if (DBGrid1->EditorMode() && DBGrid1->InplaceEditor()->isModified())
+      refused = QStringLiteral("The term's name was not stored.");
+  } catch (const std::exception& e) {
+    refused = base::MessageOf(e);
+  }
+  if (refused.isEmpty()) return true;
+  const platform::Question q{platform::ApplicationTitle(),
+                             refused + QStringLiteral("\n\nClose Termora without storing the change?"),
+                             platform::Icon::Warning, platform::Buttons::YesNo, platform::idNo};
+  return platform::Ask(q, this) == platform::idYes;
 }
 
 void TForm1::FormCreate(QObject*) {

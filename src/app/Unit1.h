@@ -114,6 +114,9 @@ class TForm1 : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  // Stores a pending change as moving to another term does; when the store refuses it, closes
+  // only if the user agrees to lose it.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateComponents();
@@ -127,6 +130,10 @@ class TForm1 : public QWidget {
   void ShowReadOnly(const QString& why);
   // Advanced typography on, then the selection's paragraphs justified.
   void SendJustifyMessages();
+  // Stores what the grid and the definition hold of the current term, if anything changed.
+  // Returns whether the window may close: stored, nothing to store, or the user chose to drop
+  // what the store refused.
+  bool StoreBeforeClosing();
 
   std::function<QDate()> today_;
 };

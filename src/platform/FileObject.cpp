@@ -95,6 +95,15 @@ void DrawSheet(QPainter& p, const QRectF& r, const QString& suffix) {
   p.drawText(band, Qt::AlignCenter, suffix.left(5));
 }
 
+// The desktop's description of a type, begun with a capital as every name in a list or title is
+// ("plain text document" comes lower-case, "PNG image" with its acronym).
+QString TypeNameOf(const QString& mime) {
+  QString c = Mimes().mimeTypeForName(mime).comment();
+  if (c.isEmpty()) return mime;
+  c[0] = c[0].toUpper();
+  return c;
+}
+
 QString SuffixOf(const QString& mime) {
   const QString s = Mimes().mimeTypeForName(mime).preferredSuffix();
   return s.toUpper();
@@ -234,8 +243,8 @@ std::unique_ptr<TFileObject> TFileObject::FromFile(const QString& path, bool lin
 QList<TNewObjectType> TFileObject::CreatableTypes() {
   QList<TNewObjectType> types;
   for (const char* m : {"text/plain", "text/html", "text/rtf", "image/png", "image/svg+xml"}) {
-    const QMimeType t = Mimes().mimeTypeForName(QString::fromLatin1(m));
-    types.append({t.name(), t.comment().isEmpty() ? t.name() : t.comment()});
+    const QString name = Mimes().mimeTypeForName(QString::fromLatin1(m)).name();
+    types.append({name, TypeNameOf(name)});
   }
   return types;
 }
@@ -330,10 +339,7 @@ std::unique_ptr<TFileObject> TFileObject::FromData(const QByteArray& data, QStri
 
 // ---- what it is -----------------------------------------------------------------------------
 
-QString TFileObject::TypeName() const {
-  const QString c = Mimes().mimeTypeForName(mime_).comment();
-  return c.isEmpty() ? mime_ : c;
-}
+QString TFileObject::TypeName() const { return TypeNameOf(mime_); }
 
 QString TFileObject::ShortTypeName() const {
   const QString s = SuffixOf(mime_);
@@ -506,10 +512,14 @@ bool TFileObject::Open(const QString& application, QString* error) {
   const QString folder = QFileInfo(openPath_).absolutePath();
   if (!watcher_->directories().contains(folder)) watcher_->addPath(folder);
   if (!OpenObjectFile(openPath_, application)) {
-    if (error)
+    if (error) {
+      // A word joiner after the slash: a message box may not wrap "(text/plain)" at the slash.
+      QString type = mime_;
+      type.replace(QLatin1Char('/'), QStringLiteral("/\u2060"));
       *error = application.isEmpty()
-                   ? QObject::tr("No application is set to open files of type “%1” (%2).").arg(TypeName(), mime_)
+                   ? QObject::tr("No application is set to open files of type “%1” (%2).").arg(TypeName(), type)
                    : QObject::tr("The application could not be started.");
+    }
     return false;
   }
   // An application that finished before returning has saved already.

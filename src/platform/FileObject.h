@@ -32,7 +32,7 @@ struct TObjectVerb {
 // A type an empty object can be created of.
 struct TNewObjectType {
   QString mimeType;
-  QString name;  // as the desktop describes the type
+  QString name;  // as the desktop describes the type, begun with a capital
 };
 
 class TFileObject : public QObject {
@@ -62,7 +62,7 @@ class TFileObject : public QObject {
   bool SetLinkPath(const QString& path, QString* error);
   QString FileName() const { return name_; }
   QString MimeType() const { return mime_; }
-  QString TypeName() const;       // the type's description ("PNG image")
+  QString TypeName() const;       // the type's description, begun with a capital ("PNG image")
   QString ShortTypeName() const;  // the type's usual suffix in capitals ("PNG")
   QByteArray Contents() const { return data_; }  // an embedded object's file
   bool IsPicture() const;

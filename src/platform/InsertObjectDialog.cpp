@@ -48,6 +48,9 @@ TInsertObjectDialog::TInsertObjectDialog(OLEUIINSERTOBJECT& io, QWidget* parent)
     item->setData(Qt::UserRole, t.mimeType);
   }
   types_->setCurrentRow(0);
+  // As tall as its few types: the stack takes its taller page's height, and a list of the
+  // default height left a large empty area under the file page's three rows.
+  types_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
   newLayout->addWidget(typeLabel);
   newLayout->addWidget(types_);
   pages_->addWidget(newPage);
@@ -113,10 +116,19 @@ TInsertObjectDialog::TInsertObjectDialog(OLEUIINSERTOBJECT& io, QWidget* parent)
   Refresh();
 }
 
+namespace {
+// A type's name inside a sentence: "Plain text document" as "plain text document"; a name that
+// begins with an acronym ("PNG image") keeps it.
+QString InSentence(QString name) {
+  if (name.size() > 1 && name[0].isUpper() && name[1].isLower()) name[0] = name[0].toLower();
+  return name;
+}
+}  // namespace
+
 QString TInsertObjectDialog::ResultText() const {
   const bool icon = asIcon_->isChecked();
   if (createNew_->isChecked()) {
-    const QString type = types_->currentItem() ? types_->currentItem()->text() : tr("object");
+    const QString type = types_->currentItem() ? InSentence(types_->currentItem()->text()) : tr("object");
     return icon ? tr("Inserts a new, empty %1 shown as an icon, and opens it in its application for you to fill in.").arg(type)
                 : tr("Inserts a new, empty %1 and opens it in its application for you to fill in.").arg(type);
   }

@@ -66,9 +66,12 @@ TObjectPropertiesDialog::TObjectPropertiesDialog(OLEUIOBJECTPROPS& props, QWidge
   choices->addWidget(asContent_);
   choices->addWidget(asIcon_);
   auto* scaleRow = new QHBoxLayout;
-  scaleRow->addWidget(new QLabel(tr("&Scale:"), view));
+  auto* scaleLabel = new QLabel(tr("&Scale:"), view);
+  scaleRow->addWidget(scaleLabel);
   scaleBox_ = new QSpinBox(view);
   scaleBox_->setObjectName(QStringLiteral("Scale"));
+  // A label shows its '&' as the underlined key only with a control for that key to reach.
+  scaleLabel->setBuddy(scaleBox_);
   scaleBox_->setRange(1, 1000);
   scaleBox_->setSuffix(QStringLiteral("%"));
   scaleBox_->setValue(scale_ > 0 ? scale_ : 100);

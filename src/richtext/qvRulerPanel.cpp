@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPaintEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "base/Colors.h"
@@ -101,9 +102,15 @@ void TqvRulerPanel::UpdateMarkers() {
   int Offset = 0, Right = 0, Start = 0;
   if (edit_) edit_->GetIndents(Offset, Right, Start);  // all 0 without a window
   const int R = rulerRect_.left();
-  leftIndentMarker_->SetLeft(TwipsToPixels(Offset) + TwipsToPixels(Start) + R - HW);
-  rightIndentMarker_->SetLeft(width() - TwipsToPixels(Right) - rightIndentMarker_->width());
-  firstIndentMarker_->SetLeft(TwipsToPixels(Start) + R - HW);
+  // A marker lies wholly on the ruler, a pixel clear of its ends: at the right end, where the
+  // ruler meets the window's edge, one that reached the edge (no right indent) or went past it
+  // (a negative one) showed cut off.
+  const auto Place = [this](TqvTrackIcon* M, int Left) {
+    M->SetLeft(std::clamp(Left, 1, std::max(1, width() - M->width() - 1)));
+  };
+  Place(leftIndentMarker_, TwipsToPixels(Offset) + TwipsToPixels(Start) + R - HW);
+  Place(rightIndentMarker_, width() - TwipsToPixels(Right) - rightIndentMarker_->width());
+  Place(firstIndentMarker_, TwipsToPixels(Start) + R - HW);
 }
 
 void TqvRulerPanel::MarkerEndDrag(TqvTrackIcon* Marker) {

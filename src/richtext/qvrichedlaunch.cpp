@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QScreen>
+#include <QTextCursor>
 #include <memory>
 #include <optional>
 
@@ -146,6 +147,9 @@ bool TqvCustomRichEdit::Execute() {
 
   const bool Ok = Form->ModalResult() == TqvRichEditorWindow::mrOk;
   if (Ok) {
+    // Where the editing left the caret and the selection; the anchor first, so a selection made
+    // backwards keeps its caret end.
+    const QTextCursor Edited = RichEdit1->Engine()->textCursor();
     if (RichEdit1->Modified()) {
       BeginEdit();
       data::TField* Field = GetField();
@@ -165,6 +169,11 @@ bool TqvCustomRichEdit::Execute() {
     }
     PrintMargins() = RichEdit1->PrintMargins();
     SetPrintPageSize(RichEdit1->PrintPageSize());
+    // This control now shows the text the window ended with: the caret goes on where it was left.
+    if (HandleAllocated()) {
+      Engine()->SetSel({Edited.anchor(), Edited.position()});
+      Engine()->ScrollCaret();
+    }
   } else {
     DoCloseDialog(Form.get());
   }

@@ -5,10 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <memory>
 
@@ -150,20 +152,54 @@ TEST_F(Form1Test, TheCurrentLetterLeavesThePendingEditInPlaceAndAnotherLetterSto
   EXPECT_EQ(Words(*f), QStringList({QStringLiteral("Акация белая"), QStringLiteral("Апис")}));
 }
 
-TEST_F(Form1Test, APostedChangeSurvivesARestartAndAnUnpostedOneIsLost) {
-  {
-    auto f = Open();
-    ASSERT_TRUE(f);
-    f->Table2WordDetail->SetAsString(QStringLiteral("Акация белая"));
-    f->DBNavigator1->BtnClick(nbPost);
-    f->DBNavigator1->BtnClick(nbNext);
-    f->DBNavigator1->BtnClick(nbEdit);
-    f->Table2WordDetail->SetAsString(QStringLiteral("Апис меллифера"));
+TEST_F(Form1Test, ClosingTheWindowStoresWhatTheGridAndTheDefinitionStillHold) {
+  // Nothing of these was posted: the name is still in the grid's editor, the definition still in
+  // the control. Closing stores them as moving to another term would.
+  struct Case {
+    const char* what;
+    bool name, definition;
+  } cases[] = {{"a name", true, false}, {"a definition", false, true}, {"both", true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    QTemporaryDir folder;
+    BuildGlossary(folder.path(), SampleTerms());
+    TestQuestions q;
+    {
+      QString error;
+      auto f = app::CreateForm1(folder.path(), &error);
+      ASSERT_TRUE(f) << error.toStdString();
+      f->show();
+      if (c.name) {
+        f->DBGrid1->ShowEditor();
+        QLineEdit* editor = f->DBGrid1->InplaceEditor();
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("Acacia alba"));
+      }
+      if (c.definition) QTest::keyClicks(f->qvDBRichEdit1->Engine(), QStringLiteral("Yellow "));
+      EXPECT_TRUE(f->close());
+    }
+    EXPECT_TRUE(q.asked.empty()) << q.Texts().join("\n").toStdString();
+    GlossaryTables stored(folder.path());
+    stored.Open();
+    EXPECT_EQ(stored.Words(), QStringList({c.name ? QStringLiteral("Acacia alba") : QStringLiteral("Акация"),
+                                           QStringLiteral("Апис")}));
+    const QByteArray rtf = stored.Table2TextDetail.AsBytes();
+    EXPECT_TRUE(rtf.contains("Definition of")) << rtf.toStdString();
+    EXPECT_EQ(rtf.contains("Yellow"), c.definition) << rtf.toStdString();
   }
-  QString error;
-  auto again = app::CreateForm1(tmp.path(), &error);
-  ASSERT_TRUE(again) << error.toStdString();
-  EXPECT_EQ(Words(*again), QStringList({QStringLiteral("Акация белая"), QStringLiteral("Апис")}));
+}
+
+TEST_F(Form1Test, ClosingWithNothingChangedWritesNothingAndAsksNothing) {
+  auto f = Open();
+  ASSERT_TRUE(f);
+  const QString detail = tmp.filePath("tableDetail.DB");
+  const QDateTime before = QFileInfo(detail).lastModified();
+  TestQuestions q;
+  f->show();
+  EXPECT_TRUE(f->close());
+  f.reset();
+  EXPECT_EQ(QFileInfo(detail).lastModified(), before);
+  EXPECT_TRUE(q.asked.empty()) << q.Texts().join("\n").toStdString();
 }
 
 TEST_F(Form1Test, AboutShowsOnePlainBoxCaptionedWithTheTitle) {

@@ -219,6 +219,70 @@ TEST_F(ReliabilityTest, AKeystrokeThatFindsTheTermChangedElsewhereKeepsTheCaretW
   EXPECT_TRUE(q.asked.empty()) << q.Texts().join("\n").toStdString();
 }
 
+TEST_F(ReliabilityTest, ClosingWithAChangeTheStoreRefusesAsksAndNoKeepsTheWindowAndTheChange) {
+  struct Case {
+    const char* what;
+    bool conflict;  // else the table is busy
+    const char* reason;
+  } cases[] = {{"another window stored the term meanwhile", true, "changed by another user"},
+               {"another program holds the table", false, "busy"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    QTemporaryDir folder;
+    MakeGlossary(folder.path(), {{"А", {{"Акация", "{\\rtf1 mine}"}}}});
+    QString error;
+    auto form = app::CreateForm1(folder.path(), &error);
+    ASSERT_TRUE(form) << error.toStdString();
+    form->show();
+    QTest::keyClicks(form->qvDBRichEdit1->Engine(), "typed ");
+    std::unique_ptr<RawStore> holder;
+    if (c.conflict) {
+      GlossaryTables other(folder.path());
+      other.Open();
+      other.Table2.Edit();
+      other.Table2TextDetail.SetAsBytes("{\\rtf1 theirs}");
+      other.Table2.Post();
+    } else {
+      holder = std::make_unique<RawStore>(folder.filePath("tableDetail.DB"));
+      ASSERT_TRUE(holder->Exec("BEGIN EXCLUSIVE"));
+    }
+
+    TestQuestions q;
+    q.answers = {platform::idNo};
+    EXPECT_FALSE(form->close());
+    ASSERT_EQ(q.asked.size(), 1u);
+    EXPECT_TRUE(q.asked[0].text.contains(c.reason)) << q.asked[0].text.toStdString();
+    EXPECT_TRUE(q.asked[0].text.contains("without storing")) << q.asked[0].text.toStdString();
+    EXPECT_EQ(q.asked[0].buttons, platform::Buttons::YesNo);
+    EXPECT_EQ(q.asked[0].defaultAnswer, platform::idNo);
+    // No: the window stays, with the change still in it and still pending.
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->Table2->State(), dsEdit);
+    EXPECT_EQ(Definition(*form), "typed mine");
+
+    if (c.conflict) {
+      // Refused again; Yes closes without it, and the other window's text is what stays stored.
+      q.answers = {platform::idYes};
+      EXPECT_TRUE(form->close());
+      EXPECT_EQ(q.asked.size(), 2u);
+      form.reset();
+      GlossaryTables stored(folder.path());
+      stored.Open();
+      EXPECT_EQ(stored.Table2TextDetail.AsBytes(), "{\\rtf1 theirs}");
+    } else {
+      // Once the other program lets go, closing stores it without a word.
+      ASSERT_TRUE(holder->Exec("ROLLBACK"));
+      EXPECT_TRUE(form->close());
+      EXPECT_EQ(q.asked.size(), 1u) << q.Texts().join("\n").toStdString();
+      form.reset();
+      holder.reset();
+      GlossaryTables stored(folder.path());
+      stored.Open();
+      EXPECT_TRUE(stored.Table2TextDetail.AsBytes().contains("typed mine")) << stored.Table2TextDetail.AsBytes().toStdString();
+    }
+  }
+}
+
 TEST_F(ReliabilityTest, WithNoLettersATypedDefinitionIsRefusedNotStoredUnderNoLetter) {
   MakeGlossary(tmp.path(), {});
   TestQuestions q;

@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextBoundaryFinder>
 
 #include "platform/FileObject.h"
 #include "platform/InsertObjectDialog.h"
@@ -138,6 +139,13 @@ TEST(FileObject, VerbsFailWithAReasonTheUserCanRead) {
   desktop.starts = false;
   EXPECT_FALSE(obj->DoVerb(TFileObject::verbOpen, nullptr, &why));
   EXPECT_TRUE(why.contains(QStringLiteral("No application"))) << why.toStdString();
+  // The type reads "(text/plain)" and a message box has nowhere inside it to wrap the line.
+  const qsizetype open = why.indexOf(QLatin1Char('(')), close = why.indexOf(QLatin1Char(')'));
+  ASSERT_TRUE(open >= 0 && close > open) << why.toStdString();
+  EXPECT_EQ(why.mid(open, close + 1 - open).remove(QChar(0x2060)), QStringLiteral("(text/plain)"));
+  QTextBoundaryFinder lines(QTextBoundaryFinder::Line, why);
+  for (qsizetype at = lines.toNextBoundary(); at >= 0; at = lines.toNextBoundary())
+    EXPECT_FALSE(at > open && at <= close) << "a line may break at " << at << " in " << why.toStdString();
   EXPECT_FALSE(obj->DoVerb(7, nullptr, &why));
   EXPECT_EQ(why, QStringLiteral("Invalid Verb"));
 
@@ -209,6 +217,31 @@ TEST(InsertObjectDialog, MakesTheChosenObjectAndSaysWhatOkWillDo) {
   EXPECT_NE(results[1], results[2]);
 }
 
+TEST(InsertObjectDialog, ListsTypesAsNamesInAListNoTallerThanThemAndSaysThemInTheSentence) {
+  OLEUIINSERTOBJECT io;
+  TInsertObjectDialog d(io, nullptr);
+  auto* types = d.findChild<QListWidget*>(QStringLiteral("ObjectTypes"));
+  ASSERT_GE(types->count(), 2);
+  for (int i = 0; i < types->count(); ++i) {
+    const QString name = types->item(i)->text();
+    EXPECT_TRUE(name[0].isUpper()) << name.toStdString();  // not "plain text document" beside "PNG image"
+  }
+  // The file page's three rows are all the other page must match: a list of the default height
+  // left a large empty area under them.
+  const int rows = types->count() * types->sizeHintForRow(0) + 2 * types->frameWidth();
+  EXPECT_LE(types->sizeHint().height(), rows + types->sizeHintForRow(0));  // a row to spare at most
+  // Inside the sentence the name reads as a name does there; an acronym stays.
+  types->setCurrentRow(0);
+  const QString first = types->item(0)->text();
+  EXPECT_TRUE(d.ResultText().contains(QStringLiteral("empty ") + first[0].toLower() + first.mid(1)))
+      << d.ResultText().toStdString();
+  for (int i = 0; i < types->count(); ++i) {
+    if (!types->item(i)->text().startsWith(QStringLiteral("PNG"))) continue;
+    types->setCurrentRow(i);
+    EXPECT_TRUE(d.ResultText().contains(QStringLiteral("empty PNG image"))) << d.ResultText().toStdString();
+  }
+}
+
 TEST(InsertObjectDialog, AMissingFileIsRefusedAndTheDialogStaysOpen) {
   TestQuestions questions;
   bool stillOpen = false;
@@ -276,11 +309,14 @@ TEST(ObjectPropertiesDialog, ShowsThePagesAndAppliesTheViewOnOk) {
   QString title;
   QStringList pages;
   bool breakEnabled = true, scaleEnabled = true;
+  QStringList captionsWithoutKey;
   ScriptedDialog script([&](QDialog* d) {
     title = d->windowTitle();
     auto* tabs = d->findChild<QTabWidget*>(QStringLiteral("Pages"));
     for (int i = 0; i < tabs->count(); ++i) pages << tabs->tabText(i);
     breakEnabled = d->findChild<QPushButton*>(QStringLiteral("BreakLink"))->isEnabled();
+    for (QLabel* l : d->findChildren<QLabel*>())
+      if (l->objectName().isEmpty() && l->text().contains(QLatin1Char('&')) && !l->buddy()) captionsWithoutKey << l->text();
     scaleEnabled = d->findChild<QWidget*>(QStringLiteral("Scale"))->isEnabled();
     d->findChild<QPushButton*>(QStringLiteral("UpdateNow"))->click();
     d->findChild<QRadioButton*>(QStringLiteral("ViewIcon"))->setChecked(true);
@@ -307,6 +343,9 @@ TEST(ObjectPropertiesDialog, ShowsThePagesAndAppliesTheViewOnOk) {
   EXPECT_FALSE(scaleEnabled);
   EXPECT_EQ(info.updated, 1);
   EXPECT_EQ(info.viewsSet, std::vector<DWORD>{DVASPECT_ICON});
+
+  // A caption with an '&' has the control its key reaches; without one the '&' shows as text.
+  EXPECT_TRUE(captionsWithoutKey.isEmpty()) << captionsWithoutKey.join(", ").toStdString();
 
   // Cancel applies nothing; an object that is no link has no link page.
   pages.clear();

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 #include "base/Exception.h"
@@ -256,7 +257,28 @@ TEST(Ruler, MarkersFollowTheCaretFromParagraphToParagraph) {
   H.Edit->SetSelStart(12);
   EXPECT_EQ(H.Ruler->FirstIndentMarker()->Left(), 1);
   EXPECT_EQ(H.Ruler->LeftIndentMarker()->Left(), 1);
-  EXPECT_EQ(H.Ruler->RightIndentMarker()->Left(), H.Ruler->width() - 11);
+  EXPECT_EQ(H.Ruler->RightIndentMarker()->Left(), H.Ruler->width() - 11 - 1);
+}
+
+TEST(Ruler, EveryMarkerLiesOnTheRulerClearOfItsEnds) {
+  // The ruler meets the window's edge on the right: a marker that reached or passed it showed
+  // cut off. Indents of none, of the ruler's whole length and beyond, either way.
+  RulerHost H;
+  H.Edit->SetText("x");
+  struct Case {
+    int Start, Offset, Right;
+  } Cases[] = {{0, 0, 0}, {0, 0, -720}, {14400, 0, 0}, {1440, -1440, 14400}, {0, 0, -14400}};
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(testing::Message() << C.Start << " " << C.Offset << " " << C.Right);
+    H.Edit->SetSelStart(0);
+    H.Edit->SetParagraphFormat(pmStartIndent | pmOffset | pmRightIndent, QString(), 0, 0, 0, 0, nullptr, 0,
+                               C.Start, C.Right, C.Offset, false);
+    H.Ruler->UpdateMarkers();
+    for (TqvTrackIcon* M : {H.Ruler->LeftIndentMarker(), H.Ruler->RightIndentMarker(), H.Ruler->FirstIndentMarker()}) {
+      EXPECT_GE(M->x(), 1);
+      EXPECT_LE(M->x() + M->width(), H.Ruler->width() - 1);
+    }
+  }
 }
 
 TEST(Ruler, DraggingLeavesTheTextAloneUntilRelease) {
@@ -293,7 +315,9 @@ TEST(Ruler, InPrinterWidthTheRulerIsAsLongAsThePrintableWidth) {
     H.Ruler->PageSetupApplied();
     EXPECT_EQ(H.Ruler->width(), int(std::trunc(PPI * 5.5)) + 12);
     H.Ruler->UpdateMarkers();
-    EXPECT_EQ(H.Ruler->RightIndentMarker()->Left(), H.Ruler->width() - IndentsOf(H.Edit).Right * PPI / 1440 - 11);
+    // (A pixel clear of the ruler's end at most.)
+    EXPECT_EQ(H.Ruler->RightIndentMarker()->Left(),
+              std::min(H.Ruler->width() - IndentsOf(H.Edit).Right * PPI / 1440 - 11, H.Ruler->width() - 11 - 1));
   }
   platform::SetPrinterSetup(std::nullopt);
 }

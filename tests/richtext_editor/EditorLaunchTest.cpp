@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTextCursor>
 
 #include "richtext/Qvintl.h"
 #include "tests/richtext_editor/EditorFixture.h"
@@ -264,6 +266,61 @@ TEST(EditorLaunch, WithoutAFieldTheEditedTextIsCopiedBackAndTheHooksSeeTheWindow
   EXPECT_TRUE(E.Modified());
   Select(E, 11, 4);
   EXPECT_TRUE(E.SelAttributes().Style() & fsBold);
+}
+
+TEST(EditorLaunch, OpensAtTheDefinitionsSelectionScrolledToItAndOkTakesTheCaretBack) {
+  QByteArray Body;
+  for (int I = 0; I < 200; ++I) Body += "Line " + QByteArray::number(I) + "\\par ";
+  TGlossary G({{QString::fromUtf8("Акация"), Rtf(Body.constData())}});
+  TqvDBRichEdit Edit;
+  Edit.resize(497, 221);
+  Edit.SetDataSource(&G.DataSource2);
+  Edit.SetDataField(QStringLiteral("TextDetail"));
+  Edit.show();
+  Edit.HandleNeeded();
+  // Positions in the engine's text, where a paragraph's end is one character.
+  const auto Find = [](TqvCustomRichEdit& E, const char* What) {
+    return int(E.Engine()->toPlainText().indexOf(QLatin1String(What)));
+  };
+  const int At = Find(Edit, "Line 150");
+  ASSERT_GT(At, 0);
+  const auto Sel = [](TqvCustomRichEdit& E) {
+    const QTextCursor C = E.Engine()->textCursor();
+    return std::pair{C.anchor(), C.position()};
+  };
+  const auto CaretShown = [](TqvCustomRichEdit& E) {
+    return E.Engine()->viewport()->rect().contains(E.Engine()->cursorRect());
+  };
+  struct Case {
+    const char* what;
+    bool change;  // a change saved, else closed without one
+  } Cases[] = {{"saved", true}, {"closed", false}};
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.what);
+    // Selected backwards, from the end of "Line 150" to its start: the caret is at the start.
+    Edit.Engine()->SetSel({At + 8, At});
+    int MovedTo = -1;
+    RunEditor(Edit, [&](TqvRichEditForm& F) {
+      EXPECT_EQ(Sel(*F.RichEdit1), std::pair(At + 8, At));
+      EXPECT_TRUE(CaretShown(*F.RichEdit1)) << F.RichEdit1->Engine()->verticalScrollBar()->value();
+      MovedTo = Find(*F.RichEdit1, "Line 180");
+      F.RichEdit1->Engine()->SetSel({MovedTo, MovedTo});
+      if (C.change) {
+        F.RichEdit1->SetSelText(QStringLiteral("Edited "));
+        MovedTo += 7;
+        F.SaveExit1Click();
+      } else {
+        F.Exit1Click();
+      }
+    });
+    // Where the editing left the caret when the text came back; where it was when nothing did.
+    if (C.change) {
+      EXPECT_EQ(Sel(Edit), std::pair(MovedTo, MovedTo));
+      EXPECT_TRUE(CaretShown(Edit));
+    } else {
+      EXPECT_EQ(Sel(Edit), std::pair(At + 8, At));
+    }
+  }
 }
 
 TEST(EditorLaunch, WithoutAnInstalledWindowExecuteFailsWithAMessage) {

@@ -503,3 +503,34 @@ TEST(EditorGlyphs, EveryPictureIsAWholePixelMapWithItsCornerTransparent) {
   }
   EXPECT_EQ(QvMenuImages().size(), 13);
 }
+
+TEST(EditorGlyphs, ADisabledGlyphGreysItsOutlinesNotTheColourTheyEnclose) {
+  // The shape is drawn in the shadow grey (its white relief lies a pixel down and right).
+  struct Case {
+    const char* What;
+    TqvGlyph Glyph;
+    char Key;
+    bool Grey;
+  } Cases[] = {
+      {"the clipboard's outline", glPaste, 'K', true},
+      {"the clipboard's red inside it, which greyed looked like an enabled picture", glPaste, 'R', false},
+      {"the copied pages' outlines", glCopy, 'K', true},
+      {"the copied pages' white", glCopy, 'W', false},
+      {"an arrow all of colour, its own shape", glUndo, 'N', true},
+      {"the scissors' coloured handles", glCut, 'N', true},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.What);
+    const QStringList& Rows = QvGlyphRows(C.Glyph);
+    const QImage Disabled = QvDisabledGlyph(QvGlyphPixmap(C.Glyph)).toImage();
+    int Seen = 0;
+    for (int Y = 0; Y < Rows.size(); ++Y)
+      for (int X = 0; X < Rows[Y].size(); ++X) {
+        if (Rows[Y][X] != QLatin1Char(C.Key)) continue;
+        ++Seen;
+        const QRgb P = Disabled.pixel(X, Y);
+        EXPECT_EQ(qAlpha(P) != 0 && qRgb(qRed(P), qGreen(P), qBlue(P)) == qRgb(128, 128, 128), C.Grey) << X << "," << Y;
+      }
+    EXPECT_GT(Seen, 0);
+  }
+}

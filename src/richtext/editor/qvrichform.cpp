@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include "base/Colors.h"
@@ -403,6 +404,12 @@ void TqvRichEditForm::FormShow() {
     const bool SourceModified = SourceEdit->Modified();
     CopyRichText(SourceEdit, RichEdit1);
     SourceEdit->SetModified(SourceModified);
+    // The copy starts with the caret at the start; the editing goes on where it was, with the
+    // same selection (anchor first, so a selection made backwards keeps its caret end).
+    if (SourceEdit->HandleAllocated()) {
+      const QTextCursor At = SourceEdit->Engine()->textCursor();
+      RichEdit1->Engine()->SetSel({At.anchor(), At.position()});
+    }
   }
   RichEdit1->SetGutterWidth(6);
   FillFontNames();
@@ -435,6 +442,8 @@ void TqvRichEditForm::FormShow() {
   ApplyTexts();
   RichEdit1->DoInitDialog(this);
   FormResize();
+  // Scrolled once the text area has its size.
+  RichEdit1->Engine()->ScrollCaret();
   const bool Icons = O.Contains(reoShowMainMenuIcons);
   for (QMenu* M : {File1, Edit1, View1, Insert1, Format1, Tools1})
     for (QAction* A : M->actions()) {

@@ -1,7 +1,9 @@
 #include "richtext/editor/qvrichglyphs.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace richtext {
 
@@ -170,20 +172,61 @@ QImage QvGlyphImage(TqvGlyph Glyph) {
 
 QPixmap QvGlyphPixmap(TqvGlyph Glyph) { return QPixmap::fromImage(QvGlyphImage(Glyph)); }
 
+namespace {
+
+bool Coloured(QRgb P) {
+  const int Max = std::max({qRed(P), qGreen(P), qBlue(P)}), Min = std::min({qRed(P), qGreen(P), qBlue(P)});
+  return Max - Min > 32;
+}
+
+// The pixels of a glyph's shape. Darker pixels make it and light fills stay out; so do coloured
+// areas that black or grey outlines enclose (the paste glyph's clipboard): greyed, they made a
+// solid block that looked like an enabled picture. Colour the outside can reach (the undo
+// arrow, the scissors' handles) is the shape itself and stays.
+std::vector<bool> ShapeOf(const QImage& Source) {
+  const int W = Source.width(), H = Source.height();
+  const auto Dark = [](QRgb P) { return qAlpha(P) != 0 && qGray(P) < 192; };
+  const auto Outline = [&](QRgb P) { return Dark(P) && !Coloured(P); };
+  // What the outside reaches without crossing an outline.
+  std::vector<bool> Reached(size_t(W) * size_t(H), false);
+  std::vector<QPoint> Todo;
+  for (int Y = 0; Y < H; ++Y)
+    for (int X = 0; X < W; ++X)
+      if (qAlpha(Source.pixel(X, Y)) == 0 || X == 0 || Y == 0 || X == W - 1 || Y == H - 1)
+        if (!Outline(Source.pixel(X, Y))) Todo.emplace_back(X, Y);
+  while (!Todo.empty()) {
+    const QPoint P = Todo.back();
+    Todo.pop_back();
+    if (P.x() < 0 || P.y() < 0 || P.x() >= W || P.y() >= H) continue;
+    const size_t I = size_t(P.y()) * size_t(W) + size_t(P.x());
+    if (Reached[I] || Outline(Source.pixel(P))) continue;
+    Reached[I] = true;
+    for (const QPoint D : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) Todo.push_back(P + D);
+  }
+  std::vector<bool> Shape(Reached.size(), false);
+  for (int Y = 0; Y < H; ++Y)
+    for (int X = 0; X < W; ++X) {
+      const QRgb P = Source.pixel(X, Y);
+      const size_t I = size_t(Y) * size_t(W) + size_t(X);
+      Shape[I] = Dark(P) && (!Coloured(P) || Reached[I]);
+    }
+  return Shape;
+}
+
+}  // namespace
+
 QPixmap QvDisabledGlyph(const QPixmap& Glyph) {
   // The shape in the button's shadow colour over the same shape in white, one pixel down and right.
   const QImage Source = Glyph.toImage().convertToFormat(QImage::Format_ARGB32);
+  const std::vector<bool> Shape = ShapeOf(Source);
   QImage Out(Source.width() + 1, Source.height() + 1, QImage::Format_ARGB32);
   Out.fill(Qt::transparent);
   for (int Pass = 0; Pass < 2; ++Pass) {
     const QRgb Colour = Pass == 0 ? qRgb(255, 255, 255) : qRgb(128, 128, 128);
     const int Offset = Pass == 0 ? 1 : 0;
     for (int Y = 0; Y < Source.height(); ++Y)
-      for (int X = 0; X < Source.width(); ++X) {
-        const QRgb P = Source.pixel(X, Y);
-        // Only the darker pixels make the shape; light fills stay out of it.
-        if (qAlpha(P) != 0 && qGray(P) < 192) Out.setPixel(X + Offset, Y + Offset, Colour);
-      }
+      for (int X = 0; X < Source.width(); ++X)
+        if (Shape[size_t(Y) * size_t(Source.width()) + size_t(X)]) Out.setPixel(X + Offset, Y + Offset, Colour);
   }
   return QPixmap::fromImage(Out.copy(0, 0, Source.width(), Source.height()));
 }
