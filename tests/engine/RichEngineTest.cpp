@@ -1,6 +1,7 @@
 // The engine window: each message's main path and the semantics its callers rely on.
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
@@ -376,6 +377,63 @@ TEST(RichEngine, ParagraphFormatMasksAndTwips) {
   const LRESULT m1 = e.Perform(EM_GETPARAFORMAT, 0, LPARAM(&v1));
   EXPECT_EQ(v1.cbSize, 156u);
   EXPECT_FALSE(m1 & PFM_SPACEBEFORE);
+}
+
+namespace {
+// How far right of where the first paragraph (unindented) starts the engine shows position
+// `at`, in twips.
+int XFromMarginTw(TRichEngine& e, int at) {
+  POINTL p, margin;
+  e.Perform(EM_POSFROMCHAR, WPARAM(&p), at);
+  e.Perform(EM_POSFROMCHAR, WPARAM(&margin), 0);
+  return DocToTwips(p.x - margin.x);
+}
+}  // namespace
+
+TEST(RichEngine, TabStopsCountFromTheLeftMarginWhateverTheIndents) {
+  struct Case {
+    const char* name;
+    const char* para;  // the paragraph's words before "A\tab B"
+    bool rightTab;     // B ends at the stop instead of starting there
+  };
+  const Case cases[] = {
+      {"left indent", "\\li1440\\tx2880", false},
+      {"first line indent", "\\li720\\fi720\\tx2880", false},
+      {"hanging indent", "\\li1440\\fi-1440\\tx2880", false},
+      {"a stop left of the indent is passed by", "\\li1440\\tx720\\tx2880", false},
+      {"right tab", "\\li1440\\tqr\\tx2880", true},
+      {"numbered paragraph", "{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360}\\li720\\fi-360\\tx2880", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TRichEngine e;
+    e.resize(800, 300);
+    e.show();
+    ASSERT_TRUE(e.LoadRtf(QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\pard Ref\\par\\pard") + c.para +
+                          " A\\tab B\\par}"));
+    const int b = int(e.Text().indexOf(u'B'));
+    EXPECT_NEAR(XFromMarginTw(e, c.rightTab ? b + 1 : b), 2880, 15);
+    // The stops themselves stay as given.
+    Select(e, b, b);
+    PARAFORMAT2 pf;
+    e.Perform(EM_GETPARAFORMAT, 0, LPARAM(&pf));
+    ASSERT_GT(pf.cTabCount, 0);
+    EXPECT_EQ(pf.rgxTabs[pf.cTabCount - 1] & 0xFFFFFF, 2880);
+  }
+
+  // New indents, from the ruler or the paragraph dialog, leave the text at its stop.
+  TRichEngine e;
+  e.resize(800, 300);
+  e.show();
+  ASSERT_TRUE(e.LoadRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\pard Ref\\par\\pard\\tx2880 A\\tab B\\par}"));
+  Select(e, 5, 5);
+  PARAFORMAT2 indents;
+  indents.dwMask = PFM_STARTINDENT | PFM_OFFSET;
+  indents.dxStartIndent = 2000;
+  indents.dxOffset = -1000;
+  e.Perform(EM_SETPARAFORMAT, 0, LPARAM(&indents));
+  EXPECT_NEAR(XFromMarginTw(e, int(e.Text().indexOf(u'B'))), 2880, 15);
+  EXPECT_TRUE(e.SaveRtf().contains("\\tx2880")) << e.SaveRtf().toStdString();
 }
 
 TEST(RichEngine, TabStopsBulletsAndJustification) {
