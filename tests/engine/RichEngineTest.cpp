@@ -508,7 +508,8 @@ TEST(RichEngine, FindHonoursRangeWholeWordCaseAndDirection) {
     LONG expect;
   } cases[] = {
       {{0, -1}, FR_DOWN, 0},                                   // case folds, Cyrillic too
-      {{1, -1}, FR_DOWN, 12},                                  // from a start
+      {{1, -1}, FR_DOWN, 4},                                   // from a start, ё as е
+      {{5, -1}, FR_DOWN, 12},                                  // further on
       {{1, -1}, FR_DOWN | FR_MATCHCASE, 16},                   // exact case
       {{0, -1}, FR_DOWN | FR_WHOLEWORD | FR_MATCHCASE, 16},    // whole word and case
       {{0, 10}, FR_DOWN | FR_MATCHCASE, -1},                   // outside the range
@@ -522,15 +523,18 @@ TEST(RichEngine, FindHonoursRangeWholeWordCaseAndDirection) {
     EXPECT_EQ(e.Perform(EM_FINDTEXT, c.flags, LPARAM(&ft)), c.expect)
         << c.range.cpMin << ".." << c.range.cpMax << " flags " << c.flags;
   }
-  // "мёд" inside "медовый" differs by one letter; a plain prefix is found only without whole word.
+  // Without case ё and е are one letter, in the text and in what is sought; with case they differ.
   const std::u16string med = U(QStringLiteral("мед"));
   FINDTEXTEX fx;
   fx.chrg = {0, -1};
   fx.lpstrText = med.c_str();
-  EXPECT_EQ(e.Perform(EM_FINDTEXTEX, FR_DOWN, LPARAM(&fx)), 4);
+  EXPECT_EQ(e.Perform(EM_FINDTEXTEX, FR_DOWN | FR_WHOLEWORD, LPARAM(&fx)), 0);
+  EXPECT_EQ(fx.chrgText.cpMin, 0);
+  EXPECT_EQ(fx.chrgText.cpMax, 3);
+  EXPECT_EQ(e.Perform(EM_FINDTEXTEX, FR_DOWN | FR_MATCHCASE, LPARAM(&fx)), 4);
   EXPECT_EQ(fx.chrgText.cpMin, 4);
   EXPECT_EQ(fx.chrgText.cpMax, 7);
-  EXPECT_EQ(e.Perform(EM_FINDTEXTEX, FR_DOWN | FR_WHOLEWORD, LPARAM(&fx)), -1);
+  EXPECT_EQ(e.Perform(EM_FINDTEXTEX, FR_DOWN | FR_WHOLEWORD | FR_MATCHCASE, LPARAM(&fx)), -1);
   EXPECT_EQ(fx.chrgText.cpMin, -1);
 }
 
