@@ -285,4 +285,61 @@ TEST_F(PrinterTest, WithoutAFileNameThePdfGoesToANewFileInTheDocumentsFolder) {
   EXPECT_EQ(pdf::PageCount(First), 1);
 }
 
+// Points HOME (and the folder settings under it) at a folder of the test's own while it lives.
+class TemporaryHome {
+ public:
+  explicit TemporaryHome(const QString& Path)
+      : oldHome_(qgetenv("HOME")), oldConfig_(qgetenv("XDG_CONFIG_HOME")) {
+    qputenv("HOME", Path.toUtf8());
+    qputenv("XDG_CONFIG_HOME", QDir(Path).filePath(".config").toUtf8());
+  }
+  ~TemporaryHome() {
+    Restore("HOME", oldHome_);
+    Restore("XDG_CONFIG_HOME", oldConfig_);
+  }
+
+ private:
+  static void Restore(const char* Name, const QByteArray& Value) {
+    if (Value.isNull()) qunsetenv(Name);
+    else qputenv(Name, Value);
+  }
+  QByteArray oldHome_, oldConfig_;
+};
+
+TEST_F(PrinterTest, AnAccountWithoutADocumentsFolderStillGetsItsPdf) {
+  struct Case {
+    const char* name;
+    const char* userDirs;   // the folder settings' documents entry; nullptr: none
+    const char* inTheWay;   // a file where the folder would go; nullptr: none
+    const char* expected;   // the PDF, from the home folder
+  };
+  const Case cases[] = {
+      {"the usual folder is made", nullptr, nullptr, "Documents/Hive.pdf"},
+      {"the folder the settings name is made", "\"$HOME/Papers/Bees\"", nullptr, "Papers/Bees/Hive.pdf"},
+      {"a folder that cannot be made leaves the home folder", nullptr, "Documents", "Hive.pdf"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir Home;
+    if (c.userDirs) {
+      QDir().mkpath(Home.filePath(".config"));
+      QFile Dirs(Home.filePath(".config/user-dirs.dirs"));
+      ASSERT_TRUE(Dirs.open(QIODevice::WriteOnly));
+      Dirs.write(QByteArray("XDG_DOCUMENTS_DIR=") + c.userDirs + "\n");
+    }
+    if (c.inTheWay) {
+      QFile File(Home.filePath(c.inTheWay));
+      ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+    }
+    TemporaryHome Env(Home.path());
+    TPrinterSetup S;
+    S.Printers = {TPrinter::PdfPrinterName()};
+    SetPrinterSetup(S);
+    Printer().SetTitle("Hive");
+    ASSERT_NO_THROW(PrintPages(1));
+    EXPECT_EQ(Printer().LastOutputFile(), Home.filePath(c.expected));
+    EXPECT_EQ(pdf::PageCount(Home.filePath(c.expected)), 1);
+  }
+}
+
 }  // namespace
