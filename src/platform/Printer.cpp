@@ -297,6 +297,7 @@ void TPrinter::Fail(const QString& Message) {
 
 void TPrinter::BeginDoc() {
   if (job_) throw base::Exception(QStringLiteral("Printing in progress"));
+  lastOutputFile_.clear();
   const QString name = PrinterName();
   const TDeviceMode mode = DeviceMode();
   job_ = std::make_unique<Job>();

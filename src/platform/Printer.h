@@ -89,7 +89,8 @@ class TPrinter {
   // The documents folder, made when the account has none yet; the home folder when it cannot
   // be made or written to.
   static QString PdfFolder();
-  // The file the last finished job on the PDF printer wrote.
+  // The file the last job wrote when it was on the PDF printer and finished; empty otherwise
+  // (while a job runs, after one that failed, after one on a queue).
   QString LastOutputFile() const { return lastOutputFile_; }
 
   // ---- metrics of the current printer with its device mode (all throw without a printer) ----

@@ -13,6 +13,7 @@
 #include "base/Exception.h"
 #include "platform/Printer.h"
 #include "tests/common/PdfTools.h"
+#include "tests/common/TemporaryHome.h"
 
 using namespace platform;
 
@@ -193,6 +194,8 @@ TEST_F(PrinterTest, APdfThatCannotBeWrittenFailsClearlyAndLeavesNoJobBehind) {
   QFile Blocker(dir.filePath("not-a-folder"));
   ASSERT_TRUE(Blocker.open(QIODevice::WriteOnly));
   Blocker.close();
+  PrintPages(1);
+  ASSERT_EQ(Printer().LastOutputFile(), Path());
   Printer().SetOutputFileName(dir.filePath("not-a-folder/out.pdf"));
   try {
     Printer().BeginDoc();
@@ -201,6 +204,7 @@ TEST_F(PrinterTest, APdfThatCannotBeWrittenFailsClearlyAndLeavesNoJobBehind) {
     EXPECT_TRUE(E.Message().contains("not-a-folder/out.pdf")) << E.Message().toStdString();
   }
   EXPECT_FALSE(Printer().Printing());
+  EXPECT_EQ(Printer().LastOutputFile(), QString());  // no file from this job
   Printer().SetOutputFileName({});
   PrintPages(1);  // the printer is ready for the next job
   EXPECT_EQ(pdf::PageCount(Path()), 1);
@@ -284,27 +288,6 @@ TEST_F(PrinterTest, WithoutAFileNameThePdfGoesToANewFileInTheDocumentsFolder) {
   EXPECT_EQ(Third, dir.filePath("Docs/a_b.pdf"));
   EXPECT_EQ(pdf::PageCount(First), 1);
 }
-
-// Points HOME (and the folder settings under it) at a folder of the test's own while it lives.
-class TemporaryHome {
- public:
-  explicit TemporaryHome(const QString& Path)
-      : oldHome_(qgetenv("HOME")), oldConfig_(qgetenv("XDG_CONFIG_HOME")) {
-    qputenv("HOME", Path.toUtf8());
-    qputenv("XDG_CONFIG_HOME", QDir(Path).filePath(".config").toUtf8());
-  }
-  ~TemporaryHome() {
-    Restore("HOME", oldHome_);
-    Restore("XDG_CONFIG_HOME", oldConfig_);
-  }
-
- private:
-  static void Restore(const char* Name, const QByteArray& Value) {
-    if (Value.isNull()) qunsetenv(Name);
-    else qputenv(Name, Value);
-  }
-  QByteArray oldHome_, oldConfig_;
-};
 
 TEST_F(PrinterTest, AnAccountWithoutADocumentsFolderStillGetsItsPdf) {
   struct Case {
