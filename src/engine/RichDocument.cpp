@@ -48,6 +48,16 @@ void MarkCellEnds(const QTextFrame* frame, int from, QString& text) {
 
 bool IsWordChar(QChar c) { return c.isLetterOrNumber() || c == QChar('_'); }
 
+// Without case, ё is е as the glossary's search has it: both sides read with ё as е. One
+// character for one, so a match covers as many characters as the text searched for.
+QString FoldYo(QString s) {
+  for (QChar& c : s) {
+    if (c == QChar(0x0451)) c = QChar(0x0435);
+    else if (c == QChar(0x0401)) c = QChar(0x0415);
+  }
+  return s;
+}
+
 }  // namespace
 
 TRichDocument::TRichDocument(QTextDocument* doc) : doc_(doc) {
@@ -260,10 +270,11 @@ void TRichDocument::SyncNumbering(int from, int to) {
 
 LONG TRichDocument::FindText(DWORD flags, FINDTEXTEX& ft) const {
   ft.chrgText = {-1, -1};
-  const QString what = ft.lpstrText ? QString::fromUtf16(ft.lpstrText) : QString();
+  QString what = ft.lpstrText ? QString::fromUtf16(ft.lpstrText) : QString();
   if (what.isEmpty()) return -1;
   const int len = TextLength();
   const Qt::CaseSensitivity cs = (flags & FR_MATCHCASE) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+  if (cs == Qt::CaseInsensitive) what = FoldYo(what);
   const bool down = flags & FR_DOWN;
   int lo, hi;
   if (down) {
@@ -278,7 +289,7 @@ LONG TRichDocument::FindText(DWORD flags, FINDTEXTEX& ft) const {
   if (hi - lo < what.size()) return -1;
   // The text around the range, one character each side, decides whole words at its edges.
   const int from = std::max(0, lo - 1), to = std::min(len, hi + 1);
-  const QString text = GetTextRange(from, to);
+  const QString text = cs == Qt::CaseInsensitive ? FoldYo(GetTextRange(from, to)) : GetTextRange(from, to);
   const auto wholeWordAt = [&](int i) {
     const bool before = i > 0 && IsWordChar(text[i - 1]);
     const int e = i + int(what.size());

@@ -79,6 +79,7 @@ QTextBlockFormat Shown(const QTextBlock& b, const QTextDocument& doc, Labeller& 
     const qreal hanging = rtf::TwipsToDoc(rtf::OffsetTw(f));
     const qreal room = rtf::TwipsToDoc(rtf::LabelRoomTw(f));
     f.setTextIndent(std::max(room, LabelWidth(b, doc, labels.Of(b))) - hanging);
+    rtf::RefreshTabs(f);
     f.setProperty(QTextFormat::ListStyle, int(QTextListFormat::ListStyleUndefined));
   } else {
     f.clearProperty(QTextFormat::ListStyle);

@@ -15,6 +15,7 @@
 #include "rtf/PlainText.h"
 #include "rtf/RtfReader.h"
 #include "rtf/RtfWriter.h"
+#include "rtf/TextFields.h"
 #include "rtf/TextModel.h"
 #include "rtf/TextObjects.h"
 
@@ -126,6 +127,72 @@ void AdoptHtmlPictures(QTextDocument* doc, int from, int to) {
     c.setCharFormat(pf);
   }
 }
+
+// A picture as a data URI: PNG and JPEG pictures as they are, any other picture the engine can
+// draw as PNG; empty for one it cannot (a metafile).
+QString PictureUri(const QTextFormat& f) {
+  const int kind = f.intProperty(rtf::kPictureKind);
+  const QByteArray data = f.property(rtf::kPictureData).toByteArray();
+  if (!data.isEmpty() && (kind == rtf::kPngPicture || kind == rtf::kJpegPicture)) {
+    const char* mime = kind == rtf::kPngPicture ? "image/png" : "image/jpeg";
+    return QStringLiteral("data:%1;base64,").arg(QLatin1String(mime)) + QString::fromLatin1(data.toBase64());
+  }
+  const QImage image = rtf::ObjectImage(f);
+  if (image.isNull()) return {};
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) return {};
+  return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
+}
+
+// The range as HTML that other programs read whole: the toolkit's HTML would name pictures it
+// alone can resolve, so each picture goes in as a data URI, and a field without a result text
+// as the value it shows.
+QString HtmlOf(const QTextDocument& doc, const QTextCursor& range) {
+  const QTextDocumentFragment fragment = range.selection();
+  if (!range.selectedText().contains(QChar::ObjectReplacementCharacter)) return fragment.toHtml();
+  QTextDocument copy;
+  copy.setDefaultFont(doc.defaultFont());
+  QTextCursor c(&copy);
+  c.insertFragment(fragment);
+  std::vector<std::pair<int, QTextCharFormat>> objects;
+  for (QTextBlock b = copy.begin(); b.isValid(); b = b.next())
+    for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
+      const QTextFragment f = it.fragment();
+      if (f.charFormat().objectType() < QTextFormat::UserObject) continue;
+      for (int i = 0; i < f.length(); ++i) objects.emplace_back(f.position() + i, f.charFormat());
+    }
+  // From the end, so that a replacement of another length leaves the positions before it.
+  for (auto o = objects.rbegin(); o != objects.rend(); ++o) {
+    const auto& [pos, format] = *o;
+    c.setPosition(pos);
+    c.setPosition(pos + 1, QTextCursor::KeepAnchor);
+    QTextCharFormat plain = format;
+    plain.setObjectType(QTextFormat::NoObject);
+    if (format.objectType() == rtf::kFieldObjectType) {
+      const QVariant page = doc.property(rtf::kPageNumberProperty);
+      c.insertText(rtf::FieldValue(format.stringProperty(rtf::kFieldInst), page.isValid() ? page.toInt() : 1), plain);
+      continue;
+    }
+    const QString uri = format.objectType() == rtf::kEmbeddedObjectType ? PictureUri(format) : QString();
+    if (uri.isEmpty()) {
+      c.removeSelectedText();
+      continue;
+    }
+    QTextImageFormat image;
+    image.setName(uri);
+    const QSizeF size = rtf::ObjectSize(format);
+    image.setWidth(size.width());
+    image.setHeight(size.height());
+    if (format.isAnchor()) {
+      image.setAnchor(true);
+      image.setAnchorHref(format.anchorHref());
+    }
+    c.insertText(QString(QChar::ObjectReplacementCharacter), image);
+  }
+  return QTextDocumentFragment(&copy).toHtml();
+}
 }  // namespace
 
 bool TRichEngine::CanPaste(UINT format) const {
@@ -136,9 +203,9 @@ bool TRichEngine::CanPaste(UINT format) const {
 QMimeData* TRichEngine::MimeDataForRange(int from, int to) const {
   auto* md = new QMimeData;
   md->setData(QString::fromLatin1(kMimeRtf), rtf::WriteRtf(*document(), from, to, &font()));
-  QTextCursor c = CursorFor(from, to);
-  md->setHtml(c.selection().toHtml());
-  md->setText(rtf::PlainText(*document(), from, to));
+  md->setHtml(HtmlOf(*document(), CursorFor(from, to)));
+  // Line ends as this desktop has them; the engine's own CR LF stays in the RTF.
+  md->setText(rtf::ClipboardText(*document(), from, to));
   return md;
 }
 

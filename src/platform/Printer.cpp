@@ -266,12 +266,19 @@ QPoint TPrinter::PrintingOffset() const { return Measure().offset; }
 int TPrinter::PageWidth() const { return Measure().printable.width(); }
 int TPrinter::PageHeight() const { return Measure().printable.height(); }
 
+QString TPrinter::PdfFolder() {
+  // An account may have no documents folder yet: it is made, as a file manager would; where it
+  // cannot be, the home folder takes the PDF.
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (!documents.isEmpty() && QDir().mkpath(documents) && QFileInfo(documents).isWritable()) return documents;
+  return QDir::homePath();
+}
+
 QString TPrinter::PdfTarget() const {
   if (!outputFileName_.isEmpty()) return outputFileName_;
   if (Setup() && !Setup()->PdfPath.isEmpty()) return Setup()->PdfPath;
   // A new file each time: printing never overwrites what the user already has.
-  QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  if (folder.isEmpty()) folder = QDir::homePath();
+  const QString folder = PdfFolder();
   const QString base = FileNameOf(title_);
   QString path = QDir(folder).filePath(base + QStringLiteral(".pdf"));
   for (int n = 2; QFileInfo::exists(path); ++n)
@@ -290,6 +297,7 @@ void TPrinter::Fail(const QString& Message) {
 
 void TPrinter::BeginDoc() {
   if (job_) throw base::Exception(QStringLiteral("Printing in progress"));
+  lastOutputFile_.clear();
   const QString name = PrinterName();
   const TDeviceMode mode = DeviceMode();
   job_ = std::make_unique<Job>();

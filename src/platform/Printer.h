@@ -82,11 +82,15 @@ class TPrinter {
   QString Title() const { return title_; }
   void SetTitle(const QString& Value) { title_ = Value; }
 
-  // Where the PDF printer writes; empty: a new file named after the title in the documents
-  // folder, never overwriting one that is there.
+  // Where the PDF printer writes; empty: a new file named after the title in PdfFolder(),
+  // never overwriting one that is there.
   QString OutputFileName() const { return outputFileName_; }
   void SetOutputFileName(const QString& Value) { outputFileName_ = Value; }
-  // The file the last finished job on the PDF printer wrote.
+  // The documents folder, made when the account has none yet; the home folder when it cannot
+  // be made or written to.
+  static QString PdfFolder();
+  // The file the last job wrote when it was on the PDF printer and finished; empty otherwise
+  // (while a job runs, after one that failed, after one on a queue).
   QString LastOutputFile() const { return lastOutputFile_; }
 
   // ---- metrics of the current printer with its device mode (all throw without a printer) ----

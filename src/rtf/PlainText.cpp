@@ -3,8 +3,10 @@
 #include <QTextBlock>
 #include <QTextTable>
 
-#include "rtf/TextModel.h"
 #include <algorithm>
+
+#include "rtf/TextFields.h"
+#include "rtf/TextModel.h"
 
 namespace rtf {
 
@@ -36,22 +38,38 @@ namespace {
 
 // What ends a paragraph in plain text: a line break, or in a table a tab between cells and a
 // line break after a row's last cell.
-QLatin1String CellEnding(const QTextDocument& doc, const QTextBlock& block, int end) {
+QString CellEnding(const QTextDocument& doc, const QTextBlock& block, int end, const QString& lineEnd) {
   const QChar mark = doc.characterAt(end);
-  if (mark != QChar(0xFDD0) && mark != QChar(0xFDD1)) return QLatin1String("\r\n");
+  if (mark != QChar(0xFDD0) && mark != QChar(0xFDD1)) return lineEnd;
   const QTextTable* table = QTextCursor(block).currentTable();
-  if (!table) return QLatin1String("\r\n");
+  if (!table) return lineEnd;
   const QTextTableCell cell = table->cellAt(block.position());
-  if (!cell.isValid() || cell.lastPosition() != end) return QLatin1String("\r\n");
-  return cell.column() + cell.columnSpan() >= table->columns() ? QLatin1String("\r\n") : QLatin1String("\t");
+  if (!cell.isValid() || cell.lastPosition() != end) return lineEnd;
+  return cell.column() + cell.columnSpan() >= table->columns() ? lineEnd : QStringLiteral("\t");
 }
 
-}  // namespace
+// The format of the character at a position of the block.
+QTextCharFormat FormatAt(const QTextBlock& block, int pos) {
+  for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it)
+    if (it.fragment().contains(pos)) return it.fragment().charFormat();
+  return block.charFormat();
+}
 
-QString PlainText(const QTextDocument& doc, int from, int to) {
+// What an object character reads as where it stands for text: the value a field without a
+// result shows; nothing for a picture or an embedded object, which have no text.
+QString ObjectText(const QTextDocument& doc, const QTextBlock& block, int pos) {
+  const QTextCharFormat f = FormatAt(block, pos);
+  if (f.objectType() != kFieldObjectType) return {};
+  const QVariant page = doc.property(kPageNumberProperty);
+  return FieldValue(f.stringProperty(kFieldInst), page.isValid() ? page.toInt() : 1);
+}
+
+QString Extract(const QTextDocument& doc, int from, int to, bool forClipboard) {
   const int docEnd = std::max(0, doc.characterCount() - 1);
   if (to < 0 || to > docEnd) to = docEnd;
   from = std::clamp(from, 0, to);
+  const QString lineEnd = forClipboard ? QStringLiteral("\n") : QStringLiteral("\r\n");
+  const QChar lineBreak = forClipboard ? QChar(u'\n') : QChar(u'\r');
   QString out;
   for (QTextBlock block = doc.findBlock(from); block.isValid() && block.position() <= to;
        block = block.next()) {
@@ -64,14 +82,21 @@ QString PlainText(const QTextDocument& doc, int from, int to) {
     if (block.length() <= 1 && block.blockFormat().boolProperty(kStructural) && to > end) continue;
     for (int i = a; i < b; ++i) {
       const QChar c = text[i];
-      if (c == QChar::LineSeparator) out.append(u'\r');
-      else if (c == QChar::ObjectReplacementCharacter) out.append(u' ');
-      else out.append(c);
+      if (c == QChar::LineSeparator) out.append(lineBreak);
+      else if (c != QChar::ObjectReplacementCharacter) out.append(c);
+      else if (forClipboard) out.append(ObjectText(doc, block, start + i));
+      else out.append(u' ');
     }
-    if (to > end) out.append(CellEnding(doc, block, end));
+    if (to > end) out.append(CellEnding(doc, block, end, lineEnd));
   }
   return out;
 }
+
+}  // namespace
+
+QString PlainText(const QTextDocument& doc, int from, int to) { return Extract(doc, from, to, false); }
+
+QString ClipboardText(const QTextDocument& doc, int from, int to) { return Extract(doc, from, to, true); }
 
 QByteArray NormalizeLineBreaks(const QByteArray& text) {
   // Text whose breaks are all CR LF already is handed back shared, not copied: a definition

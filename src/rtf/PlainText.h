@@ -35,6 +35,11 @@ void InsertPlainText(const QString& text, QTextCursor& at);
 // object is one space; in a table, cells are apart by a tab and rows end with CR LF.
 QString PlainText(const QTextDocument& doc, int from = 0, int to = -1);
 
+// The text of [from, to) as other programs on this desktop take it from the clipboard: lines
+// end with LF, a picture or an embedded object gives nothing, a field without a result text
+// gives the value it shows; table cells as in PlainText.
+QString ClipboardText(const QTextDocument& doc, int from = 0, int to = -1);
+
 // Every line break (CR, LF, CR LF) as CR LF.
 QByteArray NormalizeLineBreaks(const QByteArray& text);
 

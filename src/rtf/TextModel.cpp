@@ -8,6 +8,8 @@
 namespace rtf {
 
 void SetIndents(QTextBlockFormat& f, int startTw, int rightTw, int offsetTw) {
+  // Tabs the toolkit set without twips (pasted HTML) keep their place from the margin.
+  if (!f.hasProperty(kTabStopsTw) && !f.tabPositions().isEmpty()) SetTabStops(f, TabStopsTw(f), TabKinds(f));
   f.setProperty(kStartIndentTw, startTw);
   f.setProperty(kRightIndentTw, rightTw);
   f.setProperty(kOffsetTw, offsetTw);
@@ -16,6 +18,41 @@ void SetIndents(QTextBlockFormat& f, int startTw, int rightTw, int offsetTw) {
   f.setLeftMargin(TwipsToDoc(startTw + offsetTw));
   f.setTextIndent(TwipsToDoc(-offsetTw + LabelRoomTw(f)));
   f.setRightMargin(TwipsToDoc(rightTw));
+  RefreshTabs(f);
+}
+
+namespace {
+// Where the toolkit measures tab positions from: the start of the line, the first line's here
+// (the left margin plus the first line's indent, a numbered paragraph's label included). It
+// takes one list for all lines, so a tab on a later line of a paragraph whose first line is
+// indented differently is off by that difference; tabs sit on the first line nearly always.
+qreal TabOrigin(const QTextBlockFormat& f) { return f.leftMargin() + f.textIndent(); }
+}  // namespace
+
+void RefreshTabs(QTextBlockFormat& f) {
+  if (!f.hasProperty(kTabStopsTw)) return;
+  const QList<int> positions = f.property(kTabStopsTw).value<QList<int>>();
+  const QList<int> kinds = f.property(kTabKinds).value<QList<int>>();
+  const qreal origin = TabOrigin(f);
+  QList<QTextOption::Tab> tabs;
+  for (qsizetype i = 0; i < positions.size(); ++i) {
+    // Stops are counted from the margin; one at or before where the line starts is passed by.
+    const qreal at = TwipsToDoc(positions[i]) - origin;
+    if (at <= 0) continue;
+    QTextOption::TabType type = QTextOption::LeftTab;
+    QChar delimiter;
+    switch (kinds.value(i) & 0xF) {
+      case kTabCenter: type = QTextOption::CenterTab; break;
+      case kTabRight: type = QTextOption::RightTab; break;
+      case kTabDecimal:
+        type = QTextOption::DelimiterTab;
+        delimiter = QLocale().decimalPoint().at(0);
+        break;
+      default: break;
+    }
+    tabs.append(QTextOption::Tab(at, type, delimiter));
+  }
+  f.setTabPositions(tabs);
 }
 
 int LabelRoomTw(const QTextBlockFormat& f) {
@@ -67,29 +104,16 @@ void SetTabStops(QTextBlockFormat& f, const QList<int>& tw, const QList<int>& ki
               stops.end());
   if (stops.size() > 32) stops.resize(32);
   QList<int> positions, kept;
-  QList<QTextOption::Tab> tabs;
   bool anyKind = false;
   for (const auto& [pos, kind] : stops) {
     positions << pos;
     kept << kind;
     anyKind = anyKind || kind != 0;
-    QTextOption::TabType type = QTextOption::LeftTab;
-    QChar delimiter;
-    switch (kind & 0xF) {
-      case kTabCenter: type = QTextOption::CenterTab; break;
-      case kTabRight: type = QTextOption::RightTab; break;
-      case kTabDecimal:
-        type = QTextOption::DelimiterTab;
-        delimiter = QLocale().decimalPoint().at(0);
-        break;
-      default: break;
-    }
-    tabs.append(QTextOption::Tab(TwipsToDoc(pos), type, delimiter));
   }
   f.setProperty(kTabStopsTw, QVariant::fromValue(positions));
   if (anyKind) f.setProperty(kTabKinds, QVariant::fromValue(kept));
   else f.clearProperty(kTabKinds);
-  f.setTabPositions(tabs);
+  RefreshTabs(f);
 }
 
 QList<int> TabKinds(const QTextBlockFormat& f) {
@@ -292,7 +316,7 @@ int LineSpacingValue(const QTextBlockFormat& f) {
 QList<int> TabStopsTw(const QTextBlockFormat& f) {
   if (f.hasProperty(kTabStopsTw)) return f.property(kTabStopsTw).value<QList<int>>();
   QList<int> out;
-  for (const QTextOption::Tab& t : f.tabPositions()) out.append(DocToTwips(t.position));
+  for (const QTextOption::Tab& t : f.tabPositions()) out.append(DocToTwips(TabOrigin(f) + t.position));
   return out;
 }
 

@@ -156,8 +156,12 @@ void SetSpaceAfter(QTextBlockFormat& f, int tw);
 // 5 `value` twentieths of a line.
 void SetLineSpacing(QTextBlockFormat& f, int rule, int value);
 // Tab positions with their kinds (TabKind | TabLeader << 4, one per position; none: all left
-// tabs without leaders).
+// tabs without leaders). Positions count from the left margin; the toolkit counts from where
+// the first line starts, so the layout's positions depend on the indents (RefreshTabs).
 void SetTabStops(QTextBlockFormat& f, const QList<int>& tw, const QList<int>& kinds = {});
+// Lays the tab stops out again after the first line's start moved (SetIndents does this; so
+// must whoever changes the left margin or text indent by other means).
+void RefreshTabs(QTextBlockFormat& f);
 // Justified text is laid out justified only when `showJustified` (advanced typography) is true.
 void SetAlignment(QTextBlockFormat& f, int align, bool showJustified = true);
 

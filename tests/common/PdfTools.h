@@ -4,11 +4,13 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QRectF>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <vector>
 
 namespace pdf {
 
@@ -46,6 +48,26 @@ inline QStringList PageTexts(const QString& Path) {
   QStringList Pages = QString::fromUtf8(Run("pdftotext", {"-enc", "UTF-8", Path, "-"})).split('\f');
   if (!Pages.isEmpty() && Pages.back().trimmed().isEmpty()) Pages.removeLast();
   return Pages;
+}
+
+// The words of a page (1-based) with their boxes in points from the sheet's top-left corner,
+// as pdftotext -bbox reports them, in reading order.
+struct Word {
+  QString Text;
+  QRectF Box;
+};
+inline std::vector<Word> PageWords(const QString& Path, int Page) {
+  const QString Out = QString::fromUtf8(
+      Run("pdftotext", {"-bbox", "-enc", "UTF-8", "-f", QString::number(Page), "-l", QString::number(Page), Path, "-"}));
+  static const QRegularExpression Tag(
+      R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+  std::vector<Word> Words;
+  for (auto It = Tag.globalMatch(Out); It.hasNext();) {
+    const QRegularExpressionMatch M = It.next();
+    Words.push_back({M.captured(5), QRectF(QPointF(M.captured(1).toDouble(), M.captured(2).toDouble()),
+                                           QPointF(M.captured(3).toDouble(), M.captured(4).toDouble()))});
+  }
+  return Words;
 }
 
 // One page (1-based) rendered at the given resolution, in grey levels.

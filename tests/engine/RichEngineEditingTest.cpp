@@ -228,6 +228,39 @@ TEST(RichEngine, ClipboardCarriesRtfHtmlAndTextAndPastePrefersRtf) {
   EXPECT_EQ(g.Perform(EM_CANPASTE), 0);
 }
 
+TEST(RichEngine, ClipboardTextEndsLinesWithLineFeedsAndHtmlCarriesItsPictures) {
+  QImage red(2, 2, QImage::Format_RGB32);
+  red.fill(Qt::red);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(red.save(&buffer, "PNG"));
+  TRichEngine e;
+  ASSERT_TRUE(e.LoadRtf("{\\rtf1\\ansi\\trowd\\cellx1000\\cellx2000 x\\cell y\\cell\\row\\pard first\\line second\\par "
+                        "ab{\\pict\\pngblip\\picw2\\pich2\\picwgoal600\\pichgoal600 " +
+                        png.toHex() + "}cd\\par page {\\field{\\*\\fldinst PAGE}{\\fldrslt}}\\par}"));
+  Select(e, 0, e.TextLength());
+  e.Perform(WM_COPY);
+  const QMimeData* md = QApplication::clipboard()->mimeData();
+  ASSERT_NE(md, nullptr);
+  // No CR; the picture is no character of the text, the page field reads as its number, table
+  // cells are apart by a tab.
+  EXPECT_EQ(md->text(), QStringLiteral("x\ty\nfirst\nsecond\nabcd\npage 1"));
+  // The RTF is the engine's own, its line ends as they were.
+  EXPECT_TRUE(md->data(QStringLiteral("text/rtf")).contains("\\pngblip"));
+  EXPECT_TRUE(md->html().contains(QStringLiteral("src=\"data:image/png;base64,") + QString::fromLatin1(png.toBase64())))
+      << md->html().toStdString();
+
+  // Another program that takes the HTML alone gets the picture.
+  auto* html = new QMimeData;
+  html->setHtml(md->html());
+  QApplication::clipboard()->setMimeData(html);
+  TRichEngine f;
+  f.Perform(WM_PASTE);
+  EXPECT_EQ(f.Text().count(QChar::ObjectReplacementCharacter), 1);
+  EXPECT_TRUE(f.SaveRtf().contains("\\pngblip"));
+}
+
 TEST(RichEngine, CutIsUndoableAndRefusedWhileReadOnly) {
   TRichEngine e;
   e.SetPlainText(QStringLiteral("cut me"));

@@ -304,6 +304,63 @@ TEST(RichEngine, ParagraphFormatMasksAndTwips) {
   EXPECT_FALSE(m1 & PFM_SPACEBEFORE);
 }
 
+namespace {
+// How far right of where the first paragraph (unindented) starts the engine shows position
+// `at`, in twips.
+int XFromMarginTw(TRichEngine& e, int at) {
+  POINTL p, margin;
+  e.Perform(EM_POSFROMCHAR, WPARAM(&p), at);
+  e.Perform(EM_POSFROMCHAR, WPARAM(&margin), 0);
+  return DocToTwips(p.x - margin.x);
+}
+}  // namespace
+
+TEST(RichEngine, TabStopsCountFromTheLeftMarginWhateverTheIndents) {
+  struct Case {
+    const char* name;
+    const char* para;  // the paragraph's words before "A\tab B"
+    bool rightTab;     // B ends at the stop instead of starting there
+  };
+  const Case cases[] = {
+      {"left indent", "\\li1440\\tx2880", false},
+      {"first line indent", "\\li720\\fi720\\tx2880", false},
+      {"hanging indent", "\\li1440\\fi-1440\\tx2880", false},
+      {"a stop left of the indent is passed by", "\\li1440\\tx720\\tx2880", false},
+      {"right tab", "\\li1440\\tqr\\tx2880", true},
+      {"numbered paragraph", "{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360}\\li720\\fi-360\\tx2880", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TRichEngine e;
+    e.resize(800, 300);
+    e.show();
+    ASSERT_TRUE(e.LoadRtf(QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\pard Ref\\par\\pard") + c.para +
+                          " A\\tab B\\par}"));
+    const int b = int(e.Text().indexOf(u'B'));
+    EXPECT_NEAR(XFromMarginTw(e, c.rightTab ? b + 1 : b), 2880, 15);
+    // The stops themselves stay as given.
+    Select(e, b, b);
+    PARAFORMAT2 pf;
+    e.Perform(EM_GETPARAFORMAT, 0, LPARAM(&pf));
+    ASSERT_GT(pf.cTabCount, 0);
+    EXPECT_EQ(pf.rgxTabs[pf.cTabCount - 1] & 0xFFFFFF, 2880);
+  }
+
+  // New indents, from the ruler or the paragraph dialog, leave the text at its stop.
+  TRichEngine e;
+  e.resize(800, 300);
+  e.show();
+  ASSERT_TRUE(e.LoadRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\pard Ref\\par\\pard\\tx2880 A\\tab B\\par}"));
+  Select(e, 5, 5);
+  PARAFORMAT2 indents;
+  indents.dwMask = PFM_STARTINDENT | PFM_OFFSET;
+  indents.dxStartIndent = 2000;
+  indents.dxOffset = -1000;
+  e.Perform(EM_SETPARAFORMAT, 0, LPARAM(&indents));
+  EXPECT_NEAR(XFromMarginTw(e, int(e.Text().indexOf(u'B'))), 2880, 15);
+  EXPECT_TRUE(e.SaveRtf().contains("\\tx2880")) << e.SaveRtf().toStdString();
+}
+
 TEST(RichEngine, TabStopsBulletsAndJustification) {
   TRichEngine e;
   e.SetPlainText(QStringLiteral("a\tb"));
@@ -376,7 +433,8 @@ TEST(RichEngine, FindHonoursRangeWholeWordCaseAndDirection) {
     LONG expect;
   } cases[] = {
       {{0, -1}, FR_DOWN, 0},                                   // case folds, Cyrillic too
-      {{1, -1}, FR_DOWN, 12},                                  // from a start
+      {{1, -1}, FR_DOWN, 4},                                   // from a start, ё as е
+      {{5, -1}, FR_DOWN, 12},                                  // further on
       {{1, -1}, FR_DOWN | FR_MATCHCASE, 16},                   // exact case
       {{0, -1}, FR_DOWN | FR_WHOLEWORD | FR_MATCHCASE, 16},    // whole word and case
       {{0, 10}, FR_DOWN | FR_MATCHCASE, -1},                   // outside the range
@@ -390,14 +448,17 @@ TEST(RichEngine, FindHonoursRangeWholeWordCaseAndDirection) {
     EXPECT_EQ(e.Perform(EM_FINDTEXT, c.flags, LPARAM(&ft)), c.expect)
         << c.range.cpMin << ".." << c.range.cpMax << " flags " << c.flags;
   }
-  // "мёд" inside "медовый" differs by one letter; a plain prefix is found only without whole word.
+  // Without case ё and е are one letter, in the text and in what is sought; with case they differ.
   const std::u16string med = U(QStringLiteral("мед"));
   FINDTEXTEX fx;
   fx.chrg = {0, -1};
   fx.lpstrText = med.c_str();
-  EXPECT_EQ(e.Perform(EM_FINDTEXTEX, FR_DOWN, LPARAM(&fx)), 4);
+  EXPECT_EQ(e.Perform(EM_FINDTEXTEX, FR_DOWN | FR_WHOLEWORD, LPARAM(&fx)), 0);
+  EXPECT_EQ(fx.chrgText.cpMin, 0);
+  EXPECT_EQ(fx.chrgText.cpMax, 3);
+  EXPECT_EQ(e.Perform(EM_FINDTEXTEX, FR_DOWN | FR_MATCHCASE, LPARAM(&fx)), 4);
   EXPECT_EQ(fx.chrgText.cpMin, 4);
   EXPECT_EQ(fx.chrgText.cpMax, 7);
-  EXPECT_EQ(e.Perform(EM_FINDTEXTEX, FR_DOWN | FR_WHOLEWORD, LPARAM(&fx)), -1);
+  EXPECT_EQ(e.Perform(EM_FINDTEXTEX, FR_DOWN | FR_WHOLEWORD | FR_MATCHCASE, LPARAM(&fx)), -1);
   EXPECT_EQ(fx.chrgText.cpMin, -1);
 }

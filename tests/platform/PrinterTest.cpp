@@ -13,6 +13,7 @@
 #include "base/Exception.h"
 #include "platform/Printer.h"
 #include "tests/common/PdfTools.h"
+#include "tests/common/TemporaryHome.h"
 
 using namespace platform;
 
@@ -193,6 +194,8 @@ TEST_F(PrinterTest, APdfThatCannotBeWrittenFailsClearlyAndLeavesNoJobBehind) {
   QFile Blocker(dir.filePath("not-a-folder"));
   ASSERT_TRUE(Blocker.open(QIODevice::WriteOnly));
   Blocker.close();
+  PrintPages(1);
+  ASSERT_EQ(Printer().LastOutputFile(), Path());
   Printer().SetOutputFileName(dir.filePath("not-a-folder/out.pdf"));
   try {
     Printer().BeginDoc();
@@ -201,6 +204,7 @@ TEST_F(PrinterTest, APdfThatCannotBeWrittenFailsClearlyAndLeavesNoJobBehind) {
     EXPECT_TRUE(E.Message().contains("not-a-folder/out.pdf")) << E.Message().toStdString();
   }
   EXPECT_FALSE(Printer().Printing());
+  EXPECT_EQ(Printer().LastOutputFile(), QString());  // no file from this job
   Printer().SetOutputFileName({});
   PrintPages(1);  // the printer is ready for the next job
   EXPECT_EQ(pdf::PageCount(Path()), 1);
@@ -283,6 +287,42 @@ TEST_F(PrinterTest, WithoutAFileNameThePdfGoesToANewFileInTheDocumentsFolder) {
   EXPECT_EQ(Second, dir.filePath("Docs/Quillon 5 (2).pdf"));
   EXPECT_EQ(Third, dir.filePath("Docs/a_b.pdf"));
   EXPECT_EQ(pdf::PageCount(First), 1);
+}
+
+TEST_F(PrinterTest, AnAccountWithoutADocumentsFolderStillGetsItsPdf) {
+  struct Case {
+    const char* name;
+    const char* userDirs;   // the folder settings' documents entry; nullptr: none
+    const char* inTheWay;   // a file where the folder would go; nullptr: none
+    const char* expected;   // the PDF, from the home folder
+  };
+  const Case cases[] = {
+      {"the usual folder is made", nullptr, nullptr, "Documents/Hive.pdf"},
+      {"the folder the settings name is made", "\"$HOME/Papers/Bees\"", nullptr, "Papers/Bees/Hive.pdf"},
+      {"a folder that cannot be made leaves the home folder", nullptr, "Documents", "Hive.pdf"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QTemporaryDir Home;
+    if (c.userDirs) {
+      QDir().mkpath(Home.filePath(".config"));
+      QFile Dirs(Home.filePath(".config/user-dirs.dirs"));
+      ASSERT_TRUE(Dirs.open(QIODevice::WriteOnly));
+      Dirs.write(QByteArray("XDG_DOCUMENTS_DIR=") + c.userDirs + "\n");
+    }
+    if (c.inTheWay) {
+      QFile File(Home.filePath(c.inTheWay));
+      ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+    }
+    TemporaryHome Env(Home.path());
+    TPrinterSetup S;
+    S.Printers = {TPrinter::PdfPrinterName()};
+    SetPrinterSetup(S);
+    Printer().SetTitle("Hive");
+    ASSERT_NO_THROW(PrintPages(1));
+    EXPECT_EQ(Printer().LastOutputFile(), Home.filePath(c.expected));
+    EXPECT_EQ(pdf::PageCount(Home.filePath(c.expected)), 1);
+  }
 }
 
 }  // namespace

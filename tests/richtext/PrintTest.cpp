@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QTemporaryDir>
 #include <cmath>
+#include <map>
 
 #include "platform/Printer.h"
 #include "tests/common/PdfTools.h"
@@ -208,6 +209,20 @@ TEST_F(PrintTest, MarginsHeaderAndFooterLandWhereTheyBelongOnTheSheet) {
     EXPECT_LE(FootRule.height(), 2);
     EXPECT_NEAR(FootRule.bottom(), FootBottom - 16 - 2, Tol);
   }
+}
+
+TEST_F(PrintTest, TabStopsCountFromTheLeftMarginOnThePrintedPage) {
+  ASSERT_TRUE(Edit->Engine()->LoadRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\pard Ref\\par"
+                                      "\\pard\\li1440\\tx2880 A\\tab Bee\\par"
+                                      "\\pard\\li720\\fi720\\tx2880 C\\tab Dee\\par}"));
+  Edit->Print("Tabs");
+  ASSERT_TRUE(Questions.asked.empty());
+  std::map<QString, double> Left;
+  for (const pdf::Word& W : pdf::PageWords(Path(), 1)) Left[W.Text] = W.Box.left();
+  ASSERT_TRUE(Left.count("Ref") && Left.count("Bee") && Left.count("Dee"));
+  // Two inches from where the unindented paragraph starts: 144 points.
+  EXPECT_NEAR(Left["Bee"] - Left["Ref"], 144, 2);
+  EXPECT_NEAR(Left["Dee"] - Left["Ref"], 144, 2);
 }
 
 TEST_F(PrintTest, AHeaderHandlerCanSuppressOnePageOnly) {

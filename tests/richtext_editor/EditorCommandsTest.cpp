@@ -2,7 +2,9 @@
 // window's own control, and what it changes comes back only with Save and Exit.
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -13,6 +15,7 @@
 #include "richtext/editor/qvrich.h"
 #include "tests/common/ObjectFakes.h"
 #include "tests/common/PdfTools.h"
+#include "tests/common/TemporaryHome.h"
 #include "tests/richtext_editor/EditorFixture.h"
 
 using namespace engine;
@@ -78,6 +81,65 @@ TEST_F(EditorCommands, PrintPrintsTheWindowsCopyToThePdfPrinterUnderTheJobName) 
   });
   ASSERT_EQ(Questions.asked.size(), 1u);
   EXPECT_EQ(Questions.asked[0].text, platform::TPrinter::NoPrinterMessage());
+}
+
+TEST_F(EditorCommands, PrintingToAFileStartsInTheDocumentsFolderAndSaysWhereThePdfWent) {
+  ASSERT_TRUE(pdf::ToolsAvailable()) << "poppler-utils must be installed";
+  QTemporaryDir Home;  // an account without a documents folder
+  TemporaryHome Env(Home.path());
+  platform::TPrinterSetup S;
+  S.Printers = {platform::TPrinter::PdfPrinterName()};
+  platform::SetPrinterSetup(S);  // the PDF printer picks its file as on a user's desktop
+  const QString Documents = QDir(Home.path()).filePath(QStringLiteral("Documents"));
+  Edit.SetPrintJobName(QStringLiteral("Acacia print"));
+  struct Case {
+    const char* name;
+    const char* typed;    // into the print dialog's file box; nullptr: left as it is
+    const char* browsed;  // the name given in Browse's file dialog; nullptr: no Browse
+    const char* expected;  // the PDF, in the documents folder
+  };
+  const Case Cases[] = {
+      {"no file named: a new one named after the job", nullptr, nullptr, "Acacia print.pdf"},
+      {"Browse adds the extension", nullptr, "notes", "notes.pdf"},
+      {"a name typed without folder or extension", "hive", nullptr, "hive.pdf"},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.name);
+    platform::Printer().SetOutputFileName({});
+    const QString Expected = QDir(Documents).filePath(QString::fromUtf8(C.expected));
+    RunEditor(Edit, [&](TqvRichEditForm& F) {
+      QTimer::singleShot(0, [&] {
+        auto* D = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(D, nullptr);
+        base::ScopeGuard Close([D] {
+          if (D->isVisible()) D->reject();
+        });
+        auto* File = D->findChild<QLineEdit*>();
+        ASSERT_NE(File, nullptr);
+        if (C.typed) File->setText(QString::fromUtf8(C.typed));
+        if (C.browsed) {
+          QTimer::singleShot(0, [&] {
+            auto* Files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(Files, nullptr);
+            // Not the program's working folder (the glossary's data).
+            EXPECT_EQ(Files->directory().absolutePath(), Documents);
+            Files->selectFile(QString::fromUtf8(C.browsed));
+            static_cast<QDialog*>(Files)->accept();  // as its Save button does
+            if (Files->isVisible()) Files->reject();
+          });
+          for (QPushButton* B : D->findChildren<QPushButton*>())
+            if (B->text() == QStringLiteral("&Browse...")) B->click();
+          EXPECT_EQ(File->text(), Expected);
+        }
+        D->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+      });
+      F.Print1->trigger();
+      EXPECT_EQ(F.StatusBar->PanelText(0), QStringLiteral("Printed to ") + Expected);
+      F.Exit1Click();
+    });
+    EXPECT_TRUE(Questions.asked.empty());
+    EXPECT_EQ(pdf::PageCount(Expected), 1);
+  }
 }
 
 TEST_F(EditorCommands, PageSetupChangesTheWindowsControlAndOkTakesTheMarginsBack) {

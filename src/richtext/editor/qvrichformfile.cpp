@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -134,16 +135,35 @@ bool DefaultPrint(QWidget* Parent, TqvPrintChoice& Choice) {
   };
   Follow();
   QObject::connect(PrinterBox, &QComboBox::currentIndexChanged, &D, Follow);
+  // A name typed without a folder goes into the documents folder, one without an extension
+  // gets ".pdf", as the file dialog would give them.
+  const auto PdfPath = [](QString Name) {
+    Name = Name.trimmed();
+    if (Name.isEmpty()) return Name;
+    if (QFileInfo(Name).isRelative()) Name = QDir(platform::TPrinter::PdfFolder()).filePath(Name);
+    if (QFileInfo(Name).suffix().isEmpty()) Name += QStringLiteral(".pdf");
+    return QDir::cleanPath(Name);
+  };
   QObject::connect(Browse, &QPushButton::clicked, &D, [&] {
-    const QString F = QFileDialog::getSaveFileName(&D, QStringLiteral("Print to File"), File->text(),
-                                                   QStringLiteral("PDF files (*.pdf *.PDF)"));
-    if (!F.isEmpty()) File->setText(F);
+    QFileDialog F(&D, QStringLiteral("Print to File"));
+    F.setAcceptMode(QFileDialog::AcceptSave);
+    F.setFileMode(QFileDialog::AnyFile);
+    F.setNameFilter(QStringLiteral("PDF files (*.pdf *.PDF)"));
+    F.setDefaultSuffix(QStringLiteral("pdf"));
+    // The file named so far, else the documents folder; never the program's working folder.
+    const QString Current = PdfPath(File->text());
+    if (Current.isEmpty()) F.setDirectory(platform::TPrinter::PdfFolder());
+    else {
+      F.setDirectory(QFileInfo(Current).absolutePath());
+      F.selectFile(QFileInfo(Current).fileName());
+    }
+    if (F.exec() == QDialog::Accepted && !F.selectedFiles().isEmpty()) File->setText(F.selectedFiles().constFirst());
   });
   QObject::connect(Buttons, &QDialogButtonBox::accepted, &D, &QDialog::accept);
   QObject::connect(Buttons, &QDialogButtonBox::rejected, &D, &QDialog::reject);
   if (D.exec() != QDialog::Accepted) return false;
   Choice.PrinterIndex = PrinterBox->currentIndex();
-  Choice.PdfFile = File->text().trimmed();
+  Choice.PdfFile = PdfPath(File->text());
   Choice.Copies = Copies->value();
   Choice.Collate = Collate->isChecked();
   return true;
@@ -263,6 +283,9 @@ void TqvRichEditForm::Print1Click() {
   const bool Pdf = P.IsPdfPrinter();
   if (Pdf) P.SetOutputFileName(Choice.PdfFile);
   RichEdit1->PrintCopies(SourceEdit->PrintJobName(), Pdf ? 1 : qMax(1, Choice.Copies));
+  // A PDF lands where the user may not look: the status bar says where.
+  if (Pdf && !P.LastOutputFile().isEmpty())
+    StatusBar->SetPanelText(0, QStringLiteral("Printed to %1").arg(QDir::toNativeSeparators(P.LastOutputFile())));
 }
 
 void TqvRichEditForm::PageSetup1Click() {
