@@ -8,7 +8,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 # widths. The tests see these two and no others (tests/fonts/fonts.conf.in, with fontconfig-config's
 # stock rules).
 TERMORA_PACKAGES="cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite qt6-image-formats-plugins poppler-utils \
-libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3 libstemmer-dev libxcb1-dev \
+libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3 libstemmer-dev libxcb1-dev libfontconfig-dev \
 fontconfig-config fonts-dejavu-core fonts-liberation2"
 
 missing=()
