@@ -18,7 +18,7 @@ function(termora_library name)
 endfunction()
 
 # termora_test(<name> DEPS <targets...>): one GoogleTest program from every .cpp in the calling
-# folder, run headless through ctest.
+# folder, run headless through ctest under the tests' own font configuration.
 function(termora_test name)
   cmake_parse_arguments(TT "" "" "DEPS" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
@@ -28,6 +28,7 @@ function(termora_test name)
   add_executable(${name} ${_src})
   target_link_libraries(${name} PRIVATE termora_testmain ${TT_DEPS})
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 900
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;FONTCONFIG_FILE=${TERMORA_TEST_FONTCONFIG}"
+                       TIMEOUT 900
                        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 endfunction()

@@ -3,8 +3,13 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
+# Fonts: DejaVu is the desktop's face for the generic families; Liberation draws the faces the
+# bundled definitions and the forms were made with (Times New Roman, Arial, Courier New) at their
+# widths. The tests see these two and no others (tests/fonts/fonts.conf.in, with fontconfig-config's
+# stock rules).
 TERMORA_PACKAGES="cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite qt6-image-formats-plugins poppler-utils \
-libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3 libstemmer-dev fonts-dejavu-core libxcb1-dev qpdf tidy"
+libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3 libstemmer-dev libxcb1-dev libfontconfig-dev \
+qpdf tidy fontconfig-config fonts-dejavu-core fonts-liberation2"
 
 missing=()
 for p in $TERMORA_PACKAGES ${TERMORA_EXTRA_PACKAGES:-}; do

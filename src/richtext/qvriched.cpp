@@ -8,7 +8,6 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QDropEvent>
-#include <QFontDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>

@@ -9,7 +9,6 @@
 // qvrichedformat.cpp (formatting operations).
 
 #include <QAbstractButton>
-#include <QFontDialog>
 #include <QPointer>
 #include <QStringList>
 #include <array>
@@ -25,6 +24,7 @@
 #include "richtext/qvEditFrame.h"
 #include "richtext/qvMeasure.h"
 #include "richtext/qvRichStream.h"
+#include "richtext/qvfontdlg.h"
 #include "richtext/qvrichsite.h"
 
 class QAction;
@@ -393,7 +393,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit, public TqvRichEditSite
   QMenu* BuiltInPopup() const { return builtInPopup_; }
   QMenu* PopupMenu() const { return popupMenu_; }
   void SetPopupMenu(QMenu* Value) { popupMenu_ = Value; }
-  QFontDialog* FontDialog() const { return fontDialog_; }
+  TqvFontDialog* FontDialog() const { return fontDialog_; }
   base::TColor UnfocusedSavedColor() const { return unfocusedSavedColor_; }
   // The character set and colour of the control's font (a QFont carries neither).
   int ControlFontCharset() const { return fontCharset_; }
@@ -573,7 +573,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit, public TqvRichEditSite
   bool focused_ = false;
   QPointer<TqvCustomRichEdit> editorRichEdit_;
   QPointer<QWidget> editorForm_;
-  QPointer<QFontDialog> fontDialog_;
+  QPointer<TqvFontDialog> fontDialog_;
   bool inPaint_ = false;
   QMenu* builtInPopup_ = nullptr;
   QMenu* popupMenu_ = nullptr;

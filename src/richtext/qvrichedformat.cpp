@@ -1,8 +1,6 @@
 // Formatting of the selection: paragraph format, character format and effects, the font
 // dialog and highlight.
 
-#include <QFontDialog>
-
 #include "richtext/Qvintl.h"
 #include "richtext/qvriched.h"
 
@@ -20,6 +18,11 @@ int PointSizeOf(const QFont& F, int ScreenPpi) {
   if (F.pointSize() > 0) return F.pointSize();
   if (F.pixelSize() > 0) return qMax(1, qRound(F.pixelSize() * 72.0 / (ScreenPpi > 0 ? ScreenPpi : 96)));
   return 10;
+}
+
+bool SameFont(const QFont& A, const QFont& B) {
+  return A.family() == B.family() && A.pointSizeF() == B.pointSizeF() && A.bold() == B.bold() &&
+         A.italic() == B.italic() && A.underline() == B.underline() && A.strikeOut() == B.strikeOut();
 }
 
 TFontStyles StylesOf(const QFont& F) {
@@ -175,18 +178,22 @@ void TqvCustomRichEdit::FontChanged() {
 void TqvCustomRichEdit::ShowFontDialog() {
   TTextAttributes& Sel = SelAttributes();
   const base::TColor Remembered = Sel.Color();
-  QFont Font = Sel.ToFont();
+  const QFont Shown = Sel.ToFont();
+  QFont Font = Shown;
   base::TColor Chosen = Remembered;
   bool Ok = false;
   if (FontDialogRunner()) {
     Ok = FontDialogRunner()(this, Font, Chosen);
   } else {
-    if (!fontDialog_) fontDialog_ = new QFontDialog(this);
-    fontDialog_->setCurrentFont(Font);
+    if (!fontDialog_) fontDialog_ = new TqvFontDialog(this);
+    fontDialog_->SetCurrentFont(Font);
     Ok = fontDialog_->exec() == QDialog::Accepted;
-    if (Ok) Font = fontDialog_->selectedFont();
+    if (Ok) Font = fontDialog_->SelectedFont();
   }
   if (!Ok) return;
+  // OK without a change leaves the text as it is: several faces or sizes stay several, and a size
+  // between whole points keeps its fraction.
+  if (Chosen == Remembered && SameFont(Font, Shown)) return;
   BeginEdit();
   // A kept colour is left alone, so a selection of several colours keeps them.
   if (Chosen == Remembered) Chosen = NoColor;

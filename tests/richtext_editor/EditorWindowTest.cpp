@@ -1,6 +1,8 @@
 // The editor window: its layout and option rules, the bars following the selection, the format
 // bar's commands, the colour menu, keys, texts and hints, borrowed buttons and pictures.
 #include <QAction>
+#include <QFile>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QTest>
 #include <QMenu>
@@ -297,6 +299,80 @@ TEST(EditorWindow, TheFontBoxesApplyAChosenFaceAndSizeAndShowAMissingFaceInRed) 
     F.Exit1Click();
   });
   EXPECT_TRUE(Q.asked.empty());
+}
+
+// Red marks a face drawn by an unrelated fallback; a missing face that an installed one is made to
+// the widths of (or, for Verdana, DejaVu Sans) is not marked. The tests see DejaVu and Liberation.
+TEST(EditorWindow, TheFaceIsRedOnlyWhereAnUnrelatedFallbackDrawsIt) {
+  auto E = Control();
+  RunWith(*E, {}, {}, [&](TqvRichEditForm& F) {
+    struct TCase {
+      const char* Face;
+      bool Red;
+    } Cases[] = {
+        {"DejaVu Sans", false},     {"liberation serif", false}, {"Times New Roman", false},
+        {"Arial", false},           {"Courier New", false},      {"Verdana", false},
+        {"Calibri", true},          {"Georgia", true},           {"MS Sans Serif", true},
+        {"No Such Face Here", true},
+    };
+    TqvCustomRichEdit& R = *F.RichEdit1;
+    for (const TCase& C : Cases) {
+      Select(R, 0, 3);
+      R.SelAttributes().SetName(QString::fromLatin1(C.Face));
+      F.RefreshControls();
+      EXPECT_EQ(F.FontNameCombo->currentText().compare(QString::fromLatin1(C.Face), Qt::CaseInsensitive), 0);
+      EXPECT_EQ(F.FontNameCombo->TextColor() == QColor(255, 0, 0), C.Red) << C.Face;
+    }
+    F.RichEdit1->SetModified(false);
+    F.Exit1Click();
+  });
+}
+
+// A family that two foundries make is listed by the font database as "Name [Foundry]" once per
+// foundry; the box lists it once by its name and that name goes into the text's font table.
+TEST(EditorWindow, AFamilyOfSeveralFoundriesIsListedAndWrittenOnceByItsName) {
+  // Liberation Sans from a second foundry: the same file with another vendor in its OS/2 table.
+  QFile Source(QStringLiteral("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf"));
+  ASSERT_TRUE(Source.open(QIODevice::ReadOnly));
+  QByteArray Font = Source.readAll();
+  const int Tables = (uchar(Font[4]) << 8) | uchar(Font[5]);
+  int Os2 = -1;
+  for (int I = 0; I < Tables; ++I) {
+    const int Entry = 12 + 16 * I;
+    if (Font.mid(Entry, 4) == "OS/2")
+      Os2 = (uchar(Font[Entry + 8]) << 24) | (uchar(Font[Entry + 9]) << 16) | (uchar(Font[Entry + 10]) << 8) |
+            uchar(Font[Entry + 11]);
+  }
+  ASSERT_GT(Os2, 0);
+  Font.replace(Os2 + 58, 4, "TSTF");  // achVendID
+  const int Id = QFontDatabase::addApplicationFontFromData(Font);
+  ASSERT_GE(Id, 0);
+  base::ScopeGuard Remove([Id] { QFontDatabase::removeApplicationFont(Id); });
+  QFontDatabase::styles(QStringLiteral("Liberation Sans"));
+  ASSERT_GE(QFontDatabase::families().filter(QStringLiteral("Liberation Sans [")).size(), 2)
+      << "the font database does not tell the two foundries apart";
+
+  auto E = Control();
+  RunWith(*E, {}, {}, [&](TqvRichEditForm& F) {
+    QStringList Items;
+    for (int I = 0; I < F.FontNameCombo->count(); ++I) Items << F.FontNameCombo->itemText(I);
+    EXPECT_EQ(Items.filter(QStringLiteral("Liberation Sans")).join(", ").toStdString(), "Liberation Sans");
+    EXPECT_TRUE(Items.filter(QStringLiteral("[")).isEmpty()) << Items.join(", ").toStdString();
+    TqvCustomRichEdit& R = *F.RichEdit1;
+    Select(R, 0, 2);
+    F.FontNameComboCloseUp(F.FontNameCombo->findText(QStringLiteral("Liberation Sans")));
+    EXPECT_EQ(R.SelAttributes().Name().toStdString(), "Liberation Sans");
+    // Typed as the font database spells it.
+    Select(R, 2, 2);
+    F.FontNameCombo->setEditText(QStringLiteral("Liberation Sans [TSTF]"));
+    F.FontNameComboCloseUp(-1);
+    EXPECT_EQ(R.SelAttributes().Name().toStdString(), "Liberation Sans");
+    const QByteArray Saved = R.EngineLines().SaveToBytes();
+    EXPECT_TRUE(Saved.contains(" Liberation Sans;")) << Saved.constData();
+    EXPECT_FALSE(Saved.contains("[")) << Saved.constData();
+    F.RichEdit1->SetModified(false);
+    F.Exit1Click();
+  });
 }
 
 TEST(EditorWindow, TheCommandsAreEnabledAsTheSelectionTheTextAndTheUndoListAllow) {

@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFontDatabase>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,6 +19,7 @@
 #include "richtext/Qvintl.h"
 #include "richtext/editor/qvrichform_p.h"
 #include "richtext/qvRulerPanel.h"
+#include "richtext/qvfonts.h"
 
 using namespace engine;
 
@@ -458,12 +458,8 @@ void TqvRichEditForm::ShowStatusHint(const QString& Hint) { StatusBar->SetPanelT
 void TqvRichEditForm::FillFontNames() {
   // Every face this desktop can show is also one it prints (printing embeds the fonts), so the
   // printer's list would not narrow the screen's.
-  QStringList Names;
-  for (const QString& F : QFontDatabase::families())
-    if (!QFontDatabase::isPrivateFamily(F)) Names << F;
-  Names.sort(Qt::CaseInsensitive);
   FontNameCombo->clear();
-  FontNameCombo->addItems(Names);
+  FontNameCombo->addItems(QvFontFamilies());
 }
 
 void TqvRichEditForm::ApplyOptionRules() {
@@ -637,7 +633,9 @@ void TqvRichEditForm::RefreshControls() {
   const QString Name = FaceName(Format);
   const int NameIndex = FontNameCombo->findText(Name, Qt::MatchFixedString);
   Show(FontNameCombo, Name, NameIndex);
-  FontNameCombo->SetTextColor(NameIndex >= 0 ? Resolved(base::clWindowText) : QColor(0xFF, 0, 0));
+  // Red warns that the text is drawn in a face unrelated to the one it names.
+  FontNameCombo->SetTextColor(NameIndex >= 0 || QvFontIsDrawn(Name) ? Resolved(base::clWindowText)
+                                                                    : QColor(0xFF, 0, 0));
   const QString Size = QString::number(Format.yHeight / 20);
   Show(FontSizeCombo, Size, FontSizeCombo->findText(Size));
 

@@ -13,6 +13,7 @@
 #include "richtext/Qvintl.h"
 #include "richtext/editor/qvrichform.h"
 #include "richtext/qvRulerPanel.h"
+#include "richtext/qvfonts.h"
 
 using namespace engine;
 
@@ -255,7 +256,10 @@ void TqvRichEditForm::HighlightButtonClick() {
 void TqvRichEditForm::FontNameComboDropDown() { FontNameCombo->SetTextColor(Qt::black); }
 
 void TqvRichEditForm::FontNameComboCloseUp(int Index) {
-  const QString Name = Index >= 0 ? FontNameCombo->itemText(Index) : FontNameCombo->currentText().trimmed();
+  // A name typed as the font database spells a foundry's family ("Nimbus Sans [URW ]") goes into
+  // the text as the family's own name.
+  const QString Name =
+      QvPlainFamilyName(Index >= 0 ? FontNameCombo->itemText(Index) : FontNameCombo->currentText().trimmed());
   if (Name.isEmpty()) return;
   ApplyFontName(Name);
   RichEdit1->setFocus(Qt::OtherFocusReason);
