@@ -190,7 +190,8 @@ TEST(PopupMenu, ASelectedObjectAddsItsItemsWhichAReadOnlyControlDisables) {
   auto Extra = [&] {
     QStringList R;
     const QList<QAction*> All = E->GetPopupMenu()->actions();
-    for (qsizetype I = E->PopupItems().size(); I < All.size(); ++I)
+    // After the built-in items come the link items (a separator, "Link to term…", "Remove link").
+    for (qsizetype I = E->PopupItems().size() + 3; I < All.size(); ++I)
       R << (All[I]->isSeparator() ? QStringLiteral("-") : All[I]->text() + (All[I]->isEnabled() ? "" : " (off)"));
     return R;
   };
