@@ -15,6 +15,7 @@ struct Term {
   QString text;     // the definition as plain text (paragraphs end with "\n")
   QByteArray rtf;   // the definition as Termora stores it; empty when the file held text only
   QString where;    // where the file holds it ("line 12"), for messages
+  qint64 key = 0;   // its key in the glossary it was read from; 0 when read from a file
 };
 
 // What a file holds: its terms in file order, and what reading it left aside.

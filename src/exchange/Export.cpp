@@ -64,6 +64,7 @@ bool ReadGlossaryTerms(const QString& folder, const Selection& selection, QList<
     for (size_t i = from; i < to; ++i) {
       Term& t = out[qsizetype(i)];
       t.name = rows[i].row.word;
+      t.key = rows[i].row.key;
       t.letter = letterText.value(rows[i].row.letter);
       t.rtf = rows[i].row.definition;
       t.text = DefinitionText(t.rtf);

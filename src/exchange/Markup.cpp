@@ -8,11 +8,15 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <algorithm>
+#include <limits>
+#include <vector>
 
 #include "glossary/GlossaryBuild.h"
 #include "glossary/GlossarySource.h"
 #include "rtf/Numbering.h"
 #include "rtf/RtfReader.h"
+#include "rtf/TermLinks.h"
 #include "rtf/TextModel.h"
 
 namespace exchange {
@@ -29,10 +33,32 @@ QString Escape(const QString& s) {
   return out;
 }
 
-// A paragraph's text with ** and * around its bold and italic runs.
-QString BlockMarkup(const QTextBlock& block, bool* exact) {
+// Whether `s` can stand inside a [[...]] cross-reference as it is.
+bool FitsReference(const QString& s) {
+  return !s.isEmpty() && !s.contains(QLatin1String("[[")) && !s.contains(QLatin1String("]]")) &&
+         !s.contains(QLatin1Char('|')) && !s.contains(QLatin1Char('*')) && !s.contains(QLatin1Char('\\'));
+}
+
+// A paragraph's text with ** and * around its bold and italic runs and [[...]] around its links
+// to known terms.
+QString BlockMarkup(const QTextBlock& block, const LinkNames& links, bool* exact) {
   QString out;
   bool bold = false, italic = false;
+  // The link being written: the term's name and the words shown so far.
+  QString linkName, linkText;
+  const auto closeLink = [&] {
+    if (linkName.isEmpty()) return;
+    if (!FitsReference(linkText)) {
+      *exact = false;
+      out += Escape(linkText);
+    } else {
+      out += QLatin1String("[[") + linkName;
+      if (linkText != linkName) out += QLatin1Char('|') + linkText;
+      out += QLatin1String("]]");
+    }
+    linkName.clear();
+    linkText.clear();
+  };
   for (auto it = block.begin(); !it.atEnd(); ++it) {
     const QTextFragment f = it.fragment();
     if (!f.isValid()) continue;
@@ -45,6 +71,20 @@ QString BlockMarkup(const QTextBlock& block, bool* exact) {
       text.remove(QChar::ObjectReplacementCharacter);
       text.replace(QChar::LineSeparator, QLatin1Char(' '));
     }
+    QString name;
+    if (cf.isAnchor()) {
+      name = links.names.value(rtf::TermLinkKey(cf.anchorHref()));
+      // A web address, or a term that is not exported: the words without their link.
+      if (name.isEmpty() || !FitsReference(name)) *exact = false;
+      if (!FitsReference(name)) name.clear();
+    }
+    if (name != linkName) closeLink();
+    if (!linkName.isEmpty()) {
+      // Markers cannot stand inside a cross-reference: the link keeps the look it started with.
+      if (b != bold || i != italic) *exact = false;
+      linkText += text;
+      continue;
+    }
     // Markers close inner first: bold wraps italic, as the builder reads "***x***" either way.
     if (italic && !i) out += QLatin1Char('*');
     if (bold && !b) out += QLatin1String("**");
@@ -52,8 +92,14 @@ QString BlockMarkup(const QTextBlock& block, bool* exact) {
     if (i && !italic) out += QLatin1Char('*');
     bold = b;
     italic = i;
-    out += Escape(text);
+    if (!name.isEmpty()) {
+      linkName = name;
+      linkText = text;
+    } else {
+      out += Escape(text);
+    }
   }
+  closeLink();
   if (italic) out += QLatin1Char('*');
   if (bold) out += QLatin1String("**");
   return out;
@@ -61,7 +107,7 @@ QString BlockMarkup(const QTextBlock& block, bool* exact) {
 
 }  // namespace
 
-QString DefinitionMarkup(const QByteArray& definition, bool* exact) {
+QString DefinitionMarkup(const QByteArray& definition, bool* exact, const LinkNames& links) {
   bool ok = true;
   QTextDocument doc;
   doc.setDefaultFont(QFont(QStringLiteral("Verdana"), 12));
@@ -72,7 +118,7 @@ QString DefinitionMarkup(const QByteArray& definition, bool* exact) {
     bool first = true;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
       const bool bullet = b.blockFormat().property(rtf::kNumbering).toInt() == rtf::kBulletNumbering;
-      QString text = BlockMarkup(b, &ok).trimmed();
+      QString text = BlockMarkup(b, links, &ok).trimmed();
       if (text.isEmpty()) continue;
       // What the builder would take for a heading or a bullet at the start of a paragraph.
       if (text.startsWith(QLatin1String("##")) || (!bullet && (text.startsWith(QLatin1String("- ")) || text == QLatin1String("-"))))
@@ -86,7 +132,13 @@ QString DefinitionMarkup(const QByteArray& definition, bool* exact) {
     markup = Escape(DefinitionText(definition)).replace(QLatin1String("\n"), QLatin1String("\n\n"));
     ok = false;
   }
-  if (ok) ok = glossary::DefinitionBytes(markup) == definition;
+  if (ok) {
+    // The builder gives a linked term the key it has here.
+    QHash<QString, qint64> keys;
+    for (auto it = links.names.begin(); it != links.names.end(); ++it) keys.insert(glossary::TermKey(it.value()), it.key());
+    ok = glossary::DefinitionBytes(markup, [&keys](const QString& target) { return keys.value(glossary::TermKey(target)); }) ==
+         definition;
+  }
   if (exact) *exact = ok;
   return markup;
 }
@@ -96,6 +148,14 @@ bool WriteMarkupFolder(const QList<Term>& terms, const QString& folder, QStringL
   QList<QStringList> files(letters.size());
   QList<QSet<QString>> seen(letters.size());
   QStringList notFiled, twice, empty, partial;
+  struct Kept {
+    int letter;
+    const Term* term;
+    QString markup;
+    bool exact;
+  };
+  std::vector<Kept> kept;
+  LinkNames links;
   for (const Term& t : terms) {
     // The builder files a term under its first letter.
     const QString letter = LetterOfName(t.name, letters);
@@ -104,8 +164,7 @@ bool WriteMarkupFolder(const QList<Term>& terms, const QString& folder, QStringL
       notFiled << t.name;
       continue;
     }
-    QString key = t.name.toLower();
-    key.replace(QChar(0x0451), QChar(0x0435));
+    const QString key = glossary::TermKey(t.name);
     if (seen[n].contains(key)) {
       twice << t.name;
       continue;
@@ -117,9 +176,24 @@ bool WriteMarkupFolder(const QList<Term>& terms, const QString& folder, QStringL
       empty << t.name;
       continue;
     }
-    if (!exact) partial << t.name;
     seen[n].insert(key);
-    files[n] << QStringLiteral("## %1\n\n%2\n").arg(t.name, markup);
+    if (t.key > 0) links.names.insert(t.key, t.name);
+    kept.push_back({n, &t, markup, exact});
+  }
+  // Within a letter's file the terms stand in the order they were added to the glossary: the
+  // builder gives them their keys in file order, so a glossary rebuilt from the folder keeps the
+  // keys its links name, and a term added later lands at the end of its file.
+  std::stable_sort(kept.begin(), kept.end(), [](const Kept& a, const Kept& b) {
+    const qint64 ka = a.term->key > 0 ? a.term->key : std::numeric_limits<qint64>::max();
+    const qint64 kb = b.term->key > 0 ? b.term->key : std::numeric_limits<qint64>::max();
+    return ka < kb;
+  });
+  // Links can lead only to terms the folder holds, known once all are filed.
+  for (Kept& k : kept) {
+    if (!links.names.isEmpty() && k.term->rtf.contains(rtf::kTermLinkScheme))
+      k.markup = DefinitionMarkup(k.term->rtf, &k.exact, links);
+    if (!k.exact) partial << k.term->name;
+    files[k.letter] << QStringLiteral("## %1\n\n%2\n").arg(k.term->name, k.markup);
   }
   if (!QDir().mkpath(folder)) {
     if (error) *error = QStringLiteral("Cannot create the folder %1.").arg(folder);

@@ -4,6 +4,7 @@
 // user's glossary can be kept under version control and rebuilt.
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -12,10 +13,16 @@
 
 namespace exchange {
 
-// The markup for a stored definition: paragraphs, bold, italic and bullet items. *exact is
-// false when the definition holds what the markup cannot say (other fonts, colours, pictures,
-// indents...): the builder would then make a definition that differs from it.
-QString DefinitionMarkup(const QByteArray& definition, bool* exact);
+// The terms links may lead to, by their keys in the glossary the definitions come from.
+struct LinkNames {
+  QHash<qint64, QString> names;
+};
+
+// The markup for a stored definition: paragraphs, bold, italic, bullet items and links to the
+// terms in `links` as [[...]] cross-references. *exact is false when the definition holds what
+// the markup cannot say (other fonts, colours, pictures, indents, links to terms not among
+// `links`...): the builder would then make a definition that differs from it.
+QString DefinitionMarkup(const QByteArray& definition, bool* exact, const LinkNames& links = {});
 
 // Writes the 27 letter files into `folder` (made if missing). Terms the source format cannot
 // hold (filed under a letter it has no file for, a second term of the same name, an empty
