@@ -11,16 +11,14 @@
 #include "exchange/Csv.h"
 #include "exchange/Markup.h"
 #include "exchange/Tbx.h"
+#include "glossary/GlossarySource.h"
 
 namespace exchange {
 
 namespace {
 
-QString NameKey(const QString& name) {
-  QString k = name.trimmed().toLower();
-  k.replace(QChar(0x0451), QChar(0x0435));
-  return k;
-}
+// Names are told apart as the builder tells terms apart: case and ё/е folded.
+QString NameKey(const QString& name) { return glossary::TermKey(name.trimmed()); }
 
 // The name "keep both" gives the imported term: "Name (2)", "Name (3)"..., shortened to fit.
 QString SuffixedName(const QString& name, QSet<QString>* taken) {
