@@ -34,6 +34,7 @@
 #include "data/GlossaryStore.h"
 #include "data/TermReader.h"
 #include "rtf/CodePage.h"
+#include "rtf/DefinitionText.h"
 #include "search/Fts.h"
 #include "search/IndexService.h"
 #include "search/Query.h"
@@ -185,7 +186,7 @@ void BM_ConvertEveryDefinitionToText(benchmark::State& state) {
     const auto t0 = std::chrono::steady_clock::now();
     const double c0 = ProcessCpuSeconds();
     qint64 bytes = 0;
-    for (const QByteArray& d : g.definitions) bytes += app::DefinitionText(d).toUtf8().size();
+    for (const QByteArray& d : g.definitions) bytes += rtf::DefinitionText(d).toUtf8().size();
     total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     cpu += ProcessCpuSeconds() - c0;
     g.textBytes = bytes;

@@ -1,11 +1,6 @@
 #include "app/SearchSource.h"
 
-#include <QStringDecoder>
-#include <algorithm>
-
-#include "rtf/CodePage.h"
-#include "rtf/RtfReader.h"
-#include "rtf/TermLinks.h"
+#include "rtf/DefinitionText.h"
 
 namespace app {
 
@@ -16,26 +11,6 @@ search::SourceTerm ToSource(data::TermRow&& r) {
 }
 
 }  // namespace
-
-QString DefinitionText(const QByteArray& definition) { return DefinitionTextAndLinks(definition, nullptr); }
-
-QString DefinitionTextAndLinks(const QByteArray& definition, std::vector<qint64>* links) {
-  if (links) links->clear();
-  if (definition.isEmpty()) return QString();
-  // The text as the editor's document would give it, read without building the document.
-  QString text;
-  QStringList targets;
-  if (rtf::LooksLikeRtf(definition) && rtf::ReadRtfText(definition, &text, nullptr, nullptr, links ? &targets : nullptr)) {
-    if (links)
-      for (const QString& t : targets)
-        if (const qint64 key = rtf::TermLinkKey(t); key > 0 && std::find(links->begin(), links->end(), key) == links->end())
-          links->push_back(key);
-    return text;
-  }
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  const QString s = utf8.decode(definition);
-  return utf8.hasError() ? rtf::DecodeCodePage(definition, 1251) : s;
-}
 
 GlossaryTermSource::GlossaryTermSource(const QString& folder) : folder_(folder) {}
 
@@ -81,10 +56,10 @@ search::TermSource::ReadResult GlossaryTermSource::Read(qint64 id, search::Sourc
   return Found;
 }
 
-QString GlossaryTermSource::TextOf(const QByteArray& definition) { return DefinitionText(definition); }
+QString GlossaryTermSource::TextOf(const QByteArray& definition) { return rtf::DefinitionText(definition); }
 
 QString GlossaryTermSource::TextAndLinksOf(const QByteArray& definition, std::vector<qint64>* links) {
-  return DefinitionTextAndLinks(definition, links);
+  return rtf::DefinitionText(definition, links);
 }
 
 }  // namespace app

@@ -27,10 +27,4 @@ class GlossaryTermSource : public search::TermSource {
   std::vector<data::TermRow> rows_;
 };
 
-// The plain text of a stored definition: RTF as the reader reads it; other bytes as plain text,
-// UTF-8 when they are, else the Cyrillic code page older definitions were written in.
-QString DefinitionText(const QByteArray& definition);
-// The same, and the keys of the terms the definition links to, each once, in the order met.
-QString DefinitionTextAndLinks(const QByteArray& definition, std::vector<qint64>* links);
-
 }  // namespace app

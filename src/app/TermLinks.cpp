@@ -15,6 +15,7 @@
 #include "engine/RichEngine.h"
 #include "platform/Question.h"
 #include "richtext/qvriched.h"
+#include "rtf/DefinitionText.h"
 #include "rtf/TermLinks.h"
 #include "search/IndexService.h"
 
@@ -27,7 +28,7 @@ constexpr int kTipChars = 160;
 
 // The first line of a definition with text, cut to a tooltip's length.
 QString FirstLine(const QByteArray& definition) {
-  const QStringList lines = DefinitionText(definition).split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
+  const QStringList lines = rtf::DefinitionText(definition).split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
   for (const QString& l : lines) {
     const QString t = l.simplified();
     if (t.isEmpty()) continue;

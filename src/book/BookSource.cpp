@@ -4,7 +4,7 @@
 
 #include "book/Book.h"
 #include "data/GlossaryReader.h"
-#include "rtf/RtfReader.h"
+#include "rtf/DefinitionText.h"
 #include "search/SearchIndex.h"
 
 namespace book {
@@ -23,12 +23,6 @@ bool BookSource::Open(const QString& folder, QString* error) {
 }
 
 namespace {
-
-QString DefinitionText(const QByteArray& definition) {
-  QString text;
-  if (rtf::LooksLikeRtf(definition) && rtf::ReadRtfText(definition, &text)) return text;
-  return QString::fromUtf8(definition);
-}
 
 bool Failed(const data::StoreResult& r, QString* error) {
   if (r.Ok()) return false;
@@ -67,7 +61,7 @@ bool BookSource::Plan(const Selection& selection, std::vector<BookLetter>* plan,
     for (const data::LetterRow& l : letters) {
       if (Failed(d_->reader.Terms(l.id, true, &terms), error)) return false;
       for (const data::StoredTerm& t : terms)
-        if (!index.Put(search::IndexedTerm{t.key, 0, l.id, 0, t.word, DefinitionText(t.definition), {}}, error))
+        if (!index.Put(search::IndexedTerm{t.key, 0, l.id, 0, t.word, rtf::DefinitionText(t.definition), {}}, error))
           return false;
     }
     if (!index.Commit(error)) return false;

@@ -2,14 +2,12 @@
 
 #include <QFileInfo>
 #include <QFont>
-#include <QStringDecoder>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include "data/TermWriter.h"
-#include "rtf/CodePage.h"
+#include "rtf/DefinitionText.h"
 #include "rtf/PlainText.h"
-#include "rtf/RtfReader.h"
 #include "rtf/RtfWriter.h"
 
 namespace exchange {
@@ -23,13 +21,7 @@ Format FormatOfPath(const QString& path) {
 
 QString DefinitionText(const QByteArray& definition) {
   if (definition.isEmpty()) return QString();
-  QString text;
-  if (!(rtf::LooksLikeRtf(definition) && rtf::ReadRtfText(definition, &text))) {
-    // A definition stored as plain text, by this program's predecessors or by hand.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    text = utf8.decode(definition);
-    if (utf8.hasError()) text = rtf::DecodeCodePage(definition, 1251);
-  }
+  QString text = rtf::DefinitionText(definition);
   text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
   text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return text;

@@ -20,6 +20,7 @@
 #include "app/Startup.h"
 #include "app/Unit1.h"
 #include "rtf/CodePage.h"
+#include "rtf/DefinitionText.h"
 #include "tests/common/GlossaryFixture.h"
 #include "tests/common/TestQuestions.h"
 
@@ -391,7 +392,7 @@ TEST(DefinitionText, IsWhatTheEditorShowsWhateverTheStoredForm) {
       {rtf::EncodeCodePage(QString::fromUtf8("Старый текст"), 1251), "Старый текст"},
       {QByteArray(), ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(app::DefinitionText(c.stored), QString::fromUtf8(c.text)) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(rtf::DefinitionText(c.stored), QString::fromUtf8(c.text)) << c.text;
 }
 
 }  // namespace
