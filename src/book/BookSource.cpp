@@ -1,11 +1,10 @@
 // Reading the glossary for a book: the plan (which letters, which terms) and each letter's terms.
-#include <QUuid>
 #include <unordered_set>
 
 #include "book/Book.h"
 #include "data/GlossaryReader.h"
 #include "rtf/DefinitionText.h"
-#include "search/SearchIndex.h"
+#include "search/ScratchSearch.h"
 
 namespace book {
 
@@ -53,21 +52,15 @@ bool BookSource::Plan(const Selection& selection, std::vector<BookLetter>* plan,
   if (searching) {
     const search::Match match = search::ParseQuery(selection.query);
     if (match.IsEmpty()) return true;
-    search::SearchIndex index;
-    const QString location =
-        QStringLiteral("file:/book-%1?vfs=memdb").arg(QUuid::createUuid().toString(QUuid::WithoutBraces));
-    if (!index.Open(location, true, error) || !index.Begin(error)) return false;
+    search::ScratchSearch index;
+    if (!index.Open(error)) return false;
     std::vector<data::StoredTerm> terms;
     for (const data::LetterRow& l : letters) {
       if (Failed(d_->reader.Terms(l.id, true, &terms), error)) return false;
       for (const data::StoredTerm& t : terms)
-        if (!index.Put(search::IndexedTerm{t.key, 0, l.id, 0, t.word, rtf::DefinitionText(t.definition), {}}, error))
-          return false;
+        if (!index.Add(t.key, l.id, t.word, rtf::DefinitionText(t.definition), error)) return false;
     }
-    if (!index.Commit(error)) return false;
-    std::vector<search::Hit> hits;
-    if (!index.Find(match, &hits, error)) return false;
-    for (const search::Hit& h : hits) found.insert(h.id);
+    if (!index.Find(match, &found, error)) return false;
   }
 
   std::vector<data::StoredTerm> terms;

@@ -5,23 +5,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "tests/tools/RunCli.h"
 #include "tools/termora-glossary/Cli.h"
 
 namespace {
-
-struct Ran {
-  int code;
-  QString out, err;
-};
-
-Ran RunCli(const QStringList& args) {
-  QString out, err;
-  QTextStream o(&out), e(&err);
-  const int code = cli::Run(args, o, e);
-  o.flush();
-  e.flush();
-  return {code, out, err};
-}
 
 TEST(TermoraGlossaryCli, HelpVersionAndBadArguments) {
   struct Case {

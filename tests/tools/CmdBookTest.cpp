@@ -8,23 +8,12 @@
 #include "platform/Printer.h"
 #include "tests/common/GlossaryFixture.h"
 #include "tests/common/PdfTools.h"
+#include "tests/tools/RunCli.h"
 #include "tools/termora-glossary/Cli.h"
 
 namespace {
 
-struct Ran {
-  int code;
-  QString out, err;
-};
-
-Ran Book(const QStringList& args) {
-  QString out, err;
-  QTextStream o(&out), e(&err);
-  const int code = cli::Run(QStringList{"book"} + args, o, e);
-  o.flush();
-  e.flush();
-  return {code, out, err};
-}
+Ran Book(const QStringList& args) { return RunCli(QStringList{"book"} + args); }
 
 TEST(TermoraGlossaryBook, WritesTheSelectionAndRefusesWhatItMustNot) {
   QTemporaryDir dir;

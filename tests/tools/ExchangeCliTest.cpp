@@ -7,23 +7,10 @@
 
 #include "data/TermReader.h"
 #include "tests/common/GlossaryFixture.h"
+#include "tests/tools/RunCli.h"
 #include "tools/termora-glossary/Cli.h"
 
 namespace {
-
-struct Ran {
-  int code;
-  QString out, err;
-};
-
-Ran RunCli(const QStringList& args) {
-  QString out, err;
-  QTextStream o(&out), e(&err);
-  const int code = cli::Run(args, o, e);
-  o.flush();
-  e.flush();
-  return {code, out, err};
-}
 
 QStringList Words(const QString& folder) {
   data::TermReader r;
