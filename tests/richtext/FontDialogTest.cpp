@@ -15,18 +15,6 @@ using namespace engine;
 using namespace richtext;
 
 namespace {
-void LoadAll(TqvCustomRichEdit& E, const QByteArray& Bytes) {
-  QBuffer B;
-  B.setData(Bytes);
-  B.open(QIODevice::ReadOnly);
-  E.EngineLines().LoadFromStream(B);
-}
-QByteArray SaveAll(TqvCustomRichEdit& E) {
-  QBuffer B;
-  B.open(QIODevice::WriteOnly);
-  E.EngineLines().SaveToStream(B);
-  return B.data();
-}
 // What the character format says of a character, as one line to compare and print.
 std::string FormatAt(TqvCustomRichEdit& E, int At) {
   E.SetSelStart(At);

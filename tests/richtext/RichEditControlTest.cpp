@@ -13,21 +13,6 @@
 using namespace engine;
 using namespace richtext;
 
-namespace {
-QByteArray SaveAll(TqvCustomRichEdit& E) {
-  QBuffer B;
-  B.open(QIODevice::WriteOnly);
-  E.EngineLines().SaveToStream(B);
-  return B.data();
-}
-void LoadAll(TqvCustomRichEdit& E, const QByteArray& Bytes) {
-  QBuffer B;
-  B.setData(Bytes);
-  B.open(QIODevice::ReadOnly);
-  E.EngineLines().LoadFromStream(B);
-}
-}  // namespace
-
 TEST(RichEditControl, CreationDefaults) {
   TqvDBRichEdit E;
   EXPECT_EQ(E.PopupOptions().Value(), 32655);

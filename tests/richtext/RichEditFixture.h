@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <memory>
@@ -43,6 +44,20 @@ inline std::unique_ptr<TProbeRichEdit> MakeEdit(int Width = 300, int Height = 20
 inline void TypeKey(TProbeRichEdit& E, int Key, QChar Ch = QChar(), Qt::KeyboardModifiers Mods = Qt::NoModifier) {
   QKeyEvent Ev(QEvent::KeyPress, Key, Mods, Ch.isNull() ? QString() : QString(Ch));
   QApplication::sendEvent(E.Engine(), &Ev);
+}
+
+// The control's whole text loaded from and saved to RTF through its line list, as a stream.
+inline void LoadAll(TqvCustomRichEdit& E, const QByteArray& Bytes) {
+  QBuffer B;
+  B.setData(Bytes);
+  B.open(QIODevice::ReadOnly);
+  E.EngineLines().LoadFromStream(B);
+}
+inline QByteArray SaveAll(TqvCustomRichEdit& E) {
+  QBuffer B;
+  B.open(QIODevice::WriteOnly);
+  E.EngineLines().SaveToStream(B);
+  return B.data();
 }
 
 inline QByteArray Rtf(const char* Body) {

@@ -8,18 +8,6 @@ using namespace engine;
 using namespace richtext;
 
 namespace {
-void LoadAll(TqvCustomRichEdit& E, const QByteArray& Bytes) {
-  QBuffer B;
-  B.setData(Bytes);
-  B.open(QIODevice::ReadOnly);
-  E.EngineLines().LoadFromStream(B);
-}
-QByteArray SaveAll(TqvCustomRichEdit& E) {
-  QBuffer B;
-  B.open(QIODevice::WriteOnly);
-  E.EngineLines().SaveToStream(B);
-  return B.data();
-}
 PARAFORMAT2 Para(TqvCustomRichEdit& E) {
   PARAFORMAT2 P;
   E.GetParagraphFormat(P);

@@ -9,12 +9,6 @@ using namespace engine;
 using namespace richtext;
 
 namespace {
-void LoadAll(TqvCustomRichEdit& E, const QByteArray& Bytes) {
-  QBuffer B;
-  B.setData(Bytes);
-  B.open(QIODevice::ReadOnly);
-  E.EngineLines().LoadFromStream(B);
-}
 bool IsBold(TqvCustomRichEdit& E, int At) {
   E.SetSelStart(At);
   E.SetSelLength(1);
