@@ -25,6 +25,7 @@
 #include "engine/RichEngine.h"
 #include "rtf/Lists.h"
 #include "tests/common/GlossaryFixture.h"
+#include "tests/common/SourcePath.h"
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -35,7 +36,7 @@ using namespace data;
 namespace {
 
 QByteArray Fixture(const QString& name) {
-  QFile f(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/fixtures/") + name);
+  QFile f(SourcePath(QStringLiteral("tests/app/fixtures/")) + name);
   EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name.toStdString();
   return f.readAll();
 }

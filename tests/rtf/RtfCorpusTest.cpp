@@ -17,10 +17,11 @@
 #include "rtf/RtfReader.h"
 #include "rtf/TextFields.h"
 #include "rtf/TextModel.h"
+#include "tests/common/SourcePath.h"
 
 namespace {
 
-QString TestsDir() { return QFileInfo(QStringLiteral(__FILE__)).absolutePath(); }
+QString TestsDir() { return SourcePath(QStringLiteral("tests/rtf")); }
 
 struct CorpusFile {
   QString path;

@@ -26,6 +26,7 @@
 #include "rtf/TableModel.h"
 #include "rtf/TextFields.h"
 #include "rtf/TextModel.h"
+#include "tests/common/SourcePath.h"
 
 using namespace rtf;
 
@@ -33,7 +34,7 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 
 namespace {
 
-QString TestsDir() { return QFileInfo(QStringLiteral(__FILE__)).absolutePath(); }
+QString TestsDir() { return SourcePath(QStringLiteral("tests/rtf")); }
 
 QByteArray Fixture(const QString& path) {
   QFile f(TestsDir() + u'/' + path);

@@ -19,12 +19,13 @@
 
 #include "rtf/RtfReader.h"
 #include "rtf/RtfWriter.h"
+#include "tests/common/SourcePath.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
-QString TestsDir() { return QFileInfo(QStringLiteral(__FILE__)).absolutePath(); }
+QString TestsDir() { return SourcePath(QStringLiteral("tests/rtf")); }
 
 // What LibreOffice made of a document, from its flat OpenDocument form and its plain text.
 struct OfficeView {

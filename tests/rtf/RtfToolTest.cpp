@@ -12,6 +12,7 @@
 
 #include "rtf/PlainText.h"
 #include "rtf/RtfReader.h"
+#include "tests/common/SourcePath.h"
 
 using namespace rtf;
 
@@ -110,7 +111,7 @@ TEST(RtfText, SameTextWithoutADocument) {
        "\\pard\\ls1 one\\par\\ilvl1 sub\\par\\pard{\\pntext 1.}{\\*\\pn\\pnlvlbody\\pndec}old\\par plain}"},
   };
   // And every document of the corpus.
-  QDirIterator it(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/rtf-corpus"),
+  QDirIterator it(SourcePath(QStringLiteral("tests/rtf/rtf-corpus")),
                   {QStringLiteral("*.rtf")}, QDir::Files, QDirIterator::Subdirectories);
   while (it.hasNext()) {
     QFile f(it.next());

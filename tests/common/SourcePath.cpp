@@ -1,0 +1,3 @@
+#include "tests/common/SourcePath.h"
+
+QString SourcePath(const QString& relative) { return QStringLiteral(TERMORA_SOURCE_ROOT "/") + relative; }
