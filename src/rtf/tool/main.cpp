@@ -5,20 +5,32 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <cstdio>
+#include <cstring>
 
 #include "rtf/RtfReader.h"
 #include "rtf/RtfWriter.h"
+#include "termora_version.h"
 
 namespace {
 
-int Usage() {
+void Help() {
   std::fputs(
       "usage: termora-rtf text|rtf|html FILE\n"
+      "Shows what Termora's text engine makes of an RTF file.\n"
       "  text  the plain text the engine holds, in UTF-8\n"
       "  rtf   the engine's own RTF for it\n"
       "  html  HTML for it, in UTF-8\n"
-      "FILE may be - for standard input.\n",
-      stderr);
+      "FILE may be - for standard input.\n"
+      "  --help     show this help\n"
+      "  --version  show the version\n"
+      "Exit status: 0 done, 1 the file cannot be read or is not RTF, 2 wrong command line,\n"
+      "3 written but content nested too deep was left out.\n",
+      stdout);
+}
+
+// A wrong command line: one line on standard error, as scripts expect.
+int Refuse(const char* what) {
+  std::fprintf(stderr, "termora-rtf: %s (see --help)\n", what);
   return 2;
 }
 
@@ -36,9 +48,19 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 }
 
 int main(int argc, char** argv) {
-  if (argc != 3) return Usage();
+  if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    Help();
+    return 0;
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::puts("termora-rtf " TERMORA_VERSION);
+    return 0;
+  }
+  if (argc < 3) return Refuse("expected a mode (text, rtf or html) and a FILE");
+  if (argc > 3) return Refuse("too many arguments");
   const QByteArray mode = argv[1];
-  if (mode != "text" && mode != "rtf" && mode != "html") return Usage();
+  if (mode != "text" && mode != "rtf" && mode != "html")
+    return Refuse(("unknown mode '" + mode + "'; expected text, rtf or html").constData());
 
   // Fonts and images need a GUI application object, but no display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
