@@ -288,7 +288,7 @@ std::vector<search::Mention> TTermLinks::Mentions() {
   const QString text = e->Text();
   // What the definition already links to, and where its links are.
   std::vector<qint64> linked;
-  std::vector<bool> inLink(size_t(text.size()), false);
+  std::vector<std::pair<int, int>> links;
   for (int p = 0; p < text.size();) {
     engine::CHARRANGE r;
     const QString t = e->LinkTargetAt(p, &r);
@@ -297,14 +297,11 @@ std::vector<search::Mention> TTermLinks::Mentions() {
       continue;
     }
     if (const qint64 k = rtf::TermLinkKey(t); k > 0) linked.push_back(k);
-    for (int i = r.cpMin; i < r.cpMax && i < text.size(); ++i) inLink[size_t(i)] = true;
+    links.emplace_back(r.cpMin, r.cpMax);
     p = std::max(p + 1, int(r.cpMax));
   }
-  for (const search::Mention& m : finder_.Find(text, CurrentTerm())) {
-    if (std::find(linked.begin(), linked.end(), m.term) != linked.end()) continue;
-    if (std::any_of(inLink.begin() + m.from, inLink.begin() + m.to, [](bool b) { return b; })) continue;
-    out.push_back(m);
-  }
+  for (const search::Mention& m : finder_.Find(text, CurrentTerm(), links))
+    if (std::find(linked.begin(), linked.end(), m.term) == linked.end()) out.push_back(m);
   return out;
 }
 

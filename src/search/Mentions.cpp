@@ -1,9 +1,27 @@
 #include "search/Mentions.h"
 
 #include <QByteArray>
+#include <QChar>
+#include <algorithm>
 #include <unordered_set>
 
 namespace search {
+
+namespace {
+
+// Whether the bytes between two words keep them one name: spaces and hyphens do ("пчёлы-трутовки",
+// a line break inside a paragraph); any other mark (a full stop, a bracket, a quote) ends it.
+bool JoinsName(std::string_view gap) {
+  for (size_t i = 0; i < gap.size();) {
+    const char32_t c = detail::NextCodePoint(gap, i);
+    if (c == U'-' || c == 0x2010 || c == 0x2011 || c == 0x00AD) continue;
+    if (c <= 0xFFFF && QChar(char16_t(c)).isSpace()) continue;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 void MentionFinder::Add(qint64 term, const QString& name) {
   const QByteArray utf8 = name.toUtf8();
@@ -26,7 +44,8 @@ void MentionFinder::Clear() {
   longest_ = 0;
 }
 
-std::vector<Mention> MentionFinder::Find(const QString& text, qint64 self) {
+std::vector<Mention> MentionFinder::Find(const QString& text, qint64 self,
+                                         const std::vector<std::pair<int, int>>& linked) {
   std::vector<Mention> found;
   if (names_.empty() || text.isEmpty()) return found;
   const QByteArray utf8 = text.toUtf8();
@@ -58,15 +77,24 @@ std::vector<Mention> MentionFinder::Find(const QString& text, qint64 self) {
     const size_t most = std::min(longest_, tokens.size() - i);
     size_t best = 0;
     for (size_t n = 1; n <= most; ++n) {
-      if (n > 1) key += ' ';
+      if (n > 1) {
+        const int from = tokens[i + n - 2].end, to = tokens[i + n - 1].start;
+        if (!JoinsName(std::string_view(utf8.constData() + from, size_t(to - from)))) break;
+        key += ' ';
+      }
       key += tokens[i + n - 1].stem;
       if (auto it = names_.find(key); it != names_.end()) {
         best = n;
         term = it->second;
       }
     }
-    if (best > 0 && term != self && proposed.insert(term).second) {
-      found.push_back(Mention{charAt[size_t(tokens[i].start)], charAt[size_t(tokens[i + best - 1].end)], term});
+    const int from = best > 0 ? charAt[size_t(tokens[i].start)] : 0;
+    const int to = best > 0 ? charAt[size_t(tokens[i + best - 1].end)] : 0;
+    if (best > 0 && std::any_of(linked.begin(), linked.end(),
+                                [&](const std::pair<int, int>& l) { return from < l.second && l.first < to; })) {
+      taken = 1;  // within a link: the next word may start a name outside it
+    } else if (best > 0 && term != self && proposed.insert(term).second) {
+      found.push_back(Mention{from, to, term});
       taken = best;
     } else if (best > 0) {
       taken = best;  // named again, or the text's own term: its words are no other name's start

@@ -1,12 +1,14 @@
 #pragma once
 // Finding where a text names terms of the glossary in any grammatical form ("медогонкой" names
 // Медогонка), names of several words included: each name becomes the stems of its words, and a
-// run of the text's words with the same stems is a mention. One pass over the text, looking up
-// each run of up to the longest name's length of words, so the time grows with the text.
+// run of the text's words with the same stems, apart only by spaces or hyphens, is a mention
+// ("гнезде. Пчёлы" does not name Гнездо пчёл). One pass over the text, looking up each run of up
+// to the longest name's length of words, so the time grows with the text.
 
 #include <QString>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "search/Words.h"
@@ -28,8 +30,11 @@ class MentionFinder {
   size_t Size() const { return names_.size(); }
 
   // The mentions in `text`, in order, none overlapping: at each place the longest name wins.
-  // A term is proposed once, at its first mention; `self` (the text's own term) never.
-  std::vector<Mention> Find(const QString& text, qint64 self = 0);
+  // A term is proposed once, at its first mention; `self` (the text's own term) never. Words
+  // within `linked` (character ranges [from, to) of the text's existing links) are never
+  // proposed and do not count as any term's first mention: a link's words already name a term.
+  std::vector<Mention> Find(const QString& text, qint64 self = 0,
+                            const std::vector<std::pair<int, int>>& linked = {});
 
  private:
   // A name's stems joined by a space, to its term; two terms of the same name: the first kept.

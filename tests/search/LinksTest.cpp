@@ -100,7 +100,8 @@ TEST(MentionsTest, ProposesTermsNamedInAnyFormLongestNameFirstOncePerTerm) {
     qint64 id;
     const char* name;
   } glossary[] = {{1, "Медогонка"}, {2, "Пчелиная семья"}, {3, "Семья"}, {4, "Рамка"}, {5, "Улей"},
-                  {6, "Ё"},         {7, "Мёд"},            {8, "Apis mellifera"}, {9, "Забрус"}};
+                  {6, "Ё"},         {7, "Мёд"},            {8, "Apis mellifera"}, {9, "Забрус"},
+                  {10, "Гнездо пчёл"}, {11, "Пчела-трутовка"}, {12, "Гнездо"}};
   for (const auto& t : glossary) f.Add(t.id, QString::fromUtf8(t.name));
   struct Case {
     const char* text;
@@ -112,6 +113,11 @@ TEST(MentionsTest, ProposesTermsNamedInAnyFormLongestNameFirstOncePerTerm) {
       {"Сильная пчелиная семья и семьи.", 0, {{"пчелиная семья", 2}, {"семьи", 3}}},
       {"Под рамкой в улье ПЧЁЛЫ берут МЕД; рамки.", 0, {{"рамкой", 4}, {"улье", 5}, {"МЕД", 7}}},
       {"Вид Apis mellifera живёт в ульях.", 0, {{"Apis mellifera", 8}, {"ульях", 5}}},
+      // A name's words are apart only by spaces or hyphens: a full stop, colon, bracket or
+      // quote between them ends the name.
+      {"В гнезде. Пчёлы-трутовки", 0, {{"гнезде", 12}, {"Пчёлы-трутовки", 11}}},
+      {"гнездо: пчёлы; гнездо (пчёл) и «гнездо» пчёл", 0, {{"гнездо", 12}}},
+      {"В гнезде\u00a0пчёл и\nпчёлы\n- трутовки", 0, {{"гнезде\u00a0пчёл", 10}, {"пчёлы\n- трутовки", 11}}},
       // The definition's own term is not proposed; a name of one letter never.
       {"Забрус срезают ножом; ё и е.", 9, {}},
       {"", 0, {}},
@@ -124,6 +130,26 @@ TEST(MentionsTest, ProposesTermsNamedInAnyFormLongestNameFirstOncePerTerm) {
     for (const auto& [w, id] : c.expected) want.emplace_back(QString::fromUtf8(w), id);
     EXPECT_EQ(words, want) << c.text;
   }
+}
+
+TEST(MentionsTest, WordsOfExistingLinksAreNeitherProposedNorTakenAsTheFirstMention) {
+  search::MentionFinder f;
+  f.Add(1, QString::fromUtf8("Варроа"));
+  f.Add(2, QString::fromUtf8("Клещ варроа"));
+  f.Add(3, QString::fromUtf8("Мёд"));
+  f.Add(4, QString::fromUtf8("Сотовый мёд"));
+  // "клещ варроа" is linked (to whatever it links to): neither it nor the "варроа" inside it is
+  // proposed, and the later plain "варроа" is the first mention of Варроа. A name that starts
+  // in a link ("сотовый" linked alone) is not proposed either, and the words after it still are.
+  const QString text = QString::fromUtf8("Против клещ варроа; варроа. Сотовый мёд и мёд.");
+  const int link1 = int(text.indexOf(QString::fromUtf8("клещ варроа")));
+  const int link2 = int(text.indexOf(QString::fromUtf8("Сотовый")));
+  const std::vector<search::Mention> got = f.Find(text, 0, {{link1, link1 + 11}, {link2, link2 + 7}});
+  std::vector<std::pair<QString, qint64>> words;
+  for (const search::Mention& m : got) words.emplace_back(text.mid(m.from, m.to - m.from), m.term);
+  EXPECT_EQ(words, (std::vector<std::pair<QString, qint64>>{{QString::fromUtf8("варроа"), 1},
+                                                            {QString::fromUtf8("мёд"), 3}}));
+  EXPECT_EQ(got[1].from, int(text.indexOf(QString::fromUtf8("мёд"))));
 }
 
 TEST(MentionsTest, PositionsCountCharactersAfterLettersOutsideTheBasicPlane) {

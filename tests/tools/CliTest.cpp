@@ -78,7 +78,8 @@ TEST(TermoraGlossaryCli, MentionsListsTermsNamedWithoutALinkEachOnce) {
   const char* const letters[27] = {
       "## Апис\n\n**Апис** — род пчёл; их мёд откачивают медогонкой, а медогонку моют.\n",
       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-      "## Медогонка\n\n**Медогонка** — машина для откачки мёда из рамок.\n\n"
+      "## Медогонка\n\n**Медогонка** (*centrifuga*) — машина, которой [[Апис|пчелиный мёд]] откачивают из рамок; "
+      "мёда в ней не остаётся.\n\n"
       "## Мёд\n\n**Мёд** — продукт пчёл, см. [[Медогонка|медогонку]].\n",
   };
   for (int i = 1; i <= 27; ++i) {
@@ -89,7 +90,8 @@ TEST(TermoraGlossaryCli, MentionsListsTermsNamedWithoutALinkEachOnce) {
   const Ran r = RunCli({"mentions", src.path()});
   EXPECT_EQ(r.code, cli::kOk) << r.err.toStdString();
   const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
-  // Апис names Мёд and Медогонка (the latter once); Медогонка names Мёд; Мёд already links.
+  // Апис names Мёд and Медогонка (the latter once); Медогонка names Мёд, first within a link to
+  // another term (not proposed there), then plainly; Мёд already links.
   EXPECT_EQ(lines, (QStringList{QString::fromUtf8("01.txt:1: Апис: «мёд» → Мёд"),
                                 QString::fromUtf8("01.txt:1: Апис: «медогонкой» → Медогонка"),
                                 QString::fromUtf8("12.txt:1: Медогонка: «мёда» → Мёд"),

@@ -13,20 +13,21 @@ namespace cli {
 namespace {
 
 // The definition's words as the reader sees them: a cross-reference as the text it shows, no
-// bold or italic markers.
-QString Readable(const QString& markup) {
+// bold or italic markers; `links` gets where the cross-references' words are in that text.
+QString Readable(const QString& markup, std::vector<std::pair<int, int>>* links) {
   static const QRegularExpression link(QStringLiteral("\\[\\[([^\\]|]+)(?:\\|([^\\]]+))?\\]\\]"));
+  static const QRegularExpression markers(QStringLiteral("\\\\(?=[*\\\\])|\\*"));
   QString text;
   qsizetype at = 0;
   for (auto it = link.globalMatch(markup); it.hasNext();) {
     const QRegularExpressionMatch m = it.next();
-    text += markup.mid(at, m.capturedStart() - at);
+    text += markup.mid(at, m.capturedStart() - at).remove(markers);
+    const int from = int(text.size());
     text += m.captured(2).isEmpty() ? m.captured(1).trimmed() : m.captured(2).trimmed();
+    links->emplace_back(from, int(text.size()));
     at = m.capturedEnd();
   }
-  text += markup.mid(at);
-  static const QRegularExpression markers(QStringLiteral("\\\\(?=[*\\\\])|\\*"));
-  return text.remove(markers);
+  return text + markup.mid(at).remove(markers);
 }
 
 }  // namespace
@@ -47,9 +48,10 @@ int RunMentions(const QStringList& args, Context& ctx) {
     const glossary::Entry& e = entries[i];
     QStringList linked;
     for (const glossary::Reference& r : e.references) linked << glossary::TermKey(r.target);
-    const QString text = Readable(e.markup);
+    std::vector<std::pair<int, int>> links;
+    const QString text = Readable(e.markup, &links);
     bool any = false;
-    for (const search::Mention& m : finder.Find(text, i + 1)) {
+    for (const search::Mention& m : finder.Find(text, i + 1, links)) {
       const QString& target = entries[int(m.term - 1)].term;
       if (linked.contains(glossary::TermKey(target))) continue;
       ctx.out << QDir(o.positional()[0]).relativeFilePath(e.file) << ':' << e.line << ": " << e.term << ": «" << text.mid(m.from, m.to - m.from) << "» → "
