@@ -46,7 +46,9 @@ enum Kw : int {
   kwListtemplateid, kwListhybrid, kwListsimple, kwListname, kwLeveltext, kwLevelnumbers,
   kwLeveljc, kwLevelfollow, kwLevellegal, kwLevelnorestart,
   // footnotes, drawing objects and shapes with text
-  kwFootnote, kwDo, kwDptxbxtext, kwShptxt, kwChpgn,
+  kwFootnote, kwDo, kwDptxbxtext, kwShptxt, kwChpgn, kwFtnalt,
+  // the document's parts beside its text
+  kwHeaderFooter, kwInfo,
 };
 
 struct KwEntry {

@@ -94,6 +94,7 @@ bool Reader::PopGroup(qsizetype at) {
   }
   if (done.textBox && !parent.textBox) active_->BreakParagraph(done.ch, done.pa);
   if (done.footnote && !parent.footnote) EndFootnote(done);
+  if (done.docPart && !parent.docPart) EndPart(done);
   if (!done.ownsDest) {
     if (done.dest == Dest::FontTable && parent.dest == Dest::FontTable) EndFontEntry();
     return false;
@@ -197,6 +198,10 @@ void Reader::Finish() {
   if (!stack_.empty()) ResolveSurrogate();
   const State* top = stack_.empty() ? nullptr : &stack_.back();
   builder_.Finish(top ? &top->ch : nullptr, top ? &top->pa : nullptr);
+  if (wholeDoc_) {
+    SetDocumentParts(*wholeDoc_, parts_);
+    SetDocumentInfo(*wholeDoc_, info_);
+  }
 }
 
 }  // namespace reader

@@ -16,7 +16,7 @@ bool IsKnownDestination(Kw kw) {
     case kwFonttbl: case kwColortbl: case kwPict: case kwObject: case kwObjclass: case kwObjdata:
     case kwResult: case kwField: case kwFldinst: case kwFldrslt: case kwPn: case kwListtable:
     case kwListoverridetable: case kwShppict: case kwUd: case kwNesttableprops: case kwFootnote:
-    case kwLeveltext: case kwListname: case kwDo: return true;
+    case kwLeveltext: case kwListname: case kwDo: case kwHeaderFooter: case kwInfo: return true;
     default: return false;
   }
 }
@@ -42,8 +42,30 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
     }
     return;
   }
+  if (s.dest == Dest::Info) {
+    // Each group of the information group is one entry, named by its first word.
+    if (first) {
+      // A number on the entry's own word ({\version3}) is kept where the words' numbers go.
+      info_.append(InfoEntry{QByteArray(word.data(), qsizetype(word.size())), s.star, {},
+                             hasParam ? QByteArray::number(param) : QByteArray()});
+      StartDest(s, Dest::InfoText);
+    }
+    return;
+  }
+  if (s.dest == Dest::InfoText && kw != kwU && kw != kwUc) {
+    if (!info_.isEmpty() && !word.empty()) {
+      info_.back().numbers += '\\' + QByteArray(word.data(), qsizetype(word.size()));
+      if (hasParam) info_.back().numbers += QByteArray::number(param);
+    }
+    return;
+  }
   if (s.star && first && !IsKnownDestination(kw)) {
     StartDest(s, Dest::Skip);
+    return;
+  }
+  if (kw == kwHeaderFooter) {
+    if (s.dest == Dest::Text && active_ == &builder_ && wholeDoc_) BeginPart(s, word);
+    else StartDest(s, Dest::Skip);
     return;
   }
   if (kw == kwUnknown) {
@@ -150,6 +172,12 @@ bool Reader::DestinationWord(State& s, Kw kw, bool first) {
       return true;
     case kwLevelnumbers: StartDest(s, Dest::Skip); return true;
     case kwNesttableprops: return true;
+    case kwInfo:
+      StartDest(s, s.dest == Dest::Text && active_ == &builder_ && wholeDoc_ ? Dest::Info : Dest::Skip);
+      return true;
+    case kwFtnalt:
+      if (s.footnote) endnote_ = true;
+      return true;
     case kwFootnote:
       if (s.dest == Dest::Text && active_ == &builder_) BeginFootnote(s);
       else StartDest(s, Dest::Skip);
@@ -300,19 +328,7 @@ bool Reader::TableWord(State& s, Kw kw, int v, bool on) {
   }
 }
 
-void Reader::BeginFootnote(State& s) {
-  FlushBytes();
-  // A footnote with no mark before it gets one.
-  if (markTo_ < 0 || markTo_ != builder_.Position()) {
-    CharState mark = s.ch;
-    mark.vert = 2;
-    const QString number = QString::number(++footnotes_);
-    const int before = builder_.Position();
-    builder_.Text(number, mark, s.pa);
-    MarkWritten(before, int(number.size()));
-  } else {
-    ++footnotes_;
-  }
+void Reader::BeginSubDocument(State& s) {
   if (textOnly_) {
     noteText_.clear();
     noteBuilder_ = std::make_unique<TextBuilder>(noteText_);
@@ -324,8 +340,42 @@ void Reader::BeginFootnote(State& s) {
   noteBuilder_->SetDefaultFont(builder_.DefaultFont());
   active_ = noteBuilder_.get();
   StartDest(s, Dest::Text);
-  s.footnote = true;
   s.pa = ParaState{};
+}
+
+void Reader::BeginPart(State& s, std::string_view word) {
+  FlushBytes();
+  partWord_ = QByteArray(word.data(), qsizetype(word.size()));
+  BeginSubDocument(s);
+  s.docPart = true;
+}
+
+void Reader::EndPart(const State& done) {
+  FlushBytes();
+  noteBuilder_->Finish(&done.ch, &done.pa);
+  if (noteDoc_) parts_.append(DocumentPart{partWord_, WriteRtf(*noteDoc_)});
+  active_ = &builder_;
+  noteBuilder_.reset();
+  noteCursor_.reset();
+  noteDoc_.reset();
+}
+
+void Reader::BeginFootnote(State& s) {
+  FlushBytes();
+  endnote_ = false;
+  // A footnote with no mark before it gets one.
+  if (markTo_ < 0 || markTo_ != builder_.Position()) {
+    CharState mark = s.ch;
+    mark.vert = 2;
+    const QString number = QString::number(++footnotes_);
+    const int before = builder_.Position();
+    builder_.Text(number, mark, s.pa);
+    MarkWritten(before, int(number.size()));
+  } else {
+    ++footnotes_;
+  }
+  BeginSubDocument(s);
+  s.footnote = true;
 }
 
 void Reader::EndFootnote(const State& done) {
@@ -335,6 +385,7 @@ void Reader::EndFootnote(const State& done) {
   if (noteDoc_) {
     props.setProperty(kFootnote, WriteRtf(*noteDoc_));
     props.setProperty(kFootnoteId, footnotes_);
+    if (endnote_) props.setProperty(kEndnote, true);
     props.setToolTip(noteDoc_->toPlainText().trimmed());
   }
   active_ = &builder_;

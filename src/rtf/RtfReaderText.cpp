@@ -33,6 +33,7 @@ void Reader::HexByte(unsigned char b) {
   switch (s.dest) {
     case Dest::Text:
     case Dest::FontTable:
+    case Dest::InfoText:
     case Dest::ObjClass:
     case Dest::FieldInst:
     case Dest::PnTextAfter:
@@ -78,6 +79,9 @@ void Reader::AppendToDestination(Dest d, const QString& s) {
                                      : c;
       break;
     case Dest::ObjClass: obj_.cls += s; break;
+    case Dest::InfoText:
+      if (!info_.isEmpty()) info_.back().text += s;
+      break;
     case Dest::PnTextAfter: pnAfter_ += s; break;
     case Dest::PnTextBefore: pnBefore_ += s; break;
     case Dest::LevelText:
@@ -113,6 +117,7 @@ void Reader::HandleText(const char* p, qsizetype n) {
   switch (s.dest) {
     case Dest::Text:
     case Dest::FieldInst:
+    case Dest::InfoText:
     case Dest::ObjClass:
     case Dest::PnTextAfter:
     case Dest::PnTextBefore:

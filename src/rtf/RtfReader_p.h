@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "rtf/CodePage.h"
+#include "rtf/DocumentParts.h"
 #include "rtf/RtfDocumentBuilder.h"
 #include "rtf/RtfKeywords.h"
 #include "rtf/RtfReader.h"
@@ -44,6 +45,8 @@ enum class Dest : unsigned char {
   LevelText,   // {\leveltext ...}: a list level's label
   ListName,    // {\listname ...}
   Shape,       // an old drawing object: nothing but its text box's text is kept
+  Info,        // {\info ...}: its entries
+  InfoText,    // one entry of it: text, or numbers kept as read
 };
 
 struct State {
@@ -61,6 +64,7 @@ struct State {
   int uc = 1;
   int field = -1;  // index into the open fields
   bool footnote = false;  // inside a footnote's body
+  bool docPart = false;   // inside a header or footer
   bool textBox = false;   // this group is an old drawing object's text
   qsizetype groupStart = 0;
 };
@@ -90,6 +94,8 @@ class Reader {
         own_(std::make_unique<DocumentBuilder>(cur, fonts_, colors_, lists_, links_, fieldInsts_)),
         rowDefs_(size_t(kMaxTableDepth)), pendingCells_(size_t(kMaxTableDepth)) {
     static_cast<DocumentBuilder&>(builder_).SetRowDefinitions(&rowDefs_);
+    // Only a document read whole takes the headers, footers and information of what it reads.
+    if (cur.document() && cur.document()->isEmpty()) wholeDoc_ = cur.document();
   }
   // Only the text, into `text`: see TextBuilder.
   Reader(const QByteArray& in, QString& text)
@@ -180,6 +186,10 @@ class Reader {
   int RowLevel(const State& s) const;
   int ColorOf(int index) const;
   void BeginFootnote(State& s);
+  // Headers, footers and footnotes are read into a document of their own.
+  void BeginSubDocument(State& s);
+  void BeginPart(State& s, std::string_view word);
+  void EndPart(const State& done);
   // Takes the footnote mark of `length` characters just written, begun at `before`. Measured back
   // from its end (writing it may first close a table or a paragraph), but never before where it
   // began: a number that went elsewhere (an alternative's skipped part) marks nothing.
@@ -213,6 +223,11 @@ class Reader {
   std::unique_ptr<QTextCursor> noteCursor_;
   std::unique_ptr<ContentBuilder> noteBuilder_;
   QString noteText_;  // a footnote's body when only the text is read: it is not part of it
+  bool endnote_ = false;  // the footnote being read is an endnote
+  QByteArray partWord_;   // the header or footer being read
+  QList<DocumentPart> parts_;
+  QList<InfoEntry> info_;
+  QTextDocument* wholeDoc_ = nullptr;  // the document when the input is read as all of it
   int markFrom_ = -1, markTo_ = -1;  // the last footnote mark in the text
   QString levelText_;
 

@@ -16,6 +16,7 @@
 #include "rtf/CodePage.h"
 #include "rtf/Lists.h"
 #include "rtf/Numbering.h"
+#include "rtf/RtfWriter_p.h"
 #include "rtf/TableModel.h"
 #include "rtf/TextFields.h"
 #include "rtf/TextModel.h"
@@ -23,7 +24,7 @@
 
 namespace rtf {
 
-namespace {
+namespace writer {
 
 FootnoteReader& NoteReader() {
   static FootnoteReader reader = nullptr;
@@ -41,28 +42,7 @@ const std::vector<short>& Cp1251() {
   return table;
 }
 
-struct RunState {
-  int font = -1, fs = -1;
-  bool bold = false, italic = false, strike = false, prot = false;
-  int ul = 0;
-  int vert = 0, fg = 0, bg = 0;
-  bool hidden = false, caps = false, scaps = false, outl = false, shad = false, rtl = false;
-  int up = 0, expndtw = 0, kerning = 0, scalex = 100, lang = 0;
-  bool operator==(const RunState&) const = default;
-};
-
-struct FontKey {
-  QString name;
-  int pitchFamily = 0;
-  bool symbol = false;  // a symbol font: its own character set, not Cyrillic
-  bool operator<(const FontKey& o) const {
-    if (name != o.name) return name < o.name;
-    if (pitchFamily != o.pitchFamily) return pitchFamily < o.pitchFamily;
-    return symbol < o.symbol;
-  }
-};
-
-QByteArray Num(int v) { return QByteArray::number(v); }
+namespace {
 
 const char* UnderlineWord(int kind) {
   static const char* const words[] = {"\\ulnone",   "\\ul",        "\\ulw",        "\\uldb",
@@ -73,89 +53,7 @@ const char* UnderlineWord(int kind) {
   return kind >= 0 && kind < int(sizeof(words) / sizeof(words[0])) ? words[kind] : "\\ul";
 }
 
-// What ends a paragraph as it is written.
-enum class Ending { Par, Cell, NestCell, None };
-
-class Writer {
- public:
-  Writer(const QTextDocument& doc, const QFont& base) : doc_(doc), base_(base) {}
-  QByteArray Write(int from, int to);
-
- private:
-  int FontIndex(const QTextCharFormat& f);
-  int ColorIndex(const QColor& c);
-  int KeptColorIndex(int kept) { return kept ? ColorIndex(ColorOfKept(kept)) : 0; }
-  RunState StateOf(const QTextCharFormat& f);
-  void SwitchTo(const RunState& s);
-  void Word(const char* w, int v) {
-    body_.append(w);
-    body_.append(Num(v));
-    needDelim_ = true;
-  }
-  void Word(const char* w) {
-    body_.append(w);
-    needDelim_ = true;
-  }
-  void Raw(const QByteArray& bytes) {
-    body_.append(bytes);
-    needDelim_ = false;
-  }
-  void Text(const QString& s, qsizetype from, qsizetype to);
-  void Char(char16_t c);
-  void RawAscii(char c) {
-    if (needDelim_) body_.append(' ');
-    needDelim_ = false;
-    body_.append(c);
-  }
-  void Escaped(const QString& s);
-  QByteArray EscapedBytes(const QString& s);
-  QByteArray BorderSpec(const BorderSide& b);
-  QByteArray ParagraphProps(const QTextBlock& block, int level);
-  int ListIndex(const QTextBlock& block, int* level);
-
-  // Wrappers around runs: a link or a field's result.
-  void OpenWrapper(const QTextCharFormat& cf);
-  void CloseWrapper();
-  QString WrapperKey(const QTextCharFormat& cf) const;
-
-  void WriteFrame(QTextFrame* frame);
-  void WriteTable(QTextTable* table, int level);
-  QByteArray RowDefinition(QTextTable* table, int row, const RowProps& props, const QList<int>& edges);
-  void WriteCell(const QTextTableCell& cell, int level);
-  void WriteFlat(int from, int to);
-  void WriteParagraph(const QTextBlock& block, int from, int to, int level, Ending ending, bool pageBreak);
-  void WriteRuns(const QTextBlock& block, int from, int to);
-  void WriteFootnote(const QByteArray& body);
-  void EmitProps(const QByteArray& props);
-  QByteArray ListTables();
-
-  const QTextDocument& doc_;
-  QFont base_;
-  QByteArray body_;
-  bool needDelim_ = false;
-  bool ownCodePage_ = false;  // text of the font table and list labels: never a symbol font's
-  RunState cur_;
-  RunState beforeWrapper_;
-  QString wrapperKey_;  // empty when no wrapper is open
-  QByteArray lastFootnote_;
-  QByteArray prevProps_;
-  bool firstProps_ = true;
-  ListNumberer numberer_;
-  std::map<FontKey, int> fontIndex_;
-  std::vector<FontKey> fonts_;
-  std::map<QRgb, int> colorIndex_;
-  std::unordered_map<int, RunState> stateOfFormat_;  // by the document's format index
-  std::vector<QColor> colors_;
-  QString defaultFamily_;
-  int defaultFs_ = 24;
-  // Lists written: one override per list of the document, in order of first use, and one
-  // definition per definition they use: overrides of one list share its numbers.
-  std::map<std::pair<int, QByteArray>, int> listIndex_;
-  std::vector<int> overrides_;  // the list id of each override
-  std::map<QByteArray, int> definitionIds_;  // a definition as read -> its id as written
-  std::vector<ListDefinition> lists_;
-  std::unordered_map<const QTextList*, std::pair<int, int>> listOfObject_;  // list -> (ls, level)
-};
+}  // namespace
 
 int Writer::FontIndex(const QTextCharFormat& f) {
   FontKey key;
@@ -509,49 +407,6 @@ void Writer::EmitProps(const QByteArray& props) {
   firstProps_ = false;
 }
 
-void Writer::WriteFootnote(const QByteArray& stored) {
-  QTextDocument note;
-  QTextCursor c(&note);
-  if (!NoteReader() || !NoteReader()(stored, c)) return;
-  // The body is a group of its own: what it changes ends with it.
-  const RunState savedRun = cur_;
-  const QByteArray savedProps = prevProps_;
-  const bool savedFirst = firstProps_;
-  const QString savedWrapper = wrapperKey_;
-  const RunState savedBefore = beforeWrapper_;
-  const QByteArray savedNote = lastFootnote_;
-  // The body's formats are numbered by its own document: the text's numbers mean other formats.
-  std::unordered_map<int, RunState> savedStates;
-  savedStates.swap(stateOfFormat_);
-  Raw("{\\footnote\\pard\\plain ");
-  cur_ = RunState{};
-  firstProps_ = true;
-  wrapperKey_.clear();
-  lastFootnote_.clear();
-  Raw("{\\super\\chftn}");
-  // The body's cells are written as paragraphs of it; the empty one a table leaves after itself
-  // is none.
-  QTextBlock end = note.lastBlock();
-  if (end.length() <= 1 && end != note.begin() && QTextCursor(end.previous()).currentTable()) end = end.previous();
-  for (QTextBlock b = note.begin(); b.isValid(); b = b.next()) {
-    EmitProps(ParagraphProps(b, 0));
-    WriteRuns(b, 0, note.characterCount());
-    // A reader takes the body's last paragraph mark for its end: an empty paragraph there needs
-    // a mark of its own, which also gives it its formats.
-    if (b != end || b.length() <= 1) Raw("\\par ");
-    if (b == end) break;
-  }
-  CloseWrapper();
-  Raw("}");
-  cur_ = savedRun;
-  prevProps_ = savedProps;
-  firstProps_ = savedFirst;
-  wrapperKey_ = savedWrapper;
-  beforeWrapper_ = savedBefore;
-  lastFootnote_ = savedNote;
-  stateOfFormat_.swap(savedStates);
-}
-
 void Writer::WriteRuns(const QTextBlock& block, int from, int to) {
   bool wroteText = false;
   for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
@@ -576,7 +431,7 @@ void Writer::WriteRuns(const QTextBlock& block, int from, int to) {
       const QByteArray key = QByteArray::number(cf.intProperty(kFootnoteId)) + ':' + note;
       if (key != lastFootnote_) {
         Word("\\chftn");
-        WriteFootnote(note);
+        WriteSubDocument(cf.boolProperty(kEndnote) ? "{\\footnote\\ftnalt" : "{\\footnote", note, true);
         lastFootnote_ = key;
       }
       continue;
@@ -802,108 +657,10 @@ void Writer::WriteFlat(int from, int to) {
   }
 }
 
-QByteArray Writer::ListTables() {
-  if (lists_.empty()) return {};
-  QByteArray out = "{\\*\\listtable";
-  for (const ListDefinition& d : lists_) {
-    out += "{\\list\\listtemplateid" + Num(d.templateId ? d.templateId : d.listId);
-    if (d.hybrid) out += "\\listhybrid";
-    if (d.simple) out += "\\listsimple1";
-    for (const ListLevelDef& l : d.levels) {
-      out += "{\\listlevel\\levelnfc" + Num(l.nfc) + "\\levelnfcn" + Num(l.nfc) + "\\leveljc" + Num(l.jc) +
-             "\\leveljcn" + Num(l.jc) + "\\levelfollow" + Num(l.follow) + "\\levelstartat" + Num(l.start);
-      if (l.legal) out += "\\levellegal1";
-      if (l.noRestart) out += "\\levelnorestart1";
-      static const char hex[] = "0123456789abcdef";
-      auto byte = [&](int b) {
-        out += "\\'";
-        out += hex[(b >> 4) & 15];
-        out += hex[b & 15];
-      };
-      out += "{\\leveltext";
-      byte(std::min<int>(int(l.text.size()), 255));
-      QByteArray numbers;
-      for (qsizetype i = 0; i < l.text.size() && i < 255; ++i) {
-        const ushort u = l.text[i].unicode();
-        if (u < kMaxListLevels) {
-          byte(u);
-          numbers += "\\'";
-          numbers += hex[((i + 1) >> 4) & 15];
-          numbers += hex[(i + 1) & 15];
-        } else if (u < 0x20) {
-          byte(u);  // a tab: as a word it would be no character of the label
-        } else {
-          out += EscapedBytes(QString(l.text[i]));
-        }
-      }
-      out += ";}{\\levelnumbers" + numbers + ";}";
-      if (!l.font.isEmpty()) {
-        QTextCharFormat f;
-        f.setFontFamilies({l.font});
-        bool symbol = false;
-        for (QChar c : l.text) symbol = symbol || (c.unicode() >= 0xF020 && c.unicode() <= 0xF0FF);
-        if (symbol) f.setProperty(kCharset, 2);
-        out += "\\f" + Num(FontIndex(f));
-      }
-      if (l.fi) out += "\\fi" + Num(l.fi);
-      if (l.li) out += "\\li" + Num(l.li);
-      out += "}";
-    }
-    out += "{\\listname " + EscapedBytes(d.name) + ";}\\listid" + Num(d.listId) + "}";
-  }
-  out += "}\r\n{\\*\\listoverridetable";
-  for (size_t i = 0; i < overrides_.size(); ++i)
-    out += "{\\listoverride\\listid" + Num(overrides_[i]) + "\\listoverridecount0\\ls" + Num(int(i + 1)) + "}";
-  out += "}\r\n";
-  return out;
-}
+}  // namespace writer
 
-QByteArray Writer::Write(int from, int to) {
-  const int docEnd = std::max(0, doc_.characterCount() - 1);
-  if (to < 0 || to > docEnd) to = docEnd;
-  from = std::clamp(from, 0, to);
-  defaultFamily_ = base_.family();
-  if (base_.pointSizeF() > 0) defaultFs_ = std::clamp(qRound(base_.pointSizeF() * 2), 1, 3276);
-
-  // Labels number on from the start of the text.
-  const QTextBlock first = doc_.findBlock(from);
-  for (QTextBlock b = doc_.begin(); b.isValid() && b != first; b = b.next()) numberer_.Next(b);
-  if (from == 0 && to == docEnd) WriteFrame(doc_.rootFrame());
-  else WriteFlat(from, to);
-  // The list table names fonts and colours: it is made before those tables are written.
-  const QByteArray listTables = ListTables();
-  if (fonts_.empty()) FontIndex(QTextCharFormat());
-
-  QByteArray out;
-  out.reserve(body_.size() + listTables.size() + 512);
-  out.append("{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049{\\fonttbl");
-  static const char* const families[] = {"\\fnil", "\\froman", "\\fswiss",
-                                         "\\fmodern", "\\fscript", "\\fdecor"};
-  for (size_t i = 0; i < fonts_.size(); ++i) {
-    const FontKey& f = fonts_[i];
-    const int family = (f.pitchFamily >> 4) & 0xF;
-    out.append("{\\f" + Num(int(i)) + (family < 6 ? families[family] : "\\fnil"));
-    if (f.pitchFamily & 3) out.append("\\fprq" + Num(f.pitchFamily & 3));
-    out.append(f.symbol ? "\\fcharset2 " : "\\fcharset204 ");
-    out.append(EscapedBytes(f.name));
-    out.append(";}");
-  }
-  out.append("}\r\n");
-  if (!colors_.empty()) {
-    out.append("{\\colortbl ;");
-    for (const QColor& c : colors_)
-      out.append("\\red" + Num(c.red()) + "\\green" + Num(c.green()) + "\\blue" + Num(c.blue()) +
-                 ";");
-    out.append("}\r\n");
-  }
-  out.append(listTables);
-  out.append("\\viewkind4\\uc1");
-  out.append(body_);
-  out.append("}\r\n");
-  return out;
-}
-
-}  // namespace
+using writer::NoteReader;
+using writer::Writer;
 
 void SetFootnoteReader(FootnoteReader reader) { NoteReader() = reader; }
 

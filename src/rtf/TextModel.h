@@ -106,6 +106,11 @@ enum KeptProperty : int {
   kFieldId,       // int: tells adjacent fields with the same instruction apart
   kFootnote,      // QByteArray: the footnote's body as an RTF document, on its mark
   kFootnoteId,    // int: tells adjacent footnotes with the same body apart
+  kEndnote,       // bool: the note on this mark is an endnote (\ftnalt)
+  kEastAsianFont,     // QString: the font of the run's East Asian characters (\dbch\fN)
+  kEastAsianCharset,  // int: that font's character set
+  kAssocFont,         // QString: the run's associated (complex script) font (\afN)
+  kAssocCharset,      // int: that font's character set
 
   // --- paragraph (QTextBlockFormat) ---
   kTabKinds = QTextFormat::UserProperty + 150,  // QList<int>: per tab stop, its alignment
@@ -130,6 +135,10 @@ enum KeptProperty : int {
   kTableLevel,    // int: nesting level of a table, 1 for the outermost
   kCellPhantom,   // bool: a cell the grid needs where a shorter row has none: not written
   kCellExtra,     // QByteArray: the cell's other words, written back as read
+
+  // --- the document (the root frame's QTextFrameFormat); DocumentParts.h ---
+  kDocumentParts = QTextFormat::UserProperty + 230,  // QVariantList: headers and footers
+  kDocumentInfo,  // QVariantList: the information group's entries
 };
 
 // Tab stop kinds (kTabKinds; the high byte of PARAFORMAT's rgxTabs holds the same numbers).

