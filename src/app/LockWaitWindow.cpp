@@ -1,5 +1,6 @@
 #include "app/LockWaitWindow.h"
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -52,13 +53,13 @@ TLockWaitWindow::TLockWaitWindow(QWidget* parent) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   setWindowModality(Qt::ApplicationModal);
   auto* layout = new QVBoxLayout(this);
-  Label = new QLabel(QStringLiteral("Waiting for another Termora window…"), this);
+  Label = new QLabel(QCoreApplication::translate("LockWaitWindow", "Waiting for another Termora window…"), this);
   layout->addWidget(Label);
   auto* bar = new QProgressBar(this);
   bar->setRange(0, 0);
   bar->setTextVisible(false);
   layout->addWidget(bar);
-  CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+  CancelButton = new QPushButton(QCoreApplication::translate("LockWaitWindow", "Cancel"), this);
   // Typing that was meant for the definition must not press it.
   CancelButton->setFocusPolicy(Qt::NoFocus);
   CancelButton->setAutoDefault(false);

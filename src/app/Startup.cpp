@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
@@ -7,6 +8,7 @@
 
 #include "app/BeeIcon.h"
 #include "app/LockWaitWindow.h"
+#include "app/Translations.h"
 #include "app/Unit1.h"
 #include "base/Exception.h"
 #include "engine/RichEngine.h"
@@ -33,11 +35,13 @@ std::unique_ptr<TForm1> CreateForm1(const QString& folder, QString* error, std::
   } catch (const std::exception& e) {
     *error = base::MessageOf(e);
   }
-  if (error->isEmpty()) *error = QStringLiteral("The glossary tables could not be opened.");
+  if (error->isEmpty()) *error = QCoreApplication::translate("Form1", "The glossary tables could not be opened.");
   return nullptr;
 }
 
 int RunTermora() {
+  // Before any window or text record is made.
+  InstallInterfaceLanguage();
   QApplication::setApplicationName(platform::ApplicationTitle());
   QApplication::setWindowIcon(BeeIcon());
   // The desktop entry's name, so the window is matched with its launcher icon.

@@ -320,7 +320,7 @@ void TForm1::CreateComponents() {
   qvDBRichEdit1->SetControlFontCharset(kCyrillicCharset);
   qvDBRichEdit1->SetControlFontColor(kTextBlue);
   qvDBRichEdit1->SetPrintJobName(QStringLiteral("Quillon 5"));
-  qvDBRichEdit1->SetEditorCaption(QStringLiteral("Edit Rich Text"));
+  qvDBRichEdit1->SetEditorCaption(QCoreApplication::translate("Form1", "Edit Rich Text"));
   qvDBRichEdit1->EditorPosition() = richtext::TqvFormPosition{0, 0, 0, 0};
   qvDBRichEdit1->SetMeasurementUnits(richtext::muInches);
   qvDBRichEdit1->PrintMargins() = richtext::TqvPrintMargins{1.0, 1.0, 1.0, 1.0};
@@ -428,7 +428,7 @@ void TForm1::CreateLinks() {
   LinksHereItem = popup->addAction(QStringLiteral("Ссылки сюда…"));
   LinksHereItem->setObjectName(QStringLiteral("LinksHereItem"));
   connect(LinksHereItem, &QAction::triggered, this, [this] { TermLinks1->ShowLinksHere(); });
-  FindMentionsItem = popup->addAction(QStringLiteral("Find mentions of other terms…"));
+  FindMentionsItem = popup->addAction(QCoreApplication::translate("Form1", "Find mentions of other terms…"));
   FindMentionsItem->setObjectName(QStringLiteral("FindMentionsItem"));
   connect(FindMentionsItem, &QAction::triggered, this, [this] { TermLinks1->FindMentions(); });
   connect(popup, &QMenu::aboutToShow, this, [this, separator] {

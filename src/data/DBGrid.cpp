@@ -1,5 +1,6 @@
 #include "data/DBGrid.h"
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QFontMetrics>
@@ -505,7 +506,7 @@ void TDBGrid::keyPressEvent(QKeyEvent* e) {
       break;
     case Qt::Key_Delete:
       if (ctrl && canModify && !t->IsEmpty()) {
-        if (platform::Confirm(QStringLiteral("Delete record?"), platform::ApplicationTitle(), this))
+        if (platform::Confirm(QCoreApplication::translate("DataSet", "Delete record?"), platform::ApplicationTitle(), this))
           platform::Guarded([&] { t->Delete(); }, this);
       }
       break;

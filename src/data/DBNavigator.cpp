@@ -1,5 +1,6 @@
 #include "data/DBNavigator.h"
 
+#include <QCoreApplication>
 #include <QAbstractButton>
 #include <QKeyEvent>
 #include <QPainter>
@@ -305,7 +306,7 @@ void TDBNavigator::BtnClick(TNavigateBtn button) {
   TTable* t = link_->DataSet();
   if (!t || !link_->Active()) return;
   if (BeforeAction) BeforeAction(button);
-  if (button == nbDelete && confirmDelete_ && !platform::Confirm(QStringLiteral("Delete record?"), platform::ApplicationTitle(), this))
+  if (button == nbDelete && confirmDelete_ && !platform::Confirm(QCoreApplication::translate("DataSet", "Delete record?"), platform::ApplicationTitle(), this))
     return;
   platform::Guarded(
       [&] {

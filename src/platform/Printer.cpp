@@ -141,7 +141,7 @@ struct TPrinter::Job {
 
   QString FileError() const {
     if (!file || file->error() == QFileDevice::NoError) return {};
-    return QStringLiteral("The PDF file \"%1\" could not be written: %2")
+    return QCoreApplication::translate("Printer", "The PDF file \"%1\" could not be written: %2")
         .arg(QDir::toNativeSeparators(path), file->errorString());
   }
 };
@@ -150,9 +150,9 @@ TPrinter::TPrinter() = default;
 
 TPrinter::~TPrinter() { Abort(); }
 
-QString TPrinter::PdfPrinterName() { return QStringLiteral("PDF file"); }
+QString TPrinter::PdfPrinterName() { return QCoreApplication::translate("Printer", "PDF file"); }
 
-QString TPrinter::NoPrinterMessage() { return QStringLiteral("There is no default printer currently selected"); }
+QString TPrinter::NoPrinterMessage() { return QCoreApplication::translate("Printer", "There is no default printer currently selected"); }
 
 QStringList TPrinter::Printers() const {
   if (Setup()) return Setup()->Printers;
@@ -309,7 +309,7 @@ void TPrinter::BeginDoc() {
     if (!job_->file->open(QIODevice::WriteOnly)) {
       const QString why = job_->file->errorString();
       job_.reset();  // nothing was written: whatever was there stays
-      throw base::Exception(QStringLiteral("The PDF file \"%1\" could not be written: %2")
+      throw base::Exception(QCoreApplication::translate("Printer", "The PDF file \"%1\" could not be written: %2")
                                 .arg(QDir::toNativeSeparators(PdfTarget()), why));
     }
     job_->pdf = std::make_unique<QPdfWriter>(job_->file.get());
@@ -319,11 +319,11 @@ void TPrinter::BeginDoc() {
     const QMarginsF m = Setup() ? Setup()->PdfUnprintable : QMarginsF();
     job_->pdf->setPageLayout(QPageLayout(PageSizeOf(mode), QtOrientation(mode), m, QPageLayout::Point, QMarginsF()));
     if (!job_->painter.begin(job_->pdf.get()))
-      Fail(QStringLiteral("The PDF file \"%1\" could not be started.").arg(QDir::toNativeSeparators(job_->path)));
+      Fail(QCoreApplication::translate("Printer", "The PDF file \"%1\" could not be started.").arg(QDir::toNativeSeparators(job_->path)));
   } else {
     if (QPrinterInfo::printerInfo(name).isNull()) {
       job_.reset();
-      throw base::Exception(QStringLiteral("The printer \"%1\" is not available.").arg(name));
+      throw base::Exception(QCoreApplication::translate("Printer", "The printer \"%1\" is not available.").arg(name));
     }
     job_->printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     QPrinter& p = *job_->printer;
@@ -333,7 +333,7 @@ void TPrinter::BeginDoc() {
     p.setPageSize(PageSizeOf(mode));
     p.setPageOrientation(QtOrientation(mode));
     if (!job_->painter.begin(&p) || p.printerState() == QPrinter::Error)
-      Fail(QStringLiteral("The printer \"%1\" refused the job.").arg(name));
+      Fail(QCoreApplication::translate("Printer", "The printer \"%1\" refused the job.").arg(name));
   }
   pageNumber_ = 1;
 }
@@ -345,7 +345,7 @@ void TPrinter::NewPage() {
   const QString fileError = job_->FileError();
   if (!fileError.isEmpty()) Fail(fileError);
   if (!ok || (job_->printer && job_->printer->printerState() == QPrinter::Error))
-    Fail(QStringLiteral("The printer \"%1\" could not start page %2.").arg(PrinterName()).arg(pageNumber_ + 1));
+    Fail(QCoreApplication::translate("Printer", "The printer \"%1\" could not start page %2.").arg(PrinterName()).arg(pageNumber_ + 1));
   ++pageNumber_;
 }
 
@@ -358,12 +358,12 @@ void TPrinter::EndDoc() {
     error = job_->FileError();
     job_->pdf.reset();
     if (error.isEmpty() && !job_->file->commit())
-      error = QStringLiteral("The PDF file \"%1\" could not be written: %2")
+      error = QCoreApplication::translate("Printer", "The PDF file \"%1\" could not be written: %2")
                   .arg(QDir::toNativeSeparators(job_->path), job_->file->errorString());
   } else if (job_->printer->printerState() == QPrinter::Error || job_->printer->printerState() == QPrinter::Aborted) {
-    error = QStringLiteral("The printer \"%1\" refused the job.").arg(PrinterName());
+    error = QCoreApplication::translate("Printer", "The printer \"%1\" refused the job.").arg(PrinterName());
   }
-  if (error.isEmpty() && !ended) error = QStringLiteral("The printer \"%1\" could not finish the job.").arg(PrinterName());
+  if (error.isEmpty() && !ended) error = QCoreApplication::translate("Printer", "The printer \"%1\" could not finish the job.").arg(PrinterName());
   if (!error.isEmpty()) Fail(error);
   if (job_->file) lastOutputFile_ = job_->path;
   job_.reset();

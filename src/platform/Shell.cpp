@@ -125,7 +125,7 @@ class Copier {
  public:
   Copier(const CopyOptions& o, qint64 total) : options_(o), total_(total > 0 ? total : 1) {
     if (o.showProgress) {
-      progress_ = std::make_unique<QProgressDialog>(QStringLiteral("Copying..."), QStringLiteral("Cancel"), 0,
+      progress_ = std::make_unique<QProgressDialog>(QCoreApplication::translate("Shell", "Copying..."), QCoreApplication::translate("Shell", "Cancel"), 0,
                                                     1000, o.progressParent);
       progress_->setWindowTitle(ApplicationTitle());
       progress_->setWindowModality(o.progressParent ? Qt::WindowModal : Qt::ApplicationModal);
@@ -140,7 +140,7 @@ class Copier {
   bool Step(qint64 bytes, const QString& name) {
     done_ += bytes;
     if (progress_) {
-      if (!name.isEmpty()) progress_->setLabelText(QStringLiteral("Copying %1").arg(name));
+      if (!name.isEmpty()) progress_->setLabelText(QCoreApplication::translate("Shell", "Copying %1").arg(name));
       progress_->setValue(int(qMin<qint64>(1000, done_ * 1000 / total_)));
       // The copy runs on the window's thread: let it repaint and see the Cancel button.
       QCoreApplication::processEvents();

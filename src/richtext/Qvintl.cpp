@@ -1,28 +1,35 @@
 #include "richtext/Qvintl.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 namespace richtext {
 
 QString TqvRichEditMenuLabels::InsertCaptionShown() const {
-  return textInsertCaption_.isEmpty() ? QStringLiteral("&Insert") : textInsertCaption_;
+  return textInsertCaption_.isEmpty() ? QCoreApplication::translate("TqvRichEditMenuLabels", "&Insert")
+                                      : textInsertCaption_;
 }
 
 QString TqvRichEditMenuLabels::RulerCaptionShown() const {
-  return textRulerCaption_.isEmpty() ? QStringLiteral("&Ruler") : textRulerCaption_;
+  return textRulerCaption_.isEmpty() ? QCoreApplication::translate("TqvRichEditMenuLabels", "&Ruler")
+                                     : textRulerCaption_;
 }
 
 QString TqvRichEditMenuLabels::RedoCaptionShown() const {
-  return textRedoCaption_.isEmpty() ? QStringLiteral("&Redo") : textRedoCaption_;
+  return textRedoCaption_.isEmpty() ? QCoreApplication::translate("TqvRichEditMenuLabels", "&Redo")
+                                    : textRedoCaption_;
 }
 
 QStringList TqvRichEditParagraphDlg::SpacingChoices() const {
   const auto Or = [](const QString& Text, const char* Fallback) {
-    return Text.isEmpty() ? QString::fromLatin1(Fallback) : Text;
+    return Text.isEmpty() ? QCoreApplication::translate("TqvRichEditParagraphDlg", Fallback) : Text;
   };
-  return {Or(textSpacingSingle_, "Single"),     Or(textSpacing1_5_, "1.5 Lines"),
-          Or(textSpacingDouble_, "Double"),     Or(textSpacingAtLeast_, "At least"),
-          Or(textSpacingExactly_, "Exactly"),   Or(textSpacingMultiple_, "Multiple")};
+  return {Or(textSpacingSingle_, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Single")),
+          Or(textSpacing1_5_, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "1.5 Lines")),
+          Or(textSpacingDouble_, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Double")),
+          Or(textSpacingAtLeast_, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "At least")),
+          Or(textSpacingExactly_, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Exactly")),
+          Or(textSpacingMultiple_, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Multiple"))};
 }
 
 QStringList TqvRichEditTabDlg::PublishedOrder() {
@@ -41,8 +48,9 @@ TqvDBRichEditIntl::TqvDBRichEditIntl()
 TqvDBRichEditIntl::~TqvDBRichEditIntl() = default;
 
 QString TqvDBRichEditIntl::RedoButtonHintShown() const {
-  return textRedoButtonHint_.isEmpty() ? QStringLiteral("Redo | Reverses the last undo action")
-                                   : textRedoButtonHint_;
+  return textRedoButtonHint_.isEmpty()
+             ? QCoreApplication::translate("TqvDBRichEditIntl", "Redo | Reverses the last undo action")
+             : textRedoButtonHint_;
 }
 
 TqvIntl::TqvIntl(QObject* Owner)
@@ -85,6 +93,31 @@ void TqvIntl::ApplyToGlobal() {
   GlobalIntl->UserMessages()->AssignTexts(*userMessages_);
   GlobalIntl->SetBtnOKCaption(btnOKCaption_);
   GlobalIntl->SetBtnCancelCaption(btnCancelCaption_);
+}
+
+namespace {
+
+// Each text of one record through the translators, under the record's class name as context.
+template <class Record>
+void TranslateRecord(Record* R, const char* Context) {
+  for (const auto& P : Record::TextProperties()) {
+    QString& Text = R->*P.Member;
+    if (!Text.isEmpty()) Text = QCoreApplication::translate(Context, Text.toUtf8().constData());
+  }
+}
+
+}  // namespace
+
+void TranslateTexts(TqvIntl* Intl) {
+  TqvDBRichEditIntl* R = Intl->RichEdit();
+  TranslateRecord(R, "TqvDBRichEditIntl");
+  TranslateRecord(R->MenuLabels(), "TqvRichEditMenuLabels");
+  TranslateRecord(R->PopupMenuLabels(), "TqvRichEditPopupMenuLabels");
+  TranslateRecord(R->ParagraphDialog(), "TqvRichEditParagraphDlg");
+  TranslateRecord(R->TabDialog(), "TqvRichEditTabDlg");
+  TranslateRecord(Intl->UserMessages(), "TqvUserMessagesIntl");
+  Intl->SetBtnOKCaption(QCoreApplication::translate("TqvIntl", Intl->BtnOKCaption().toUtf8().constData()));
+  Intl->SetBtnCancelCaption(QCoreApplication::translate("TqvIntl", Intl->BtnCancelCaption().toUtf8().constData()));
 }
 
 namespace {

@@ -51,40 +51,40 @@ struct TqvTextProperty {
 // ---------------------------------------------------------------------------------------------
 // Captions of the editor window's main menu.
 #define QV_MENU_LABELS(X)                     \
-  X(FileCaption, "&File")                     \
-  X(LoadCaption, "&Load")                     \
-  X(SaveAsCaption, "Save &As")                \
-  X(SaveExitCaption, "&Save and Exit")        \
-  X(PrintCaption, "&Print")                   \
-  X(PageSetupCaption, "Page Set&up")          \
-  X(ExitCaption, "E&xit")                     \
-  X(EditCaption, "&Edit")                     \
-  X(UndoCaption, "&Undo")                     \
-  X(CutCaption, "Cu&t")                       \
-  X(CopyCaption, "&Copy")                     \
-  X(PasteCaption, "&Paste")                   \
-  X(ClearCaption, "Cle&ar")                   \
-  X(SelectallCaption, "Select A&ll")          \
-  X(FindCaption, "&Find")                     \
-  X(FindNextCaption, "Find &Next")            \
-  X(ReplaceCaption, "R&eplace")               \
-  X(InsertObjectCaption, "&Object...")        \
-  X(ToolCaption, "&Tools")                    \
-  X(SpellCheckCaption, "Check &Spelling")     \
-  X(InsertCaption, "&Insert")                 \
-  X(RulerCaption, "&Ruler")                   \
-  X(RedoCaption, "")                          \
-  X(ViewCaption, "&View")                     \
-  X(ToolbarCaption, "&Toolbar")               \
-  X(FormatBarCaption, "&Format Bar")          \
-  X(ViewStatusBarCaption, "&Status Bar")      \
-  X(OptionsCaption, "&Options")               \
-  X(FormatCaption, "F&ormat")                 \
-  X(FontCaption, "&Font")                     \
-  X(BulletStyleCaption, "&Bullet Style")      \
-  X(ParagraphCaption, "&Paragraph")           \
-  X(TabsCaption, "&Tabs")                     \
-  X(HelpCaption, "Help")
+  X(FileCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&File"))                                \
+  X(LoadCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Load"))                                \
+  X(SaveAsCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "Save &As"))                           \
+  X(SaveExitCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Save and Exit"))                   \
+  X(PrintCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Print"))                              \
+  X(PageSetupCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "Page Set&up"))                     \
+  X(ExitCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "E&xit"))                                \
+  X(EditCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Edit"))                                \
+  X(UndoCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Undo"))                                \
+  X(CutCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "Cu&t"))                                  \
+  X(CopyCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Copy"))                                \
+  X(PasteCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Paste"))                              \
+  X(ClearCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "Cle&ar"))                              \
+  X(SelectallCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "Select A&ll"))                     \
+  X(FindCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Find"))                                \
+  X(FindNextCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "Find &Next"))                       \
+  X(ReplaceCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "R&eplace"))                          \
+  X(InsertObjectCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Object..."))                   \
+  X(ToolCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Tools"))                               \
+  X(SpellCheckCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "Check &Spelling"))                \
+  X(InsertCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Insert"))                            \
+  X(RulerCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Ruler"))                              \
+  X(RedoCaption, "")                                                                                 \
+  X(ViewCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&View"))                                \
+  X(ToolbarCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Toolbar"))                          \
+  X(FormatBarCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Format Bar"))                     \
+  X(ViewStatusBarCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Status Bar"))                 \
+  X(OptionsCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Options"))                          \
+  X(FormatCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "F&ormat"))                            \
+  X(FontCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Font"))                                \
+  X(BulletStyleCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Bullet Style"))                 \
+  X(ParagraphCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Paragraph"))                      \
+  X(TabsCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "&Tabs"))                                \
+  X(HelpCaption, QT_TRANSLATE_NOOP("TqvRichEditMenuLabels", "Help"))
 
 class TqvRichEditMenuLabels {
   QV_TEXT_RECORD(TqvRichEditMenuLabels, QV_MENU_LABELS)
@@ -98,23 +98,23 @@ class TqvRichEditMenuLabels {
 // ---------------------------------------------------------------------------------------------
 // Captions of the rich edit control's popup menu.
 #define QV_POPUP_LABELS(X)                            \
-  X(EditCaption, "&Edit")                             \
-  X(ViewCaption, "&View")                             \
-  X(CutCaption, "Cu&t")                               \
-  X(CopyCaption, "&Copy")                             \
-  X(PasteCaption, "&Paste")                           \
-  X(FontCaption, "&Font")                             \
-  X(BulletStyleCaption, "&Bullet Style")              \
-  X(BoldCaption, "B&old")                             \
-  X(ItalicCaption, "&Italic")                         \
-  X(UnderlineCaption, "&Underline")                   \
-  X(ParagraphCaption, "P&aragraph")                   \
-  X(TabsCaption, "&Tabs")                             \
-  X(FindCaption, "Fin&d")                             \
-  X(ReplaceCaption, "&Replace")                       \
-  X(InsertObjectCaption, "Insert &Object...")         \
-  X(ObjectPropertiesCaption, "Object P&roperties")    \
-  X(SpellCheckCaption, "Check &Spelling")
+  X(EditCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "&Edit"))                           \
+  X(ViewCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "&View"))                           \
+  X(CutCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "Cu&t"))                             \
+  X(CopyCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "&Copy"))                           \
+  X(PasteCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "&Paste"))                         \
+  X(FontCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "&Font"))                           \
+  X(BulletStyleCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "&Bullet Style"))            \
+  X(BoldCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "B&old"))                           \
+  X(ItalicCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "&Italic"))                       \
+  X(UnderlineCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "&Underline"))                 \
+  X(ParagraphCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "P&aragraph"))                 \
+  X(TabsCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "&Tabs"))                           \
+  X(FindCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "Fin&d"))                           \
+  X(ReplaceCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "&Replace"))                     \
+  X(InsertObjectCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "Insert &Object..."))       \
+  X(ObjectPropertiesCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "Object P&roperties"))  \
+  X(SpellCheckCaption, QT_TRANSLATE_NOOP("TqvRichEditPopupMenuLabels", "Check &Spelling"))
 
 class TqvRichEditPopupMenuLabels {
   QV_TEXT_RECORD(TqvRichEditPopupMenuLabels, QV_POPUP_LABELS)
@@ -124,30 +124,30 @@ class TqvRichEditPopupMenuLabels {
 // Texts of the paragraph dialog. The four alignment texts also travel to the control as the
 // chosen alignment (see TqvCustomRichEdit::SetParagraphFormat).
 #define QV_PARAGRAPH_DLG(X)                                                  \
-  X(ParagraphDlgCaption, "Paragraph")                                        \
-  X(IndentationGroupBoxCaption, "Indentation")                               \
-  X(LeftEditHint, "Left Indentation")                                        \
-  X(RightEditHint, "Right Indentation")                                      \
-  X(FirstLineEditHint, "First Line of Paragraph Indentation")                \
-  X(AlignmentHint, "Changes Alignment of Paragraph")                         \
-  X(LeftEditCaption, "Left:")                                                \
-  X(RightEditCaption, "Right:")                                              \
-  X(FirstLineEditCaption, "First line:")                                     \
-  X(SpacingGroupCaption, "Spacing")                                          \
-  X(BeforeParagraphCaption, "&Before")                                       \
-  X(AfterParagraphCaption, "Aft&er")                                         \
-  X(WithinParagraphCaption, "Li&ne Spacing")                                 \
-  X(WithinParagraphAtCaption, "&At")                                         \
-  X(AlignmentCaption, "Alignment")                                           \
-  X(AlignLeft, "Left")                                                       \
-  X(AlignRight, "Right")                                                     \
-  X(AlignCenter, "Center")                                                   \
-  X(AlignJustify, "Justify")                                                 \
-  X(SpacingSingle, "")                                                       \
-  X(Spacing1_5, "")                                                          \
-  X(SpacingDouble, "")                                                       \
-  X(SpacingAtLeast, "")                                                      \
-  X(SpacingExactly, "")                                                      \
+  X(ParagraphDlgCaption, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Paragraph"))                  \
+  X(IndentationGroupBoxCaption, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Indentation"))         \
+  X(LeftEditHint, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Left Indentation"))                  \
+  X(RightEditHint, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Right Indentation"))                \
+  X(FirstLineEditHint, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "First Line of Paragraph Indentation")) \
+  X(AlignmentHint, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Changes Alignment of Paragraph"))   \
+  X(LeftEditCaption, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Left:"))                          \
+  X(RightEditCaption, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Right:"))                        \
+  X(FirstLineEditCaption, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "First line:"))               \
+  X(SpacingGroupCaption, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Spacing"))                    \
+  X(BeforeParagraphCaption, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "&Before"))                 \
+  X(AfterParagraphCaption, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Aft&er"))                   \
+  X(WithinParagraphCaption, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Li&ne Spacing"))           \
+  X(WithinParagraphAtCaption, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "&At"))                   \
+  X(AlignmentCaption, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Alignment"))                     \
+  X(AlignLeft, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Left"))                                 \
+  X(AlignRight, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Right"))                               \
+  X(AlignCenter, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Center"))                             \
+  X(AlignJustify, QT_TRANSLATE_NOOP("TqvRichEditParagraphDlg", "Justify"))                           \
+  X(SpacingSingle, "")                                                                               \
+  X(Spacing1_5, "")                                                                                  \
+  X(SpacingDouble, "")                                                                               \
+  X(SpacingAtLeast, "")                                                                              \
+  X(SpacingExactly, "")                                                                              \
   X(SpacingMultiple, "")
 
 class TqvRichEditParagraphDlg {
@@ -165,16 +165,16 @@ class TqvRichEditParagraphDlg {
 // ---------------------------------------------------------------------------------------------
 // Texts of the tab dialog. HelpContext sits second in the published order.
 #define QV_TAB_DLG(X)                                                 \
-  X(TabDlgCaption, "Tab")                                             \
-  X(TabGroupBoxCaption, "&Tab Stop Position")                         \
-  X(SetTabButtonCaption, "Set")                                       \
-  X(ClearTabButtonCaption, "Clear")                                   \
-  X(ClearAllButtonCaption, "Clear All")                               \
-  X(TabPositionEditHint, "Tab Position Edit Box")                     \
-  X(ListBoxHint, "List of tabs and their positions")                  \
-  X(SetButtonHint, "Set a new tab position")                          \
-  X(ClearButtonHint, "Clear the selected tab position")               \
-  X(ClearAllButtonHint, "Clear all the tabs")
+  X(TabDlgCaption, QT_TRANSLATE_NOOP("TqvRichEditTabDlg", "Tab"))                                    \
+  X(TabGroupBoxCaption, QT_TRANSLATE_NOOP("TqvRichEditTabDlg", "&Tab Stop Position"))                \
+  X(SetTabButtonCaption, QT_TRANSLATE_NOOP("TqvRichEditTabDlg", "Set"))                              \
+  X(ClearTabButtonCaption, QT_TRANSLATE_NOOP("TqvRichEditTabDlg", "Clear"))                          \
+  X(ClearAllButtonCaption, QT_TRANSLATE_NOOP("TqvRichEditTabDlg", "Clear All"))                      \
+  X(TabPositionEditHint, QT_TRANSLATE_NOOP("TqvRichEditTabDlg", "Tab Position Edit Box"))            \
+  X(ListBoxHint, QT_TRANSLATE_NOOP("TqvRichEditTabDlg", "List of tabs and their positions"))         \
+  X(SetButtonHint, QT_TRANSLATE_NOOP("TqvRichEditTabDlg", "Set a new tab position"))                 \
+  X(ClearButtonHint, QT_TRANSLATE_NOOP("TqvRichEditTabDlg", "Clear the selected tab position"))      \
+  X(ClearAllButtonHint, QT_TRANSLATE_NOOP("TqvRichEditTabDlg", "Clear all the tabs"))
 
 class TqvRichEditTabDlg {
   QV_TEXT_RECORD(TqvRichEditTabDlg, QV_TAB_DLG)
@@ -190,17 +190,17 @@ class TqvRichEditTabDlg {
 // ---------------------------------------------------------------------------------------------
 // Message texts. The two spaces after each "!" belong to the texts.
 #define QV_USER_MESSAGES(X)                                                                  \
-  X(qvDBGridDiscardChanges, "Discard changes to this record?")                               \
-  X(PictureValidateError, "Invalid characters. Field : ")                                    \
-  X(LocateNoMatches, "No matches found")                                                     \
-  X(LocateNoMoreMatches, "No more matches found")                                            \
-  X(MemoChangesWarning, "Changes have been made!  Are you sure you wish to cancel?")         \
-  X(RichEditExitWarning, "Changes have been made!  Do you wish to save your changes?")       \
-  X(RichEditClearWarning, "Clear entire text?")                                              \
-  X(RichEditSpellCheckComplete, "The spell check is complete.")                              \
-  X(RichEditMSWordNotFound, "Unable to start Microsoft Word's Spell Checker.")               \
-  X(FilterDlgNoCriteria, "You have not selected any search criteria")                        \
-  X(RecordViewExitWarning, "Changes have been made!  Do you wish to save your changes?")
+  X(qvDBGridDiscardChanges, QT_TRANSLATE_NOOP("TqvUserMessagesIntl", "Discard changes to this record?")) \
+  X(PictureValidateError, QT_TRANSLATE_NOOP("TqvUserMessagesIntl", "Invalid characters. Field : "))  \
+  X(LocateNoMatches, QT_TRANSLATE_NOOP("TqvUserMessagesIntl", "No matches found"))                   \
+  X(LocateNoMoreMatches, QT_TRANSLATE_NOOP("TqvUserMessagesIntl", "No more matches found"))          \
+  X(MemoChangesWarning, QT_TRANSLATE_NOOP("TqvUserMessagesIntl", "Changes have been made!  Are you sure you wish to cancel?")) \
+  X(RichEditExitWarning, QT_TRANSLATE_NOOP("TqvUserMessagesIntl", "Changes have been made!  Do you wish to save your changes?")) \
+  X(RichEditClearWarning, QT_TRANSLATE_NOOP("TqvUserMessagesIntl", "Clear entire text?"))            \
+  X(RichEditSpellCheckComplete, QT_TRANSLATE_NOOP("TqvUserMessagesIntl", "The spell check is complete.")) \
+  X(RichEditMSWordNotFound, QT_TRANSLATE_NOOP("TqvUserMessagesIntl", "Unable to start Microsoft Word's Spell Checker.")) \
+  X(FilterDlgNoCriteria, QT_TRANSLATE_NOOP("TqvUserMessagesIntl", "You have not selected any search criteria")) \
+  X(RecordViewExitWarning, QT_TRANSLATE_NOOP("TqvUserMessagesIntl", "Changes have been made!  Do you wish to save your changes?"))
 
 class TqvUserMessagesIntl {
   QV_TEXT_RECORD(TqvUserMessagesIntl, QV_USER_MESSAGES)
@@ -209,46 +209,46 @@ class TqvUserMessagesIntl {
 // ---------------------------------------------------------------------------------------------
 // All rich text component texts: 40 hints and captions, then the four sub-records.
 #define QV_DBRICHEDIT_TEXTS(X)                                                               \
-  X(FontNameComboHint, "Font | Changes the font of the selection")                           \
-  X(FontSizeComboHint, "Font Size | Changes the font size of the selection")                 \
-  X(NewButtonHint, "New | Creates a new document")                                           \
-  X(LoadButtonHint, "Load | Load from file")                                                 \
-  X(SaveAsButtonHint, "Save As | Save to file")                                              \
-  X(PrintButtonHint, "Print | Prints the active document")                                   \
-  X(FindButtonHint, "Find | Finds the specified text")                                       \
-  X(CutButtonHint, "Cut | Cuts the selection and puts it on the Clipboard")                  \
-  X(CopyButtonHint, "Copy | Copies the selection and puts it on the Clipboard")              \
-  X(UndoButtonHint, "Undo | Reverses the last action")                                       \
-  X(RedoButtonHint, "Redo | Reverses the last undo action")                                  \
-  X(PasteButtonHint, "Paste | Inserts Clipboard contents")                                   \
-  X(BoldButtonHint, "Bold | Makes the selection bold (toggle)")                              \
-  X(ColorButtonHint, "Color | Formats the selection with a color")                           \
-  X(UnderlineButtonHint, "Underline | Formats the selection with a continuous underline (toggle)") \
-  X(ItalicButtonHint, "Italic | Makes the selection italic (toggle)")                        \
-  X(LeftButtonHint, "Align Left | Left-justifies paragraph (toggle)")                        \
-  X(CenterButtonHint, "Center | Center-justifies paragraph (toggle)")                        \
-  X(RightButtonHint, "Align Right | Right-justifies paragraph (toggle)")                     \
-  X(JustifyButtonHint, "Justify | Full Justification for paragraph (toggle)")                \
-  X(BulletButtonHint, "Bullets | Inserts a bullet on this line (toggle)")                    \
-  X(HighlightButtonHint, "Highlight Text | Makes the selection highlighted")                 \
-  X(SaveExitHint, "Save And Exit | Saves changes and exits editor")                          \
-  X(PageSetupHint, "Page Setup | Changes page layout settings")                              \
-  X(ExitHint, "Exit")                                                                        \
-  X(ClearHint, "Erases the Selection")                                                       \
-  X(SelectAllHint, "Selects all of the text")                                                \
-  X(FindNextHint, "Repeats the last find")                                                   \
-  X(ReplaceHint, "Replaces specific text with different text")                               \
-  X(InsertObjectHint, "Inserts new embedded object")                                         \
-  X(SpellCheckHint, "Check spelling")                                                        \
-  X(ToolbarHint, "Shows or hides the toolbar")                                               \
-  X(FormatBarHint, "Shows or hides the format bar")                                          \
-  X(ViewStatusBarHint, "Shows or hides the status bar")                                      \
-  X(OptionsHint, "Sets options")                                                             \
-  X(FontHint, "Selects font for current selection")                                          \
-  X(ParagraphHint, "Formats current or selected paragraph(s)")                               \
-  X(TabsHint, "Sets tabs")                                                                   \
-  X(CAPLockCaption, "CAP")                                                                   \
-  X(NUMLockCaption, "NUM")
+  X(FontNameComboHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Font | Changes the font of the selection")) \
+  X(FontSizeComboHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Font Size | Changes the font size of the selection")) \
+  X(NewButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "New | Creates a new document"))           \
+  X(LoadButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Load | Load from file"))                 \
+  X(SaveAsButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Save As | Save to file"))              \
+  X(PrintButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Print | Prints the active document"))   \
+  X(FindButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Find | Finds the specified text"))       \
+  X(CutButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Cut | Cuts the selection and puts it on the Clipboard")) \
+  X(CopyButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Copy | Copies the selection and puts it on the Clipboard")) \
+  X(UndoButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Undo | Reverses the last action"))       \
+  X(RedoButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Redo | Reverses the last undo action"))  \
+  X(PasteButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Paste | Inserts Clipboard contents"))   \
+  X(BoldButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Bold | Makes the selection bold (toggle)")) \
+  X(ColorButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Color | Formats the selection with a color")) \
+  X(UnderlineButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Underline | Formats the selection with a continuous underline (toggle)")) \
+  X(ItalicButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Italic | Makes the selection italic (toggle)")) \
+  X(LeftButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Align Left | Left-justifies paragraph (toggle)")) \
+  X(CenterButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Center | Center-justifies paragraph (toggle)")) \
+  X(RightButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Align Right | Right-justifies paragraph (toggle)")) \
+  X(JustifyButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Justify | Full Justification for paragraph (toggle)")) \
+  X(BulletButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Bullets | Inserts a bullet on this line (toggle)")) \
+  X(HighlightButtonHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Highlight Text | Makes the selection highlighted")) \
+  X(SaveExitHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Save And Exit | Saves changes and exits editor")) \
+  X(PageSetupHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Page Setup | Changes page layout settings")) \
+  X(ExitHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Exit"))                                        \
+  X(ClearHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Erases the Selection"))                       \
+  X(SelectAllHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Selects all of the text"))                \
+  X(FindNextHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Repeats the last find"))                   \
+  X(ReplaceHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Replaces specific text with different text")) \
+  X(InsertObjectHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Inserts new embedded object"))         \
+  X(SpellCheckHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Check spelling"))                        \
+  X(ToolbarHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Shows or hides the toolbar"))               \
+  X(FormatBarHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Shows or hides the format bar"))          \
+  X(ViewStatusBarHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Shows or hides the status bar"))      \
+  X(OptionsHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Sets options"))                             \
+  X(FontHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Selects font for current selection"))          \
+  X(ParagraphHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Formats current or selected paragraph(s)")) \
+  X(TabsHint, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "Sets tabs"))                                   \
+  X(CAPLockCaption, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "CAP"))                                   \
+  X(NUMLockCaption, QT_TRANSLATE_NOOP("TqvDBRichEditIntl", "NUM"))
 
 class TqvDBRichEditIntl {
   QV_TEXT_RECORD(TqvDBRichEditIntl, QV_DBRICHEDIT_TEXTS)
@@ -301,12 +301,17 @@ class TqvIntl : public QObject {
  private:
   std::unique_ptr<TqvDBRichEditIntl> richEdit_;
   std::unique_ptr<TqvUserMessagesIntl> userMessages_;
-  QString btnOKCaption_ = QStringLiteral("&OK");
-  QString btnCancelCaption_ = QStringLiteral("Cancel");
+  QString btnOKCaption_ = QStringLiteral(QT_TRANSLATE_NOOP("TqvIntl", "&OK"));
+  QString btnCancelCaption_ = QStringLiteral(QT_TRANSLATE_NOOP("TqvIntl", "Cancel"));
   bool connected_ = false;
 };
 
 // The program-wide texts. Exists from start-up, before any window, until the end of the run.
 extern TqvIntl* GlobalIntl;
+
+// Replaces each non-empty text of `Intl`'s records by its translation through the installed
+// translators, the text itself being the source; a text without one stays as it is. Called once
+// at start, after the program's translators are installed.
+void TranslateTexts(TqvIntl* Intl);
 
 }  // namespace richtext

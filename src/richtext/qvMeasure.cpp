@@ -1,5 +1,7 @@
 #include "richtext/qvMeasure.h"
 
+#include <QCoreApplication>
+
 #include "base/Exception.h"
 
 #include <cfenv>
@@ -34,7 +36,7 @@ int MeasureValueToTwips(TqvMeasurementUnits Units, double Value) {
 int MeasureToTwips(TqvMeasurementUnits Units, const QString& Text, const QLocale& Locale) {
   double Value = 0;
   if (!ParseMeasure(Text, &Value, Locale))
-    throw base::Exception(QStringLiteral("'%1' is not a valid number.").arg(StripMeasureUnit(Text)));
+    throw base::Exception(QCoreApplication::translate("Editor", "'%1' is not a valid number.").arg(StripMeasureUnit(Text)));
   return MeasureValueToTwips(Units, Value);
 }
 

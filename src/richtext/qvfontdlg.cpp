@@ -23,7 +23,8 @@ namespace richtext {
 
 namespace {
 // The styles a text's character format holds: weight and slant as bold and italic.
-const char* const kStyles[] = {"Regular", "Italic", "Bold", "Bold Italic"};
+const char* const kStyles[] = {QT_TRANSLATE_NOOP("Editor", "Regular"), QT_TRANSLATE_NOOP("Editor", "Italic"),
+                               QT_TRANSLATE_NOOP("Editor", "Bold"), QT_TRANSLATE_NOOP("Editor", "Bold Italic")};
 const int kSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 // The engine keeps sizes in twips of a 16-bit field.
 constexpr int kMaxPoints = 1638;
@@ -35,7 +36,7 @@ QString SizeText(double Points) {
 
 void Refuse(QWidget* Parent, QLineEdit* Edit, const QString& Text) {
   platform::Question Q;
-  Q.caption = QStringLiteral("Font");
+  Q.caption = QCoreApplication::translate("Editor", "Font");
   Q.text = Text;
   Q.icon = platform::Icon::Warning;
   platform::Ask(Q, Parent);
@@ -47,7 +48,7 @@ void Refuse(QWidget* Parent, QLineEdit* Edit, const QString& Text) {
 TqvFontDialog::TqvFontDialog(QWidget* Parent)
     : QDialog(Parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint) {
   setObjectName(QStringLiteral("qvFontDialog"));
-  setWindowTitle(QStringLiteral("Font"));
+  setWindowTitle(QCoreApplication::translate("Editor", "Font"));
 
   FamilyEdit = new QLineEdit(this);
   FamilyEdit->setObjectName(QStringLiteral("FamilyEdit"));
@@ -60,33 +61,33 @@ TqvFontDialog::TqvFontDialog(QWidget* Parent)
   StyleEdit->setFocusPolicy(Qt::NoFocus);
   StyleList = new QListWidget(this);
   StyleList->setObjectName(QStringLiteral("StyleList"));
-  for (const char* S : kStyles) StyleList->addItem(QString::fromLatin1(S));
+  for (const char* S : kStyles) StyleList->addItem(QCoreApplication::translate("Editor", S));
   SizeEdit = new QLineEdit(this);
   SizeEdit->setObjectName(QStringLiteral("SizeEdit"));
   SizeList = new QListWidget(this);
   SizeList->setObjectName(QStringLiteral("SizeList"));
   for (int S : kSizes) SizeList->addItem(QString::number(S));
 
-  auto* FamilyLabel = new QLabel(QStringLiteral("&Font:"), this);
+  auto* FamilyLabel = new QLabel(QCoreApplication::translate("Editor", "&Font:"), this);
   FamilyLabel->setBuddy(FamilyEdit);
-  auto* StyleLabel = new QLabel(QStringLiteral("Font st&yle:"), this);
+  auto* StyleLabel = new QLabel(QCoreApplication::translate("Editor", "Font st&yle:"), this);
   StyleLabel->setBuddy(StyleList);
-  auto* SizeLabel = new QLabel(QStringLiteral("&Size:"), this);
+  auto* SizeLabel = new QLabel(QCoreApplication::translate("Editor", "&Size:"), this);
   SizeLabel->setBuddy(SizeEdit);
 
-  auto* Effects = new QGroupBox(QStringLiteral("Effects"), this);
-  StrikeOutBox = new QCheckBox(QStringLiteral("Stri&keout"), Effects);
+  auto* Effects = new QGroupBox(QCoreApplication::translate("Editor", "Effects"), this);
+  StrikeOutBox = new QCheckBox(QCoreApplication::translate("Editor", "Stri&keout"), Effects);
   StrikeOutBox->setObjectName(QStringLiteral("StrikeOutBox"));
-  UnderlineBox = new QCheckBox(QStringLiteral("&Underline"), Effects);
+  UnderlineBox = new QCheckBox(QCoreApplication::translate("Editor", "&Underline"), Effects);
   UnderlineBox->setObjectName(QStringLiteral("UnderlineBox"));
   auto* EffectsLayout = new QVBoxLayout(Effects);
   EffectsLayout->addWidget(StrikeOutBox);
   EffectsLayout->addWidget(UnderlineBox);
   EffectsLayout->addStretch();
 
-  auto* SampleBox = new QGroupBox(QStringLiteral("Sample"), this);
+  auto* SampleBox = new QGroupBox(QCoreApplication::translate("Editor", "Sample"), this);
   Sample = new QLabel(QStringLiteral("AaBbYyZz"), SampleBox);
-  Sample->setObjectName(QStringLiteral("Sample"));
+  Sample->setObjectName(QCoreApplication::translate("Editor", "Sample"));
   Sample->setAlignment(Qt::AlignCenter);
   // A large size is cut off rather than resizing the dialog.
   Sample->setFixedHeight(60);
@@ -94,10 +95,10 @@ TqvFontDialog::TqvFontDialog(QWidget* Parent)
   auto* SampleLayout = new QVBoxLayout(SampleBox);
   SampleLayout->addWidget(Sample);
 
-  OKBtn = new QPushButton(QStringLiteral("OK"), this);
+  OKBtn = new QPushButton(QCoreApplication::translate("Editor", "OK"), this);
   OKBtn->setObjectName(QStringLiteral("OKBtn"));
   OKBtn->setDefault(true);
-  CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+  CancelBtn = new QPushButton(QCoreApplication::translate("Editor", "Cancel"), this);
   CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
   connect(OKBtn, &QPushButton::clicked, this, &TqvFontDialog::accept);
   connect(CancelBtn, &QPushButton::clicked, this, &TqvFontDialog::reject);
@@ -202,7 +203,7 @@ void TqvFontDialog::accept() {
   const QString Family = FamilyEdit->text().trimmed();
   if (!Family.isEmpty() && NamedRow(FamilyEdit, FamilyList) < 0) {
     Refuse(this, FamilyEdit,
-           QStringLiteral("There is no font with that name.\nChoose a font from the list of fonts."));
+           QCoreApplication::translate("Editor", "There is no font with that name.\nChoose a font from the list of fonts."));
     return;
   }
   const QString Size = SizeEdit->text().trimmed();
@@ -211,7 +212,7 @@ void TqvFontDialog::accept() {
     const int Points = Size.toInt(&Ok);
     if (!Ok || Points < 1 || Points > kMaxPoints) {
       Refuse(this, SizeEdit,
-             QStringLiteral("'%1' is not a valid font size. Enter a whole number of points from 1 to %2.")
+             QCoreApplication::translate("Editor", "'%1' is not a valid font size. Enter a whole number of points from 1 to %2.")
                  .arg(Size)
                  .arg(kMaxPoints));
       return;

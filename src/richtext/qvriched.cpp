@@ -3,6 +3,7 @@
 
 #include "richtext/qvriched.h"
 
+#include <QCoreApplication>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
@@ -90,7 +91,7 @@ TqvCustomRichEdit::TqvCustomRichEdit(QWidget* Parent) : engine::TCustomRichEdit(
   editorOptions_ = {reoShowSaveExit,     reoShowPrint,      reoShowPageSetup, reoShowFormatBar, reoShowToolBar,
                     reoShowStatusBar,    reoShowHints,      reoShowRuler,     reoShowInsertObject,
                     reoCloseOnEscape,    reoFlatButtons,    reoShowSpellCheck, reoShowMainMenuIcons};
-  editorCaption_ = QStringLiteral("Edit Rich Text");
+  editorCaption_ = QCoreApplication::translate("Editor", "Edit Rich Text");
   // The unit's clipboard formats exist before any control uses them.
   RtfUtf8Format();
   oleCallbackObject_ = std::make_unique<TRichEditOleCallback>(this);

@@ -1,6 +1,7 @@
 // Execute: the editor window opened on a copy of the control's text, and the edited text taken
 // back when the window closes with OK.
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QScreen>
@@ -37,7 +38,7 @@ int Placed(int Given, int AreaStart, int AreaSize, int Size, int Ppi) {
 
 bool TqvCustomRichEdit::Execute() {
   const auto& Create = QvRichEditHooks().CreateEditorWindow;
-  if (!Create) throw base::Exception(QStringLiteral("The rich text editor window is not available."));
+  if (!Create) throw base::Exception(QCoreApplication::translate("Editor", "The rich text editor window is not available."));
 
   // The hourglass until the window is up; the window shows the normal cursor.
   std::optional<base::WaitCursor> Wait(std::in_place);
@@ -62,7 +63,7 @@ bool TqvCustomRichEdit::Execute() {
   RichEdit1 = qobject_cast<TqvCustomRichEdit*>(Made);
   if (RichEdit1 == nullptr) {
     delete Made;
-    throw base::Exception(QStringLiteral("The editing control could not be created."));
+    throw base::Exception(QCoreApplication::translate("Editor", "The editing control could not be created."));
   }
   editorRichEdit_ = RichEdit1;
   Form->RichEdit1 = RichEdit1;
@@ -76,7 +77,7 @@ bool TqvCustomRichEdit::Execute() {
   RichEdit1->OnSelectionChange = [F = Form.get()](engine::TCustomRichEdit*) { F->RichEdit1SelectionChange(); };
   RichEdit1->SetPopupOptions(
       {rpoPopupCut, rpoPopupCopy, rpoPopupPaste, rpoPopupFont, rpoPopupBullet, rpoPopupParagraph});
-  RichEdit1->SetEditorCaption(QStringLiteral("Edit Rich Text"));
+  RichEdit1->SetEditorCaption(QCoreApplication::translate("Editor", "Edit Rich Text"));
   RichEdit1->SetMeasurementUnits(muInches);
   RichEdit1->PrintMargins() = TqvPrintMargins{1.0, 1.0, 1.0, 1.0};
   RichEdit1->setObjectName(QStringLiteral("RichEdit1"));

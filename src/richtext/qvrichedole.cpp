@@ -2,6 +2,7 @@
 // manager), their properties, verbs and view, the double click on one, and the clipboard formats
 // of rich text with the rule for pasting them.
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
@@ -210,7 +211,7 @@ bool TqvCustomRichEdit::ShowObjectProperties() {
   }
   platform::PROPSHEETHEADER Sheet;
   Sheet.hwndParent = this;
-  Sheet.pszCaption = QStringLiteral("%1 Properties").arg(Reo.poleobj->UserType(int(USERCLASSTYPE_FULL)));
+  Sheet.pszCaption = QCoreApplication::translate("Editor", "%1 Properties").arg(Reo.poleobj->UserType(int(USERCLASSTYPE_FULL)));
   platform::OLEUIGNRLPROPS General;
   platform::OLEUIVIEWPROPS View;
   View.dwFlags = platform::VPF_DISABLESCALE;

@@ -125,11 +125,11 @@ void TqvCustomRichEdit::CreatePopupItems() {
   }
   // Links, after the items above; shown only where a target can be chosen.
   linkSeparator_ = builtInPopup_->addSeparator();
-  linkItem_ = builtInPopup_->addAction(QStringLiteral("&Link to term…"));
+  linkItem_ = builtInPopup_->addAction(QCoreApplication::translate("Editor", "&Link to term…"));
   linkItem_->setObjectName(QStringLiteral("LinkItem"));
   linkItem_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
   connect(linkItem_, &QAction::triggered, this, [this] { platform::Guarded([this] { LinkSelection(); }, this); });
-  removeLinkItem_ = builtInPopup_->addAction(QStringLiteral("Remove lin&k"));
+  removeLinkItem_ = builtInPopup_->addAction(QCoreApplication::translate("Editor", "Remove lin&k"));
   removeLinkItem_->setObjectName(QStringLiteral("RemoveLinkItem"));
   connect(removeLinkItem_, &QAction::triggered, this, [this] { platform::Guarded([this] { RemoveLink(); }, this); });
   ApplyPopupCaptions();
@@ -235,7 +235,7 @@ QMenu* TqvCustomRichEdit::GetPopupMenu() {
   connect(Properties, &QAction::triggered, this,
           [this] { platform::Guarded([this] { ShowObjectProperties(); }, this); });
   Add(Properties);
-  const QString Caption = currentObject_->UserType(int(USERCLASSTYPE_FULL)) + QStringLiteral(" &Object");
+  const QString Caption = currentObject_->UserType(int(USERCLASSTYPE_FULL)) + QCoreApplication::translate("Editor", " &Object");
   if (GetReadOnly()) {
     QAction* Object = new QAction(Caption, Menu);
     Object->setEnabled(false);

@@ -2,6 +2,7 @@
 // engine, the header and footer of every page, and the text laid out at the page's width on
 // screen.
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QPainter>
 #include <QScrollBar>
@@ -85,7 +86,7 @@ void TqvCustomRichEdit::PrintDocument(const QString& Caption) {
   }
   // Margins that leave no room would put each line alone on a page of its own, invisibly.
   if (Body.right <= Body.left || Body.bottom <= Body.top)
-    throw base::Exception(QStringLiteral("The margins leave no room for the text on the page."));
+    throw base::Exception(QCoreApplication::translate("Editor", "The margins leave no room for the text on the page."));
 
   P.SetTitle(Caption);
   P.BeginDoc();

@@ -1,5 +1,6 @@
 #include "richtext/qvrichobjinfo.h"
 
+#include <QCoreApplication>
 #include <QWidget>
 
 #include "platform/Question.h"
@@ -8,7 +9,7 @@
 namespace richtext {
 
 namespace {
-const QString kLinkCaption = QStringLiteral("Link Properties");
+const QString kLinkCaption = QCoreApplication::translate("Editor", "Link Properties");
 
 void AskError(const QString& Text, QWidget* Parent) {
   platform::Question Q;
@@ -87,7 +88,7 @@ platform::HRESULT TqvOleUILinkInfo::GetLinkUpdateOptions(platform::DWORD, platfo
 platform::HRESULT TqvOleUILinkInfo::SetLinkSource(platform::DWORD, const QString& DisplayName, platform::ULONG,
                                                   platform::ULONG* Eaten, bool ValidateSource) {
   if (!ValidateSource) {
-    AskError(QStringLiteral("Cannot link to an invalid source."), control_->SiteWidget());
+    AskError(QCoreApplication::translate("Editor", "Cannot link to an invalid source."), control_->SiteWidget());
     return platform::E_FAIL;
   }
   const QString Name = DisplayName.left(256);
@@ -129,7 +130,7 @@ platform::HRESULT TqvOleUILinkInfo::UpdateLink(platform::DWORD, bool, bool) {
 }
 
 platform::HRESULT TqvOleUILinkInfo::CancelLink(platform::DWORD) {
-  AskError(QStringLiteral("Break link operation is not supported."), control_->SiteWidget());
+  AskError(QCoreApplication::translate("Editor", "Break link operation is not supported."), control_->SiteWidget());
   return platform::E_NOTIMPL;
 }
 

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 #include "engine/RichEditTypes.h"
@@ -153,6 +154,50 @@ void TqvRichParagraphDialog::PlaceLabels() {
   Label2->setGeometry(RightEnd - Width, 62, Width, Label2->sizeHint().height());
 }
 
+void TqvRichParagraphDialog::MakeRoom() {
+  const auto ListWidth = [](const QComboBox* C) {
+    int W = 0;
+    for (int I = 0; I < C->count(); ++I) W = std::max(W, C->fontMetrics().horizontalAdvance(C->itemText(I)));
+    return W + 24;  // the arrow and the frame
+  };
+  // The designed form: boxes at x 72, a caption column from x 8 or 19, lists 89 and 81 wide.
+  int Captions = 0;
+  for (QLabel* L : {Label4, Label1, Label3, BeforeParagraphLabel, AfterParagraphLabel})
+    Captions = std::max(Captions, L->x() + L->sizeHint().width() + 4 - (72 + roomForCaptions_));
+  const int Alignments = std::max(0, ListWidth(AlignmentCombo) - 89);
+  const int Spacings = std::max(0, ListWidth(LineSpacingComboBox) - 81);
+  const int DX = std::max(0, Captions) - roomForCaptions_;
+  const int DA = Alignments - roomForAlignments_;
+  const int DS = Spacings - roomForSpacings_;
+  if (DX == 0 && DA == 0 && DS == 0) return;
+  roomForCaptions_ += DX;
+  roomForAlignments_ += DA;
+  roomForSpacings_ += DS;
+  const auto Shift = [](QWidget* W, int By) { W->move(W->x() + By, W->y()); };
+  for (QWidget* W : std::initializer_list<QWidget*>{AlignmentCombo, LeftEdit, Label2, RightEdit, FirstLineEdit,
+                                                    BeforeParagraphEdit, AfterParagraphEdit, LineSpacingComboBox,
+                                                    WithinParagraphLabel, WithinParagraphEdit, WithinParagraphAt})
+    Shift(W, DX);
+  AlignmentCombo->resize(AlignmentCombo->width() + DA, AlignmentCombo->height());
+  LineSpacingComboBox->resize(LineSpacingComboBox->width() + DS, LineSpacingComboBox->height());
+  Shift(WithinParagraphEdit, DS);
+  Shift(WithinParagraphAt, DS);
+  // A group's line starts after its caption.
+  for (auto [Caption, Line] : {std::pair{GroupBox1, Bevel1}, std::pair{SpacingGroup, Bevel2}}) {
+    const int Start = std::max(Line->x(), Caption->x() + Caption->sizeHint().width() + 4);
+    Line->setGeometry(Start, Line->y(), Line->x() + Line->width() - Start, Line->height());
+  }
+  // The widest row decides how much the form grows.
+  const int Grow = std::max({0, roomForCaptions_ + roomForSpacings_,
+                             roomForCaptions_ + roomForAlignments_ - (321 - 9 - (72 + 89))});
+  const int Was = Panel1->width() - 321;
+  Panel1->resize(321 + Grow, Panel1->height());
+  for (QFrame* B : {Bevel1, Bevel2}) B->resize(B->width() + Grow - Was, B->height());
+  Shift(OKBtn, Grow - Was);
+  Shift(CancelBtn, Grow - Was);
+  setFixedSize(331 + Grow, 229);
+}
+
 void TqvRichParagraphDialog::showEvent(QShowEvent* Event) {
   QDialog::showEvent(Event);
   // Centred on the screen rather than on the owner.
@@ -189,6 +234,7 @@ void TqvRichParagraphDialog::Prepare(const TqvParagraphDialogSettings& Settings,
   if (Settings.OfferJustify) AlignmentCombo->addItem(T->AlignJustify());
   LineSpacingComboBox->clear();
   LineSpacingComboBox->addItems(T->SpacingChoices());
+  MakeRoom();
 
   // Indents: the first line starts at the start indent, the others at start + offset.
   const int Left = V.StartIndent + V.FirstLineOffset;

@@ -91,8 +91,13 @@ class TqvRichParagraphDialog : public QDialog {
   bool ValidLength(const QLineEdit* Box) const;
   int Twips(const QLineEdit* Box) const;
   void PlaceLabels();
+  // Widens the form where its texts (longer in other languages) would not fit: the boxes move
+  // right of their captions and the lists widen to their longest choice. Nothing moves when the
+  // texts fit the form as designed.
+  void MakeRoom();
 
   TqvMeasurementUnits units_ = muInches;
+  int roomForCaptions_ = 0, roomForAlignments_ = 0, roomForSpacings_ = 0;
 };
 
 // Runs the dialog on the control's current paragraph; true when it closed with OK.

@@ -1,5 +1,6 @@
 #include "richtext/editor/qvrich.h"
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -68,36 +69,36 @@ class TqvPagePreview : public QWidget {
 
 TqvPageSetupForm::TqvPageSetupForm(QWidget* Parent, const TValues& V, TqvMeasurementUnits Units, bool PaperEnabled)
     : QDialog(Parent), units_(Units), paperEnabled_(PaperEnabled) {
-  setWindowTitle(QStringLiteral("Page Setup"));
+  setWindowTitle(QCoreApplication::translate("Editor", "Page Setup"));
   setObjectName(QStringLiteral("PageSetupForm"));
   auto* Layout = new QVBoxLayout(this);
 
-  auto* PrinterGroup = new QGroupBox(QStringLiteral("Printer"), this);
+  auto* PrinterGroup = new QGroupBox(QCoreApplication::translate("Editor", "Printer"), this);
   auto* PrinterLayout = new QFormLayout(PrinterGroup);
   printerBox_ = new QComboBox(PrinterGroup);
   printerBox_->setObjectName(QStringLiteral("PrinterBox"));
   printerBox_->addItems(platform::Printer().Printers());
   printerBox_->setCurrentIndex(V.PrinterIndex);
-  PrinterLayout->addRow(QStringLiteral("&Name:"), printerBox_);
+  PrinterLayout->addRow(QCoreApplication::translate("Editor", "&Name:"), printerBox_);
   Layout->addWidget(PrinterGroup);
 
   auto* Middle = new QHBoxLayout;
-  auto* PaperGroup = new QGroupBox(QStringLiteral("Paper"), this);
+  auto* PaperGroup = new QGroupBox(QCoreApplication::translate("Editor", "Paper"), this);
   auto* PaperLayout = new QFormLayout(PaperGroup);
   paperBox_ = new QComboBox(PaperGroup);
   paperBox_->setObjectName(QStringLiteral("PaperBox"));
   for (int Code : platform::PaperCodes())
     paperBox_->addItem(QPageSize::name(platform::PageSizeOfPaperCode(Code)), Code);
   SelectPaper(V.PaperSize);
-  PaperLayout->addRow(QStringLiteral("Si&ze:"), paperBox_);
+  PaperLayout->addRow(QCoreApplication::translate("Editor", "Si&ze:"), paperBox_);
   PaperGroup->setEnabled(PaperEnabled);
   Middle->addWidget(PaperGroup, 1);
 
-  auto* OrientationGroup = new QGroupBox(QStringLiteral("Orientation"), this);
+  auto* OrientationGroup = new QGroupBox(QCoreApplication::translate("Editor", "Orientation"), this);
   auto* OrientationLayout = new QVBoxLayout(OrientationGroup);
-  portrait_ = new QRadioButton(QStringLiteral("P&ortrait"), OrientationGroup);
+  portrait_ = new QRadioButton(QCoreApplication::translate("Editor", "P&ortrait"), OrientationGroup);
   portrait_->setObjectName(QStringLiteral("PortraitButton"));
-  landscape_ = new QRadioButton(QStringLiteral("L&andscape"), OrientationGroup);
+  landscape_ = new QRadioButton(QCoreApplication::translate("Editor", "L&andscape"), OrientationGroup);
   landscape_->setObjectName(QStringLiteral("LandscapeButton"));
   (V.Orientation == platform::DMORIENT_LANDSCAPE ? landscape_ : portrait_)->setChecked(true);
   OrientationLayout->addWidget(portrait_);
@@ -108,9 +109,12 @@ TqvPageSetupForm::TqvPageSetupForm(QWidget* Parent, const TValues& V, TqvMeasure
   auto* Bottom = new QHBoxLayout;
   const bool Inches = Units == muInches;
   auto* MarginGroup =
-      new QGroupBox(Inches ? QStringLiteral("Margins (inches)") : QStringLiteral("Margins (millimeters)"), this);
+      new QGroupBox(Inches ? QCoreApplication::translate("Editor", "Margins (inches)")
+                           : QCoreApplication::translate("Editor", "Margins (millimeters)"),
+                    this);
   auto* MarginLayout = new QGridLayout(MarginGroup);
-  const char* Labels[4] = {"&Left:", "&Top:", "&Right:", "&Bottom:"};
+  const char* Labels[4] = {QT_TRANSLATE_NOOP("Editor", "&Left:"), QT_TRANSLATE_NOOP("Editor", "&Top:"),
+                           QT_TRANSLATE_NOOP("Editor", "&Right:"), QT_TRANSLATE_NOOP("Editor", "&Bottom:")};
   const char* Names[4] = {"LeftEdit", "TopEdit", "RightEdit", "BottomEdit"};
   for (int I = 0; I < 4; ++I) {
     auto* Box = new QDoubleSpinBox(MarginGroup);
@@ -119,7 +123,7 @@ TqvPageSetupForm::TqvPageSetupForm(QWidget* Parent, const TValues& V, TqvMeasure
     Box->setSingleStep(Inches ? 0.125 : 1);
     Box->setRange(0, 100000);
     Box->setValue(Inches ? V.Margins[I] / 1000.0 : V.Margins[I] / 100.0);
-    auto* Label = new QLabel(QString::fromLatin1(Labels[I]), MarginGroup);
+    auto* Label = new QLabel(QCoreApplication::translate("Editor", Labels[I]), MarginGroup);
     Label->setBuddy(Box);
     MarginLayout->addWidget(Label, I / 2, (I % 2) * 2);
     MarginLayout->addWidget(Box, I / 2, (I % 2) * 2 + 1);
@@ -156,7 +160,7 @@ void TqvPageSetupForm::SelectPaper(int Code) {
     // A code without a paper of its own in the list is kept as it is unless another is chosen.
     bool Known = false;
     const QPageSize::PageSizeId Id = platform::PageSizeOfPaperCode(Code, &Known);
-    paperBox_->addItem(Known ? QPageSize::name(Id) : QStringLiteral("Paper %1").arg(Code), Code);
+    paperBox_->addItem(Known ? QPageSize::name(Id) : QCoreApplication::translate("Editor", "Paper %1").arg(Code), Code);
     At = paperBox_->count() - 1;
   }
   paperBox_->setCurrentIndex(At);
@@ -204,7 +208,7 @@ void TqvPageSetupForm::accept() {
   if (Across >= Sheet.width() || Down >= Sheet.height()) {
     platform::Question Q;
     Q.caption = windowTitle();
-    Q.text = QStringLiteral("The margins leave no room for the text on the page.");
+    Q.text = QCoreApplication::translate("Editor", "The margins leave no room for the text on the page.");
     Q.icon = platform::Icon::Warning;
     platform::Ask(Q, this);
     margins_[Across >= Sheet.width() ? mLeft : mTop]->setFocus();

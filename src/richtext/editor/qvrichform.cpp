@@ -4,6 +4,7 @@
 
 #include "richtext/editor/qvrichform.h"
 
+#include <QCoreApplication>
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
@@ -88,7 +89,7 @@ void InstallRichEditForm() {
 
 TqvRichEditForm::TqvRichEditForm(QWidget* Owner) : TqvRichEditorWindow(Owner) {
   setObjectName(QStringLiteral("qvRichEditForm"));
-  setWindowTitle(QStringLiteral("Edit Rich Text"));
+  setWindowTitle(QCoreApplication::translate("Editor", "Edit Rich Text"));
   setFont(FormFont());
   QPalette Pal = palette();
   Pal.setColor(QPalette::Window, Resolved(base::clBtnFace));
@@ -328,7 +329,7 @@ void TqvRichEditForm::CreateMenus() {
   Options1->setVisible(false);
 
   Insert1 = TopMenu("Insert1", QStringLiteral("&Insert"));
-  DateandTime1 = MakeItem(Insert1, "DateandTime1", QStringLiteral("Date and Time"), None, nullptr);
+  DateandTime1 = MakeItem(Insert1, "DateandTime1", QCoreApplication::translate("Editor", "Date and Time"), None, nullptr);
   DateandTime1->setVisible(false);
   InsertObject1 = MakeItem(Insert1, "InsertObject1", QStringLiteral("&Object..."), None,
                            &TqvRichEditForm::InsertObject1Click);
@@ -350,7 +351,7 @@ void TqvRichEditForm::CreateMenus() {
   MainMenu1->addAction(Help1);
 
   Tools1 = TopMenu("Tools1", QStringLiteral("&Tools"));
-  Spelling1 = MakeItem(Tools1, "Spelling1", QStringLiteral("&Spelling"), None, &TqvRichEditForm::Spelling1Click);
+  Spelling1 = MakeItem(Tools1, "Spelling1", QCoreApplication::translate("Editor", "&Spelling"), None, &TqvRichEditForm::Spelling1Click);
   Image(Spelling1, 0);
 
   ImageList1 = QvMenuImages();
@@ -724,7 +725,7 @@ void TqvRichEditForm::FormResize() {
   }
   RichEdit1->Perform(WM_SETREDRAW, 1);
   RichEdit1->update();
-  if (Failed) platform::Inform(QStringLiteral("Error in resize"), platform::ApplicationTitle(), platform::Icon::None, this);
+  if (Failed) platform::Inform(QCoreApplication::translate("Editor", "Error in resize"), platform::ApplicationTitle(), platform::Icon::None, this);
 }
 
 void TqvRichEditForm::SetBars(bool ToolBarShown, bool FormatBarShown) {

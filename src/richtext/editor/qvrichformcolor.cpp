@@ -1,6 +1,7 @@
 // The editor window's colour menu: its items, their owner drawing and the handlers that open it
 // and apply a colour.
 
+#include <QCoreApplication>
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -100,7 +101,7 @@ void TqvRichEditForm::CreateColorMenu() {
     PopupMenu1->addAction(A);
     *Items[I] = A;
   }
-  Automatic1 = new QAction(QStringLiteral("Automatic"), PopupMenu1);
+  Automatic1 = new QAction(QCoreApplication::translate("Editor", "Automatic"), PopupMenu1);
   Automatic1->setObjectName(QStringLiteral("Automatic1"));
   Automatic1->setData(int(base::clWindowText));
   PopupMenu1->addAction(Automatic1);

@@ -1,6 +1,7 @@
 // The editor window's file commands: load, save as, save and exit, print and page setup, and the
 // file and print dialogs they run unless a test installs its own.
 
+#include <QCoreApplication>
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
@@ -37,7 +38,7 @@ namespace {
 constexpr qint64 kProgressFileSize = 1024 * 1024;
 constexpr qint64 kReadChunk = 1024 * 1024;
 
-const QString kFileFilter = QStringLiteral("Rich Text Files (*.RTF)|*.RTF|Text Files (*.TXT)|*.TXT");
+const QString kFileFilter = QCoreApplication::translate("Editor", "Rich Text Files (*.RTF)|*.RTF|Text Files (*.TXT)|*.TXT");
 
 // The window's filter "text|pattern|text|pattern" as file dialog filters. Patterns match either
 // letter case, as file names on this desktop are case-sensitive.
@@ -91,22 +92,22 @@ bool DefaultPrint(QWidget* Parent, TqvPrintChoice& Choice) {
   platform::TPrinter& P = platform::Printer();
   const QStringList Printers = P.Printers();
   QDialog D(Parent);
-  D.setWindowTitle(QStringLiteral("Print"));
+  D.setWindowTitle(QCoreApplication::translate("Editor", "Print"));
   auto* Form = new QFormLayout;
   auto* PrinterBox = new QComboBox(&D);
   PrinterBox->addItems(Printers);
   PrinterBox->setCurrentIndex(qBound(0, Choice.PrinterIndex, int(Printers.size()) - 1));
   auto* File = new QLineEdit(Choice.PdfFile, &D);
-  File->setPlaceholderText(QStringLiteral("A new file in the Documents folder"));
+  File->setPlaceholderText(QCoreApplication::translate("Editor", "A new file in the Documents folder"));
   File->setMinimumWidth(File->fontMetrics().horizontalAdvance(File->placeholderText()) + 16);
-  auto* Browse = new QPushButton(QStringLiteral("&Browse..."), &D);
+  auto* Browse = new QPushButton(QCoreApplication::translate("Editor", "&Browse..."), &D);
   auto* FileRow = new QHBoxLayout;
   FileRow->addWidget(File, 1);
   FileRow->addWidget(Browse);
   auto* Copies = new QSpinBox(&D);
   Copies->setRange(1, 99);
   Copies->setValue(qMax(1, Choice.Copies));
-  auto* Collate = new QCheckBox(QStringLiteral("C&ollate"), &D);
+  auto* Collate = new QCheckBox(QCoreApplication::translate("Editor", "C&ollate"), &D);
   Collate->setChecked(Choice.Collate);
   // Copies are printed whole, one after another.
   Collate->setEnabled(false);
@@ -120,9 +121,9 @@ bool DefaultPrint(QWidget* Parent, TqvPrintChoice& Choice) {
     Label->setBuddy(Buddy);
     Form->addRow(Label, Field);
   };
-  Row(QStringLiteral("&Printer:"), PrinterBox, PrinterBox);
-  Row(QStringLiteral("&File:"), File, FileRow);
-  Row(QStringLiteral("&Copies:"), Copies, CopiesRow);
+  Row(QCoreApplication::translate("Editor", "&Printer:"), PrinterBox, PrinterBox);
+  Row(QCoreApplication::translate("Editor", "&File:"), File, FileRow);
+  Row(QCoreApplication::translate("Editor", "&Copies:"), Copies, CopiesRow);
   auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &D);
   auto* Layout = new QVBoxLayout(&D);
   Layout->addLayout(Form);
@@ -145,10 +146,10 @@ bool DefaultPrint(QWidget* Parent, TqvPrintChoice& Choice) {
     return QDir::cleanPath(Name);
   };
   QObject::connect(Browse, &QPushButton::clicked, &D, [&] {
-    QFileDialog F(&D, QStringLiteral("Print to File"));
+    QFileDialog F(&D, QCoreApplication::translate("Editor", "Print to File"));
     F.setAcceptMode(QFileDialog::AcceptSave);
     F.setFileMode(QFileDialog::AnyFile);
-    F.setNameFilter(QStringLiteral("PDF files (*.pdf *.PDF)"));
+    F.setNameFilter(QCoreApplication::translate("Editor", "PDF files (*.pdf *.PDF)"));
     F.setDefaultSuffix(QStringLiteral("pdf"));
     // The file named so far, else the documents folder; never the program's working folder.
     const QString Current = PdfPath(File->text());
@@ -202,7 +203,7 @@ void TqvRichEditForm::LoadFile(const QString& FileName) {
   if (Size > kProgressFileSize) {
     // Read piece by piece, so the window keeps painting and the user can still stop.
     Progress.emplace(QStringLiteral("Loading \"%1\"…").arg(QFileInfo(FileName).fileName()),
-                     QStringLiteral("Cancel"), 0, int(Size / kReadChunk) + 1, this);
+                     QCoreApplication::translate("Editor", "Cancel"), 0, int(Size / kReadChunk) + 1, this);
     Progress->setWindowModality(Qt::WindowModal);
     Progress->setMinimumDuration(0);
     Bytes.reserve(Size);
@@ -242,8 +243,8 @@ void TqvRichEditForm::SaveAs1Click() {
   if (File.isEmpty()) return;
   if (QFileInfo::exists(File)) {
     platform::Question Q;
-    Q.caption = QStringLiteral("Confirm");
-    Q.text = QStringLiteral("OK to overwrite %s").replace(QStringLiteral("%s"), File);
+    Q.caption = QCoreApplication::translate("Editor", "Confirm");
+    Q.text = QCoreApplication::translate("Editor", "OK to overwrite %s").replace(QStringLiteral("%s"), File);
     Q.icon = platform::Icon::Question;
     Q.buttons = platform::Buttons::YesNoCancel;
     if (platform::Ask(Q, this) != platform::idYes) return;
@@ -285,7 +286,7 @@ void TqvRichEditForm::Print1Click() {
   RichEdit1->PrintCopies(SourceEdit->PrintJobName(), Pdf ? 1 : qMax(1, Choice.Copies));
   // A PDF lands where the user may not look: the status bar says where.
   if (Pdf && !P.LastOutputFile().isEmpty())
-    StatusBar->SetPanelText(0, QStringLiteral("Printed to %1").arg(QDir::toNativeSeparators(P.LastOutputFile())));
+    StatusBar->SetPanelText(0, QCoreApplication::translate("Editor", "Printed to %1").arg(QDir::toNativeSeparators(P.LastOutputFile())));
 }
 
 void TqvRichEditForm::PageSetup1Click() {

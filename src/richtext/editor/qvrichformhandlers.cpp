@@ -1,6 +1,7 @@
 // The editor window's handlers: closing, the keys it sees before its controls, and the commands of
 // its bars and menus (the file commands and the colour menu have units of their own).
 
+#include <QCoreApplication>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -61,7 +62,7 @@ void TqvRichEditForm::FormCloseQuery(bool& CanClose) {
   }
   if (RichEdit1 && RichEdit1->Modified() && !ReadOnlyEdit()) {
     platform::Question Q;
-    Q.caption = QStringLiteral("Confirm");
+    Q.caption = QCoreApplication::translate("Editor", "Confirm");
     Q.text = GlobalIntl->UserMessages()->RichEditExitWarning();
     Q.icon = platform::Icon::Question;
     Q.buttons = platform::Buttons::YesNoCancel;
@@ -274,7 +275,7 @@ void TqvRichEditForm::FontSizeComboCloseUp(int Index) {
   // The engine keeps sizes in twips of a 16-bit field: 1 to 1638 points.
   if (!Ok || Points < 1 || Points > 1638) {
     RefreshControls();
-    throw base::Exception(QStringLiteral("'%1' is not a valid font size. Enter a whole number of points from 1 to 1638.")
+    throw base::Exception(QCoreApplication::translate("Editor", "'%1' is not a valid font size. Enter a whole number of points from 1 to 1638.")
                               .arg(Text));
   }
   RichEdit1->SelAttributes().SetSize(Points);
@@ -293,7 +294,7 @@ void TqvRichEditForm::ApplyFontName(const QString& Name) {
 
 void TqvRichEditForm::NewButtonClick() {
   platform::Question Q;
-  Q.caption = QStringLiteral("Confirm");
+  Q.caption = QCoreApplication::translate("Editor", "Confirm");
   Q.text = GlobalIntl->UserMessages()->RichEditClearWarning();
   Q.icon = platform::Icon::Question;
   Q.buttons = platform::Buttons::OkCancel;
