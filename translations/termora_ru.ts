@@ -2,10 +2,153 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>Book</name>
+    <message>
+        <source>The folder &quot;%1&quot; could not be made.</source>
+        <translation>Не удалось создать папку «%1».</translation>
+    </message>
+    <message>
+        <source>The export was cancelled.</source>
+        <translation>Экспорт отменён.</translation>
+    </message>
+    <message>
+        <source>The margins leave no room for the text on the page.</source>
+        <translation>Поля не оставляют на странице места для текста.</translation>
+    </message>
+    <message>
+        <source>Printing was cancelled.</source>
+        <translation>Печать отменена.</translation>
+    </message>
+    <message>
+        <source>The printer is busy with another job.</source>
+        <translation>Принтер занят другим заданием.</translation>
+    </message>
+    <message>
+        <source>The glossary has no letter &quot;%1&quot;.</source>
+        <translation>В словаре нет буквы «%1».</translation>
+    </message>
+</context>
+<context>
     <name>DataSet</name>
     <message>
         <source>Delete record?</source>
         <translation>Удалить запись?</translation>
+    </message>
+    <message>
+        <source>Nothing was changed.</source>
+        <translation>Ничего не изменено.</translation>
+    </message>
+    <message>
+        <source>Try again in a moment.</source>
+        <translation>Повторите попытку чуть позже.</translation>
+    </message>
+    <message>
+        <source>The record was deleted by another user. Refresh to see the table as it is now.</source>
+        <translation>Запись удалена другим пользователем. Обновите таблицу, чтобы увидеть её текущее состояние.</translation>
+    </message>
+    <message>
+        <source>Your changes were not stored and are still in the record; try again in a moment.</source>
+        <translation>Изменения не сохранены и остались в записи; повторите попытку чуть позже.</translation>
+    </message>
+    <message>
+        <source>The record was changed by another user since it was read. Your changes were not stored and are still in the record.</source>
+        <translation>Запись изменена другим пользователем после того, как была прочитана. Ваши изменения не сохранены и остались в записи.</translation>
+    </message>
+    <message>
+        <source>The record was deleted by another user. Your changes were not stored and are still in the record.</source>
+        <translation>Запись удалена другим пользователем. Ваши изменения не сохранены и остались в записи.</translation>
+    </message>
+    <message>
+        <source>Your changes were not stored and are still in the record; nothing else was changed.</source>
+        <translation>Изменения не сохранены и остались в записи; больше ничего не изменено.</translation>
+    </message>
+    <message>
+        <source>The record was not deleted; try again in a moment.</source>
+        <translation>Запись не удалена; повторите попытку чуть позже.</translation>
+    </message>
+    <message>
+        <source>The record was changed or deleted by another user since it was read. It was not deleted.</source>
+        <translation>Запись изменена или удалена другим пользователем после того, как была прочитана. Она не удалена.</translation>
+    </message>
+    <message>
+        <source>The record was not deleted; nothing was changed.</source>
+        <translation>Запись не удалена; ничего не изменено.</translation>
+    </message>
+    <message>
+        <source>The table %1 is busy: another program is writing to it. %2</source>
+        <translation>Таблица %1 занята: в неё записывает другая программа. %2</translation>
+    </message>
+    <message>
+        <source>First record</source>
+        <translation>Первая запись</translation>
+    </message>
+    <message>
+        <source>Prior record</source>
+        <translation>Предыдущая запись</translation>
+    </message>
+    <message>
+        <source>Next record</source>
+        <translation>Следующая запись</translation>
+    </message>
+    <message>
+        <source>Last record</source>
+        <translation>Последняя запись</translation>
+    </message>
+    <message>
+        <source>Insert record</source>
+        <translation>Добавить запись</translation>
+    </message>
+    <message>
+        <source>Delete record</source>
+        <translation>Удалить запись</translation>
+    </message>
+    <message>
+        <source>Edit record</source>
+        <translation>Изменить запись</translation>
+    </message>
+    <message>
+        <source>Post edit</source>
+        <translation>Сохранить изменения</translation>
+    </message>
+    <message>
+        <source>Cancel edit</source>
+        <translation>Отменить изменения</translation>
+    </message>
+    <message>
+        <source>Refresh data</source>
+        <translation>Обновить данные</translation>
+    </message>
+    <message>
+        <source>The table file %1 is damaged: %2.
+
+%3 Put the file back from a backup, as &quot;Backing up&quot; in Termora&apos;s README describes.</source>
+        <translation>Файл таблицы %1 повреждён: %2.
+
+%3 Восстановите файл из резервной копии, как описано в разделе «Backing up» файла README программы Termora.</translation>
+    </message>
+    <message>
+        <source>The table file %1 could not be %2 (%3%4). Nothing was stored.</source>
+        <translation>Не удалось %2 файл таблицы %1 (%3%4). Ничего не сохранено.</translation>
+    </message>
+    <message>
+        <source>changed</source>
+        <translation>изменить</translation>
+    </message>
+    <message>
+        <source>read or written</source>
+        <translation>прочитать или записать</translation>
+    </message>
+    <message>
+        <source>The table file %1 cannot be changed: %2.</source>
+        <translation>Файл таблицы %1 нельзя изменить: %2.</translation>
+    </message>
+    <message>
+        <source>The table file %1 cannot be changed: it could only be opened for reading.</source>
+        <translation>Файл таблицы %1 нельзя изменить: его удалось открыть только для чтения.</translation>
+    </message>
+    <message>
+        <source>The table file %1 cannot be changed: its folder %2 takes no new files, and a change is written through one (%3).</source>
+        <translation>Файл таблицы %1 нельзя изменить: в его папке %2 нельзя создавать файлы, а изменение записывается через новый файл (%3).</translation>
     </message>
 </context>
 <context>
@@ -258,6 +401,29 @@ Choose a font from the list of fonts.</source>
     </message>
 </context>
 <context>
+    <name>Exchange</name>
+    <message>
+        <source>Cannot write the file: %1</source>
+        <translation>Не удалось записать файл: %1</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Не удалось записать %1: %2</translation>
+    </message>
+    <message>
+        <source>The glossary was changed since the file was compared with it.</source>
+        <translation>Словарь изменился после того, как файл был с ним сравнён.</translation>
+    </message>
+    <message>
+        <source>The import was stopped.</source>
+        <translation>Импорт остановлен.</translation>
+    </message>
+    <message>
+        <source>Cannot create the folder %1.</source>
+        <translation>Не удалось создать папку %1.</translation>
+    </message>
+</context>
+<context>
     <name>Form1</name>
     <message>
         <source>The glossary tables could not be opened.</source>
@@ -270,6 +436,10 @@ Choose a font from the list of fonts.</source>
     <message>
         <source>Find mentions of other terms…</source>
         <translation>Найти упоминания других терминов…</translation>
+    </message>
+    <message>
+        <source>The term&apos;s name was not stored.</source>
+        <translation>Название термина не сохранено.</translation>
     </message>
 </context>
 <context>
@@ -459,6 +629,25 @@ Choose a font from the list of fonts.</source>
     <message>
         <source>The object holds more than %1 MB and is not opened. It is kept and shown as it is.</source>
         <translation>Объект занимает больше %1 МБ и не открывается. Он сохраняется и показывается как есть.</translation>
+    </message>
+</context>
+<context>
+    <name>Search</name>
+    <message>
+        <source>The glossary cannot be read.</source>
+        <translation>Словарь не удаётся прочитать.</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be written to.</source>
+        <translation>В папку %1 нельзя записывать.</translation>
+    </message>
+    <message>
+        <source>The search index is not open yet.</source>
+        <translation>Поисковый индекс ещё не открыт.</translation>
+    </message>
+    <message>
+        <source>The term is no longer in the index.</source>
+        <translation>Термина больше нет в индексе.</translation>
     </message>
 </context>
 <context>

@@ -489,7 +489,7 @@ bool TForm1::StoreBeforeClosing() {
     if (Table2->Modified()) Table2->Post();
     // A name the field refused stays typed in the grid (its error has been shown).
     if (DBGrid1->EditorMode() && DBGrid1->InplaceEditor()->isModified())
-      refused = QStringLiteral("The term's name was not stored.");
+      refused = QCoreApplication::translate("Form1", "The term's name was not stored.");
   } catch (const std::exception& e) {
     refused = base::MessageOf(e);
   }

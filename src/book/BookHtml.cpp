@@ -3,6 +3,7 @@
 // pictures as files in img/. The definitions' formatting is written as HTML5 of our own making,
 // paragraph by paragraph, so that the pages validate and read on a phone.
 
+#include <QCoreApplication>
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
@@ -347,7 +348,7 @@ Result WriteHtml(BookSource& source, const std::vector<BookLetter>& plan, const 
   const QString part = PartPath(QFileInfo(dir).absoluteFilePath());
   QDir(part).removeRecursively();
   if (!QDir().mkpath(part))
-    return {Outcome::Failed, QStringLiteral("The folder \"%1\" could not be made.").arg(QDir::toNativeSeparators(part)), 0};
+    return {Outcome::Failed, QCoreApplication::translate("Book", "The folder \"%1\" could not be made.").arg(QDir::toNativeSeparators(part)), 0};
   bool keep = false;
   struct Drop {
     const QString& part;
@@ -393,7 +394,7 @@ Result WriteHtml(BookSource& source, const std::vector<BookLetter>& plan, const 
     for (const BookTerm& t : terms) {
       page += w.Term(t);
       if (w.Failed()) return {Outcome::Failed, w.Error(), 0};
-      if (progress && !progress(++done, total)) return {Outcome::Cancelled, QStringLiteral("The export was cancelled."), 0};
+      if (progress && !progress(++done, total)) return {Outcome::Cancelled, QCoreApplication::translate("Book", "The export was cancelled."), 0};
     }
     if (options.singlePage) {
       page += QStringLiteral("</section>\n");

@@ -4,6 +4,7 @@
 // range onto a device, as printed definitions do. As a PDF, the contents are printed last (their
 // page numbers are known only then) and moved behind the title page when the outline is added.
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
@@ -156,7 +157,7 @@ class BookPrinter {
   bool Run(bool contentsLast, std::vector<int>* letterFirstPage) {
     l_ = LayoutOf(p_, o_);
     if (l_.body.right - l_.body.left < 1440 || l_.body.bottom - l_.body.top < 2 * kLetterBandTw)
-      throw base::Exception(QStringLiteral("The margins leave no room for the text on the page."));
+      throw base::Exception(QCoreApplication::translate("Book", "The margins leave no room for the text on the page."));
     const int tocPages = (int(plan_.size()) + l_.TocRowsPerPage() - 1) / l_.TocRowsPerPage();
     std::vector<int> firsts;
     if (!contentsLast) {
@@ -350,7 +351,7 @@ Result PrintBook(BookSource& source, const std::vector<BookLetter>& plan, const 
   try {
     printer.SetTitle(options.title.isEmpty() ? DefaultTitle() : options.title);
     BookPrinter b(source, plan, options, printer, progress);
-    if (!b.Run(false, nullptr)) return {Outcome::Cancelled, QStringLiteral("Printing was cancelled."), 0};
+    if (!b.Run(false, nullptr)) return {Outcome::Cancelled, QCoreApplication::translate("Book", "Printing was cancelled."), 0};
     r.pages = b.Pages();
   } catch (const std::exception& e) {
     printer.Abort();
@@ -364,7 +365,7 @@ Result WritePdf(BookSource& source, const std::vector<BookLetter>& plan, const B
   if (QFileInfo::exists(path) && !options.overwrite)
     return {Outcome::Failed, QStringLiteral("\"%1\" already exists.").arg(path), 0};
   platform::TPrinter& p = platform::Printer();
-  if (p.Printing()) return {Outcome::Failed, QStringLiteral("The printer is busy with another job."), 0};
+  if (p.Printing()) return {Outcome::Failed, QCoreApplication::translate("Book", "The printer is busy with another job."), 0};
   // The book goes through the PDF printer with the paper of the printer the user set up; the
   // user's choice of printer and file name are put back afterwards.
   const int pdf = p.Printers().indexOf(platform::TPrinter::PdfPrinterName());
@@ -392,7 +393,7 @@ Result WritePdf(BookSource& source, const std::vector<BookLetter>& plan, const B
   std::vector<int> firsts;
   try {
     BookPrinter b(source, plan, options, p, progress);
-    if (!b.Run(true, &firsts)) return {Outcome::Cancelled, QStringLiteral("The export was cancelled."), 0};
+    if (!b.Run(true, &firsts)) return {Outcome::Cancelled, QCoreApplication::translate("Book", "The export was cancelled."), 0};
     r.pages = b.Pages();
     // Title page, then the contents (printed last), then the letters.
     std::vector<int> order{0};

@@ -2,6 +2,7 @@
 // heading and its entries, written by the program's own RTF writer so that an office suite opens
 // it as the formatted book.
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -57,7 +58,7 @@ Result WriteRtf(BookSource& source, const std::vector<BookLetter>& plan, const B
     Heading(c, letter.letter, 28, true);
     std::vector<int> starts;
     if (!AppendEntries(terms, &doc, &starts, progress, &done, total))
-      return {Outcome::Cancelled, QStringLiteral("The export was cancelled."), 0};
+      return {Outcome::Cancelled, QCoreApplication::translate("Book", "The export was cancelled."), 0};
     c.movePosition(QTextCursor::End);
   }
   const QFont font = BookFont();

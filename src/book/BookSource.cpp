@@ -2,6 +2,8 @@
 #include <unordered_set>
 
 #include "book/Book.h"
+
+#include <QCoreApplication>
 #include "data/GlossaryReader.h"
 #include "rtf/DefinitionText.h"
 #include "search/ScratchSearch.h"
@@ -39,7 +41,7 @@ bool BookSource::Plan(const Selection& selection, std::vector<BookLetter>* plan,
   if (!wanted.isEmpty()) {
     const auto same = [&](const data::LetterRow& l) { return l.letter.compare(wanted, Qt::CaseInsensitive) == 0; };
     if (std::none_of(letters.begin(), letters.end(), same)) {
-      if (error) *error = QStringLiteral("The glossary has no letter \"%1\".").arg(wanted);
+      if (error) *error = QCoreApplication::translate("Book", "The glossary has no letter \"%1\".").arg(wanted);
       return false;
     }
     std::erase_if(letters, [&](const data::LetterRow& l) { return !same(l); });

@@ -112,9 +112,12 @@ class NavigatorButton : public QAbstractButton {
   TDBNavigator* nav_;
 };
 
-const char* const kDefaultHints[kNavigateBtnCount] = {"First record", "Prior record", "Next record", "Last record",
-                                       "Insert record", "Delete record", "Edit record", "Post edit",
-                                       "Cancel edit", "Refresh data"};
+const char* const kDefaultHints[kNavigateBtnCount] = {
+    QT_TRANSLATE_NOOP("DataSet", "First record"),  QT_TRANSLATE_NOOP("DataSet", "Prior record"),
+    QT_TRANSLATE_NOOP("DataSet", "Next record"),   QT_TRANSLATE_NOOP("DataSet", "Last record"),
+    QT_TRANSLATE_NOOP("DataSet", "Insert record"), QT_TRANSLATE_NOOP("DataSet", "Delete record"),
+    QT_TRANSLATE_NOOP("DataSet", "Edit record"),   QT_TRANSLATE_NOOP("DataSet", "Post edit"),
+    QT_TRANSLATE_NOOP("DataSet", "Cancel edit"),   QT_TRANSLATE_NOOP("DataSet", "Refresh data")};
 
 }  // namespace
 
@@ -134,7 +137,7 @@ class TDBNavigator::Link : public TDataLink {
 TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent), link_(std::make_unique<Link>(this)) {
   setFocusPolicy(Qt::TabFocus);
   for (int i = 0; i < kNavigateBtnCount; ++i) {
-    hints_[i] = QString::fromLatin1(kDefaultHints[i]);
+    hints_[i] = QCoreApplication::translate("DataSet", kDefaultHints[i]);
     auto* b = new NavigatorButton(TNavigateBtn(i), this);
     b->setObjectName(QStringLiteral("NavButton%1").arg(i));
     buttons_[i] = b;

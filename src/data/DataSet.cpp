@@ -1,5 +1,7 @@
 #include "data/DataSet.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 #include "base/ScopeGuard.h"
@@ -21,37 +23,37 @@ struct Refusal {
   const char* busy;  // follows "The table X is busy: another program is writing to it."
   const char* conflict;
   const char* gone;
-  const char* damaged = "Nothing was changed.";  // what became of the user's work
+  const char* damaged = QT_TRANSLATE_NOOP("DataSet", "Nothing was changed.");  // what became of the user's work
 };
 
-const Refusal kReadRefusal{"Try again in a moment.", nullptr,
-                           "The record was deleted by another user. Refresh to see the table as it is now."};
+const Refusal kReadRefusal{QT_TRANSLATE_NOOP("DataSet", "Try again in a moment."), nullptr,
+                           QT_TRANSLATE_NOOP("DataSet", "The record was deleted by another user. Refresh to see the table as it is now.")};
 const Refusal kPostRefusal{
-    "Your changes were not stored and are still in the record; try again in a moment.",
-    "The record was changed by another user since it was read. Your changes were not stored and are still in "
-    "the record.",
-    "The record was deleted by another user. Your changes were not stored and are still in the record.",
-    "Your changes were not stored and are still in the record; nothing else was changed."};
+    QT_TRANSLATE_NOOP("DataSet", "Your changes were not stored and are still in the record; try again in a moment."),
+    QT_TRANSLATE_NOOP("DataSet", "The record was changed by another user since it was read. Your changes were not stored and are still in "
+    "the record."),
+    QT_TRANSLATE_NOOP("DataSet", "The record was deleted by another user. Your changes were not stored and are still in the record."),
+    QT_TRANSLATE_NOOP("DataSet", "Your changes were not stored and are still in the record; nothing else was changed.")};
 const Refusal kDeleteRefusal{
-    "The record was not deleted; try again in a moment.",
-    "The record was changed or deleted by another user since it was read. It was not deleted.", nullptr,
-    "The record was not deleted; nothing was changed."};
+    QT_TRANSLATE_NOOP("DataSet", "The record was not deleted; try again in a moment."),
+    QT_TRANSLATE_NOOP("DataSet", "The record was changed or deleted by another user since it was read. It was not deleted."), nullptr,
+    QT_TRANSLATE_NOOP("DataSet", "The record was not deleted; nothing was changed.")};
 
 [[noreturn]] void Refuse(const StoreResult& r, const TableStore& store, const Refusal& words) {
   const QString table = store.Label();
   switch (r.status) {
     case StoreStatus::Damaged:
-      DatabaseError(DamagedFileMessage(store.Path(), r.error, QString::fromLatin1(words.damaged)));
+      DatabaseError(DamagedFileMessage(store.Path(), r.error, QCoreApplication::translate("DataSet", words.damaged)));
     case StoreStatus::Busy:
       if (words.busy)
-        DatabaseError(QStringLiteral("The table %1 is busy: another program is writing to it. %2")
-                          .arg(table, QString::fromLatin1(words.busy)));
+        DatabaseError(QCoreApplication::translate("DataSet", "The table %1 is busy: another program is writing to it. %2")
+                          .arg(table, QCoreApplication::translate("DataSet", words.busy)));
       break;
     case StoreStatus::Conflict:
-      if (words.conflict) DatabaseError(QString::fromLatin1(words.conflict));
+      if (words.conflict) DatabaseError(QCoreApplication::translate("DataSet", words.conflict));
       break;
     case StoreStatus::Gone:
-      if (words.gone) DatabaseError(QString::fromLatin1(words.gone));
+      if (words.gone) DatabaseError(QCoreApplication::translate("DataSet", words.gone));
       break;
     case StoreStatus::FileError: DatabaseError(r.error);
     default: break;

@@ -1,5 +1,6 @@
 #include "data/StoreConnection.h"
 
+#include <QCoreApplication>
 #include <QAtomicInt>
 #include <QDir>
 #include <QFileInfo>
@@ -39,8 +40,9 @@ QString SqlErrorText(const QSqlError& e) {
 }
 
 QString DamagedFileMessage(const QString& path, const QString& sqliteText, const QString& outcome) {
-  return QStringLiteral("The table file %1 is damaged: %2.\n\n%3 Put the file back from a backup, as \"Backing up\" "
-                        "in Termora's README describes.")
+  return QCoreApplication::translate("DataSet",
+                                     "The table file %1 is damaged: %2.\n\n%3 Put the file back from a backup, as "
+                                     "\"Backing up\" in Termora's README describes.")
       .arg(path, sqliteText, outcome);
 }
 
@@ -91,7 +93,7 @@ StoreResult StoreConnection::Open(const QString& path, bool create, int busyTime
     for (const char* sql : {"SELECT count(*) FROM sqlite_master", "PRAGMA synchronous = FULL"}) {
       const StoreResult r = Exec(sql);
       if (r.status == StoreStatus::Damaged)
-        return DamagedFileMessage(path_, r.error, QStringLiteral("Nothing was changed."));
+        return DamagedFileMessage(path_, r.error, QCoreApplication::translate("DataSet", "Nothing was changed."));
       if (!r.Ok()) return QStringLiteral("Cannot read the table file %1: %2.").arg(path_, r.error);
     }
     return QString();
@@ -145,10 +147,11 @@ StoreResult StoreConnection::ResultOf(int rc) const {
     return {StoreStatus::Damaged, text};
   if (primary == SQLITE_READONLY || primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN) {
     const int error = handle_ ? sqlite3_system_errno(handle_) : 0;
-    return {StoreStatus::FileError, QStringLiteral("The table file %1 could not be %2 (%3%4). Nothing was stored.")
+    return {StoreStatus::FileError, QCoreApplication::translate("DataSet", "The table file %1 could not be %2 (%3%4). Nothing was stored.")
                                         .arg(QDir::toNativeSeparators(path_),
-                                             primary == SQLITE_READONLY ? QStringLiteral("changed")
-                                                                        : QStringLiteral("read or written"),
+                                             primary == SQLITE_READONLY
+                                                 ? QCoreApplication::translate("DataSet", "changed")
+                                                 : QCoreApplication::translate("DataSet", "read or written"),
                                              text, error ? QStringLiteral(": ") + FileErrorCause(error) : QString())};
   }
   return StoreResult::Fail(text);

@@ -1,5 +1,6 @@
 #include "data/TableStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -110,13 +111,14 @@ namespace {
 QString WhyReadOnly(const QString& path, sqlite3* db) {
   const QString shown = QDir::toNativeSeparators(path);
   if (::access(QFile::encodeName(path).constData(), W_OK) != 0)
-    return QStringLiteral("The table file %1 cannot be changed: %2.").arg(shown, FileErrorCause(errno));
+    return QCoreApplication::translate("DataSet", "The table file %1 cannot be changed: %2.").arg(shown, FileErrorCause(errno));
   if (db && sqlite3_db_readonly(db, "main") == 1)
-    return QStringLiteral("The table file %1 cannot be changed: it could only be opened for reading.").arg(shown);
+    return QCoreApplication::translate("DataSet", "The table file %1 cannot be changed: it could only be opened for reading.").arg(shown);
   const QString folder = QFileInfo(path).absolutePath();
   if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
-    return QStringLiteral("The table file %1 cannot be changed: its folder %2 takes no new files, and a change is "
-                          "written through one (%3).")
+    return QCoreApplication::translate("DataSet",
+                                       "The table file %1 cannot be changed: its folder %2 takes no new files, and a "
+                                       "change is written through one (%3).")
         .arg(shown, QDir::toNativeSeparators(folder), FileErrorCause(errno));
   return QString();
 }
@@ -161,7 +163,7 @@ StoreResult TableStore::Open(const QString& folder, const StoreTable& table, int
     if (rc != SQLITE_DONE) {
       const StoreResult r = conn_.ResultOf(rc);
       if (r.status == StoreStatus::Damaged)
-        return StoreResult::Fail(DamagedFileMessage(path, r.error, QStringLiteral("Nothing was changed.")));
+        return StoreResult::Fail(DamagedFileMessage(path, r.error, QCoreApplication::translate("DataSet", "Nothing was changed.")));
       return StoreResult::Fail(QStringLiteral("Cannot read the table %1: %2").arg(path, r.error));
     }
   }
@@ -199,7 +201,7 @@ StoreResult TableStore::Open(const QString& folder, const StoreTable& table, int
     if (!findings.isEmpty()) {
       if (findings.size() > 3) findings = findings.mid(0, 3) << QStringLiteral("…");
       return {StoreStatus::Damaged,
-              DamagedFileMessage(path, findings.join(QLatin1String("; ")), QStringLiteral("Nothing was changed."))};
+              DamagedFileMessage(path, findings.join(QLatin1String("; ")), QCoreApplication::translate("DataSet", "Nothing was changed."))};
     }
   }
 

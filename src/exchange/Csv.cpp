@@ -1,5 +1,7 @@
 #include "exchange/Csv.h"
 
+#include <QCoreApplication>
+
 
 namespace exchange {
 
@@ -52,7 +54,7 @@ bool WriteCsv(const QList<Term>& terms, QIODevice* out, QString* error) {
     }
   }
   if (out->write(buffer) != buffer.size()) {
-    if (error) *error = QStringLiteral("Cannot write the file: %1").arg(out->errorString());
+    if (error) *error = QCoreApplication::translate("Exchange", "Cannot write the file: %1").arg(out->errorString());
     return false;
   }
   return true;

@@ -1,5 +1,6 @@
 #include "exchange/Export.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QSaveFile>
 #include <algorithm>
@@ -86,7 +87,7 @@ bool WriteTerms(const QList<Term>& terms, Format format, const QString& path, QS
   if (format == Format::Markup) return WriteMarkupFolder(terms, path, notes, error);
   QSaveFile f(path);
   if (!f.open(QIODevice::WriteOnly)) {
-    if (error) *error = QStringLiteral("Cannot write %1: %2").arg(path, f.errorString());
+    if (error) *error = QCoreApplication::translate("Exchange", "Cannot write %1: %2").arg(path, f.errorString());
     return false;
   }
   const bool ok = format == Format::Tbx ? WriteTbx(terms, &f, error) : WriteCsv(terms, &f, error);
@@ -95,7 +96,7 @@ bool WriteTerms(const QList<Term>& terms, Format format, const QString& path, QS
     return false;
   }
   if (!f.commit()) {
-    if (error) *error = QStringLiteral("Cannot write %1: %2").arg(path, f.errorString());
+    if (error) *error = QCoreApplication::translate("Exchange", "Cannot write %1: %2").arg(path, f.errorString());
     return false;
   }
   return true;

@@ -1,5 +1,6 @@
 #include "exchange/Import.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -196,13 +197,13 @@ bool ApplyPlan(const Plan& plan, ImportSummary* summary, QString* error,
     return false;
   };
   if (!r.Ok()) return fail(r.error);
-  const QString changed = QStringLiteral("The glossary was changed since the file was compared with it.");
+  const QString changed = QCoreApplication::translate("Exchange", "The glossary was changed since the file was compared with it.");
   if (!plan.stamp.isEmpty() && !stamp.isEmpty() && stamp != plan.stamp) return fail(changed);
 
   int done = 0;
   for (const PlanItem& i : plan.items) {
     const bool stores = i.kind == ItemKind::New || (i.kind == ItemKind::Conflict && i.choice != Choice::Mine);
-    if (stores && step && !step(done, writes)) return fail(QStringLiteral("The import was stopped."));
+    if (stores && step && !step(done, writes)) return fail(QCoreApplication::translate("Exchange", "The import was stopped."));
     QByteArray definition = i.incoming.rtf;
     if (stores && definition.isEmpty()) definition = TextDefinition(i.incoming.text);
     switch (i.kind) {
@@ -228,7 +229,7 @@ bool ApplyPlan(const Plan& plan, ImportSummary* summary, QString* error,
     if (!r.Ok()) return fail(QStringLiteral("%1: %2").arg(i.incoming.where, r.error));
     if (stores) ++done;
   }
-  if (step && !step(done, writes)) return fail(QStringLiteral("The import was stopped."));
+  if (step && !step(done, writes)) return fail(QCoreApplication::translate("Exchange", "The import was stopped."));
   if (r = w.Commit(); !r.Ok()) return fail(r.error);
   if (summary) *summary = s;
   return true;

@@ -1,5 +1,6 @@
 #include "exchange/Markup.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFont>
 #include <QSaveFile>
@@ -196,7 +197,7 @@ bool WriteMarkupFolder(const QList<Term>& terms, const QString& folder, QStringL
     files[k.letter] << QStringLiteral("## %1\n\n%2\n").arg(k.term->name, k.markup);
   }
   if (!QDir().mkpath(folder)) {
-    if (error) *error = QStringLiteral("Cannot create the folder %1.").arg(folder);
+    if (error) *error = QCoreApplication::translate("Exchange", "Cannot create the folder %1.").arg(folder);
     return false;
   }
   {
@@ -205,14 +206,14 @@ bool WriteMarkupFolder(const QList<Term>& terms, const QString& folder, QStringL
         f.write("A glossary exported by Termora. `termora-glossary build` turns this folder back into\n"
                 "the glossary's tables; the bundled glossary's house style is not asked of it.\n") < 0 ||
         !f.commit()) {
-      if (error) *error = QStringLiteral("Cannot write %1: %2").arg(f.fileName(), f.errorString());
+      if (error) *error = QCoreApplication::translate("Exchange", "Cannot write %1: %2").arg(f.fileName(), f.errorString());
       return false;
     }
   }
   for (int n = 0; n < letters.size(); ++n) {
     QSaveFile f(QDir(folder).filePath(glossary::LetterFileName(n + 1)));
     if (!f.open(QIODevice::WriteOnly) || f.write(files[n].join(QLatin1Char('\n')).toUtf8()) < 0 || !f.commit()) {
-      if (error) *error = QStringLiteral("Cannot write %1: %2").arg(f.fileName(), f.errorString());
+      if (error) *error = QCoreApplication::translate("Exchange", "Cannot write %1: %2").arg(f.fileName(), f.errorString());
       return false;
     }
   }

@@ -1,5 +1,6 @@
 #include "exchange/Tbx.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QMap>
 #include <QXmlStreamReader>
@@ -81,7 +82,7 @@ bool WriteTbx(const QList<Term>& terms, QIODevice* out, QString* error) {
   }
   w.writeEndDocument();
   if (w.hasError()) {
-    if (error) *error = QStringLiteral("Cannot write the file: %1").arg(out->errorString());
+    if (error) *error = QCoreApplication::translate("Exchange", "Cannot write the file: %1").arg(out->errorString());
     return false;
   }
   return true;

@@ -1,5 +1,6 @@
 #include "search/IndexService.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -174,7 +175,7 @@ bool IndexService::OpenIndex(bool fresh) {
   SetStatus(IndexState::Opening);
   QString error;
   if (!source_ || !source_->Open(&error)) {
-    SetStatus(IndexState::Unavailable, 0, 0, error.isEmpty() ? QStringLiteral("The glossary cannot be read.") : error);
+    SetStatus(IndexState::Unavailable, 0, 0, error.isEmpty() ? QCoreApplication::translate("Search", "The glossary cannot be read.") : error);
     return false;
   }
   writer_.Close();
@@ -189,7 +190,7 @@ bool IndexService::OpenIndex(bool fresh) {
     const QString path = QDir(folder_).filePath(QString::fromLatin1(kIndexFileName));
     const QFileInfo file(path);
     if (!QFileInfo(folder_).isWritable() || (file.exists() && !file.isWritable())) {
-      why = QStringLiteral("The folder %1 cannot be written to.").arg(QDir::toNativeSeparators(folder_));
+      why = QCoreApplication::translate("Search", "The folder %1 cannot be written to.").arg(QDir::toNativeSeparators(folder_));
     } else {
       if (fresh) RemoveIndexFiles(path);
       bool ok = OpenAt(path, false, &error);
@@ -428,7 +429,7 @@ bool IndexService::ReaderReady(QString* error) {
     generation = generation_;
   }
   if (location.isEmpty()) {
-    if (error) *error = QStringLiteral("The search index is not open yet.");
+    if (error) *error = QCoreApplication::translate("Search", "The search index is not open yet.");
     return false;
   }
   if (generation != readerGeneration_ || !reader_.IsOpen()) {

@@ -1,5 +1,6 @@
 #include "search/SearchIndex.h"
 
+#include <QCoreApplication>
 #include <QByteArray>
 #include <QUuid>
 #include <algorithm>
@@ -421,7 +422,7 @@ bool SearchIndex::Details(const QString& expression, qint64 id, HitDetails* deta
   BindText(details_, 5, ellipsis);
   const int rc = sqlite3_step(details_);
   if (rc == SQLITE_DONE) {
-    if (error) *error = QStringLiteral("The term is no longer in the index.");
+    if (error) *error = QCoreApplication::translate("Search", "The term is no longer in the index.");
     return false;
   }
   if (rc != SQLITE_ROW) return Fail(rc, error);
