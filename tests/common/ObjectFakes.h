@@ -11,6 +11,7 @@
 
 #include "platform/FileObject.h"
 #include "platform/ObjectDialogs.h"
+#include "platform/ObjectPropertiesDialog.h"
 
 struct FakeDesktop {
   QStringList opened, applications;
@@ -60,3 +61,50 @@ inline QString WriteFile(const QTemporaryDir& dir, const QString& name, const QB
   f.write(bytes);
   return path;
 }
+
+namespace platform {
+
+// What a container tells the object properties dialog about a linked text document; it counts
+// what the dialog asks of it.
+struct FakeObjectInfo : IOleUIObjInfo, IOleUILinkInfo {
+  DWORD aspect = DVASPECT_CONTENT;
+  std::vector<DWORD> viewsSet;
+  int opened = 0, updated = 0, cancelled = 0;
+  HRESULT GetObjectInfo(DWORD, DWORD* size, QString* label, QString* type, QString* shortType, QString* location) override {
+    if (size) *size = DWORD(-1);
+    if (label) *label = QStringLiteral("Text document");
+    if (type) *type = QStringLiteral("Text document");
+    if (shortType) *shortType = QStringLiteral("TXT");
+    if (location) *location = QStringLiteral("Termora");
+    return S_OK;
+  }
+  HRESULT GetConvertInfo(DWORD, QString*, QString*) override { return S_OK; }
+  HRESULT ConvertObject(DWORD, const QString&) override { return E_NOTIMPL; }
+  HRESULT GetViewInfo(DWORD, QImage* picture, DWORD* a, int* scale) override {
+    if (picture) *picture = QImage(16, 16, QImage::Format_RGB32);
+    if (a) *a = aspect;
+    if (scale) *scale = 0;
+    return S_OK;
+  }
+  HRESULT SetViewInfo(DWORD, const QImage&, DWORD a, int, bool) override {
+    viewsSet.push_back(a);
+    return S_OK;
+  }
+  DWORD GetNextLink(DWORD l) override { return l == 0 ? 1 : 0; }
+  HRESULT SetLinkUpdateOptions(DWORD, DWORD) override { return S_OK; }
+  HRESULT GetLinkUpdateOptions(DWORD, DWORD* o) override {
+    *o = OLEUPDATE_ALWAYS;
+    return S_OK;
+  }
+  HRESULT SetLinkSource(DWORD, const QString&, ULONG, ULONG*, bool) override { return S_OK; }
+  HRESULT GetLinkSource(DWORD, QString* name, ULONG*, QString*, QString*, bool*, bool*) override {
+    if (name) *name = QStringLiteral("/home/beekeeper/notes.txt");
+    return S_OK;
+  }
+  HRESULT OpenLinkSource(DWORD) override { return ++opened, S_OK; }
+  HRESULT UpdateLink(DWORD, bool, bool) override { return ++updated, S_OK; }
+  HRESULT CancelLink(DWORD) override { return ++cancelled, E_NOTIMPL; }
+  HRESULT GetLastUpdate(DWORD, QDateTime*) override { return S_OK; }
+};
+
+}  // namespace platform

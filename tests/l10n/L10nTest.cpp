@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTabWidget>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -30,6 +31,7 @@
 #include "richtext/editor/qvrich.h"
 #include "richtext/editor/qvrichtb.h"
 #include "richtext/qvfontdlg.h"
+#include "tests/common/ObjectFakes.h"
 #include "tests/richtext_editor/EditorFixture.h"
 
 using namespace richtext;
@@ -314,6 +316,40 @@ TEST_F(RussianInterface, InsertObjectDialog) {
   platform::OLEUIINSERTOBJECT io;
   platform::TInsertObjectDialog d(io, nullptr);
   ExpectClean(&d);
+}
+
+TEST_F(RussianInterface, ObjectPropertiesDialogOnEachPage) {
+  // A linked object as a Russian user's container describes it.
+  struct Info : platform::FakeObjectInfo {
+    platform::HRESULT GetObjectInfo(platform::DWORD, platform::DWORD* size, QString* label, QString* type, QString* shortType,
+                          QString* location) override {
+      if (size) *size = 2048;
+      if (label) *label = QStringLiteral("Текстовый документ");
+      if (type) *type = QStringLiteral("Текстовый документ");
+      if (shortType) *shortType = QStringLiteral("Текст");
+      if (location) *location = QStringLiteral("Словарь");
+      return platform::S_OK;
+    }
+  } info;
+  platform::PROPSHEETHEADER sheet;
+  platform::OLEUIVIEWPROPS view;
+  platform::OLEUILINKPROPS link;
+  platform::OLEUIOBJECTPROPS props;
+  props.dwFlags = platform::OPF_OBJECTISLINK;
+  props.lpPS = &sheet;
+  props.lpObjInfo = &info;
+  props.lpLinkInfo = &info;
+  props.lpVP = &view;
+  props.lpLP = &link;
+  platform::TObjectPropertiesDialog d(props, nullptr);
+  auto* pages = d.findChild<QTabWidget*>(QStringLiteral("Pages"));
+  ASSERT_NE(pages, nullptr);
+  for (int i = 0; i < pages->count(); ++i) {
+    SCOPED_TRACE(pages->tabText(i).toStdString());
+    EXPECT_TRUE(HasCyrillic(pages->tabText(i)));
+    pages->setCurrentIndex(i);
+    ExpectClean(&d);
+  }
 }
 
 TEST_F(RussianInterface, EditorWindowMenusAndPopupMenu) {
