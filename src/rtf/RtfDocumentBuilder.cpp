@@ -152,6 +152,13 @@ const QTextCharFormat& DocumentBuilder::CharFormat(const CharState& ch) {
     f.setProperty(kCharset, font->charset >= 0 ? font->charset : 1);
     f.setProperty(kPitchAndFamily, font->pitchFamily);
   }
+  const std::pair<int, std::pair<int, int>> byScript[] = {{ch.eaFont, {kEastAsianFont, kEastAsianCharset}},
+                                                          {ch.csFont, {kAssocFont, kAssocCharset}}};
+  for (const auto& [index, props] : byScript)
+    if (const RtfFont* font = index >= 0 ? fonts_.Find(index, -1) : nullptr; font && !font->name.isEmpty()) {
+      f.setProperty(props.first, font->name);
+      f.setProperty(props.second, font->charset >= 0 ? font->charset : 1);
+    }
   f.setFontPointSize(ch.fs / 2.0);
   if (ch.bold) f.setFontWeight(QFont::Bold);
   if (ch.italic) f.setFontItalic(true);

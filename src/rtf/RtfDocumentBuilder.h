@@ -33,6 +33,10 @@ struct CharState {
   int up = 0;            // half points raised (> 0) or lowered
   int expndtw = 0, kerning = 0, scalex = 100, lang = 0;
   int field = -1;        // index into the reader's field instructions: a field's result
+  // Fonts by script: \dbch makes \fN and \afN name the East Asian font; \afN in right-to-left
+  // text names the complex script font. The text's bytes go through the last font named.
+  int eaFont = -1, csFont = -1, codeFont = -1;
+  signed char charType = 0;  // 0 \loch, 1 \hich, 2 \dbch
   bool operator==(const CharState&) const = default;
 };
 

@@ -53,6 +53,7 @@ const std::unordered_map<std::string_view, KwEntry>& Table() {
       {"v", {kwV, 0}}, {"up", {kwUp, 0}}, {"dn", {kwDn, 0}}, {"expnd", {kwExpnd, 0}},
       {"expndtw", {kwExpndtw, 0}}, {"kerning", {kwKerning, 0}}, {"charscalex", {kwCharscalex, 0}},
       {"lang", {kwLang, 0}}, {"rtlch", {kwRtlch, 0}}, {"ltrch", {kwLtrch, 0}},
+      {"af", {kwAf, 0}}, {"loch", {kwLoch, 0}}, {"hich", {kwHich, 0}}, {"dbch", {kwDbch, 0}},
       {"tqr", {kwTabKind, 2}}, {"tqc", {kwTabKind, 1}}, {"tqdec", {kwTabKind, 3}},
       {"tb", {kwTb, 0}}, {"tldot", {kwTabLeader, 1}}, {"tlhyph", {kwTabLeader, 2}},
       {"tlul", {kwTabLeader, 3}}, {"tlth", {kwTabLeader, 4}}, {"tleq", {kwTabLeader, 5}},

@@ -34,6 +34,8 @@ enum Kw : int {
   // character effects kept beside the first ones (KwEntry::ch: the kind for kwUl)
   kwCaps, kwScaps, kwOutl, kwShad, kwV, kwUp, kwDn, kwExpnd, kwExpndtw, kwKerning, kwCharscalex,
   kwLang, kwRtlch, kwLtrch,
+  // fonts by script
+  kwAf, kwLoch, kwHich, kwDbch,
   // paragraph: tab kinds and leaders (ch: the kind or leader), effects, borders, shading
   kwTabKind, kwTabLeader, kwTb, kwKeep, kwKeepn, kwPagebb, kwNowidctlpar, kwWidctlpar, kwNoline,
   kwRtlpar, kwLtrpar, kwBox, kwBrdrSide, kwBrdrStyle, kwBrdrw, kwBrsp, kwBrdrcf, kwShading,

@@ -46,7 +46,18 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
       EmitChar(c);
       return;
     }
-    case kwF: ch.font = v; return;
+    case kwF:
+      if (ch.charType == 2) ch.eaFont = v;
+      else ch.font = v;
+      ch.codeFont = v;
+      return;
+    case kwAf:
+      if (ch.charType == 2) ch.eaFont = v;
+      else if (ch.rtl) ch.csFont = v;
+      return;
+    case kwLoch: ch.charType = 0; return;
+    case kwHich: ch.charType = 1; return;
+    case kwDbch: ch.charType = 2; return;
     case kwPlain: {
       const int link = ch.link, field = ch.field;
       ch = CharState{};

@@ -42,7 +42,7 @@ void Reader::HexByte(unsigned char b) {
     case Dest::ListName: break;
     default: return;
   }
-  int cp = s.dest == Dest::FontTable && fonts_.HasCurrent() ? CodePageOf(fonts_.Current()) : CodePageOf(s.ch.font);
+  int cp = s.dest == Dest::FontTable && fonts_.HasCurrent() ? CodePageOf(fonts_.Current()) : CodePageOf(TextFont(s.ch));
   // A symbol font's name is ordinary text: only its glyphs live in the symbol table.
   if (s.dest == Dest::FontTable && cp == kSymbolCodePage) cp = docCp_;
   if (!bytes_.isEmpty() && (bytesCp_ != cp || bytesDest_ != s.dest)) FlushBytes();
@@ -136,7 +136,7 @@ void Reader::HandleText(const char* p, qsizetype n) {
       return;
     default: return;
   }
-  const int cp = CodePageOf(s.ch.font);
+  const int cp = CodePageOf(TextFont(s.ch));
   if (!bytes_.isEmpty() && (bytesCp_ != cp || bytesDest_ != s.dest)) FlushBytes();
   bytesCp_ = cp;
   bytesDest_ = s.dest;

@@ -143,7 +143,7 @@ class Reader {
   int BeginText() {
     State& s = stack_.back();
     s.firstWord = false;
-    return CodePageOf(s.ch.font);
+    return CodePageOf(TextFont(s.ch));
   }
   void PictureHex(const char* data, qsizetype n);
   void Text(const char* data, qsizetype n) { HandleText(data, n); }
@@ -171,6 +171,7 @@ class Reader {
   void StartDest(State& s, Dest d);
   void EndFontEntry();
   int CodePageOf(int font) { return fonts_.CodePageOf(font, docCp_); }
+  static int TextFont(const CharState& ch) { return ch.codeFont >= 0 ? ch.codeFont : ch.font; }
   void HandleText(const char* p, qsizetype n);
   void HexByte(unsigned char b);
   void CloseDestination(const State& done, State& parent);

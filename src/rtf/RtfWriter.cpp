@@ -70,6 +70,26 @@ int Writer::FontIndex(const QTextCharFormat& f) {
   if (key.name.isEmpty()) key.name = defaultFamily_;
   key.pitchFamily = f.intProperty(kPitchAndFamily) & 0xF3;
   key.symbol = f.intProperty(kCharset) == 2;
+  key.charset = f.intProperty(kCharset);
+  return FontIndex(key);
+}
+
+int Writer::ScriptFontIndex(const QTextCharFormat& f, int nameProperty, int charsetProperty) {
+  FontKey key;
+  key.name = f.stringProperty(nameProperty);
+  key.name.remove(u';');
+  for (QChar& c : key.name)
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.unicode() >= 0x2028) c = u' ';
+  key.name = key.name.simplified();
+  if (key.name.isEmpty()) return -1;
+  key.charset = f.intProperty(charsetProperty);
+  key.symbol = key.charset == 2;
+  return FontIndex(key);
+}
+
+int Writer::FontIndex(FontKey key) {
+  // Western and Cyrillic sets are written as Cyrillic, the text's own code page.
+  if (key.symbol || key.charset == 0 || key.charset == 1 || key.charset < 0 || key.charset > 255) key.charset = 204;
   auto it = fontIndex_.find(key);
   if (it != fontIndex_.end()) return it->second;
   const int index = int(fonts_.size());
@@ -121,13 +141,15 @@ RunState Writer::StateOf(const QTextCharFormat& f) {
   s.kerning = f.intProperty(kKerningTw) / 10;
   s.scalex = f.hasProperty(kCharScaleX) ? f.intProperty(kCharScaleX) : 100;
   s.lang = f.intProperty(kLcid);
+  s.ea = ScriptFontIndex(f, kEastAsianFont, kEastAsianCharset);
+  s.cs = ScriptFontIndex(f, kAssocFont, kAssocCharset);
   return s;
 }
 
 void Writer::SwitchTo(const RunState& s) {
   if (s == cur_) return;
-  // Only \plain takes a run's language away again (back to the document's).
-  if (cur_.lang != 0 && s.lang == 0) {
+  // Only \plain takes a run's language or other script's fonts away again.
+  if ((cur_.lang != 0 && s.lang == 0) || (cur_.ea >= 0 && s.ea < 0) || (cur_.cs >= 0 && s.cs < 0)) {
     Word("\\plain");
     cur_ = RunState{};
   }
@@ -145,6 +167,16 @@ void Writer::SwitchTo(const RunState& s) {
   if (s.outl != cur_.outl) Word(s.outl ? "\\outl" : "\\outl0");
   if (s.shad != cur_.shad) Word(s.shad ? "\\shad" : "\\shad0");
   if (s.rtl != cur_.rtl) Word(s.rtl ? "\\rtlch" : "\\ltrch");
+  // \af names the complex script font in right-to-left text, the East Asian one after \dbch.
+  if (s.cs != cur_.cs) {
+    if (!s.rtl) Word("\\rtlch");
+    Word("\\af", s.cs);
+    if (!s.rtl) Word("\\ltrch");
+  }
+  if (s.ea != cur_.ea) {
+    Word("\\dbch\\af", s.ea);
+    Word("\\loch");
+  }
   if (s.up != cur_.up) {
     if (s.up >= 0) Word("\\up", s.up);
     else Word("\\dn", -s.up);
@@ -162,6 +194,8 @@ void Writer::Char(char16_t c) {
   // A byte in a symbol font reads as that font's glyph, so other text in it goes as \uN.
   const bool symbol = !ownCodePage_ && cur_.font >= 0 && size_t(cur_.font) < fonts_.size() &&
                       fonts_[size_t(cur_.font)].symbol;
+  const bool otherSet = !ownCodePage_ && cur_.font >= 0 && size_t(cur_.font) < fonts_.size() &&
+                        fonts_[size_t(cur_.font)].charset != 204;
   if (!symbol || (c != '\\' && c != '{' && c != '}')) switch (c) {
     case '\\': body_.append("\\\\"); needDelim_ = false; return;
     case '{': body_.append("\\{"); needDelim_ = false; return;
@@ -178,7 +212,7 @@ void Writer::Char(char16_t c) {
     RawAscii(char(c));
     return;
   }
-  const int b = symbol ? -1 : Cp1251()[c];
+  const int b = symbol || otherSet ? -1 : Cp1251()[c];
   if (b >= 0) {
     static const char hex[] = "0123456789abcdef";
     const char esc[4] = {'\\', '\'', hex[b >> 4], hex[b & 15]};

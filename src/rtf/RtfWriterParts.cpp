@@ -163,7 +163,7 @@ QByteArray Writer::Write(int from, int to) {
     const int family = (f.pitchFamily >> 4) & 0xF;
     out.append("{\\f" + Num(int(i)) + (family < 6 ? families[family] : "\\fnil"));
     if (f.pitchFamily & 3) out.append("\\fprq" + Num(f.pitchFamily & 3));
-    out.append(f.symbol ? "\\fcharset2 " : "\\fcharset204 ");
+    out.append(f.symbol ? QByteArray("\\fcharset2 ") : "\\fcharset" + Num(f.charset) + ' ');
     out.append(EscapedBytes(f.name));
     out.append(";}");
   }

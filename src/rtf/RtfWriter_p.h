@@ -32,6 +32,7 @@ struct RunState {
   int vert = 0, fg = 0, bg = 0;
   bool hidden = false, caps = false, scaps = false, outl = false, shad = false, rtl = false;
   int up = 0, expndtw = 0, kerning = 0, scalex = 100, lang = 0;
+  int ea = -1, cs = -1;  // the East Asian and complex script fonts, -1 none
   bool operator==(const RunState&) const = default;
 };
 
@@ -39,10 +40,14 @@ struct FontKey {
   QString name;
   int pitchFamily = 0;
   bool symbol = false;  // a symbol font: its own character set, not Cyrillic
+  // The character set as read where it is another script's (Japanese, Greek ...): text in the
+  // font goes as \uN, since its bytes would read in that set's code page. 204 otherwise.
+  int charset = 204;
   bool operator<(const FontKey& o) const {
     if (name != o.name) return name < o.name;
     if (pitchFamily != o.pitchFamily) return pitchFamily < o.pitchFamily;
-    return symbol < o.symbol;
+    if (symbol != o.symbol) return symbol < o.symbol;
+    return charset < o.charset;
   }
 };
 
@@ -59,6 +64,9 @@ class Writer {
 
  private:
   int FontIndex(const QTextCharFormat& f);
+  int FontIndex(FontKey key);
+  // The font of a run's other script (kEastAsianFont ...), -1 for none.
+  int ScriptFontIndex(const QTextCharFormat& f, int nameProperty, int charsetProperty);
   int ColorIndex(const QColor& c);
   int KeptColorIndex(int kept) { return kept ? ColorIndex(ColorOfKept(kept)) : 0; }
   RunState StateOf(const QTextCharFormat& f);

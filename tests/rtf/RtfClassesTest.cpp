@@ -64,11 +64,32 @@ QStringList Notes(const QTextDocument& doc, bool endnotes) {
   return out;
 }
 
+// The fonts runs are set in, by script, with the character sets of other scripts' fonts.
+QStringList Fonts(const QTextDocument& doc) {
+  QStringList out;
+  const auto charset = [](const QTextCharFormat& f, int property) {
+    const int set = f.intProperty(property);
+    return set == 0 || set == 1 ? 204 : set;
+  };
+  ForEachRun(doc, [&](const QString&, const QTextCharFormat& f) {
+    // Text that names no font is written in the writer's own.
+    QString family = f.fontFamilies().toStringList().value(0);
+    if (family.isEmpty()) family = DefaultWriterFont().family();
+    QString d = family + u'/' + QString::number(charset(f, kCharset));
+    if (f.hasProperty(kEastAsianFont))
+      d += QStringLiteral(" asian ") + f.stringProperty(kEastAsianFont) + u'/' + QString::number(charset(f, kEastAsianCharset));
+    if (f.hasProperty(kAssocFont))
+      d += QStringLiteral(" complex ") + f.stringProperty(kAssocFont) + u'/' + QString::number(charset(f, kAssocCharset));
+    if (!out.contains(d)) out << d;
+  });
+  return out;
+}
+
 }  // namespace
 
 TEST(RtfClasses, CorpusFilesKeepWhatTheyHoldBesideTheText) {
   using Describe = std::function<QStringList(const QTextDocument&)>;
-  const Describe headers = Headers, info = Info;
+  const Describe headers = Headers, info = Info, fonts = Fonts;
   const Describe endnotes = [](const QTextDocument& d) { return Notes(d, true); };
   const Describe footnotes = [](const QTextDocument& d) { return Notes(d, false); };
   const struct {
@@ -86,6 +107,10 @@ TEST(RtfClasses, CorpusFilesKeepWhatTheyHoldBesideTheText) {
       {"rtf-corpus/other-striprtf/ansicpg1250.rtf", "information", info, 14},
       {"rtf-corpus/other-rtfpipe/phprtflite-footnotes.rtf", "endnotes", endnotes, 3},
       {"rtf-corpus/other-rtfpipe/phprtflite-footnotes.rtf", "footnotes", footnotes, 3},
+      {"rtf-corpus/osxcart/RtfInterpreterTest_12.rtf", "fonts", fonts, 1},
+      {"rtf-corpus/libreoffice-rtfexport/fdo79384.rtf", "fonts", fonts, 1},
+      {"rtf-corpus/other-striprtf/calcium_score.rtf", "fonts", fonts, 2},
+      {"rtf-corpus/other-rtfparserkit/standard-testJapaneseJisEncoding.rtf", "fonts", fonts, 1},
   };
   for (const auto& c : cases) {
     QFile in(TestsDir() + u'/' + QLatin1String(c.file));
@@ -98,4 +123,27 @@ TEST(RtfClasses, CorpusFilesKeepWhatTheyHoldBesideTheText) {
     EXPECT_EQ(c.describe(*second), before) << c.file << ": " << c.what;
     EXPECT_EQ(WriteRtf(*second), written) << c.file << ": the writer is not stable";
   }
+}
+
+// Text in a font of another script's character set is that script's text, in that font, and
+// comes back so; a font named after \dbch is the East Asian font, never the text's own.
+TEST(RtfClasses, FontsOfOtherScriptsKeepTheirSetsAndPlaces) {
+  const auto doc = Read(
+      "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New Roman;}"
+      "{\\f1\\fnil\\fcharset128 MS Mincho;}{\\f2\\fnil\\fcharset134 SimSun;}{\\f3\\fnil\\fcharset177 David;}"
+      "{\\f4\\fnil\\fcharset238 Arial CE;}}"
+      "\\pard\\f1 \\'93\\'fa\\'96\\'7b\\par"                     // Japanese bytes in a Japanese font
+      "\\f0\\dbch\\f2\\loch Latin \\u20320?\\par"                   // an East Asian font beside the text's
+      "\\plain\\rtlch\\af3 \\ltrch\\f0 mixed\\par"                   // a complex script font
+      "\\plain\\f4 \\'b9\\'e6\\par}");                              // Central European bytes
+  const QStringList expected = {"MS Mincho/128", "Times New Roman/204 asian SimSun/134",
+                                "Times New Roman/204 complex David/177", "Arial CE/238"};
+  EXPECT_EQ(Fonts(*doc), expected);
+  EXPECT_EQ(doc->toPlainText(), QString::fromUtf8("日本\nLatin 你\nmixed\nąć"));
+  const QByteArray written = WriteRtf(*doc);
+  EXPECT_TRUE(written.contains("\\fcharset128 MS Mincho;")) << written.constData();
+  EXPECT_TRUE(written.contains("\\fcharset238 Arial CE;"));
+  const auto back = Read(written);
+  EXPECT_EQ(Fonts(*back), expected);
+  EXPECT_EQ(back->toPlainText(), doc->toPlainText());
 }
