@@ -239,6 +239,7 @@ QTextBlockFormat DocumentBuilder::BlockFormat(const ParaState& pa) {
   if (pa.borders.Any()) SetParaBorders(f, pa.borders);
   if (pa.shading.Any()) SetParaShading(f, pa.shading);
   lastBlockState_ = pa;
+  if (!pa.frame.isEmpty()) f.setProperty(kParagraphExtra, pa.frame);
   lastBlockFmt_ = f;
   haveLastBlockFmt_ = true;
   return f;

@@ -53,6 +53,7 @@ struct ParaState {
   Shading shading;
   bool intbl = false;
   int itap = 1;
+  QByteArray frame;  // the words of a positioned frame (\posx, \absw ...) as read
   bool operator==(const ParaState&) const = default;
   // The nesting level of table the paragraph is in, 0 for none.
   int TableLevel() const;

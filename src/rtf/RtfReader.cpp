@@ -36,6 +36,7 @@ void AddPictureProperties(QTextCharFormat& f, const Picture& p) {
 }  // namespace
 
 void Reader::PushGroup(qsizetype at) {
+  hexCr_ = false;
   if (!stack_.empty()) ResolveSurrogate();
   FlushBytes();
   skipChars_ = 0;
@@ -62,6 +63,7 @@ void Reader::PushGroup(qsizetype at) {
 }
 
 bool Reader::PopGroup(qsizetype at) {
+  hexCr_ = false;
   FlushBytes();
   skipChars_ = 0;
   if (overflow_ > 0) {
@@ -85,7 +87,14 @@ bool Reader::PopGroup(qsizetype at) {
     fields_.resize(size_t(done.field));
     if (f.id >= 0 && !fieldHasResult_[size_t(f.id)] && !f.inst.trimmed().isEmpty() &&
         HyperlinkTarget(f.inst).isEmpty() && parent.dest == Dest::Text && !finishing_) {
-      QTextCharFormat fmt = active_->CharFormat(parent.ch);
+      // It shows in the formats of its instruction's text, within the field's link or result.
+      CharState ch = parent.ch;
+      if (f.hasCh) {
+        ch = f.ch;
+        ch.link = parent.ch.link;
+        ch.field = parent.ch.field;
+      }
+      QTextCharFormat fmt = active_->CharFormat(ch);
       fmt.setObjectType(kFieldObjectType);
       fmt.setProperty(kFieldInst, f.inst.trimmed());
       fmt.clearProperty(kFieldId);

@@ -24,6 +24,7 @@ bool IsKnownDestination(Kw kw) {
 }  // namespace
 
 void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
+  hexCr_ = false;
   const KwEntry entry = FindKeyword(word);
   if (entry.kw != kwU) ResolveSurrogate();
   State& s = stack_.back();
@@ -316,10 +317,13 @@ bool Reader::TableWord(State& s, Kw kw, int v, bool on) {
       if (kw == kwListid) lists_.SelectList(v);
       if (kw == kwLs) lists_.AddOverride(v);
       return true;
+    case Dest::FieldInst:
+      // The instruction's character formats are the field's when it has no result to show.
+      return !((kw >= kwPlain && kw <= kwProtect) || (kw >= kwCaps && kw <= kwDbch) || kw == kwF ||
+               kw == kwU || kw == kwUc);
     case Dest::ObjResult:
     case Dest::Skip:
     case Dest::ObjClass:
-    case Dest::FieldInst:
     case Dest::PnTextAfter:
     case Dest::PnTextBefore:
     case Dest::LevelText:

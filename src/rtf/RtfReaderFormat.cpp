@@ -5,6 +5,8 @@
 #include "rtf/Numbering.h"
 #include "rtf/RtfReader_p.h"
 
+#include <unordered_set>
+
 namespace rtf::reader {
 
 void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool on) {
@@ -38,7 +40,7 @@ void Reader::BodyWord(State& s, const KwEntry& entry, bool hasParam, int v, bool
           highSurrogate_ = 0;
           EmitText(QString(reinterpret_cast<const QChar*>(pair), 2));
         } else {
-          EmitChar(u'?');
+          EmitChar(0xFFFD);
         }
         return;
       }
@@ -309,6 +311,21 @@ bool Reader::TableRowWord(State& s, const KwEntry& entry, bool hasParam, int v, 
 void Reader::OtherWord(std::string_view word, bool hasParam, int param) {
   // The words of a row or cell definition the reader does not use are kept and written back;
   // those that name a colour could not be, and revision marks mean nothing once read.
+  // A positioned frame's words are the paragraph's: kept and written back with it.
+  static const std::unordered_set<std::string_view> frameWords = {
+      "posx", "posy", "posxc", "posxi", "posxo", "posxl", "posxr", "posyc", "posyb", "posyt", "posyil",
+      "posyin", "posyout", "posnegx", "posnegy", "phmrg", "phpg", "phcol", "pvmrg", "pvpg", "pvpara",
+      "absw", "absh", "abslock", "nowrap", "dxfrtext", "dfrmtxtx", "dfrmtxty", "overlay", "wrapdefault",
+      "wraparound", "wraptight", "wrapthrough", "absnoovrlp", "dropcapli", "dropcapt", "frmtxlrtb",
+      "frmtxtbrl", "frmtxbtlr", "frmtxlrtbv", "frmtxtbrlv"};
+  if (frameWords.count(word)) {
+    QByteArray& frame = stack_.back().pa.frame;
+    if (frame.size() < 512) {
+      frame += '\\' + QByteArray(word.data(), qsizetype(word.size()));
+      if (hasParam) frame += QByteArray::number(param);
+    }
+    return;
+  }
   const bool rowWord = word.substr(0, 2) == "tr" || word.substr(0, 3) == "tbl";
   const bool cellWord = word.substr(0, 2) == "cl";
   if (!rowWord && !cellWord) return;

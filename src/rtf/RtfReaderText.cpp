@@ -71,6 +71,10 @@ void Reader::AppendToDestination(Dest d, const QString& s) {
     case Dest::FieldInst:
       // Controls cannot be written back as instruction text: they read as the spaces the writer
       // puts in their place, so the instruction trims and matches alike on every read.
+      if (!fields_.empty() && !fields_.back().hasCh && !s.trimmed().isEmpty()) {
+        fields_.back().ch = stack_.back().ch;
+        fields_.back().hasCh = true;
+      }
       if (!fields_.empty())
         for (QChar c : s)
           fields_.back().inst += c.category() == QChar::Other_Control || c == QChar::LineSeparator ||
@@ -100,9 +104,9 @@ void Reader::EmitText(const QString& s) {
 
 void Reader::ResolveSurrogate() {
   if (!highSurrogate_) return;
-  // Half a surrogate pair stands for nothing: it shows as a question mark.
+  // Half a surrogate pair stands for nothing: it shows as the replacement character.
   highSurrogate_ = 0;
-  EmitChar(u'?');
+  EmitChar(0xFFFD);
 }
 
 void Reader::EndParagraph() {

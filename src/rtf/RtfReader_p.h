@@ -123,18 +123,30 @@ class Reader {
   void BinaryData(const char* data, qsizetype n);
   void HexEscape(unsigned char b) {
     stack_.back().firstWord = false;
+    // A CR or LF byte as text ends the paragraph, as the character it is; CR LF is one end.
+    if ((b == 0x0d || b == 0x0a) && stack_.back().dest == Dest::Text && !stack_.back().uprAnsi) {
+      const bool pair = b == 0x0a && hexCr_;
+      ResolveSurrogate();
+      if (!pair) EndParagraph();
+      hexCr_ = b == 0x0d;
+      return;
+    }
+    hexCr_ = false;
     HexByte(b);
   }
   void Star() { stack_.back().star = true; }
   void LiteralByte(char c) {
+    hexCr_ = false;
     stack_.back().firstWord = false;
     HandleText(&c, 1);
   }
   void SymbolChar(char16_t c) {
+    hexCr_ = false;
     stack_.back().firstWord = false;
     EmitChar(c);
   }
   void ParagraphSymbol() {
+    hexCr_ = false;
     stack_.back().firstWord = false;
     if (stack_.back().dest == Dest::Text) EndParagraph();
   }
@@ -146,12 +158,17 @@ class Reader {
     return CodePageOf(TextFont(s.ch));
   }
   void PictureHex(const char* data, qsizetype n);
-  void Text(const char* data, qsizetype n) { HandleText(data, n); }
+  void Text(const char* data, qsizetype n) {
+    hexCr_ = false;
+    HandleText(data, n);
+  }
 
  private:
   struct Field {
     QString inst;
     int id = -1;  // in fieldInsts_
+    CharState ch;  // the formats of the instruction's text: a field without a result shows in them
+    bool hasCh = false;
   };
   // Where the next border words go: a paragraph's side, a cell's or a row's.
   enum class BorderTarget { None, Para, ParaBox, Cell, Row };
@@ -240,6 +257,7 @@ class Reader {
   int footnotes_ = 0;
   int skipChars_ = 0;  // fallback characters still to skip after \uN
   char16_t highSurrogate_ = 0;
+  bool hexCr_ = false;  // the last thing read was \'0d: a \'0a right after it ends no other paragraph
 
   int docCp_ = 1252;
   std::vector<Field> fields_;

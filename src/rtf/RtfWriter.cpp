@@ -8,6 +8,8 @@
 #include <QTextImageFormat>
 #include <QTextList>
 #include <QTextTable>
+#include <algorithm>
+#include <cctype>
 #include <map>
 #include <unordered_map>
 #include <vector>
@@ -387,6 +389,10 @@ QByteArray Writer::ParagraphProps(const QTextBlock& block, int level) {
     if (s.background) p.append("\\cbpat" + Num(KeptColorIndex(s.background)));
   }
   if (ls) p.append("\\ls" + Num(ls) + "\\ilvl" + Num(listLevel));
+  // Frame words, as read: only letters, digits and the backslashes before them.
+  const QByteArray extra = f.property(kParagraphExtra).toByteArray();
+  if (std::all_of(extra.begin(), extra.end(), [](char c) { return c == '\\' || c == '-' || std::isalnum(uchar(c)); }))
+    p.append(extra);
   return p;
 }
 

@@ -85,11 +85,20 @@ QStringList Fonts(const QTextDocument& doc) {
   return out;
 }
 
+// Paragraphs in positioned frames, with the frame's words.
+QStringList Frames(const QTextDocument& doc) {
+  QStringList out;
+  for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+    if (b.blockFormat().hasProperty(kParagraphExtra))
+      out << QString::fromLatin1(b.blockFormat().property(kParagraphExtra).toByteArray()) + u' ' + b.text().simplified();
+  return out;
+}
+
 }  // namespace
 
 TEST(RtfClasses, CorpusFilesKeepWhatTheyHoldBesideTheText) {
   using Describe = std::function<QStringList(const QTextDocument&)>;
-  const Describe headers = Headers, info = Info, fonts = Fonts;
+  const Describe headers = Headers, info = Info, fonts = Fonts, frames = Frames;
   const Describe endnotes = [](const QTextDocument& d) { return Notes(d, true); };
   const Describe footnotes = [](const QTextDocument& d) { return Notes(d, false); };
   const struct {
@@ -108,6 +117,10 @@ TEST(RtfClasses, CorpusFilesKeepWhatTheyHoldBesideTheText) {
       {"rtf-corpus/other-rtfpipe/phprtflite-footnotes.rtf", "endnotes", endnotes, 3},
       {"rtf-corpus/other-rtfpipe/phprtflite-footnotes.rtf", "footnotes", footnotes, 3},
       {"rtf-corpus/osxcart/RtfInterpreterTest_12.rtf", "fonts", fonts, 1},
+      {"rtf-corpus/other-rtfpipe/AbsolutePositioning.rtf", "frames", frames, 1},
+      {"rtf-corpus/osxcart/p065_vhcenter.rtf", "frames", frames, 1},
+      {"rtf-corpus/libreoffice-rtftok/pass-rhbz960019.rtf", "frames", frames, 1},
+      {"rtf-corpus/osxcart/p024_annalum.rtf", "frames", frames, 1},
       {"rtf-corpus/libreoffice-rtfexport/fdo79384.rtf", "fonts", fonts, 1},
       {"rtf-corpus/other-striprtf/calcium_score.rtf", "fonts", fonts, 2},
       {"rtf-corpus/other-rtfparserkit/standard-testJapaneseJisEncoding.rtf", "fonts", fonts, 1},
@@ -146,4 +159,24 @@ TEST(RtfClasses, FontsOfOtherScriptsKeepTheirSetsAndPlaces) {
   const auto back = Read(written);
   EXPECT_EQ(Fonts(*back), expected);
   EXPECT_EQ(back->toPlainText(), doc->toPlainText());
+}
+
+// A field without a result shows in the formats of its instruction's text.
+TEST(RtfClasses, AFieldShowsInItsInstructionsFormats) {
+  const auto doc = Read("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\f0\\fs24 Page {\\field{\\*\\fldinst {\\fs16\\b PAGE}}{\\fldrslt }}\\par}");
+  QTextCharFormat field;
+  ForEachRun(*doc, [&](const QString&, const QTextCharFormat& f) {
+    if (f.hasProperty(kFieldInst)) field = f;
+  });
+  EXPECT_EQ(field.stringProperty(kFieldInst), QStringLiteral("PAGE"));
+  EXPECT_EQ(field.fontPointSize(), 8);
+  EXPECT_EQ(field.fontWeight(), QFont::Bold);
+  const auto back = Read(WriteRtf(*doc));
+  int fields = 0;
+  ForEachRun(*back, [&](const QString&, const QTextCharFormat& f) {
+    if (!f.hasProperty(kFieldInst)) return;
+    ++fields;
+    EXPECT_EQ(f.fontPointSize(), 8);
+  });
+  EXPECT_EQ(fields, 1);
 }

@@ -287,7 +287,11 @@ TEST(RtfRead, TextAsOtherEditorsWriteIt) {
       {"line break", "{\\rtf1 a\\line b}", QString::fromUtf8("a\u2028b")},
       {"text after the document is not read", "{\\rtf1 a}b}", QStringLiteral("a")},
       {"NUL after the document", QByteArray("{\\rtf1 a}\0", 9), QStringLiteral("a")},
-      {"CR and LF in text", "{\\rtf1 a\r\nb\\'0dc}", QString::fromUtf8("ab\u2028c")},
+      // CR and LF as bytes of the text end paragraphs (a CR LF pair one); in the file they are nothing.
+      {"CR and LF in text", "{\\rtf1 a\r\nb\\'0dc}", QStringLiteral("ab\nc")},
+      {"hex CR LF", "{\\rtf1 a\\'0d\\'0ab\\'0ac\\'0a\\'0dd}", QStringLiteral("a\nb\nc\n\nd")},
+      {"hex CR, text, hex LF", "{\\rtf1 a\\'0d \\'0ab}", QStringLiteral("a\n \nb")},
+      {"half a surrogate pair", "{\\rtf1 a\\u-10240?b\\u-9216?c}", QString::fromUtf8("a\uFFFDb\uFFFDc")},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Text(c.rtf), c.text) << c.what;
