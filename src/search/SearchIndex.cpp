@@ -17,7 +17,7 @@ namespace {
 
 // Changes whenever the schema changes; with the tokenizer's fingerprint it tells an index made
 // by another build.
-constexpr int kFormat = 4;
+constexpr int kFormat = 5;
 constexpr int kBusyTimeoutMs = 5000;
 // A match in the name weighs more than one in the definition.
 constexpr double kNameWeight = 4.0;
@@ -34,8 +34,10 @@ const char* const kSchema =
     "CREATE VIRTUAL TABLE IF NOT EXISTS term_text USING fts5("
     " word, body, content='term_content', content_rowid='id', tokenize='termora');"
     // What links where: by target for "what links here", by source to replace a term's links.
+    // A link keeps its source's letter and name, written with the term's links each time it is
+    // put, so "what links here" reads one run of rows, not a row of the large term table apiece.
     "CREATE TABLE IF NOT EXISTS link(target INTEGER NOT NULL, source INTEGER NOT NULL,"
-    " PRIMARY KEY(target, source)) WITHOUT ROWID;"
+    " letter INTEGER NOT NULL, word TEXT NOT NULL, PRIMARY KEY(target, source)) WITHOUT ROWID;"
     "CREATE INDEX IF NOT EXISTS link_source ON link(source);";
 
 QByteArray Utf8(const QString& s) { return s.toUtf8(); }
@@ -319,12 +321,15 @@ bool SearchIndex::Put(const IndexedTerm& term, QString* error) {
   }
   if (term.links.empty()) return true;
   // A target named twice is one link; a link to itself tells the reader nothing.
-  if (!Prepare(&linkInsert_, "INSERT OR IGNORE INTO link(target, source) VALUES(?, ?)", error)) return false;
+  if (!Prepare(&linkInsert_, "INSERT OR IGNORE INTO link(target, source, letter, word) VALUES(?, ?, ?, ?)", error))
+    return false;
   for (qint64 target : term.links) {
     if (target == term.id || target <= 0) continue;
     base::ScopeGuard done([this] { sqlite3_reset(linkInsert_); });
     sqlite3_bind_int64(linkInsert_, 1, target);
     sqlite3_bind_int64(linkInsert_, 2, term.id);
+    sqlite3_bind_int64(linkInsert_, 3, term.letter);
+    BindText(linkInsert_, 4, word);
     if (const int rc = sqlite3_step(linkInsert_); rc != SQLITE_DONE) return Fail(rc, error);
   }
   return true;
@@ -333,8 +338,7 @@ bool SearchIndex::Put(const IndexedTerm& term, QString* error) {
 bool SearchIndex::LinksTo(qint64 target, std::vector<LinkingTerm>* sources, QString* error) {
   sources->clear();
   if (!Prepare(&linksTo_,
-               "SELECT t.id, t.letter, t.word FROM link l JOIN term t ON t.id = l.source WHERE l.target = ?"
-               " ORDER BY t.word, t.id",
+               "SELECT source, letter, word FROM link WHERE target = ? ORDER BY word, source",
                error))
     return false;
   base::ScopeGuard done([this] { sqlite3_reset(linksTo_); });

@@ -65,10 +65,24 @@ TEST_F(LinksTest, WhatLinksHereFollowsBuildPostsDeletesAndCatchUps) {
   EXPECT_EQ(Here(*s, 1), Names({"Забрус"}));
   EXPECT_EQ(Here(*s, 4), Names({"Забрус", "Центрифуга"}));
 
+  // A linking term renamed and moved to another letter is listed as it is now.
+  tables->Set(3, 17, QString::fromUtf8("Срезка"), QString::fromUtf8("Срезают перед {1}откачкой{1}; см. {4}рамка."));
+  tables->SetStamp("s2b");
+  s->TermWritten(3, "s2", "s2b");
+  EXPECT_EQ(Here(*s, 4), Names({"Срезка", "Центрифуга"}));
+  {
+    std::vector<search::LinkingTerm> terms;
+    QString error;
+    ASSERT_TRUE(s->LinksTo(1, &terms, nullptr, &error)) << error.toStdString();
+    ASSERT_EQ(terms.size(), 1u);
+    EXPECT_EQ(terms[0].id, 3);
+    EXPECT_EQ(terms[0].letter, 17);
+  }
+
   // A deleted term links nowhere any more.
   tables->Erase(3);
   tables->SetStamp("s3");
-  s->TermWritten(3, "s2", "s3");
+  s->TermWritten(3, "s2b", "s3");
   EXPECT_EQ(Here(*s, 1), Names({}));
   EXPECT_EQ(Here(*s, 4), Names({"Центрифуга"}));
 
