@@ -49,25 +49,33 @@ std::vector<Mention> MentionFinder::Find(const QString& text, qint64 self,
   std::vector<Mention> found;
   if (names_.empty() || text.isEmpty()) return found;
   const QByteArray utf8 = text.toUtf8();
+  // The words' stems one after another in one string, and each word's place in bytes and in
+  // characters (UTF-16, as the caller counts): no allocation per word, and a small footprint, so
+  // a long text costs no more per word than a short one.
   struct Token {
-    std::string stem;
+    int stemAt, stemSize;
     int start, end;  // bytes
+    int from, to;    // characters
   };
+  std::string stems;
+  stems.reserve(size_t(utf8.size()));
   std::vector<Token> tokens;
   tokens.reserve(size_t(utf8.size()) / 6);
+  int walkedBytes = 0, walkedChars = 0;
+  auto charAt = [&](int byte) {
+    for (; walkedBytes < byte; ++walkedBytes) {
+      const unsigned char u = static_cast<unsigned char>(utf8[walkedBytes]);
+      if ((u & 0xC0) != 0x80) walkedChars += u >= 0xF0 ? 2 : 1;  // a 4-byte sequence is two UTF-16 units
+    }
+    return walkedChars;
+  };
   ForEachWord(std::string_view(utf8.constData(), size_t(utf8.size())), [&](const Word& w) {
-    tokens.push_back(Token{std::string(stemmer_.Token(w)), w.start, w.end});
+    const std::string_view stem = stemmer_.Token(w);
+    const int from = charAt(w.start);
+    tokens.push_back(Token{int(stems.size()), int(stem.size()), w.start, w.end, from, charAt(w.end)});
+    stems += stem;
     return true;
   });
-  // Byte offsets to characters, in one walk.
-  std::vector<int> charAt(size_t(utf8.size()) + 1, 0);
-  for (int b = 0, c = 0; b <= utf8.size(); ++b) {
-    charAt[size_t(b)] = c;
-    if (b < utf8.size()) {
-      const unsigned char u = static_cast<unsigned char>(utf8[b]);
-      if ((u & 0xC0) != 0x80) c += u >= 0xF0 ? 2 : 1;  // a 4-byte sequence is two UTF-16 units
-    }
-  }
   std::unordered_set<qint64> proposed;
   std::string key;
   for (size_t i = 0; i < tokens.size();) {
@@ -82,14 +90,14 @@ std::vector<Mention> MentionFinder::Find(const QString& text, qint64 self,
         if (!JoinsName(std::string_view(utf8.constData() + from, size_t(to - from)))) break;
         key += ' ';
       }
-      key += tokens[i + n - 1].stem;
+      key.append(stems, size_t(tokens[i + n - 1].stemAt), size_t(tokens[i + n - 1].stemSize));
       if (auto it = names_.find(key); it != names_.end()) {
         best = n;
         term = it->second;
       }
     }
-    const int from = best > 0 ? charAt[size_t(tokens[i].start)] : 0;
-    const int to = best > 0 ? charAt[size_t(tokens[i + best - 1].end)] : 0;
+    const int from = best > 0 ? tokens[i].from : 0;
+    const int to = best > 0 ? tokens[i + best - 1].to : 0;
     if (best > 0 && std::any_of(linked.begin(), linked.end(),
                                 [&](const std::pair<int, int>& l) { return from < l.second && l.first < to; })) {
       taken = 1;  // within a link: the next word may start a name outside it
