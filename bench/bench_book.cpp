@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QRandomGenerator>
@@ -60,7 +59,7 @@ struct Bundled {
   QTemporaryDir dir;
   Bundled() {
     App();
-    const QString source = QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath("../glossary/terms");
+    const QString source = QDir(QStringLiteral(TERMORA_SOURCE_ROOT)).filePath(QStringLiteral("glossary/terms"));
     QString out, err;
     QTextStream o(&out), e(&err);
     if (glossary::RunBuilder(source, dir.path(), o, e) != 0) qFatal("building the glossary: %s", qPrintable(err));

@@ -323,7 +323,9 @@ void BM_WhatLinksHere_vs_BareIndexedQuery(benchmark::State& state) {
   if (!std::is_sorted(here.begin(), here.end(), [](const auto& x, const auto& y) { return x.word < y.word; }))
     state.SkipWithError("what links here is not in the order of the names");
   if (!RightRows(bare.To(hub), hub)) state.SkipWithError("the bare query gave other rows");
-  constexpr int kRounds = 20;
+  // A hundred of each a repetition, some 40 ms a side: a slice lost to another program is a
+  // small part of it.
+  constexpr int kRounds = 100;
   std::vector<Times> a, b;
   size_t rows = 0;
   int rep = 0;
@@ -450,9 +452,9 @@ void BM_FindMentions_2KB_vs_20KB(benchmark::State& state) {
   const QString whole = parts.join(QString());
   if (!RightMentions(whole, finder.Find(whole), namedAll)) state.SkipWithError("the mentions found are not the names put in");
   const double partBytes = double(whole.toUtf8().size()) / kParts, wholeBytes = double(whole.toUtf8().size());
-  // A repetition: ten rounds, each the ten parts and the whole, which goes first taking turns;
-  // some 20 ms of work a side, so a slice lost to another program is a small part of it.
-  constexpr int kRounds = 10;
+  // A repetition: fifty rounds, each the ten parts and the whole, which goes first taking turns;
+  // some 40 ms of work a side, so a slice lost to another program is a small part of it.
+  constexpr int kRounds = 50;
   std::vector<Times> perByteWhole, perBytePart;
   size_t found = 0;
   int turn = 0;

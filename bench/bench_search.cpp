@@ -66,7 +66,7 @@ const Query kQueries[] = {
 };
 
 QStringList CorpusSentences() {
-  const QString folder = QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../glossary/terms"));
+  const QString folder = QDir(QStringLiteral(TERMORA_SOURCE_ROOT)).filePath(QStringLiteral("glossary/terms"));
   QStringList sentences;
   QDirIterator it(folder, {QStringLiteral("*.txt")});
   while (it.hasNext()) {
