@@ -8,10 +8,11 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 # widths. The tests see these two and no others (tests/fonts/fonts.conf.in, with fontconfig-config's
 # stock rules). lrelease (qt6-l10n-tools) compiles the Russian interface, Qt's own Russian texts
 # come from qt6-translations-l10n; dpkg-dev and appstream make and check the Debian package.
+# Spelling: the Hunspell library and its Russian dictionary.
 TERMORA_PACKAGES="cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite qt6-image-formats-plugins poppler-utils \
 libgl-dev libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev sqlite3 libstemmer-dev libxcb1-dev libfontconfig-dev \
 qpdf tidy fontconfig-config fonts-dejavu-core fonts-liberation2 \
-qt6-l10n-tools qt6-translations-l10n dpkg-dev appstream"
+qt6-l10n-tools qt6-translations-l10n dpkg-dev appstream libhunspell-dev hunspell-ru"
 
 missing=()
 for p in $TERMORA_PACKAGES ${TERMORA_EXTRA_PACKAGES:-}; do
