@@ -16,6 +16,7 @@
 #include "richtext/editor/qvrchdlg.h"
 #include "richtext/editor/qvrichform.h"
 #include "richtext/editor/qvrichtb.h"
+#include "spell/SharedSpeller.h"
 
 namespace app {
 
@@ -39,6 +40,16 @@ std::unique_ptr<TForm1> CreateForm1(const QString& folder, QString* error, std::
   return nullptr;
 }
 
+void ConfigureSpelling(const QString& folder) {
+  spell::TSpellerFiles files;
+  // The glossary's own vocabulary, built into the program; the user's words beside the tables.
+  files.WordLists << QStringLiteral(":/termora/beekeeping-words.txt");
+  files.UserList = QDir(folder).filePath(QStringLiteral("user-words.txt"));
+  spell::ConfigureSharedSpeller(files);
+  // Loads on its own thread while the window comes up.
+  spell::SharedSpeller();
+}
+
 int RunTermora() {
   // Before any window or text record is made.
   InstallInterfaceLanguage();
@@ -55,6 +66,7 @@ int RunTermora() {
   engine::SetEngineBell(platform::Beep);
 
   InstallLockWaiter();
+  ConfigureSpelling(QDir::currentPath());
   QString error;
   std::unique_ptr<TForm1> form = CreateForm1(QDir::currentPath(), &error);
   if (!form) {

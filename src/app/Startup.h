@@ -28,6 +28,10 @@ class TApplication : public QApplication {
 std::unique_ptr<TForm1> CreateForm1(const QString& folder, QString* error,
                                     std::function<QDate()> today = nullptr);
 
+// Points the program's spell checker at the glossary's vocabulary and the user's word list in the
+// data folder, and starts loading it.
+void ConfigureSpelling(const QString& folder);
+
 // Sets the title, creates and shows the window on the working folder, and runs the message loop.
 // Returns 0 after the window is closed, 1 when the tables could not be opened (the reason was
 // shown in a message box and no window appeared).

@@ -310,7 +310,7 @@ void TForm1::CreateComponents() {
   DBNavigator1->SetConfirmDelete(true);
   DBNavigator1->SetDataSource(DataSource2);
 
-  qvDBRichEdit1 = new richtext::TqvDBRichEdit(LmPanel1);
+  qvDBRichEdit1 = new richtext::TqvDBRichEditSpell(LmPanel1);
   qvDBRichEdit1->setObjectName(QStringLiteral("qvDBRichEdit1"));
   qvDBRichEdit1->setGeometry(312, 64, 497, 221);
   qvDBRichEdit1->SetScrollBars(engine::ssVertical);

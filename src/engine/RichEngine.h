@@ -16,6 +16,7 @@
 
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QPainter>
 #include <QPointer>
 #include <QTextCursor>
 #include <QTextCharFormat>
@@ -177,6 +178,14 @@ class TRichEngine : public QTextEdit {
   std::function<QString(const QString& target)> LinkToolTip;
   // Draws the links again, after what LinkBroken answers has changed.
   void RefreshLinks() { ApplyLinkDecoration(); }
+
+  // Set by the host: draws over the text on screen after everything else (the viewport's
+  // painter, the exposed rectangle in viewport pixels). Never part of the document, so it
+  // reaches neither print, streams nor the clipboard.
+  std::function<void(QPainter& painter, const QRect& exposed)> PaintOverlay;
+  // Replaces each range (ascending, not overlapping) with text, as one undo step. False when
+  // the text is read-only or protected text refuses.
+  bool ReplaceRanges(const QList<CHARRANGE>& ranges, const QString& text);
 
   // ---- embedded objects ----
   IRichEditOle* OleInterface();

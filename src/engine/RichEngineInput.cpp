@@ -400,6 +400,10 @@ void TRichEngine::paintEvent(QPaintEvent* e) {
   if (!redraw_) return;
   QTextEdit::paintEvent(e);
   PaintDecorations(e->rect());
+  if (PaintOverlay) {
+    QPainter p(viewport());
+    PaintOverlay(p, e->rect());
+  }
 }
 
 void TRichEngine::dragEnterEvent(QDragEnterEvent* e) {

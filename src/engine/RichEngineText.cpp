@@ -47,6 +47,23 @@ void TRichEngine::ReplaceSel(const QString& text, bool canUndo) {
   if (!canUndo) document()->clearUndoRedoStacks();
 }
 
+bool TRichEngine::ReplaceRanges(const QList<CHARRANGE>& ranges, const QString& text) {
+  if (readOnly_ || ranges.isEmpty()) return false;
+  for (const CHARRANGE& r : ranges)
+    if (ProtectedRefuses(EM_REPLACESEL, 1, 0, r.cpMin, r.cpMax)) return false;
+  QTextCursor c(document());
+  c.beginEditBlock();
+  // From the last, so that the positions before it stay valid.
+  for (auto it = ranges.crbegin(); it != ranges.crend(); ++it) {
+    NotifyObjectsRemoved(it->cpMin, it->cpMax);
+    c.setPosition(it->cpMin);
+    c.setPosition(it->cpMax, QTextCursor::KeepAnchor);
+    rtf::InsertPlainText(text, c);
+  }
+  c.endEditBlock();
+  return true;
+}
+
 QString TRichEngine::GetSelText() const {
   const CHARRANGE s = GetSel();
   return GetTextRange(s.cpMin, s.cpMax);

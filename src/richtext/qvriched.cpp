@@ -22,6 +22,8 @@
 #include "platform/Question.h"
 #include "richtext/Qvintl.h"
 #include "richtext/qvricholecallback.h"
+#include "richtext/qvspellmarks.h"
+#include "spell/SharedSpeller.h"
 #include "platform/Shell.h"
 
 using namespace engine;
@@ -167,6 +169,9 @@ void TqvCustomRichEdit::CreateWnd() {
   // Through the control's events, so that a window made again keeps them.
   Engine()->LinkBroken = [this](const QString& Target) { return OnLinkBroken && OnLinkBroken(this, Target); };
   Engine()->LinkToolTip = [this](const QString& Target) { return OnLinkHint ? OnLinkHint(this, Target) : QString(); };
+  Engine()->PaintOverlay = [this](QPainter& P, const QRect& R) {
+    if (SpellingActive()) spellMarks_->Paint(P, R, *spell::SharedSpeller());
+  };
   Engine()->viewport()->installEventFilter(this);
   frameOverlay_ = new TqvFrameOverlay(Engine()->viewport(), [this](QPainter& P, const QRect& R) {
     if (frame_ && FrameActive()) frame_->DrawFrame(P, R, focused_);

@@ -28,6 +28,7 @@
 #include "richtext/qvrichsite.h"
 
 class QAction;
+class QContextMenuEvent;
 class QDropEvent;
 class QMenu;
 class QWidget;
@@ -41,6 +42,7 @@ namespace richtext {
 class TqvCustomRichEdit;
 class TqvDBRichEdit;
 class TqvRichEditorWindow;
+class TqvSpellMarks;
 class TRichEditOleCallback;
 
 
@@ -454,6 +456,25 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit, public TqvRichEditSite
   bool ClassIs(const char* Name) const;
   // The menu a right-button press asked for, shown now that the button is released.
   void ShowPopupOnRelease(const QPoint& ClientPos);
+
+  // ---- spelling (qvrichedspell.cpp) ----
+  // Whether words the dictionary does not know are underlined while the text is editable.
+  bool CheckSpelling() const { return checkSpelling_; }
+  void SetCheckSpelling(bool Value);
+  // Underlining now: checking is on, the text editable and a dictionary loaded.
+  bool SpellingActive() const;
+  // Whether the spelling commands are offered (the popup's item, the editor window's button):
+  // by the control's class, as the options decide.
+  bool OffersSpelling() const;
+  // Where the popup about to open was asked for (a character position); -1: the caret.
+  void SetPopupTextPosition(int Pos) { popupTextPos_ = Pos; }
+  TqvSpellMarks* SpellMarks() const { return spellMarks_.get(); }
+  // The spelling items the popup menu shows at its top for the unknown word at Pos: up to five
+  // suggestions, "add to dictionary", "ignore everywhere". Removes those of the last opening.
+  void AddSpellingItems(QMenu* Menu, int Pos);
+  const QList<QAction*>& SpellingItems() const { return spellItems_; }
+  // Replaces the ranges with Text as a user's edit would, as one undo step; false when refused.
+  bool ReplaceWords(const QList<engine::CHARRANGE>& Ranges, const QString& Text);
   // A press, move or release that follows a link; true when it was one.
   bool LinkMouse(QMouseEvent* Ev);
 
@@ -476,6 +497,7 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit, public TqvRichEditSite
   bool EngineKeyDown(engine::TRichEngine* E, QKeyEvent* Ev) override;
   bool EngineMouse(engine::TRichEngine* E, QMouseEvent* Ev) override;
   bool DoContextPopup(const QPoint& ClientPos) override;
+  bool EngineContextMenu(engine::TRichEngine* E, QContextMenuEvent* Ev) override;
   void resizeEvent(QResizeEvent* E) override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
 
@@ -588,6 +610,10 @@ class TqvCustomRichEdit : public engine::TCustomRichEdit, public TqvRichEditSite
   QPointer<QWidget> frameOverlay_;
   int fontCharset_ = 1;  // DEFAULT_CHARSET
   base::TColor fontColor_ = base::clWindowText;
+  bool checkSpelling_ = false;
+  std::unique_ptr<TqvSpellMarks> spellMarks_;
+  int popupTextPos_ = -1;
+  QList<QAction*> spellItems_;
 
  private:
   // TqvRichEditSite: what the object callback and the object properties ask of the control.
@@ -674,6 +700,29 @@ class TqvDBRichEdit : public TqvCustomRichEdit {
   QString cachedFieldText_;
   QPointer<QWidget> lastParent_;
   QPointer<data::TDataSource> watchedSource_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The bound control with spelling: words the dictionary does not know are underlined as they
+// are typed, the popup suggests corrections, and SpellCheck walks the text in the spelling
+// dialog. The popup's spell-check item and the editor window's spelling commands are offered for
+// this class (and its descendants) by name.
+class TqvDBRichEditSpell : public TqvDBRichEdit {
+  Q_OBJECT
+ public:
+  static constexpr const char* kClassName = "TqvDBRichEditSpell";
+  Q_INVOKABLE explicit TqvDBRichEditSpell(QWidget* Parent = nullptr);
+
+  // Walks the text from the caret in the spelling dialog; "The spell check is complete." at the
+  // end. False when cancelled or there is nothing to check with.
+  bool SpellCheck() override;
+
+ protected:
+  void DoEnter() override;
+
+ private:
+  // The user is told once per run that there is no dictionary, when first editing with spelling.
+  void ReportMissingDictionary();
 };
 
 }  // namespace richtext

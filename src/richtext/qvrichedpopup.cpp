@@ -154,7 +154,7 @@ void TqvCustomRichEdit::PreparePopup() {
   popupByMouse_ = false;
   // Every change of the options below is for this opening only.
   base::ValueRestorer<TqvRichEditPopupOptions> KeepOptions(popupOptions_, popupOptions_);
-  if (!ClassIs("TqvDBRichEditMSWord")) popupOptions_.Exclude(rpoPopupMSWordSpellCheck);
+  if (!OffersSpelling()) popupOptions_.Exclude(rpoPopupMSWordSpellCheck);
   const bool ReadOnlyNow = GetReadOnly();
   const TqvRichEditPopupMenuLabels* L = GlobalIntl->RichEdit()->PopupMenuLabels();
   if (ReadOnlyNow) {
@@ -211,6 +211,8 @@ void TqvCustomRichEdit::PreparePopup() {
 QMenu* TqvCustomRichEdit::GetPopupMenu() {
   QMenu* Menu = popupMenu_;
   if (Menu == nullptr) return nullptr;
+  // Spelling first: the suggestions for the word the menu was asked for go at the top.
+  AddSpellingItems(Menu, std::exchange(popupTextPos_, -1));
   if (!oleOptions_.Contains(reoAdjustPopupMenu) || richEditOle_ == nullptr) return Menu;
   qDeleteAll(extraPopupItems_);
   extraPopupItems_.clear();

@@ -470,7 +470,7 @@ void TqvRichEditForm::ApplyOptionRules() {
     for (TqvRichEditOption M : {reoShowLoad, reoShowSaveAs, reoShowSaveExit, reoShowFormatBar, reoShowToolBar,
                                 reoShowStatusBar, reoShowRuler, reoShowSpellCheck})
       O.Exclude(M);
-  if (!RichEdit1->ClassIs("TqvDBRichEditMSWord")) O.Exclude(reoShowSpellCheck);
+  if (!RichEdit1->OffersSpelling()) O.Exclude(reoShowSpellCheck);
   RichEdit1->SetEditorOptions(O);
 
   auto Hide = [](std::initializer_list<QObject*> Parts) {
