@@ -26,7 +26,7 @@ bool WriteLines(const QString& path, const QStringList& lines, QTextStream& err)
 
 }  // namespace
 
-QStringList WordForms(const QList<Entry>& entries) {
+QStringList WordForms(const QList<Entry>& entries, const std::function<bool(const QString&)>& knownAsWritten) {
   QSet<QString> forms;
   for (const Entry& e : entries) {
     QTextDocument doc;
@@ -37,15 +37,16 @@ QStringList WordForms(const QList<Entry>& entries) {
       forms.insert(word);
     }
   }
-  QStringList out;
+  QSet<QString> out;
   for (const QString& f : forms) {
     const QString lower = f.toLower();
-    // "Пчёлы" at the start of a sentence is the word "пчёлы"; a name stays as written.
-    if (f != lower && forms.contains(lower)) continue;
-    out.append(f);
+    // A name the dictionary knows stays as written; any other word goes in lower case, so that
+    // it is accepted with a capital too and a term ("Абсконденция") is known inside a sentence.
+    out.insert(f != lower && !forms.contains(lower) && knownAsWritten && knownAsWritten(f) ? f : lower);
   }
-  std::sort(out.begin(), out.end());
-  return out;
+  QStringList sorted(out.begin(), out.end());
+  std::sort(sorted.begin(), sorted.end());
+  return sorted;
 }
 
 int RunWordList(const QStringList& args, QTextStream& out, QTextStream& err) {
@@ -65,14 +66,14 @@ int RunWordList(const QStringList& args, QTextStream& out, QTextStream& err) {
     err << error.ToString() << Qt::endl;
     return 2;
   }
-  const QStringList forms = WordForms(entries);
   QString aff, dic;
   if (!spell::FindRussianDictionary(&aff, &dic)) {
-    // Without the dictionary nothing can be compared; the list itself is still right.
+    // Without the dictionary nothing can be compared; the list itself is still usable.
     err << "warning: no Russian dictionary installed; the reviewed word list is not checked" << Qt::endl;
-    return WriteLines(outPath, forms, err) ? 0 : 2;
+    return WriteLines(outPath, WordForms(entries), err) ? 0 : 2;
   }
   spell::TSpeller speller(spell::TSpellerFiles{aff, dic, {}, {}});
+  const QStringList forms = WordForms(entries, [&](const QString& w) { return speller.IsKnown(w); });
   QStringList unknown;
   for (const QString& f : forms)
     if (!speller.IsKnown(f)) unknown.append(f);

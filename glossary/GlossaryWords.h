@@ -6,14 +6,16 @@
 #include <QList>
 #include <QStringList>
 #include <QTextStream>
+#include <functional>
 
 #include "glossary/GlossarySource.h"
 
 namespace glossary {
 
-// The word forms the entries use, sorted, each once; in lower case unless the glossary only ever
-// writes it with a capital (a name).
-QStringList WordForms(const QList<Entry>& entries);
+// The word forms the entries use, sorted, each once, in lower case; a word only ever written
+// with a capital stays so when knownAsWritten says the dictionary knows it that way (a name).
+QStringList WordForms(const QList<Entry>& entries,
+                      const std::function<bool(const QString&)>& knownAsWritten = nullptr);
 
 // termora-glossary-words <source-folder> <reviewed-list> <output> [--write-reviewed]:
 // writes the word forms to <output> and checks them against the reviewed list (with

@@ -1,7 +1,7 @@
 #include "spell/SharedSpeller.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
+#include <QTimer>
 #include <future>
 #include <memory>
 
@@ -28,14 +28,22 @@ TSpeller* Adopt(bool Wait) {
   if (!S.Started) {
     S.Started = true;
     TSpellerFiles Files = S.Files;
-    S.Loading = std::async(std::launch::async, [Files] {
-      auto Made = std::make_unique<TSpeller>(Files);
-      // The views learn of it on the main thread, whoever takes it over first.
-      if (QCoreApplication* App = QCoreApplication::instance())
-        QMetaObject::invokeMethod(
-            App, [] { if (State().Started && SharedSpeller()) NotifySpellingChanged(); }, Qt::QueuedConnection);
-      return Made;
-    });
+    S.Loading = std::async(std::launch::async, [Files] { return std::make_unique<TSpeller>(Files); });
+    // The views learn of it on the main thread: a timer there watches the load, so the loading
+    // thread never touches the application, which may be gone by the time it is done.
+    if (QCoreApplication::instance()) {
+      auto* Watch = new QTimer(SpellNotifier());
+      Watch->setInterval(20);
+      QObject::connect(Watch, &QTimer::timeout, Watch, [Watch] {
+        TShared& Now = State();
+        const bool Done = Now.Speller || (Now.Loading.valid() &&
+                                          Now.Loading.wait_for(std::chrono::seconds(0)) == std::future_status::ready);
+        if (!Done && Now.Loading.valid()) return;
+        Watch->deleteLater();
+        if (Done && SharedSpeller()) NotifySpellingChanged();
+      });
+      Watch->start();
+    }
   }
   if (!S.Loading.valid()) return nullptr;
   if (!Wait && S.Loading.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return nullptr;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include "spell/SharedSpeller.h"
@@ -155,7 +156,10 @@ TEST(SpellerNoDictionaryTest, WithoutADictionaryNothingIsUnderlinedAndTheReasonI
 
 TEST_F(SpellerTest, SharedSpellerLoadsInTheBackground) {
   ConfigureSharedSpeller(Files());
-  TSpeller* S = WaitForSharedSpeller();
+  QSignalSpy Loaded(SpellNotifier(), &TSpellNotifier::Changed);
+  SharedSpeller();  // starts the load and returns at once
+  ASSERT_TRUE(Loaded.wait(10000)) << "the views are told when the dictionary is there";
+  TSpeller* S = SharedSpeller();
   ASSERT_NE(S, nullptr);
   EXPECT_TRUE(S->HasDictionary());
   EXPECT_EQ(SharedSpeller(), S);
