@@ -1455,4 +1455,66 @@ Choose a font from the list of fonts.</source>
         <translation>Смена источника</translation>
     </message>
 </context>
+<context>
+    <name>richtext::TqvSpellDialog</name>
+    <message>
+        <source>Spelling</source>
+        <translation>Орфография</translation>
+    </message>
+    <message>
+        <source>&amp;Not in dictionary:</source>
+        <translation>&amp;Нет в словаре:</translation>
+    </message>
+    <message>
+        <source>C&amp;hange to:</source>
+        <translation>&amp;Заменить на:</translation>
+    </message>
+    <message>
+        <source>Su&amp;ggestions:</source>
+        <translation>&amp;Варианты:</translation>
+    </message>
+    <message>
+        <source>&amp;Change</source>
+        <translation>За&amp;менить</translation>
+    </message>
+    <message>
+        <source>Change A&amp;ll</source>
+        <translation>Заменить вс&amp;е</translation>
+    </message>
+    <message>
+        <source>&amp;Ignore</source>
+        <translation>&amp;Пропустить</translation>
+    </message>
+    <message>
+        <source>Ignore &amp;All</source>
+        <translation>П&amp;ропустить все</translation>
+    </message>
+    <message>
+        <source>A&amp;dd to Dictionary</source>
+        <translation>&amp;Добавить в словарь</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+</context>
+<context>
+    <name>spell::TSpeller</name>
+    <message>
+        <source>No Russian dictionary is installed, so spelling is not checked.</source>
+        <translation>Русский словарь не установлен, поэтому орфография не проверяется.</translation>
+    </message>
+    <message>
+        <source>The spelling dictionary %1 was not found, so spelling is not checked.</source>
+        <translation>Словарь %1 не найден, поэтому орфография не проверяется.</translation>
+    </message>
+    <message>
+        <source>The spelling dictionary %1 is not in UTF-8, so spelling is not checked.</source>
+        <translation>Словарь %1 записан не в UTF-8, поэтому орфография не проверяется.</translation>
+    </message>
+    <message>
+        <source>The word could not be saved in %1: %2</source>
+        <translation>Не удалось сохранить слово в %1: %2</translation>
+    </message>
+</context>
 </TS>

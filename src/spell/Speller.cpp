@@ -1,5 +1,6 @@
 #include "spell/Speller.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +23,8 @@ QString WithYeForYo(QString W) {
   W.replace(QChar(kYoCap), QChar(kYeCap));
   return W;
 }
+
+QString Tr(const char* Text) { return QCoreApplication::translate("spell::TSpeller", Text); }
 
 bool HasCyrillic(QStringView W) {
   for (QChar C : W)
@@ -68,13 +71,13 @@ QStringList ReadWordList(const QString& Path, QString* Error) {
 TSpeller::TSpeller(const TSpellerFiles& Files) : userList_(Files.UserList) {
   QString Aff = Files.Aff, Dic = Files.Dic;
   if (Aff.isEmpty() && !FindRussianDictionary(&Aff, &Dic)) {
-    problem_ = QStringLiteral("No Russian dictionary is installed, so spelling is not checked.");
+    problem_ = Tr(QT_TRANSLATE_NOOP("spell::TSpeller", "No Russian dictionary is installed, so spelling is not checked."));
   } else if (!QFileInfo::exists(Aff) || !QFileInfo::exists(Dic)) {
-    problem_ = QStringLiteral("The spelling dictionary %1 was not found, so spelling is not checked.").arg(Dic);
+    problem_ = Tr(QT_TRANSLATE_NOOP("spell::TSpeller", "The spelling dictionary %1 was not found, so spelling is not checked.")).arg(Dic);
   } else {
     hunspell_ = std::make_unique<Hunspell>(QFile::encodeName(Aff).constData(), QFile::encodeName(Dic).constData());
     if (QString::fromStdString(hunspell_->get_dict_encoding()).compare(u"UTF-8", Qt::CaseInsensitive) != 0) {
-      problem_ = QStringLiteral("The spelling dictionary %1 is not in UTF-8, so spelling is not checked.").arg(Dic);
+      problem_ = Tr(QT_TRANSLATE_NOOP("spell::TSpeller", "The spelling dictionary %1 is not in UTF-8, so spelling is not checked.")).arg(Dic);
       hunspell_.reset();
     }
   }
@@ -177,7 +180,7 @@ bool TSpeller::AddToUserList(const QString& Raw, QString* Error) {
   }
   QByteArray Line = (NeedsBreak ? QByteArray("\n") : QByteArray()) + Word.toUtf8() + '\n';
   if (!F.open(QIODevice::WriteOnly | QIODevice::Append) || F.write(Line) != Line.size() || !F.flush()) {
-    if (Error) *Error = QStringLiteral("The word could not be saved in %1: %2").arg(userList_, F.errorString());
+    if (Error) *Error = Tr(QT_TRANSLATE_NOOP("spell::TSpeller", "The word could not be saved in %1: %2")).arg(userList_, F.errorString());
     return false;
   }
   return true;

@@ -31,6 +31,8 @@
 #include "richtext/editor/qvrich.h"
 #include "richtext/editor/qvrichtb.h"
 #include "richtext/qvfontdlg.h"
+#include "richtext/qvspelldlg.h"
+#include "spell/Speller.h"
 #include "tests/common/ObjectFakes.h"
 #include "tests/richtext_editor/EditorFixture.h"
 
@@ -310,6 +312,13 @@ TEST_F(RussianInterface, PrintDialog) {
   TqvPrintChoice choice;
   EditorDialogs().Print(edit.get(), choice);
   EXPECT_TRUE(seen);
+}
+
+TEST_F(RussianInterface, SpellingDialog) {
+  spell::TSpeller speller(spell::TSpellerFiles{QStringLiteral("/nonexistent/ru_RU.aff"), QStringLiteral("/nonexistent/ru_RU.dic"), {}, {}});
+  EXPECT_TRUE(HasCyrillic(speller.Problem())) << speller.Problem().toStdString();
+  TqvSpellDialog d(TqvSpellTarget{}, speller);
+  ExpectClean(&d);
 }
 
 TEST_F(RussianInterface, InsertObjectDialog) {

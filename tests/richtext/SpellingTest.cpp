@@ -27,6 +27,8 @@ namespace {
 class TSpellEdit : public TqvDBRichEditSpell {
  public:
   using TqvDBRichEditSpell::TqvDBRichEditSpell;
+  using TqvDBRichEditSpell::DoEnter;
+  using TqvDBRichEditSpell::DoExit;
 };
 
 class SpellingTest : public ::testing::Test {
@@ -270,11 +272,22 @@ TEST(SpellingNoDictionaryTest, SaysSoOnceAndTheTextStillWorks) {
   Edit.HandleNeeded();
   Edit.Engine()->SetPlainText(QStringLiteral("Пчеллы"));
   EXPECT_FALSE(Edit.SpellingActive());
-  EXPECT_FALSE(Edit.SpellCheck());
+  // Told on entering the text to edit it, once in the program's run.
+  for (int Entry = 0; Entry < 2; ++Entry) {
+    Edit.DoEnter();
+    QApplication::processEvents();
+    Edit.DoExit();
+  }
   ASSERT_EQ(Questions.asked.size(), 1u);
   EXPECT_TRUE(Questions.asked[0].text.contains(QStringLiteral("dictionary")));
+  // Asked for outright, the spelling command answers why it cannot run.
+  EXPECT_FALSE(Edit.SpellCheck());
+  EXPECT_EQ(Questions.asked.size(), 2u);
   Edit.SetPopupTextPosition(0);
   Edit.GetPopupMenu();
   EXPECT_TRUE(Edit.SpellingItems().isEmpty());
+  Edit.Engine()->SetSel({0, 0});
+  Edit.Engine()->ReplaceSel(QStringLiteral("Рой "));
+  EXPECT_EQ(Edit.Engine()->Text(), QStringLiteral("Рой Пчеллы"));
   spell::ResetSharedSpeller();
 }
