@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QRegularExpression>
 #include <hunspell.hxx>
@@ -23,7 +22,7 @@ namespace {
 // The bundled glossary's definitions as plain text (markup dropped), repeated to Size characters,
 // with a typing error in every fiftieth word so that suggestions-free misses are part of it.
 QString GlossaryText(qsizetype Size) {
-  const QDir Terms(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../glossary/terms")));
+  const QDir Terms(QDir(QStringLiteral(TERMORA_SOURCE_ROOT)).filePath(QStringLiteral("glossary/terms")));
   QString All;
   for (const QString& Name : Terms.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name)) {
     QFile F(Terms.filePath(Name));
