@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QSaveFile>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -22,6 +23,7 @@
 
 #include "platform/DesktopApps.h"
 #include "platform/ObjectDialogs.h"
+#include "platform/Question.h"
 
 namespace platform {
 
@@ -112,6 +114,29 @@ QString SuffixOf(const QString& mime) {
 TObjectOpener& Opener() {
   static TObjectOpener opener;
   return opener;
+}
+
+// Linked files the user chose in this run (canonical paths). A link that came with a definition
+// names a file its author chose, so it is shown and asked about before it opens.
+QSet<QString>& TrustedLinks() {
+  static QSet<QString> trusted;
+  return trusted;
+}
+
+void TrustLink(const QString& path) {
+  const QString canonical = QFileInfo(path).canonicalFilePath();
+  if (!canonical.isEmpty()) TrustedLinks().insert(canonical);
+}
+
+// Types the desktop's opener would run rather than show.
+bool IsRunnable(const QFileInfo& fi) {
+  if (fi.isExecutable()) return true;
+  const QMimeType t = Mimes().mimeTypeForFile(fi);
+  for (const char* m : {"application/x-desktop", "application/x-executable", "application/x-sharedlib",
+                        "application/x-shellscript", "application/x-ms-dos-executable", "application/x-msdownload",
+                        "application/x-msi", "application/vnd.appimage", "application/x-pie-executable"})
+    if (t.inherits(QString::fromLatin1(m))) return true;
+  return fi.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0;
 }
 
 QTemporaryDir*& Root() {
@@ -225,6 +250,7 @@ std::unique_ptr<TFileObject> TFileObject::FromFile(const QString& path, bool lin
   std::unique_ptr<TFileObject> o(new TFileObject);
   o->link_ = link;
   o->path_ = fi.absoluteFilePath();
+  if (link) TrustLink(o->path_);
   o->name_ = fi.fileName();
   o->mime_ = Mimes().mimeTypeForFile(fi).name();
   o->lastUpdate_ = QDateTime::currentDateTime();
@@ -356,6 +382,7 @@ bool TFileObject::SetLinkPath(const QString& path, QString* error) {
   }
   Close();
   path_ = fi.absoluteFilePath();
+  TrustLink(path_);
   name_ = fi.fileName();
   mime_ = Mimes().mimeTypeForFile(fi).name();
   naturalSize_ = {};
@@ -370,7 +397,8 @@ QByteArray TFileObject::CurrentBytes(QString* error) const {
     if (error) *error = QObject::tr("The linked file “%1” no longer exists.").arg(path_);
     return {};
   }
-  if (f.size() > kMaxObjectBytes || !f.open(QIODevice::ReadOnly)) {
+  // A device or a pipe would be read without end.
+  if (!QFileInfo(path_).isFile() || f.size() > kMaxObjectBytes || !f.open(QIODevice::ReadOnly)) {
     if (error) *error = QObject::tr("The linked file “%1” cannot be read.").arg(path_);
     return {};
   }
@@ -448,11 +476,16 @@ bool TFileObject::DoVerb(int verb, QWidget* parent, QString* error) {
   switch (verb) {
     case verbOpen:
     case verbShow:
-    case verbOpenStandard: return Open(QString(), error);
+    case verbOpenStandard: return Open(QString(), parent, error);
     case verbOpenWith: {
+      QString why;
+      if (link_ && !MayOpenLink(parent, &why)) {
+        if (error) *error = why;
+        return why.isEmpty();
+      }
       const QString app = ChooseApplication(parent, mime_, name_);
       if (app.isEmpty()) return true;  // the user changed their mind
-      return Open(app, error);
+      return Open(app, parent, error);
     }
     case verbSaveCopyAs: return SaveCopy(parent, error);
     default:
@@ -463,15 +496,54 @@ bool TFileObject::DoVerb(int verb, QWidget* parent, QString* error) {
   }
 }
 
-bool TFileObject::Open(const QString& application, QString* error) {
+bool TFileObject::MayOpenLink(QWidget* parent, QString* error) {
+  error->clear();
+  const QFileInfo written(path_);
+  if (!written.exists()) {
+    *error = QObject::tr("The linked file “%1” no longer exists.").arg(path_);
+    return false;
+  }
+  // "..", "." and symbolic links resolved: the path shown is the file that would open.
+  const QString canonical = written.canonicalFilePath();
+  const QFileInfo fi(canonical);
+  if (canonical.isEmpty() || !fi.isFile()) {
+    *error = QObject::tr("The link points to “%1”, which is not a regular file; it is not opened.")
+                 .arg(canonical.isEmpty() ? QDir::cleanPath(written.absoluteFilePath()) : canonical);
+    return false;
+  }
+  if (IsRunnable(fi)) {
+    *error = QObject::tr("The link points to “%1”, which is a program or a launcher: opening it would run it, so it "
+                         "is not opened. Use Save Copy As to look at it.")
+                 .arg(canonical);
+    return false;
+  }
+  if (TrustedLinks().contains(canonical)) return true;
+  Question q;
+  q.caption = ApplicationTitle();
+  q.text = QObject::tr("This object links to a file that was not chosen by you:\n\n%1\n\nOpen it only if you know "
+                       "where the text came from and expect this file.")
+               .arg(canonical);
+  q.icon = Icon::Warning;
+  q.buttons = Buttons::OkCancel;
+  q.defaultAnswer = idCancel;
+  q.okText = QObject::tr("&Open");
+  if (Ask(q, parent) != idOk) return false;  // no error: the user said no
+  TrustedLinks().insert(canonical);
+  return true;
+}
+
+bool TFileObject::Open(const QString& application, QWidget* parent, QString* error) {
   if (link_) {
-    if (!QFileInfo::exists(path_)) {
-      if (error) *error = QObject::tr("The linked file “%1” no longer exists.").arg(path_);
-      return false;
+    QString why;
+    const bool may = MayOpenLink(parent, &why);
+    if (!may) {
+      if (error) *error = why;
+      return why.isEmpty();
     }
-    if (openPath_ != path_) {
+    const QString canonical = QFileInfo(path_).canonicalFilePath();
+    if (openPath_ != canonical) {
       Close();
-      openPath_ = path_;
+      openPath_ = canonical;
     }
   } else if (openPath_.isEmpty() || !QFileInfo::exists(openPath_)) {
     Close();

@@ -4,7 +4,8 @@
 // open it with the default application (a private copy, for an embedded file, whose saved changes
 // come back into the object), open it with another application, save a copy of it.
 //
-// An object never opens by itself: only DoVerb opens it. Private copies live in a folder only the
+// An object never opens by itself: only DoVerb opens it. A link opens regular files only, never a
+// program or a launcher, and asks first when its file was not chosen by the user in this run. Private copies live in a folder only the
 // user can read, under the runtime folder, and go when the object closes or the program ends.
 
 #include <QDateTime>
@@ -101,7 +102,10 @@ class TFileObject : public QObject {
 
  private:
   TFileObject() = default;
-  bool Open(const QString& application, QString* error);
+  bool Open(const QString& application, QWidget* parent, QString* error);
+  // A link opens only a regular file that is no program, and one the user did not choose in
+  // this run only after they saw its path and said yes. False with *error empty when they said no.
+  bool MayOpenLink(QWidget* parent, QString* error);
   bool SaveCopy(QWidget* parent, QString* error);
   QByteArray CurrentBytes(QString* error) const;
   QImage Picture(QSize* natural) const;

@@ -52,7 +52,10 @@ int Ask(const Question& q, QWidget* parent) {
   QMessageBox box(ToQt(q.icon), q.caption, q.text, QMessageBox::NoButton,
                   parent ? parent : QApplication::activeWindow());
   const auto defs = ButtonsOf(q.buttons);
-  for (const auto& d : defs) box.addButton(d.qt);
+  for (const auto& d : defs) {
+    QAbstractButton* b = box.addButton(d.qt);
+    if (d.answer == idOk && !q.okText.isEmpty()) b->setText(q.okText);
+  }
   const int want = q.defaultAnswer ? q.defaultAnswer : defs.front().answer;
   for (const auto& d : defs)
     if (d.answer == want) box.setDefaultButton(d.qt);

@@ -30,6 +30,7 @@ struct Question {
   Icon icon = Icon::None;
   Buttons buttons = Buttons::Ok;
   int defaultAnswer = 0;  // 0: the first button
+  QString okText = {};    // the OK button's caption when it says more than "OK" ("&Open")
 };
 
 using Answerer = std::function<int(const Question&)>;

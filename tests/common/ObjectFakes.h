@@ -108,3 +108,20 @@ struct FakeObjectInfo : IOleUIObjInfo, IOleUILinkInfo {
 };
 
 }  // namespace platform
+
+// A link's stored data as a definition from elsewhere carries it: the path is whatever its author
+// wrote, and the user never chose it.
+inline QByteArray ForeignLinkData(const QString& path, const QByteArray& mime = "text/plain") {
+  QByteArray data = QByteArrayLiteral("TERMORA-FILE-OBJECT\x01");
+  auto field = [&](const char* tag, const QByteArray& value) {
+    data.append(tag, 4);
+    const quint32 n = quint32(value.size());
+    for (int i = 0; i < 4; ++i) data.append(char((n >> (8 * i)) & 0xff));
+    data.append(value);
+  };
+  field("KIND", "link");
+  field("NAME", path.section(QLatin1Char('/'), -1).toUtf8());
+  field("MIME", mime);
+  field("PATH", path.toUtf8());
+  return data;
+}

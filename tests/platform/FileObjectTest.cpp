@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTextBoundaryFinder>
 
+#include <sys/stat.h>
+
 #include "platform/FileObject.h"
 #include "platform/InsertObjectDialog.h"
 #include "platform/ObjectPropertiesDialog.h"
@@ -29,6 +31,13 @@ using namespace platform;
 namespace {
 QByteArray Png(QColor c, int w, int h) { return PngBytes(c, w, h); }
 QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) { return WriteFile(dir, name, bytes); }
+
+std::unique_ptr<TFileObject> ForeignLink(const QString& path, const char* mime = "text/plain") {
+  QString why;
+  auto o = TFileObject::FromData(ForeignLinkData(path, mime), &why);
+  EXPECT_TRUE(o) << why.toStdString();
+  return o;
+}
 }  // namespace
 
 TEST(FileObject, StoredDataReadsBackAndDamagedDataIsRefused) {
@@ -160,6 +169,101 @@ TEST(FileObject, VerbsFailWithAReasonTheUserCanRead) {
   QFile copy(target);
   ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
   EXPECT_EQ(copy.readAll(), QByteArray("x"));
+}
+
+TEST(FileObject, ALinkThatCameWithATextShowsItsFileAndAsksBeforeOpeningIt) {
+  FakeDesktop desktop;
+  TestQuestions questions;
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+  const QString file = QFileInfo(Write(dir, QStringLiteral("notes.txt"), "x")).canonicalFilePath();
+  auto link = ForeignLink(dir.path() + QStringLiteral("/sub/../notes.txt"));
+  ASSERT_TRUE(link);
+  QString why;
+  questions.answers = {idCancel};
+  EXPECT_TRUE(link->DoVerb(TFileObject::verbOpen, nullptr, &why));  // "no" is no failure
+  EXPECT_TRUE(why.isEmpty()) << why.toStdString();
+  EXPECT_TRUE(desktop.opened.isEmpty());
+  ASSERT_EQ(questions.asked.size(), 1u);
+  EXPECT_TRUE(questions.asked[0].text.contains(file)) << questions.asked[0].text.toStdString();
+  EXPECT_FALSE(questions.asked[0].text.contains(QStringLiteral("..")));
+  EXPECT_EQ(questions.asked[0].defaultAnswer, idCancel);
+  EXPECT_EQ(questions.asked[0].okText, QStringLiteral("&Open"));
+
+  questions.answers = {idOk};
+  EXPECT_TRUE(link->DoVerb(TFileObject::verbOpen, nullptr, &why)) << why.toStdString();
+  EXPECT_EQ(desktop.opened, QStringList{file});  // the resolved path, not the one written
+  // Once said yes to, the file opens without asking again in this run.
+  link->Close();
+  EXPECT_TRUE(link->DoVerb(TFileObject::verbOpen, nullptr, &why));
+  EXPECT_EQ(questions.asked.size(), 2u);
+  EXPECT_EQ(desktop.opened.size(), 2);
+
+  // A file the user linked opens without a question.
+  auto own = TFileObject::FromFile(Write(dir, QStringLiteral("own.txt"), "y"), true, &why);
+  ASSERT_TRUE(own);
+  EXPECT_TRUE(own->DoVerb(TFileObject::verbOpen, nullptr, &why)) << why.toStdString();
+  EXPECT_EQ(questions.asked.size(), 2u);
+  EXPECT_EQ(desktop.opened.size(), 3);
+}
+
+TEST(FileObject, ALinkNeverOpensAProgramALauncherOrAnythingButARegularFile) {
+  FakeDesktop desktop;
+  TestQuestions questions;
+  questions.defaultAnswer = idOk;
+  QTemporaryDir dir;
+  const QString script = Write(dir, QStringLiteral("tidy.sh"), "#!/bin/sh\nrm -rf \"$HOME\"\n");
+  QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  const QString launcher =
+      Write(dir, QStringLiteral("notes.desktop"), "[Desktop Entry]\nType=Application\nName=Notes\nExec=sh -c id\n");
+  const QString noSuffix = Write(dir, QStringLiteral("launcher"), "[Desktop Entry]\nType=Application\nExec=id\n");
+  const QString pipe = dir.filePath(QStringLiteral("pipe"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+  const QString viaSymlink = dir.filePath(QStringLiteral("harmless.txt"));
+  ASSERT_TRUE(QFile::link(script, viaSymlink));
+  struct Case {
+    QString path;
+    const char* why;
+  } refused[] = {{script, "program"},   {launcher, "program"}, {noSuffix, "program"}, {viaSymlink, "program"},
+                 {dir.path(), "regular"}, {pipe, "regular"},   {QStringLiteral("/dev/zero"), "regular"}};
+  for (const Case& c : refused) {
+    SCOPED_TRACE(c.path.toStdString());
+    auto link = ForeignLink(c.path);
+    ASSERT_TRUE(link);
+    QString why;
+    for (int verb : {int(TFileObject::verbOpen), int(TFileObject::verbOpenWith)}) {
+      EXPECT_FALSE(link->DoVerb(verb, nullptr, &why));
+      EXPECT_TRUE(why.contains(QLatin1String(c.why))) << why.toStdString();
+    }
+    EXPECT_TRUE(why.contains(QFileInfo(c.path).canonicalFilePath())) << why.toStdString();
+  }
+  // Linking it oneself does not make a program safe to hand to the desktop.
+  QString why;
+  auto own = TFileObject::FromFile(script, true, &why);
+  ASSERT_TRUE(own);
+  EXPECT_FALSE(own->DoVerb(TFileObject::verbOpen, nullptr, &why));
+  EXPECT_TRUE(desktop.opened.isEmpty()) << desktop.opened.join(QLatin1Char(' ')).toStdString();
+  EXPECT_TRUE(questions.asked.empty());
+}
+
+TEST(FileObject, ALinkToAPipeOrADeviceIsNeverRead) {
+  QTemporaryDir dir;
+  const QString pipe = dir.filePath(QStringLiteral("pipe"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+  for (const QString& path : {pipe, QStringLiteral("/dev/zero")}) {
+    SCOPED_TRACE(path.toStdString());
+    // Drawn as a picture it would be read; a pipe without a writer or an endless device must not hang.
+    auto link = ForeignLink(path, "image/png");
+    ASSERT_TRUE(link);
+    EXPECT_FALSE(link->Drawing().isNull());  // its icon
+    const QString target = dir.filePath(QStringLiteral("copy.png"));
+    const TFileChooser previous = SetFileChooser([&](QWidget*, const QString&, const QString&, bool) { return target; });
+    QString why;
+    EXPECT_FALSE(link->DoVerb(TFileObject::verbSaveCopyAs, nullptr, &why));
+    SetFileChooser(previous);
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(target));
+  }
 }
 
 TEST(FileObject, PicturesDrawAsThemselvesAndEverythingElseAsAnIcon) {

@@ -472,6 +472,43 @@ TEST_F(RichEditObjects, OtherProgramsObjectsAreKeptAndSayWhyTheyCannotOpen) {
   EXPECT_TRUE(Desktop.opened.isEmpty());
 }
 
+TEST_F(RichEditObjects, ALinkThatCameWithTheTextAsksBeforeOpeningAndRefusesAProgram) {
+  TestQuestions Questions;
+  const QString Script = WriteFile(Dir, QStringLiteral("setup.sh"), "#!/bin/sh\nid\n");
+  QFile::setPermissions(Script, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  auto E = MakeEdit(400, 300);
+  QByteArray Text = "a";
+  for (const QString& Path : {Dir.path() + QStringLiteral("/x/../swarm notes.txt"), Script}) {
+    rtf::ObjectGroup Link;
+    Link.link = true;
+    Link.objectClass = QStringLiteral("text/plain");
+    Link.data = ForeignLinkData(Path);
+    Text += rtf::ObjectGroupRtf(Link);
+  }
+  ASSERT_TRUE(QDir(Dir.path()).mkdir(QStringLiteral("x")));
+  E->Engine()->LoadRtf(Rtf((Text + "b\\par").constData()));
+  ASSERT_EQ(E->RichEditOle()->GetObjectCount(), 2);
+
+  // The first shows where it really leads and opens nothing on Cancel.
+  Questions.answers = {platform::idCancel};
+  DoubleClickAt(*E, 1);
+  ASSERT_EQ(Questions.asked.size(), 1u);
+  EXPECT_TRUE(Questions.asked[0].text.contains(QFileInfo(TextPath).canonicalFilePath()))
+      << Questions.asked[0].text.toStdString();
+  EXPECT_TRUE(Desktop.opened.isEmpty());
+  // The second is refused with the reason, without a question.
+  DoubleClickAt(*E, 2);
+  ASSERT_EQ(Questions.asked.size(), 2u);
+  EXPECT_EQ(Questions.asked[1].icon, platform::Icon::Error);
+  EXPECT_TRUE(Questions.asked[1].text.contains(Script)) << Questions.asked[1].text.toStdString();
+  EXPECT_TRUE(Questions.asked[1].text.contains(QStringLiteral("run"))) << Questions.asked[1].text.toStdString();
+  EXPECT_TRUE(Desktop.opened.isEmpty());
+  // Said yes to, the first opens.
+  Questions.answers = {platform::idOk};
+  DoubleClickAt(*E, 1);
+  EXPECT_EQ(Desktop.opened, QStringList{QFileInfo(TextPath).canonicalFilePath()});
+}
+
 TEST_F(RichEditObjects, FilesDroppedFromTheFileManagerBecomeObjects) {
   auto E = MakeEdit(400, 300);
   E->Engine()->SetPlainText(QStringLiteral("Hive"));
