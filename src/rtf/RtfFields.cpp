@@ -35,4 +35,11 @@ QString HyperlinkTarget(const QString& instruction) {
   return target;
 }
 
+bool IsWebLink(const QString& href) {
+  // The scheme as written, not as a parser reads it: a browser must see the same one.
+  for (const char* scheme : {"http://", "https://", "mailto:"})
+    if (href.startsWith(QLatin1String(scheme), Qt::CaseInsensitive)) return true;
+  return false;
+}
+
 }  // namespace rtf

@@ -9,4 +9,8 @@ namespace rtf {
 // empty string for any other field.
 QString HyperlinkTarget(const QString& instruction);
 
+// A link a page written for others may carry: http, https or mailto, named as the link begins.
+// Scripts, files of the writer's machine and the like are shown as their text only.
+bool IsWebLink(const QString& href);
+
 }  // namespace rtf

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "rtf/Borders.h"
+#include "rtf/RtfFields.h"
 #include "rtf/CodePage.h"
 #include "rtf/Lists.h"
 #include "rtf/Numbering.h"
@@ -721,9 +722,12 @@ QString DocumentToHtml(const QTextDocument& doc) {
   // Hidden text is no part of what others show; fields show their values.
   std::vector<std::pair<int, int>> hidden;
   std::vector<std::pair<int, QTextCharFormat>> objects;
+  std::vector<std::pair<int, int>> unsafeLinks;
   for (QTextBlock b = copy->begin(); b.isValid(); b = b.next()) {
     for (QTextBlock::iterator it = b.begin(); !it.atEnd(); ++it) {
       const QTextFragment f = it.fragment();
+      if (f.charFormat().isAnchor() && !IsWebLink(f.charFormat().anchorHref()))
+        unsafeLinks.emplace_back(f.position(), f.position() + f.length());
       if (f.charFormat().boolProperty(kHidden)) {
         hidden.emplace_back(f.position(), f.position() + f.length());
         continue;
@@ -740,6 +744,16 @@ QString DocumentToHtml(const QTextDocument& doc) {
         list->setFormat(lf);
       }
     }
+  }
+  // Only web links stay links; the rest keep their text and its look.
+  for (const auto& [a, b] : unsafeLinks) {
+    c.setPosition(a);
+    c.setPosition(b, QTextCursor::KeepAnchor);
+    QTextCharFormat f = c.charFormat();
+    f.setAnchor(false);
+    f.clearProperty(QTextFormat::AnchorHref);
+    f.clearProperty(QTextFormat::AnchorName);
+    c.setCharFormat(f);
   }
   std::vector<std::pair<int, std::pair<int, QTextCharFormat>>> edits;  // from the end backwards
   for (const auto& [pos, fmt] : objects) edits.push_back({pos, {pos + 1, fmt}});

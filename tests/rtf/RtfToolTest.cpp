@@ -148,3 +148,35 @@ TEST(RtfTool, ExitStatusSaysWhetherEverythingWasConverted) {
   const Converted notRtf = Convert("plain words");
   EXPECT_EQ(notRtf.exitCode, 1);
 }
+
+TEST(RtfTool, HtmlKeepsOnlyWebLinksAsLinks) {
+  const struct {
+    const char* target;
+    bool link;
+  } cases[] = {{"http://example.org/hive", true},
+               {"HTTPS://example.org/comb", true},
+               {"mailto:keeper@example.org", true},
+               {"javascript:alert(1)", false},
+               {"JavaScript:alert(2)", false},
+               {"file:///etc/passwd", false},
+               {"data:text/html,<script>alert(3)</script>", false},
+               {"vbscript:msgbox", false},
+               {"../../etc/passwd", false}};
+  QByteArray rtf = "{\\rtf1 ";
+  for (int i = 0; i < int(std::size(cases)); ++i)
+    rtf += "{\\field{\\*\\fldinst HYPERLINK \"" + QByteArray(cases[i].target) + "\"}{\\fldrslt word" +
+           QByteArray::number(i) + "}} ";
+  rtf += "\\par}";
+  const Converted html = Convert(rtf, QStringLiteral("html"));
+  ASSERT_EQ(html.exitCode, 0) << html.err.toStdString();
+  const QString out = QString::fromUtf8(html.out);
+  for (int i = 0; i < int(std::size(cases)); ++i) {
+    SCOPED_TRACE(cases[i].target);
+    const QString word = QStringLiteral("word") + QString::number(i);
+    EXPECT_TRUE(out.contains(word));  // the text stays either way
+    const QString target = QString::fromUtf8(cases[i].target).toHtmlEscaped();
+    EXPECT_EQ(out.contains(QStringLiteral("href=\"") + target), cases[i].link) << html.out.toStdString();
+  }
+  EXPECT_FALSE(out.contains(QStringLiteral("javascript"), Qt::CaseInsensitive));
+  EXPECT_FALSE(out.contains(QStringLiteral("file:")));
+}
