@@ -12,6 +12,7 @@
 #include <QTextDocument>
 #include <QTextList>
 
+#include "data/DataTypes.h"
 #include "rtf/Numbering.h"
 #include "rtf/TextModel.h"
 
@@ -284,7 +285,7 @@ bool ParseLetterText(const QString& input, int letter, const QString& fileName,
                                 .arg(length)
                                 .arg(kMaxTermLength));
       for (QChar c : term)
-        if (c.category() == QChar::Other_Control)
+        if (data::IsControlInName(c))
           return fail(lineNo, QStringLiteral("the term \"%1\" holds the control character U+%2")
                                   .arg(QString(term).replace(c, QChar(0xFFFD)))
                                   .arg(c.unicode(), 4, 16, QLatin1Char('0')));

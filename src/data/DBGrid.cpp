@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "base/ScopeGuard.h"
@@ -86,8 +87,17 @@ TDBGrid::TDBGrid(QWidget* parent) : QWidget(parent), link_(std::make_unique<Link
   editor_->setFrame(false);
   editor_->hide();
   editor_->installEventFilter(this);
-  connect(editor_, &QLineEdit::textEdited, this, [this] {
-    if (!loadingEditor_) editor_->setModified(true);
+  connect(editor_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    if (loadingEditor_) return;
+    editor_->setModified(true);
+    // Pasted or dropped text becomes one line without invisible characters; the cursor stays
+    // after what was inserted.
+    const QString clean = NameWithoutControls(text);
+    if (clean == text) return;
+    const int at = int(NameWithoutControls(text.left(editor_->cursorPosition())).size());
+    editor_->setText(clean);
+    editor_->setCursorPosition(std::min(at, int(clean.size())));
+    editor_->setModified(true);
   });
   resize(300, 200);
 }

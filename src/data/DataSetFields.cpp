@@ -149,6 +149,11 @@ TStringField::TStringField(QObject* owner) : TField(ftString, 20, owner) {}
 QVariant TStringField::Validate(const QVariant& value) const {
   if (value.isNull()) return QVariant();
   QString s = value.toString();
+  for (const QChar c : s)
+    if (IsControlInName(c))
+      DatabaseError(QStringLiteral("'%1' cannot hold the invisible character U+%2 (a control character, a line break "
+                                   "or a change of writing direction). Type it without that character.")
+                        .arg(DisplayLabel(), QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0')));
   // The field is as wide as declared, counted in characters (a pair of UTF-16 surrogates is one,
   // and is never split); what is beyond the width is not kept.
   if (Size() > 0 && s.size() > Size()) {

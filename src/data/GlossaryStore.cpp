@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include "data/DataTypes.h"
 #include "data/StoreConnection.h"
 
 namespace data {
@@ -236,7 +237,7 @@ bool GlossaryWriter::AddTerm(int idMaster, const QString& word, const QByteArray
     return false;
   }
   for (QChar c : word) {
-    if (c.category() == QChar::Other_Control) {
+    if (IsControlInName(c)) {
       error_ = QStringLiteral("The term \"%1\" holds the control character U+%2.")
                    .arg(QString(word).replace(c, QChar(0xFFFD)))
                    .arg(c.unicode(), 4, 16, QLatin1Char('0'));

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include "base/ScopeGuard.h"
+#include "data/DataTypes.h"
 #include "data/GlossaryStore.h"
 #include "data/StoreStamp.h"
 
@@ -71,7 +72,7 @@ QString CheckTermWord(const QString& word) {
   const qsizetype length = word.toUcs4().size();
   if (length > 40) return QStringLiteral("the term has %1 characters; at most 40 fit").arg(length);
   for (QChar c : word)
-    if (c.category() == QChar::Other_Control)
+    if (IsControlInName(c))
       return QStringLiteral("the term holds the control character U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
   return QString();
 }

@@ -70,6 +70,7 @@ TEST(GlossarySource, ReportsFaultsWithFileAndLine) {
        "41 characters"},
       {"term holding a control character", kA, "## Ап\x01ис\nПчела.", 1, "U+0001"},
       {"term holding a tab", kA, "## Ап\tис\nПчела.", 1, "U+0009"},
+      {"term turning the writing direction", kA, "## Ап\u202eис\nПчела.", 1, "U+202e"},
       {"term of another letter", kA, "## Апис\n**Апис**.\n\n## Бортник\n**Бортник**.", 4,
        "does not start with the letter"},
       {"duplicate term", kA, "## Апис\n**Апис**.\n\n## Аэростат\n**Аэростат**.\n\n## Апис\n**Апис**.", 7,
