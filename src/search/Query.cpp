@@ -40,7 +40,9 @@ class Builder {
       groups_ << group;
     }
   }
-  Match Result() const { return Match{parts_.join(QLatin1Char(' ')), groups_.join(QLatin1Char(' '))}; }
+  // Joined by an explicit AND: the full-text syntax takes "a b" for both, but not a bracketed
+  // part beside another ("(a* OR a) b" is an error).
+  Match Result() const { return Match{parts_.join(QLatin1String(" AND ")), groups_.join(QLatin1Char(' '))}; }
 
  private:
   QStringList parts_;

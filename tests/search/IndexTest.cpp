@@ -440,6 +440,33 @@ TEST_F(IndexTest, APassTheTablesRefuseHalfwayIsMadeAgainWithoutBeingAsked) {
   EXPECT_EQ(tables->refusedReads, 0);
 }
 
+TEST_F(IndexTest, OperatorWordsAndStraySymbolsAreOrdinaryWordsBesideAnyOtherPart) {
+  tables->Set(30, 15, QString::fromUtf8("Пчела OR"), QString::fromUtf8("Слово OR и NOT, AND и NEAR в тексте."));
+  auto s = Start();
+  const struct {
+    const char* typed;
+    std::set<QString> found;
+  } cases[] = {
+      {"мёд* клещ", Set({"Пчелиный клещ"})},
+      {"клещ пчел*", Set({"Пчелиный клещ"})},
+      {"пчел* клещ*", Set({"Пчелиный клещ"})},
+      {"пчел* OR", Set({"Пчела OR"})},
+      {"пчел* OR мёд", Set({})},
+      {"OR", Set({"Пчела OR"})},
+      {"NOT пчела", Set({"Пчела OR"})},
+      {"near* AND not", Set({"Пчела OR"})},
+      {"NEAR(пчела)", Set({})},
+      {"(мёд", Set({"Мёд", "Медогонка", "Забрус"})},
+      {"мёд)^ +", Set({"Мёд", "Медогонка", "Забрус"})},
+      {"col:мёд", Set({})},
+      {"\"пчела OR\"*", Set({"Пчела OR"})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    EXPECT_EQ(FoundSet(*s, c.typed), c.found);  // and no error
+  }
+}
+
 TEST_F(IndexTest, NothingToSearchForFindsNothingWithoutAnError) {
   auto s = Start();
   for (const char* typed : {"", "   ", "*", "\"\"", "-,;"}) {
