@@ -30,6 +30,14 @@ constexpr QRgb kTermColour = 0x0000CE;  // the terms' blue of the grid and the e
 
 const char16_t kPlaceholder[] = u"Поиск по словарю (Ctrl+Shift+F)";
 
+// Why the index is behind, in the user's words where the reason is a common one.
+QString BehindReason(const QString& message) {
+  if (message.contains(QLatin1String("disk is full"))) return QStringLiteral("на диске нет места");
+  if (message.contains(QLatin1String("is locked")) || message.contains(QLatin1String("is busy")))
+    return QStringLiteral("таблицы заняты другой программой");
+  return message;
+}
+
 bool Working(IndexState s) {
   return s == IndexState::NotStarted || s == IndexState::Opening || s == IndexState::Building ||
          s == IndexState::CatchingUp;
@@ -430,6 +438,11 @@ void TSearchBox::ShowResults() {
   } else {
     summary = found ? QStringLiteral("Найдено: %1").arg(found) : QStringLiteral("Ничего не найдено");
   }
+  shownBehind_ = st.behind && st.state != IndexState::Unavailable;
+  if (shownBehind_)
+    summary += QStringLiteral(". Результаты могут быть неполными: последние изменения ещё не попали в индекс поиска (%1). "
+                              "Индекс догонит их сам, как только сможет записать.")
+                   .arg(BehindReason(st.message));
   results_->Summary()->setText(summary);
   results_->Place(ResultsAnchor(), found);
   results_->show();
@@ -529,6 +542,9 @@ void TSearchBox::StatusChanged() {
     tip += QStringLiteral("\n\nПоиск недоступен: ") + st.message;
   } else if (building && building_.elapsed() >= kProgressAfterMs && st.total > 0) {
     placeholder = QStringLiteral("Индекс поиска: %1 %").arg(st.done * 100 / st.total);
+  } else if (st.behind) {
+    tip += QStringLiteral("\n\nРезультаты могут быть неполными: последние изменения ещё не попали в индекс поиска (") +
+           BehindReason(st.message) + QStringLiteral(").");
   } else if (st.inMemory && !st.message.isEmpty()) {
     tip += QStringLiteral("\n\nИндекс поиска хранится только в памяти: ") + st.message;
   }
@@ -538,7 +554,7 @@ void TSearchBox::StatusChanged() {
 
   if (!results_->isVisible()) return;
   // Results shown while the index was being made are complete once it is.
-  if (Working(shownState_) && !Working(st.state))
+  if ((Working(shownState_) && !Working(st.state)) || (shownBehind_ && !st.behind))
     RunQuery();
   else
     ShowResults();

@@ -144,6 +144,7 @@ class TSearchBox : public QLineEdit {
   QPointer<QWidget> returnFocus_;
   QString shownFor_;           // the text whose results are shown
   search::IndexState shownState_ = search::IndexState::NotStarted;
+  bool shownBehind_ = false;  // the results shown were found while the index missed writes
   QElapsedTimer building_;     // since the index began to be made or caught up
 };
 

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <unordered_map>
 
+#include <sys/stat.h>
+
 #include "base/ScopeGuard.h"
 #include "search/Query.h"
 
@@ -31,6 +33,14 @@ constexpr auto kFirstRetry = std::chrono::seconds(1);
 constexpr auto kLongestRetry = std::chrono::seconds(60);
 // Progress is told at most this often.
 constexpr auto kProgressEvery = std::chrono::milliseconds(100);
+
+bool FileIdentity(const QString& path, quint64* device, quint64* inode) {
+  struct stat st;
+  if (::stat(QFile::encodeName(path).constData(), &st) != 0) return false;
+  *device = quint64(st.st_dev);
+  *inode = quint64(st.st_ino);
+  return true;
+}
 
 void RemoveIndexFiles(const QString& path) {
   for (const char* suffix : {"", "-wal", "-shm", "-journal"}) QFile::remove(path + QLatin1String(suffix));
@@ -110,10 +120,12 @@ void IndexService::SetStatus(IndexState state, qint64 done, qint64 total, const 
     const auto now = std::chrono::steady_clock::now();
     tell = state != status_.state || message != status_.message || now - lastTold_ >= kProgressEvery ||
            done == total;
+    tell = tell || behind_ != status_.behind;
     status_.state = state;
     status_.done = done;
     status_.total = total;
     status_.message = message;
+    status_.behind = behind_;
     if (tell) lastTold_ = now;
   }
   idle_.notify_all();
@@ -157,10 +169,13 @@ void IndexService::Execute(const Task& task) {
     case Task::Open: OpenIndex(false); break;
     case Task::Rebuild: OpenIndex(true); break;
     case Task::Check:
-      if (writer_.IsOpen()) Synchronize(false);
+      if (IndexFileGone()) OpenIndex(false);
+      else if (writer_.IsOpen()) Synchronize(false);
       break;
     case Task::Row:
-      if (writer_.IsOpen()) ApplyRow(task);
+      // A new file is built from the tables, this write included.
+      if (IndexFileGone()) OpenIndex(false);
+      else if (writer_.IsOpen()) ApplyRow(task);
       break;
   }
 }
@@ -214,9 +229,13 @@ bool IndexService::OpenIndex(bool fresh) {
       return false;
     }
   }
+  quint64 device = 0, inode = 0;
+  if (!memory) FileIdentity(location, &device, &inode);
   {
     std::lock_guard<std::mutex> lock(mutex_);
     location_ = location;
+    fileDevice_ = device;
+    fileInode_ = inode;
     ++generation_;
     status_.inMemory = memory;
   }
@@ -358,13 +377,13 @@ void IndexService::ApplyRow(const Task& task) {
   const TermSource::ReadResult read = source_->Read(task.id, &t, &error);
   // Unreadable now: the stamp is left behind, so the check made a little later catches up with
   // this write.
-  if (read == TermSource::Failed) return RetryLater();
+  if (read == TermSource::Failed) return SettleUntilRetry(error);
   auto failed = [&] {
     writer_.Rollback();
     if (writer_.Damaged())
       RebuildDamaged(error);
     else
-      RetryLater();
+      SettleUntilRetry(error);
   };
   IndexedTerm term;
   if (read == TermSource::Found) {
@@ -385,6 +404,7 @@ void IndexService::ApplyRow(const Task& task) {
 }
 
 void IndexService::RetryLater() {
+  behind_ = true;
   if (Stopping()) return;
   retryDelay_ = retryDelay_.count() == 0 ? std::chrono::milliseconds(kFirstRetry)
                                          : std::min<std::chrono::milliseconds>(retryDelay_ * 2, kLongestRetry);
@@ -394,6 +414,7 @@ void IndexService::RetryLater() {
 }
 
 void IndexService::NoRetry() {
+  behind_ = false;
   retryAt_.reset();
   retryDelay_ = std::chrono::milliseconds(0);
 }
@@ -420,7 +441,36 @@ void IndexService::RebuildDamaged(const QString& why) {
 
 // ---- queries, on the caller's thread ---------------------------------------------------------
 
+bool IndexService::IndexFileGone() const {
+  QString location;
+  quint64 device, inode;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (status_.inMemory || location_.isEmpty()) return false;
+    location = location_;
+    device = fileDevice_;
+    inode = fileInode_;
+  }
+  quint64 d = 0, i = 0;
+  return !FileIdentity(location, &d, &i) || d != device || i != inode;
+}
+
+void IndexService::ReopenIfGone() {
+  if (!IndexFileGone()) return;
+  int generation;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    generation = generation_;
+  }
+  reader_.Close();
+  PushOnce(Task::Open);
+  // Briefly: the new file is open at once, and fills while the query shows what it has.
+  std::unique_lock<std::mutex> lock(mutex_);
+  idle_.wait_for(lock, kOwnWritesWait, [&] { return generation_ != generation; });
+}
+
 bool IndexService::ReaderReady(QString* error) {
+  ReopenIfGone();
   QString location;
   int generation;
   {

@@ -42,7 +42,10 @@ struct IndexStatus {
   qint64 done = 0;
   qint64 total = 0;
   bool inMemory = false;
-  QString message;  // why search is unavailable, or why the index is only in memory
+  // Writes the index could not take yet (a full disk, locked tables): it tries again by itself,
+  // and until then results may miss them.
+  bool behind = false;
+  QString message;  // why search is unavailable, why the index is behind, or why it is only in memory
 };
 
 struct FindResult {
@@ -113,6 +116,10 @@ class IndexService : public QObject {
   void SettleUntilRetry(const QString& error);
   void SetStatus(IndexState state, qint64 done = 0, qint64 total = 0, const QString& message = QString());
   bool ReaderReady(QString* error);
+  // The index's file was deleted or replaced since it was opened (the README says it may be
+  // deleted at any time): it is opened again, as at the start.
+  bool IndexFileGone() const;
+  void ReopenIfGone();
   bool Stopping() const { return stop_.load(std::memory_order_relaxed); }
 
   const QString folder_;
@@ -142,6 +149,8 @@ class IndexService : public QObject {
   IndexStatus status_;
   QString location_;
   int generation_ = 0;  // changes whenever the index is made anew, so the reader reopens it
+  quint64 fileDevice_ = 0, fileInode_ = 0;  // the file opened at location_ (not for memory)
+  bool behind_ = false;
   bool started_ = false;
 
   // The caller's thread only.

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QUuid>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <sqlite3.h>
 
@@ -240,7 +241,30 @@ bool SearchIndex::Known(std::unordered_map<qint64, KnownTerm>* known, QString* e
   return rc == SQLITE_DONE || Fail(rc, error);
 }
 
-bool SearchIndex::Begin(QString* error) { return Exec("BEGIN IMMEDIATE", error); }
+namespace {
+std::atomic<bool> g_fullDisk{false};
+}  // namespace
+
+void SearchIndex::SimulateFullDisk(bool on) { g_fullDisk = on; }
+
+bool SearchIndex::Begin(QString* error) {
+  if (writer_ && g_fullDisk != fullDisk_) {
+    fullDisk_ = g_fullDisk;
+    // The file's present size as its limit: SQLite then fails what needs room as on a full disk.
+    if (!fullDisk_) {
+      sqlite3_exec(db_, "PRAGMA max_page_count = 4294967294", nullptr, nullptr, nullptr);
+    } else {
+      sqlite3_stmt* s = nullptr;
+      qint64 pages = 0;
+      if (sqlite3_prepare_v2(db_, "PRAGMA page_count", -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
+        pages = sqlite3_column_int64(s, 0);
+      sqlite3_finalize(s);
+      sqlite3_exec(db_, QByteArray("PRAGMA max_page_count = " + QByteArray::number(pages)).constData(), nullptr, nullptr,
+                   nullptr);
+    }
+  }
+  return Exec("BEGIN IMMEDIATE", error);
+}
 bool SearchIndex::Commit(QString* error) { return Exec("COMMIT", error); }
 void SearchIndex::Rollback() {
   if (db_ && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);

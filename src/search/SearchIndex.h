@@ -68,6 +68,10 @@ class SearchIndex {
   // Opens the index at `location`: a file path, or an SQLite URI ("file:/name?vfs=memdb" for
   // one shared in memory). A writer creates what is missing; a reader needs it made.
   bool Open(const QString& location, bool writer, QString* error);
+
+  // While on, writers' transactions may not make their file grow, as on a full disk: what needs
+  // room fails as it would there. For tests; off by default.
+  static void SimulateFullDisk(bool on);
   void Close();
   bool IsOpen() const { return db_ != nullptr; }
 
@@ -127,6 +131,7 @@ class SearchIndex {
   sqlite3* db_ = nullptr;
   bool writer_ = false;
   bool damaged_ = false;
+  bool fullDisk_ = false;  // the page limit of SimulateFullDisk is set on this connection
   bool bulk_ = false;
   sqlite3_stmt* old_ = nullptr;
   sqlite3_stmt* ftsDelete_ = nullptr;

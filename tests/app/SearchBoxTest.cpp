@@ -16,10 +16,12 @@
 #include <thread>
 
 #include "app/SearchBox.h"
+#include "base/ScopeGuard.h"
 #include "app/SearchSource.h"
 #include "app/Startup.h"
 #include "app/Unit1.h"
 #include "rtf/CodePage.h"
+#include "search/SearchIndex.h"
 #include "rtf/DefinitionText.h"
 #include "tests/common/GlossaryFixture.h"
 #include "tests/common/TestQuestions.h"
@@ -241,6 +243,41 @@ TEST_F(SearchBoxTest, GoingToATermEndsThePendingEditByTheUsualRules) {
   // What was refused is not in the index either.
   EXPECT_EQ(Search(*f, "акарапидоз"), QStringList());
   EXPECT_EQ(Search(*f, "трахея"), Words({"Трахейный клещ"}));
+}
+
+TEST_F(SearchBoxTest, AnIndexDeletedWhileRunningIsMadeAgainAtTheNextPostAndFindsIt) {
+  auto f = Open();
+  ASSERT_TRUE(f);
+  for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(tmp.filePath(QStringLiteral("termora-search.db") + suffix));
+  f->Table2WordDetail->SetAsString(QString::fromUtf8("Акарицидная полоска"));
+  f->Table2TextDetail->SetValue(Rtf(QString::fromUtf8("Полоска, пропитанная тимолом.")));
+  f->Table2->Post();
+  ASSERT_TRUE(f->SearchBox1->Service()->WaitIdle(10000));
+  EXPECT_EQ(Search(*f, "тимол"), Words({"Акарицидная полоска"}));
+  EXPECT_FALSE(f->SearchBox1->Results()->Summary()->text().contains(QString::fromUtf8("не удался")));
+  EXPECT_EQ(Search(*f, "клещ"), Words({"Клещ варроа", "Трахейный клещ", "Варроатоз"}));
+}
+
+TEST_F(SearchBoxTest, AFullDiskSaysResultsMayBeIncompleteUntilTheIndexCatchesUp) {
+  auto f = Open();
+  ASSERT_TRUE(f);
+  f->show();  // results complete themselves while they are shown
+  search::SearchIndex::SimulateFullDisk(true);
+  base::ScopeGuard room([] { search::SearchIndex::SimulateFullDisk(false); });
+  QString text = QString::fromUtf8("Смолистое вещество.");
+  for (int i = 0; i < 3000; ++i) text += QStringLiteral(" прополис%1").arg(i);
+  f->Table2WordDetail->SetAsString(QString::fromUtf8("Акарицидная полоска"));
+  f->Table2TextDetail->SetValue(Rtf(text));
+  f->Table2->Post();
+  ASSERT_TRUE(f->SearchBox1->Service()->WaitIdle(10000));
+  EXPECT_EQ(Search(*f, "смолистое"), QStringList());
+  const QString summary = f->SearchBox1->Results()->Summary()->text();
+  EXPECT_TRUE(summary.contains(QString::fromUtf8("могут быть неполными"))) << summary.toStdString();
+  EXPECT_TRUE(summary.contains(QString::fromUtf8("на диске нет места"))) << summary.toStdString();
+  // Room again: the results shown complete themselves.
+  search::SearchIndex::SimulateFullDisk(false);
+  EXPECT_TRUE(WaitFor([&] { return Shown(*f) == Words({"Акарицидная полоска"}); }, 20000));
+  EXPECT_FALSE(f->SearchBox1->Results()->Summary()->text().contains(QString::fromUtf8("неполными")));
 }
 
 TEST_F(SearchBoxTest, ATermGoneBehindTheIndexIsReportedAndCaughtUpWith) {

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
@@ -9,7 +10,9 @@
 #include <set>
 #include <sqlite3.h>
 
+#include "base/ScopeGuard.h"
 #include "search/IndexService.h"
+#include "search/SearchIndex.h"
 #include "tests/search/FakeSource.h"
 
 using search::IndexService;
@@ -465,6 +468,58 @@ TEST_F(IndexTest, OperatorWordsAndStraySymbolsAreOrdinaryWordsBesideAnyOtherPart
     SCOPED_TRACE(c.typed);
     EXPECT_EQ(FoundSet(*s, c.typed), c.found);  // and no error
   }
+}
+
+TEST_F(IndexTest, AnIndexDeletedWhileRunningIsMadeAgainAndFindsWhatWasWrittenSince) {
+  auto s = Start();
+  auto removeIndex = [&] {
+    for (const char* suffix : {"", "-wal", "-shm"}) QFile::remove(IndexPath() + QLatin1String(suffix));
+  };
+  removeIndex();
+  tables->Set(16, 19, QString::fromUtf8("Улей-лежак"), QString::fromUtf8("Горизонтальный улей."));
+  tables->SetStamp("s2");
+  s->TermWritten(16, "s1", "s2");
+  ASSERT_TRUE(s->WaitIdle(10000));
+  EXPECT_EQ(FoundSet(*s, "лежак"), Set({"Улей-лежак"}));
+  EXPECT_EQ(FoundSet(*s, "клещ"), Set({"Пчелиный клещ", "Варроатоз", "Клещевина"}));
+  EXPECT_TRUE(QFileInfo::exists(IndexPath()));
+
+  // Deleted again and only searched: the search makes it again as well.
+  removeIndex();
+  const search::FindResult r = s->Find(QString::fromUtf8("лежак"));
+  EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
+  ASSERT_TRUE(s->WaitIdle(10000));
+  EXPECT_EQ(FoundSet(*s, "лежак"), Set({"Улей-лежак"}));
+  EXPECT_TRUE(QFileInfo::exists(IndexPath()));
+  EXPECT_EQ(s->Status().state, IndexState::Ready);
+}
+
+TEST_F(IndexTest, AWriteAFullDiskRefusedIsCaughtUpWithOnceThereIsRoomAndSaidMeanwhile) {
+  auto s = Start();
+  search::SearchIndex::SimulateFullDisk(true);
+  base::ScopeGuard room([] { search::SearchIndex::SimulateFullDisk(false); });
+  QString text;
+  for (int i = 0; i < 3000; ++i) text += QStringLiteral("прополис%1 ").arg(i);
+  tables->Set(30, 15, QString::fromUtf8("Прополис"), text);
+  tables->SetStamp("s2");
+  s->TermWritten(30, "s1", "s2");
+  ASSERT_TRUE(s->WaitIdle(10000));
+  search::IndexStatus st = s->Status();
+  EXPECT_TRUE(st.behind);
+  EXPECT_TRUE(st.message.contains(QStringLiteral("full"))) << st.message.toStdString();
+  EXPECT_EQ(FoundSet(*s, "прополис"), Set({}));
+  EXPECT_EQ(FoundSet(*s, "клещ"), Set({"Пчелиный клещ", "Варроатоз", "Клещевина"}));
+
+  // Room again: nobody asks, the index catches up by itself.
+  search::SearchIndex::SimulateFullDisk(false);
+  QElapsedTimer t;
+  t.start();
+  while (FoundSet(*s, "прополис").empty() && t.elapsed() < 20000) QTest::qWait(50);
+  EXPECT_EQ(FoundSet(*s, "прополис"), Set({"Прополис"}));
+  ASSERT_TRUE(s->WaitIdle(10000));
+  st = s->Status();
+  EXPECT_FALSE(st.behind);
+  EXPECT_TRUE(st.message.isEmpty()) << st.message.toStdString();
 }
 
 TEST_F(IndexTest, NothingToSearchForFindsNothingWithoutAnError) {
