@@ -1,6 +1,7 @@
 #include "data/DataSet.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include <algorithm>
 
@@ -24,6 +25,7 @@ struct Refusal {
   const char* conflict;
   const char* gone;
   const char* damaged = QT_TRANSLATE_NOOP("DataSet", "Nothing was changed.");  // what became of the user's work
+  const char* full = QT_TRANSLATE_NOOP("DataSet", "Nothing was changed; try again once there is space.");
 };
 
 const Refusal kReadRefusal{QT_TRANSLATE_NOOP("DataSet", "Try again in a moment."), nullptr,
@@ -33,11 +35,14 @@ const Refusal kPostRefusal{
     QT_TRANSLATE_NOOP("DataSet", "The record was changed by another user since it was read. Your changes were not stored and are still in "
     "the record."),
     QT_TRANSLATE_NOOP("DataSet", "The record was deleted by another user. Your changes were not stored and are still in the record."),
-    QT_TRANSLATE_NOOP("DataSet", "Your changes were not stored and are still in the record; nothing else was changed.")};
+    QT_TRANSLATE_NOOP("DataSet", "Your changes were not stored and are still in the record; nothing else was changed."),
+    QT_TRANSLATE_NOOP("DataSet", "Your changes were not stored and are still in the window: make room on the disk, then "
+                                 "post them again.")};
 const Refusal kDeleteRefusal{
     QT_TRANSLATE_NOOP("DataSet", "The record was not deleted; try again in a moment."),
     QT_TRANSLATE_NOOP("DataSet", "The record was changed or deleted by another user since it was read. It was not deleted."), nullptr,
-    QT_TRANSLATE_NOOP("DataSet", "The record was not deleted; nothing was changed.")};
+    QT_TRANSLATE_NOOP("DataSet", "The record was not deleted; nothing was changed."),
+    QT_TRANSLATE_NOOP("DataSet", "The record was not deleted; delete it again once there is space.")};
 
 [[noreturn]] void Refuse(const StoreResult& r, const TableStore& store, const Refusal& words) {
   const QString table = store.Label();
@@ -56,6 +61,9 @@ const Refusal kDeleteRefusal{
       if (words.gone) DatabaseError(QCoreApplication::translate("DataSet", words.gone));
       break;
     case StoreStatus::FileError: DatabaseError(r.error);
+    case StoreStatus::DiskFull:
+      DatabaseError(QCoreApplication::translate("DataSet", "The disk that holds the table file %1 is full (%2). %3")
+                        .arg(QDir::toNativeSeparators(store.Path()), r.error, QCoreApplication::translate("DataSet", words.full)));
     default: break;
   }
   DatabaseError(QStringLiteral("%1: %2").arg(table, r.error));

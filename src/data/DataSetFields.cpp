@@ -2,6 +2,7 @@
 #include "data/DataSet.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <limits>
 
 namespace data {
@@ -151,8 +152,9 @@ QVariant TStringField::Validate(const QVariant& value) const {
   QString s = value.toString();
   for (const QChar c : s)
     if (IsControlInName(c))
-      DatabaseError(QStringLiteral("'%1' cannot hold the invisible character U+%2 (a control character, a line break "
-                                   "or a change of writing direction). Type it without that character.")
+      DatabaseError(QCoreApplication::translate("DataSet", "'%1' cannot hold the invisible character U+%2 (a control "
+                                                "character, a line break or a change of writing direction). Type it "
+                                                "without that character.")
                         .arg(DisplayLabel(), QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0')));
   // The field is as wide as declared, counted in characters (a pair of UTF-16 surrogates is one,
   // and is never split); what is beyond the width is not kept.

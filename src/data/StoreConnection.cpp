@@ -20,6 +20,7 @@ namespace data {
 namespace {
 
 QAtomicInt g_connectionCounter;
+QAtomicInt g_fullDisk;
 
 // Extended result codes keep the primary code in their low byte.
 constexpr int kPrimaryCodeMask = 0xff;
@@ -126,6 +127,24 @@ StoreResult StoreConnection::Exec(const char* sql) {
   return ResultOf(rc);
 }
 
+void StoreConnection::SimulateFullDisk(bool on) { g_fullDisk.storeRelaxed(on ? 1 : 0); }
+
+void StoreConnection::ApplyDiskLimit() {
+  const bool full = g_fullDisk.loadRelaxed() != 0;
+  if (!handle_ || full == diskLimited_) return;
+  diskLimited_ = full;
+  qint64 pages = 4294967294LL;
+  if (full) {
+    // The file's present size as its limit: SQLite then fails what needs room as on a full disk.
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(handle_, "PRAGMA page_count", -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
+      pages = sqlite3_column_int64(s, 0);
+    sqlite3_finalize(s);
+  }
+  sqlite3_exec(handle_, QByteArray("PRAGMA max_page_count = " + QByteArray::number(pages)).constData(), nullptr, nullptr,
+               nullptr);
+}
+
 int StoreConnection::BusyHandler(void* self, int turn) {
   const auto* c = static_cast<const StoreConnection*>(self);
   return c->waitForLocks_ && detail::LockWaitTurn(c->path_, turn, c->busyTimeoutMs_) ? 1 : 0;
@@ -141,6 +160,7 @@ StoreResult StoreConnection::ResultOf(int rc) const {
   const QString text = QString::fromUtf8(handle_ ? sqlite3_errmsg(handle_) : sqlite3_errstr(rc));
   const int primary = rc & kPrimaryCodeMask;
   if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) return {StoreStatus::Busy, text};
+  if (primary == SQLITE_FULL) return {StoreStatus::DiskFull, text};
   // A statement that was prepared and then could not step over the file's pages: the file is
   // damaged, which is never "no such row".
   if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_FORMAT)

@@ -21,6 +21,7 @@ enum class StoreStatus {
   Gone,      // the row is no longer stored
   Damaged,   // the file is not a sound table file (damaged, cut short, overwritten): the message names it
   FileError, // the file could not be written or read: the message names it and the cause
+  DiskFull,  // the disk holding the file has no room for the write
   Failed,    // anything else
 };
 
@@ -64,6 +65,11 @@ class StoreConnection {
 
   // Each statement of `sql` in turn; waits for another program's lock as the store does.
   StoreResult Exec(const char* sql);
+  // While on, writes may not make table files grow, as on a full disk: what needs room fails as
+  // it would there. For tests; off by default. ApplyDiskLimit puts it into effect on this
+  // connection before a write.
+  static void SimulateFullDisk(bool on);
+  void ApplyDiskLimit();
   // While the returned value lives, a lock another program holds is waited for (true) or
   // reported busy at once (false).
   [[nodiscard]] base::ValueRestorer<bool> WaitForLocks(bool wait) { return {waitForLocks_, wait}; }
@@ -78,6 +84,7 @@ class StoreConnection {
   int busyTimeoutMs_ = 0;
   bool waitForLocks_ = true;
   sqlite3* handle_ = nullptr;
+  bool diskLimited_ = false;
 };
 
 }  // namespace data

@@ -389,6 +389,7 @@ void TableStore::StampAfter() {
 
 StoreResult TableStore::WriteInTransaction(const QString& sql, const QVariantList& bound,
                                            const std::function<StoreResult()>& settle) {
+  conn_.ApplyDiskLimit();
   StoreResult r = conn_.Exec("BEGIN IMMEDIATE");
   if (!r.Ok()) return r;
   base::ScopeGuard rollback([this] { conn_.Exec("ROLLBACK"); });

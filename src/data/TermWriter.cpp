@@ -19,7 +19,7 @@ StoreResult SqliteFail(sqlite3* db, int rc) {
     case SQLITE_LOCKED: return {StoreStatus::Busy, text};
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB: return {StoreStatus::Damaged, text};
-    case SQLITE_FULL:
+    case SQLITE_FULL: return {StoreStatus::DiskFull, text};
     case SQLITE_IOERR:
     case SQLITE_READONLY:
     case SQLITE_CANTOPEN: return {StoreStatus::FileError, text};

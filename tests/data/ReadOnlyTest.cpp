@@ -1,4 +1,6 @@
 // A table file the store cannot write: it says which file and why, and refuses changes as such.
+#include "base/ScopeGuard.h"
+#include "data/StoreConnection.h"
 #include "tests/common/GlossaryFixture.h"
 #include "tests/common/ReadOnlyFile.h"
 
@@ -58,6 +60,32 @@ TEST_F(ReadOnlyTest, AFileThatTurnsReadOnlyWhileOpenRefusesThePostAndKeepsTheEdi
   }
   EXPECT_EQ(t.Table2.State(), dsEdit);
   EXPECT_EQ(t.Table2WordDetail.AsString(), "Акация белая");
+}
+
+TEST_F(ReadOnlyTest, AFullDiskRefusesThePostSayingTheChangeIsKeptAndItGoesThroughOnceThereIsRoom) {
+  GlossaryTables t(dir.path());
+  t.Open();
+  t.Table2.Edit();
+  const QByteArray definition(200000, 'x');  // more than the file has room for
+  t.Table2TextDetail.SetAsBytes(definition);
+  StoreConnection::SimulateFullDisk(true);
+  base::ScopeGuard room([] { StoreConnection::SimulateFullDisk(false); });
+  try {
+    t.Table2.Post();
+    ADD_FAILURE() << "posted";
+  } catch (const EDatabaseError& e) {
+    EXPECT_TRUE(e.Message().contains("is full")) << e.Message().toStdString();
+    EXPECT_TRUE(e.Message().contains("still in the window")) << e.Message().toStdString();
+    EXPECT_TRUE(e.Message().contains("tableDetail.DB")) << e.Message().toStdString();
+  }
+  EXPECT_EQ(t.Table2.State(), dsEdit);
+  EXPECT_EQ(t.Table2TextDetail.AsBytes(), definition);
+  StoreConnection::SimulateFullDisk(false);
+  t.Table2.Post();
+  EXPECT_EQ(t.Table2.State(), dsBrowse);
+  GlossaryTables again(dir.path());
+  again.Open();
+  EXPECT_EQ(again.Table2TextDetail.AsBytes(), definition);
 }
 
 }  // namespace
