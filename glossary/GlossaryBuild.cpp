@@ -1,5 +1,6 @@
 #include "glossary/GlossaryBuild.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +9,10 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTextStream>
+
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
 
 #include "data/GlossaryStore.h"
 #include "data/TermReader.h"
@@ -95,8 +100,34 @@ QByteArray DefinitionBytes(const QString& markup, const std::function<qint64(con
   return rtf::WriteRtf(doc);
 }
 
+namespace {
+
+const QString kScratchPrefix = QStringLiteral(".termora-glossary-build-");
+
+// Scratch folders a killed build left: those of builds no longer running (their process id is in
+// the name), and unnamed ones older than any build takes.
+void RemoveStaleScratch(const QDir& data) {
+  const QFileInfoList found =
+      data.entryInfoList({kScratchPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+  for (const QFileInfo& f : found) {
+    if (f.isSymLink()) continue;
+    const QString rest = f.fileName().mid(kScratchPrefix.size());
+    bool numbered = false;
+    const qint64 pid = rest.section(QLatin1Char('-'), 0, 0).toLongLong(&numbered);
+    bool stale;
+    if (numbered && rest.contains(QLatin1Char('-')) && pid > 0)
+      stale = pid != qint64(::getpid()) && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+    else
+      stale = f.lastModified().secsTo(QDateTime::currentDateTime()) > 3600;
+    if (stale) QDir(f.absoluteFilePath()).removeRecursively();
+  }
+}
+
+}  // namespace
+
 BuildResult BuildTables(const QList<Entry>& entries, const QString& dataFolder, QString* message) {
   const QDir data(dataFolder);
+  if (data.exists()) RemoveStaleScratch(data);
   QStringList present;
   for (const QString& f : TableFiles())
     if (QFileInfo::exists(data.filePath(f))) present << f;
@@ -118,7 +149,7 @@ BuildResult BuildTables(const QList<Entry>& entries, const QString& dataFolder, 
 
   // A scratch folder beside the tables, so that moving the finished files is a rename on one
   // file system, and a build that fails or is killed never leaves a table where one is looked for.
-  QTemporaryDir scratch(data.filePath(QStringLiteral(".termora-glossary-build-XXXXXX")));
+  QTemporaryDir scratch(data.filePath(kScratchPrefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX")));
   if (!scratch.isValid()) {
     *message = QStringLiteral("Cannot create a scratch folder in %1: %2")
                    .arg(data.absolutePath(), scratch.errorString());

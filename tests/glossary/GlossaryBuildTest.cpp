@@ -1,6 +1,11 @@
 // The bundled glossary as shipped, and building the two tables from a source folder.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QSqlQuery>
@@ -196,6 +201,34 @@ TEST(GlossaryBuild, NeverTouchesTablesThatAreThere) {
   const QByteArray before = ReadFile(fresh.path() + "/tableDetail.DB");
   EXPECT_EQ(Build(source.path(), fresh.path()).status, 0);
   EXPECT_EQ(ReadFile(fresh.path() + "/tableDetail.DB"), before);
+}
+
+TEST(GlossaryBuild, ScratchFoldersOfKilledBuildsGoAtTheNextBuild) {
+  QTemporaryDir source, data;
+  WriteSmallSource(source.path());
+  QDir d(data.path());
+  // A child that has ended stands for a killed build: its process id is free.
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  ASSERT_GT(gone, 0);
+  waitpid(gone, nullptr, 0);
+  const QString dead = QStringLiteral(".termora-glossary-build-%1-aB3dE6").arg(gone);
+  const QString running = QStringLiteral(".termora-glossary-build-%1-xY7zQ1").arg(getppid());  // a live process
+  const QString unnamedNew = QStringLiteral(".termora-glossary-build-Zx81Qa");
+  const QString unnamedOld = QStringLiteral(".termora-glossary-build-Old123");
+  for (const QString& name : {dead, running, unnamedNew, unnamedOld}) {
+    ASSERT_TRUE(d.mkpath(name + QStringLiteral("/inner")));
+    WriteFile(data.path() + "/" + name + "/inner/tableDetail.DB", "partial");
+  }
+  const timeval dayAgo[2] = {{time(nullptr) - 86400, 0}, {time(nullptr) - 86400, 0}};
+  ASSERT_EQ(utimes(QFile::encodeName(data.path() + "/" + unnamedOld).constData(), dayAgo), 0);
+  const BuildRun r = Build(source.path(), data.path());
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_FALSE(d.exists(dead));
+  EXPECT_FALSE(d.exists(unnamedOld));
+  EXPECT_TRUE(d.exists(running));  // another build may still be at work in it
+  EXPECT_TRUE(d.exists(unnamedNew));
+  EXPECT_TRUE(QFileInfo::exists(data.path() + "/tableDetail.DB"));
 }
 
 TEST(GlossaryBuild, FaultsLeaveNoTableBehind) {
