@@ -150,6 +150,26 @@
         <source>The table file %1 cannot be changed: its folder %2 takes no new files, and a change is written through one (%3).</source>
         <translation>Файл таблицы %1 нельзя изменить: в его папке %2 нельзя создавать файлы, а изменение записывается через новый файл (%3).</translation>
     </message>
+    <message>
+        <source>Nothing was changed; try again once there is space.</source>
+        <translation>Ничего не изменено; повторите, когда на диске появится место.</translation>
+    </message>
+    <message>
+        <source>Your changes were not stored and are still in the window: make room on the disk, then post them again.</source>
+        <translation>Изменения не сохранены и остались в окне: освободите место на диске и сохраните их снова.</translation>
+    </message>
+    <message>
+        <source>The record was not deleted; delete it again once there is space.</source>
+        <translation>Запись не удалена; удалите её снова, когда на диске появится место.</translation>
+    </message>
+    <message>
+        <source>The disk that holds the table file %1 is full (%2). %3</source>
+        <translation>Диск, на котором лежит файл таблицы %1, заполнен (%2). %3</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; cannot hold the invisible character U+%2 (a control character, a line break or a change of writing direction). Type it without that character.</source>
+        <translation>«%1» не может содержать невидимый символ U+%2 (управляющий символ, разрыв строки или смену направления письма). Введите без этого символа.</translation>
+    </message>
 </context>
 <context>
     <name>Editor</name>
@@ -629,6 +649,26 @@ Choose a font from the list of fonts.</source>
     <message>
         <source>The object holds more than %1 MB and is not opened. It is kept and shown as it is.</source>
         <translation>Объект занимает больше %1 МБ и не открывается. Он сохраняется и показывается как есть.</translation>
+    </message>
+    <message>
+        <source>The link points to “%1”, which is not a regular file; it is not opened.</source>
+        <translation>Связь указывает на «%1», а это не обычный файл; он не открывается.</translation>
+    </message>
+    <message>
+        <source>The link points to “%1”, which is a program or a launcher: opening it would run it, so it is not opened. Use Save Copy As to look at it.</source>
+        <translation>Связь указывает на «%1» — программу или файл запуска: открыв, его бы запустили, поэтому он не открывается. Чтобы посмотреть его, используйте «Сохранить копию как».</translation>
+    </message>
+    <message>
+        <source>This object links to a file that was not chosen by you:
+
+%1
+
+Open it only if you know where the text came from and expect this file.</source>
+        <translation>Этот объект связан с файлом, который выбрали не вы:
+
+%1
+
+Открывайте его, только если знаете, откуда взялся текст, и ждёте этот файл.</translation>
     </message>
 </context>
 <context>
