@@ -51,6 +51,8 @@ enum Kw : int {
   kwFootnote, kwDo, kwDptxbxtext, kwShptxt, kwChpgn, kwFtnalt,
   // the document's parts beside its text
   kwHeaderFooter, kwInfo,
+  // drawing shapes
+  kwShape, kwShapeInst,
 };
 
 struct KwEntry {

@@ -104,6 +104,19 @@ bool Reader::PopGroup(qsizetype at) {
   if (done.textBox && !parent.textBox) active_->BreakParagraph(done.ch, done.pa);
   if (done.footnote && !parent.footnote) EndFootnote(done);
   if (done.docPart && !parent.docPart) EndPart(done);
+  if (done.shapeText && !parent.shapeText) {
+    FlushBytes();
+    noteBuilder_->Finish(&done.ch, &done.pa);
+    if (noteDoc_) {
+      shape_.text = WriteRtf(*noteDoc_);
+      shape_.plain = noteDoc_->toPlainText();
+    }
+    shape_.textTo = at + 1;
+    active_ = &builder_;
+    noteBuilder_.reset();
+    noteCursor_.reset();
+    noteDoc_.reset();
+  }
   if (!done.ownsDest) {
     if (done.dest == Dest::FontTable && parent.dest == Dest::FontTable) EndFontEntry();
     return false;
@@ -113,7 +126,12 @@ bool Reader::PopGroup(qsizetype at) {
   switch (done.dest) {
     case Dest::FontTable: EndFontEntry(); break;
     case Dest::Pict: {
-      if (done.pictInResult) {
+      if (done.pictInShape) {
+        if (shape_.active && !shape_.hasPicture) {
+          shape_.picture = std::move(pict_);
+          shape_.hasPicture = true;
+        }
+      } else if (done.pictInResult) {
         if (obj_.active && !obj_.hasResult) {
           obj_.result = std::move(pict_);
           obj_.hasResult = true;
@@ -151,6 +169,7 @@ bool Reader::PopGroup(qsizetype at) {
       obj_ = ObjectInfo{};
       break;
     }
+    case Dest::ShapeGroup: EndShape(done, parent, at); break;
     case Dest::Pn:
       parent.pa.numbering = done.pa.numbering ? done.pa.numbering : kArabicNumbering;
       parent.pa.numStart = done.pa.numStart;
@@ -189,6 +208,7 @@ TextMode Reader::Mode() const {
     case Dest::Skip:
     case Dest::Shape:
     case Dest::Object:
+    case Dest::ShapeGroup:
     case Dest::ObjResult: return TextMode::Skipped;
     default: return TextMode::Text;
   }

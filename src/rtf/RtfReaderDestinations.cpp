@@ -1,6 +1,8 @@
 // The reader's control words: their dispatch, the words that open destinations, the words of the
 // font, colour and list tables, and footnotes, read into a document of their own.
 
+#include <QHash>
+
 #include "rtf/Numbering.h"
 #include "rtf/RtfFields.h"
 #include "rtf/RtfReader_p.h"
@@ -16,7 +18,7 @@ bool IsKnownDestination(Kw kw) {
     case kwFonttbl: case kwColortbl: case kwPict: case kwObject: case kwObjclass: case kwObjdata:
     case kwResult: case kwField: case kwFldinst: case kwFldrslt: case kwPn: case kwListtable:
     case kwListoverridetable: case kwShppict: case kwUd: case kwNesttableprops: case kwFootnote:
-    case kwLeveltext: case kwListname: case kwDo: case kwHeaderFooter: case kwInfo: return true;
+    case kwLeveltext: case kwListname: case kwDo: case kwHeaderFooter: case kwInfo: case kwShape: case kwShapeInst: return true;
     default: return false;
   }
 }
@@ -40,6 +42,22 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
       builder_.BreakParagraph(s.ch, s.pa);
       StartDest(s, Dest::Text);
       s.textBox = true;
+    }
+    return;
+  }
+  if (s.dest == Dest::ShapeGroup) {
+    ShapeWord(s, word, kw, hasParam, param, first);
+    return;
+  }
+  if (kw == kwShape) {
+    // Only a group that is the shape can be kept byte for byte.
+    if (s.dest == Dest::Text && active_ == &builder_ && first) {
+      FlushBytes();
+      StartDest(s, Dest::ShapeGroup);
+      shape_ = ShapeInfo{};
+      shape_.active = true;
+    } else {
+      StartDest(s, Dest::Skip);
     }
     return;
   }
@@ -330,6 +348,61 @@ bool Reader::TableWord(State& s, Kw kw, int v, bool on) {
     case Dest::ListName: return kw != kwU && kw != kwUc;
     default: return false;
   }
+}
+
+void Reader::ShapeWord(State& s, std::string_view word, Kw kw, bool hasParam, int param, bool first) {
+  if (kw == kwPict) {
+    s.pictInShape = true;
+    s.pictOpensGroup = first;
+    StartDest(s, Dest::Pict);
+    pict_ = Picture{};
+    return;
+  }
+  if (kw == kwShptxt && first && shape_.textFrom < 0) {
+    shape_.textFrom = s.groupStart;
+    BeginSubDocument(s);
+    s.shapeText = true;
+    return;
+  }
+  if (!hasParam) return;
+  const int v = std::clamp(param, -kMaxCellEdgeTw, kMaxCellEdgeTw);
+  if (word == "shpleft") shape_.left = v;
+  else if (word == "shptop") shape_.top = v;
+  else if (word == "shpright") shape_.right = v;
+  else if (word == "shpbottom") shape_.bottom = v;
+}
+
+void Reader::EndShape(const State& done, State& parent, qsizetype at) {
+  // A shape cut off by the end of the file is dropped, as objects are.
+  if (shape_.active && !finishing_ && parent.dest == Dest::Text && active_ == &builder_) {
+    QTextCharFormat f = builder_.CharFormat(done.ch);
+    const QByteArray group = in_.mid(done.groupStart, at + 1 - done.groupStart);
+    if (shape_.hasPicture) {
+      f.setProperty(kPictureData, shape_.picture.data);
+      f.setProperty(kPictureKind, shape_.picture.kind);
+      f.setProperty(kPictureWidthTw, shape_.picture.picw);
+      f.setProperty(kPictureHeightTw, shape_.picture.pich);
+      f.setProperty(kPictureGoalWTw, shape_.picture.goalw);
+      f.setProperty(kPictureGoalHTw, shape_.picture.goalh);
+      f.setProperty(kPictureScaleX, shape_.picture.scalex);
+      f.setProperty(kPictureScaleY, shape_.picture.scaley);
+      f.setProperty(kObjectKey, qulonglong(qHash(shape_.picture.data)));
+    } else if (shape_.right > shape_.left && shape_.bottom > shape_.top) {
+      f.setProperty(kPictureGoalWTw, shape_.right - shape_.left);
+      f.setProperty(kPictureGoalHTw, shape_.bottom - shape_.top);
+    }
+    if (shape_.textFrom > done.groupStart && shape_.textTo > shape_.textFrom && shape_.textTo <= at + 1) {
+      f.setProperty(kShapeHead, in_.mid(done.groupStart, shape_.textFrom - done.groupStart));
+      f.setProperty(kShapeText, shape_.text);
+      f.setProperty(kShapeTail, in_.mid(shape_.textTo, at + 1 - shape_.textTo));
+      f.setToolTip(shape_.plain.trimmed());
+    } else {
+      f.setProperty(kShapeHead, group);
+      f.setProperty(kShapeTail, QByteArray());
+    }
+    EmitObject(f);
+  }
+  shape_ = ShapeInfo{};
 }
 
 void Reader::BeginSubDocument(State& s) {

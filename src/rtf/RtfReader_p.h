@@ -47,6 +47,7 @@ enum class Dest : unsigned char {
   Shape,       // an old drawing object: nothing but its text box's text is kept
   Info,        // {\info ...}: its entries
   InfoText,    // one entry of it: text, or numbers kept as read
+  ShapeGroup,  // {\shp ...}: kept as read; its picture shown, its text read as a document
 };
 
 struct State {
@@ -57,6 +58,7 @@ struct State {
   bool firstWord = true;        // no control word yet in this group
   bool ownsDest = false;        // this group opened its destination (pict, object, field, pn)
   bool pictInResult = false;    // the picture is an object's result
+  bool pictInShape = false;     // the picture is a drawing shape's
   bool pictOpensGroup = false;  // \pict was the group's first word: the group is the picture
   bool inPict = false;          // a group inside a picture
   bool upr = false;             // this group holds an ANSI and a Unicode form of the same text
@@ -65,6 +67,7 @@ struct State {
   int field = -1;  // index into the open fields
   bool footnote = false;  // inside a footnote's body
   bool docPart = false;   // inside a header or footer
+  bool shapeText = false;  // inside a shape's text
   bool textBox = false;   // this group is an old drawing object's text
   qsizetype groupStart = 0;
 };
@@ -75,6 +78,16 @@ struct Picture {
   int picw = 0, pich = 0, goalw = 0, goalh = 0, scalex = 100, scaley = 100;
   bool hexHigh = false;
   int nibble = 0;
+};
+
+struct ShapeInfo {
+  bool active = false;
+  qsizetype textFrom = -1, textTo = -1;  // the bytes of its {\shptxt ...} group
+  QByteArray text;                        // that text as an RTF document
+  QString plain;
+  Picture picture;
+  bool hasPicture = false;
+  int left = 0, top = 0, right = 0, bottom = 0;
 };
 
 struct ObjectInfo {
@@ -208,6 +221,8 @@ class Reader {
   void BeginSubDocument(State& s);
   void BeginPart(State& s, std::string_view word);
   void EndPart(const State& done);
+  void ShapeWord(State& s, std::string_view word, Kw kw, bool hasParam, int param, bool first);
+  void EndShape(const State& done, State& parent, qsizetype at);
   // Takes the footnote mark of `length` characters just written, begun at `before`. Measured back
   // from its end (writing it may first close a table or a paragraph), but never before where it
   // began: a number that went elsewhere (an alternative's skipped part) marks nothing.
@@ -264,6 +279,7 @@ class Reader {
   QString pnAfter_, pnBefore_;
   Picture pict_;
   ObjectInfo obj_;
+  ShapeInfo shape_;
 
   CodePageDecoder decoder_;
   QByteArray bytes_;  // text bytes waiting to be decoded in bytesCp_

@@ -490,6 +490,16 @@ void Writer::WriteRuns(const QTextBlock& block, int from, int to) {
         Escaped(code);
         Raw("}}{\\fldrslt }}");
       }
+    } else if (cf.objectType() == kEmbeddedObjectType && cf.hasProperty(kShapeHead)) {
+      for (qsizetype i = a; i < b; ++i) {
+        if (text[i] != QChar::ObjectReplacementCharacter) {
+          Char(text[i].unicode());
+          continue;
+        }
+        Raw(cf.property(kShapeHead).toByteArray());
+        if (cf.hasProperty(kShapeText)) WriteSubDocument("{\\shptxt", cf.property(kShapeText).toByteArray(), false);
+        Raw(cf.property(kShapeTail).toByteArray());
+      }
     } else if (cf.objectType() == kEmbeddedObjectType) {
       const QByteArray raw = cf.hasProperty(kObjectRtf) ? cf.property(kObjectRtf).toByteArray()
                                                         : cf.property(kPictureRtf).toByteArray();

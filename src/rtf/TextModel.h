@@ -60,6 +60,11 @@ enum TextProperty : int {
   kObjectKey,       // qulonglong: a hash of the picture data, the key of the decoded-image cache
   kPictureWidthTw,  // int: \picw, kept for the writer (pixels for bitmaps, 0.01 mm for metafiles)
   kPictureHeightTw, // int: \pich
+  // A drawing shape ({\shp ...}, {\shpgrp ...}): its group as read up to its text, its text as an
+  // RTF document of its own (as footnotes are), and the rest of the group; written back so.
+  kShapeHead,       // QByteArray
+  kShapeText,       // QByteArray, absent for a shape without text
+  kShapeTail,       // QByteArray
 };
 
 enum PictureKind : int {

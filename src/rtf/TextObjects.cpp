@@ -70,7 +70,14 @@ class TextObjectHandler : public QObject, public QTextObjectInterface {
       return;
     }
     painter->save();
-    if (format.hasProperty(kObjectRtf)) {
+    if (format.hasProperty(kShapeHead)) {
+      // A drawing shape without a picture: its outline, and its text where it has some.
+      painter->setPen(QPen(Qt::gray, 1, Qt::DashLine));
+      painter->setBrush(Qt::NoBrush);
+      painter->drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
+      painter->setPen(Qt::black);
+      painter->drawText(rect.adjusted(3, 3, -3, -3), Qt::TextWordWrap, format.stringProperty(QTextFormat::TextToolTip));
+    } else if (format.hasProperty(kObjectRtf)) {
       // An object with nothing to show: a sheet with a folded corner stands for it.
       const qreal s = std::min<qreal>({rect.width(), rect.height(), 32.0});
       const QRectF icon(rect.center().x() - s / 2, rect.center().y() - s / 2, s, s);

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 #include <QFileInfo>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -17,6 +19,7 @@
 #include "rtf/RtfReader.h"
 #include "rtf/RtfWriter.h"
 #include "rtf/TextModel.h"
+#include "rtf/TextObjects.h"
 
 using namespace rtf;
 
@@ -33,7 +36,7 @@ std::unique_ptr<QTextDocument> Read(const QByteArray& rtf) {
   return doc;
 }
 
-QString TextOf(const QByteArray& rtf) { return Read(rtf)->toPlainText().simplified(); }
+QString TextOf(const QByteArray& rtf) { return rtf.isEmpty() ? QString() : Read(rtf)->toPlainText().simplified(); }
 
 // Every run of the document with its character format, in order.
 void ForEachRun(const QTextDocument& doc, const std::function<void(const QString&, const QTextCharFormat&)>& f) {
@@ -94,11 +97,23 @@ QStringList Frames(const QTextDocument& doc) {
   return out;
 }
 
+// Drawing shapes: whether they show a picture, and their text.
+QStringList Shapes(const QTextDocument& doc) {
+  QStringList out;
+  ForEachRun(doc, [&](const QString& text, const QTextCharFormat& f) {
+    if (!f.hasProperty(kShapeHead)) return;
+    for (qsizetype i = 0; i < text.size(); ++i)
+      out << (f.property(kPictureData).toByteArray().isEmpty() ? QStringLiteral("shape") : QStringLiteral("picture")) +
+                 u' ' + TextOf(f.property(kShapeText).toByteArray());
+  });
+  return out;
+}
+
 }  // namespace
 
 TEST(RtfClasses, CorpusFilesKeepWhatTheyHoldBesideTheText) {
   using Describe = std::function<QStringList(const QTextDocument&)>;
-  const Describe headers = Headers, info = Info, fonts = Fonts, frames = Frames;
+  const Describe headers = Headers, info = Info, fonts = Fonts, frames = Frames, shapes = Shapes;
   const Describe endnotes = [](const QTextDocument& d) { return Notes(d, true); };
   const Describe footnotes = [](const QTextDocument& d) { return Notes(d, false); };
   const struct {
@@ -118,6 +133,8 @@ TEST(RtfClasses, CorpusFilesKeepWhatTheyHoldBesideTheText) {
       {"rtf-corpus/other-rtfpipe/phprtflite-footnotes.rtf", "footnotes", footnotes, 3},
       {"rtf-corpus/osxcart/RtfInterpreterTest_12.rtf", "fonts", fonts, 1},
       {"rtf-corpus/other-rtfpipe/AbsolutePositioning.rtf", "frames", frames, 1},
+      {"rtf-corpus/libreoffice-rtftok/pass-fdo49666.rtf", "shapes", shapes, 1},
+      {"rtf-corpus/libreoffice-core-rtf/pass-abi2720.rtf", "shapes", shapes, 2},
       {"rtf-corpus/osxcart/p065_vhcenter.rtf", "frames", frames, 1},
       {"rtf-corpus/libreoffice-rtftok/pass-rhbz960019.rtf", "frames", frames, 1},
       {"rtf-corpus/osxcart/p024_annalum.rtf", "frames", frames, 1},
@@ -179,4 +196,34 @@ TEST(RtfClasses, AFieldShowsInItsInstructionsFormats) {
     EXPECT_EQ(f.fontPointSize(), 8);
   });
   EXPECT_EQ(fields, 1);
+}
+
+// A shape shows its picture, and comes back byte for byte around its text, which is read and
+// written as text.
+TEST(RtfClasses, AShapeShowsItsPictureAndKeepsItsGroup) {
+  QImage image(2, 2, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  const QByteArray head = "{\\shp{\\*\\shpinst\\shpleft0\\shptop0\\shpright1440\\shpbottom720"
+                          "{\\sp{\\sn pib}{\\sv {\\pict\\pngblip\\picw2\\pich2 " + png.toHex() + "}}}";
+  const QByteArray tail = "}{\\shprslt {\\pict\\pngblip " + png.toHex() + "}}}";
+  const auto doc = Read("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\f0 before " + head +
+                        "{\\shptxt \\pard\\b Hive\\par}" + tail + " after\\par}");
+  EXPECT_EQ(Shapes(*doc), QStringList{"picture Hive"});
+  EXPECT_EQ(doc->toPlainText(), QString::fromUtf8("before \uFFFC after"));
+  QTextCharFormat shape;
+  ForEachRun(*doc, [&](const QString&, const QTextCharFormat& f) {
+    if (f.hasProperty(kShapeHead)) shape = f;
+  });
+  EXPECT_FALSE(ObjectImage(shape).isNull());
+  const QByteArray written = WriteRtf(*doc);
+  EXPECT_TRUE(written.contains(head)) << written.constData();
+  EXPECT_TRUE(written.contains(tail));
+  EXPECT_EQ(written.count("shprslt"), 1);
+  const auto back = Read(written);
+  EXPECT_EQ(Shapes(*back), Shapes(*doc));
+  EXPECT_EQ(WriteRtf(*back), written);
 }
