@@ -12,7 +12,8 @@ class QTextDocument;
 namespace rtf {
 
 // A header or footer: its control word ("header", "footerl" ...) and its text, kept as an RTF
-// document of its own (as footnotes are).
+// document of its own (as footnotes are); or, without text, a word that says which of them show
+// ("facingp", "titlepg").
 struct DocumentPart {
   QByteArray word;
   QByteArray rtf;

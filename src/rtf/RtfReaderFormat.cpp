@@ -318,6 +318,13 @@ void Reader::OtherWord(std::string_view word, bool hasParam, int param) {
       "absw", "absh", "abslock", "nowrap", "dxfrtext", "dfrmtxtx", "dfrmtxty", "overlay", "wrapdefault",
       "wraparound", "wraptight", "wrapthrough", "absnoovrlp", "dropcapli", "dropcapt", "frmtxlrtb",
       "frmtxtbrl", "frmtxbtlr", "frmtxlrtbv", "frmtxtbrlv"};
+  // Which headers and footers show: left and right pages apart, the first page apart.
+  if ((word == "facingp" || word == "titlepg") && wholeDoc_ && active_ == &builder_) {
+    const QByteArray w(word.data(), qsizetype(word.size()));
+    if (std::none_of(parts_.begin(), parts_.end(), [&](const DocumentPart& p) { return p.word == w; }))
+      parts_.append(DocumentPart{w, {}});
+    return;
+  }
   if (frameWords.count(word)) {
     QByteArray& frame = stack_.back().pa.frame;
     if (frame.size() < 512) {

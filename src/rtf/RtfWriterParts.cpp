@@ -141,6 +141,11 @@ QByteArray Writer::Write(int from, int to) {
   if (from == 0 && to == docEnd) {
     // Headers and footers open the body, as section properties do.
     for (const DocumentPart& part : DocumentParts(doc_)) {
+      if (!IsHeaderFooterWord(part.word)) {
+        // A word that says which of them show (\facingp, \titlepg).
+        if (part.word == "facingp" || part.word == "titlepg") Word(("\\" + part.word).constData());
+        continue;
+      }
       WriteSubDocument("{\\" + part.word, part.rtf, false);
       Raw("\r\n");
     }

@@ -122,7 +122,7 @@ TEST(RtfClasses, CorpusFilesKeepWhatTheyHoldBesideTheText) {
     Describe describe;
     int count;  // how many the file holds
   } cases[] = {
-      {"rtf-corpus/other-rtfpipe/rtf2xml-headers_footers.rtf", "headers and footers", headers, 6},
+      {"rtf-corpus/other-rtfpipe/rtf2xml-headers_footers.rtf", "headers and footers", headers, 8},
       {"rtf-corpus/osxcart/p056_footnotes.rtf", "headers and footers", headers, 1},
       {"rtf-corpus/other-rtfpipe/phprtflite-table_in_header.rtf", "headers and footers", headers, 1},
       {"rtf-corpus/other-striprtf/Speiseplan_KW_32-33_Eybl.rtf", "headers and footers", headers, 2},
