@@ -215,7 +215,7 @@ void Writer::Char(char16_t c) {
     RawAscii(char(c));
     return;
   }
-  const int b = symbol || otherSet ? -1 : Cp1251()[c];
+  const int b = symbol || otherSet || asUnicode_ ? -1 : Cp1251()[c];
   if (b >= 0) {
     static const char hex[] = "0123456789abcdef";
     const char esc[4] = {'\\', '\'', hex[b >> 4], hex[b & 15]};

@@ -169,7 +169,9 @@ QByteArray Writer::Write(int from, int to) {
     out.append("{\\f" + Num(int(i)) + (family < 6 ? families[family] : "\\fnil"));
     if (f.pitchFamily & 3) out.append("\\fprq" + Num(f.pitchFamily & 3));
     out.append(f.symbol ? QByteArray("\\fcharset2 ") : "\\fcharset" + Num(f.charset) + ' ');
+    asUnicode_ = !f.symbol && f.charset != 204;
     out.append(EscapedBytes(f.name));
+    asUnicode_ = false;
     out.append(";}");
   }
   out.append("}\r\n");

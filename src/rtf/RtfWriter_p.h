@@ -119,7 +119,8 @@ class Writer {
   QFont base_;
   QByteArray body_;
   bool needDelim_ = false;
-  bool ownCodePage_ = false;  // text of the font table and list labels: never a symbol font's
+  bool ownCodePage_ = false;
+  bool asUnicode_ = false;  // a font name in another script's set: its bytes would read in that set  // text of the font table and list labels: never a symbol font's
   RunState cur_;
   RunState beforeWrapper_;
   QString wrapperKey_;  // empty when no wrapper is open

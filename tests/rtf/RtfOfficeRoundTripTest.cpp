@@ -1,6 +1,7 @@
 // Office documents read and written by the engine are, to an office suite, the documents they
 // were: LibreOffice reads the original and the engine's RTF of it to the same tables (rows, cells,
-// text per cell), lists (levels, labels), hidden text and character and paragraph properties.
+// text per cell), lists (levels, labels), hidden text, headers and footers, notes of each kind,
+// frames, and character and paragraph properties.
 // Runs only where LibreOffice (soffice) is installed.
 
 #include <gtest/gtest.h>
@@ -34,6 +35,9 @@ struct OfficeView {
   QString text;        // the plain text, labels included, white space folded
   std::map<QString, std::set<QString>> props;  // per paragraph text: its property words
   QStringList hidden;  // hidden runs
+  QStringList parts;   // headers and footers of the page styles: "kind: text"
+  QStringList notes;   // the class of every note (footnote, endnote)
+  QStringList frames;  // every frame: "frame" with "image" where it holds a picture
 };
 
 struct Style {
@@ -75,6 +79,7 @@ OfficeView Parse(const QString& fodtPath, const QString& txtPath) {
   };
   std::vector<Para> paras;
   QStringList cellText;
+  QString partKind, partText;  // the header or footer being read
   auto resolve = [&](const QString& family, QString name, bool para) {
     std::map<QString, QString> out;
     std::vector<const Style*> chain;
@@ -118,6 +123,16 @@ OfficeView Parse(const QString& fodtPath, const QString& txtPath) {
         ++listDepth;
       } else if (name == QLatin1String("note")) {
         ++noteDepth;
+        v.notes << a.value(QLatin1String("text:note-class")).toString();
+      } else if (x.prefix() == QLatin1String("style") &&
+                 (name.startsWith(QLatin1String("header")) || name.startsWith(QLatin1String("footer"))) &&
+                 !name.endsWith(QLatin1String("-style")) && !name.endsWith(QLatin1String("-properties"))) {
+        partKind = name;
+        partText.clear();
+      } else if (name == QLatin1String("frame") && x.prefix() == QLatin1String("draw")) {
+        v.frames << QStringLiteral("frame");
+      } else if (name == QLatin1String("image") && x.prefix() == QLatin1String("draw") && !v.frames.isEmpty()) {
+        v.frames.last() += QStringLiteral(" image");
       } else if ((name == QLatin1String("p") || name == QLatin1String("h")) && x.prefix() == QLatin1String("text")) {
         paras.push_back(Para{a.value(QLatin1String("text:style-name")).toString(), {}, {}, {}});
       } else if (name == QLatin1String("span") && !paras.empty()) {
@@ -126,10 +141,16 @@ OfficeView Parse(const QString& fodtPath, const QString& txtPath) {
                  !paras.empty()) {
         paras.back().runs.emplace_back(QStringLiteral(" "), paras.back().spans.empty() ? QString() : paras.back().spans.back());
       }
+    } else if (x.isCharacters() && !partKind.isEmpty()) {
+      partText += x.text().toString() + u' ';
     } else if (x.isCharacters() && !paras.empty() && noteDepth == 0) {
       Para& p = paras.back();
       p.runs.emplace_back(x.text().toString(), p.spans.empty() ? QString() : p.spans.back());
     } else if (x.isEndElement()) {
+      if (!partKind.isEmpty() && name == partKind) {
+        if (!partText.simplified().isEmpty()) v.parts << partKind + QStringLiteral(": ") + partText.simplified();
+        partKind.clear();
+      }
       if (name == QLatin1String("style")) current.clear();
       else if (name == QLatin1String("span") && !paras.empty() && !paras.back().spans.empty()) paras.back().spans.pop_back();
       else if (name == QLatin1String("note")) --noteDepth;
@@ -212,6 +233,12 @@ TEST(RtfOfficeRoundTrip, LibreOfficeReadsTheEngineRtfAsItReadsTheOriginal) {
       QStringLiteral("rtf-corpus/libreoffice-rtfimport/fdo56512.rtf"),
       QStringLiteral("rtf-corpus/other-rtfparserkit/standard-testGitHubIssue6.rtf"),
       QStringLiteral("rtf-corpus/other-rtfparserkit/text-testTextConversion.rtf"),
+      // Headers and footers, endnotes, frames and shapes.
+      QStringLiteral("rtf-corpus/other-rtfpipe/rtf2xml-headers_footers.rtf"),
+      QStringLiteral("rtf-corpus/osxcart/p056_footnotes.rtf"),
+      QStringLiteral("rtf-corpus/other-rtfpipe/phprtflite-footnotes.rtf"),
+      QStringLiteral("rtf-corpus/other-rtfpipe/AbsolutePositioning.rtf"),
+      QStringLiteral("rtf-corpus/libreoffice-rtftok/pass-fdo49666.rtf"),
   };
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
@@ -249,6 +276,9 @@ TEST(RtfOfficeRoundTrip, LibreOfficeReadsTheEngineRtfAsItReadsTheOriginal) {
     EXPECT_EQ(engine.lists, original.lists) << name;
     EXPECT_EQ(engine.text, original.text) << name;
     EXPECT_EQ(engine.hidden, original.hidden) << name;
+    EXPECT_EQ(engine.parts, original.parts) << name;
+    EXPECT_EQ(engine.notes, original.notes) << name;
+    EXPECT_EQ(engine.frames, original.frames) << name;
     // The properties of every paragraph both have.
     for (const auto& [text, words] : original.props) {
       const auto it = engine.props.find(text);

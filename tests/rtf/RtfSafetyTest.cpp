@@ -173,6 +173,7 @@ TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
       {"a field whose result is an object", "{\\rtf1\\field{\\fldinst{\"\n}}\\fldrslt{\\object}"},
       {"two footnotes with the same body, one right after the other",
        "{\\rtf1 a{\\super\\chftn}{\\footnote same}{\\super\\chftn}{\\footnote same}{{\\footnote same}\\footnote same}"},
+      {"a Cyrillic font name in a Japanese font", "{\\rtf1{\\fonttbl{\\f0\\fcharset128 \\u1040?\\'e0;}}\\f0 x}"},
       {"a footnote of one empty paragraph with formats", "{\\rtf1{\\footnote\\lin283\\par"},
       {"a footnote ending in empty paragraphs", "{\\rtf1 a{\\footnote b\\par\\par}c{\\footnote \\par\\par\\par}}"},
       {"a footnote holding a table, with paragraphs after it",
