@@ -83,7 +83,9 @@ void Reader::ControlWord(std::string_view word, bool hasParam, int param) {
     return;
   }
   if (kw == kwHeaderFooter) {
-    if (s.dest == Dest::Text && active_ == &builder_ && wholeDoc_) BeginPart(s, word);
+    // Read whatever becomes of it, so that what it says of fonts and code pages counts alike
+    // for the text and for the document.
+    if (s.dest == Dest::Text && active_ == &builder_) BeginPart(s, word);
     else StartDest(s, Dest::Skip);
     return;
   }
@@ -430,7 +432,7 @@ void Reader::BeginPart(State& s, std::string_view word) {
 void Reader::EndPart(const State& done) {
   FlushBytes();
   noteBuilder_->Finish(&done.ch, &done.pa);
-  if (noteDoc_) parts_.append(DocumentPart{partWord_, WriteRtf(*noteDoc_)});
+  if (noteDoc_ && wholeDoc_) parts_.append(DocumentPart{partWord_, WriteRtf(*noteDoc_)});
   active_ = &builder_;
   noteBuilder_.reset();
   noteCursor_.reset();

@@ -6,6 +6,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "rtf/PlainText.h"
 #include "rtf/RtfReader.h"
 #include "rtf/RtfWriter.h"
 #include "rtf/TextModel.h"
@@ -173,6 +174,7 @@ TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
       {"a field whose result is an object", "{\\rtf1\\field{\\fldinst{\"\n}}\\fldrslt{\\object}"},
       {"two footnotes with the same body, one right after the other",
        "{\\rtf1 a{\\super\\chftn}{\\footnote same}{\\super\\chftn}{\\footnote same}{{\\footnote same}\\footnote same}"},
+      {"a header that redefines the fonts and code page", "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 A;}}\\f0 {\\header\\mac{\\fonttbl{\\f0\\fcharset0 B;}} h}\\'e0}"},
       {"a Cyrillic font name in a Japanese font", "{\\rtf1{\\fonttbl{\\f0\\fcharset128 \\u1040?\\'e0;}}\\f0 x}"},
       {"a footnote of one empty paragraph with formats", "{\\rtf1{\\footnote\\lin283\\par"},
       {"a footnote ending in empty paragraphs", "{\\rtf1 a{\\footnote b\\par\\par}c{\\footnote \\par\\par\\par}}"},
@@ -183,5 +185,9 @@ TEST(RtfSafety, InputsTheFuzzerFoundWriteBackTheSame) {
     const Result r = Read(rtf);
     ASSERT_TRUE(r.read) << what;
     ExpectStableRoundTrip(*r.doc, what);
+    // The text read without a document is the document's.
+    QString text;
+    ASSERT_TRUE(ReadRtfText(rtf, &text)) << what;
+    EXPECT_EQ(text, PlainText(*r.doc)) << what;
   }
 }
