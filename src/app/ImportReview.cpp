@@ -10,7 +10,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QProgressBar>
 #include <QProgressDialog>
+#include <QTimer>
+#include <atomic>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
@@ -83,6 +86,10 @@ class ItemsModel : public QAbstractTableModel {
     return QString::fromUtf16(titles[section]);
   }
   void Changed() { emit dataChanged(index(0, 2), index(rowCount({}) - 1, 2)); }
+  void Reset() {
+    beginResetModel();
+    endResetModel();
+  }
 
  private:
   const exchange::Plan& plan_;
@@ -102,16 +109,80 @@ void ShowDefinition(QTextEdit* view, const QByteArray& stored, const QString& te
 
 }  // namespace
 
+// The worker's state: written by the worker until `done`, read by the window after it.
+struct TImportReview::Loader {
+  std::atomic<bool> stop{false};
+  std::atomic<bool> done{false};
+  std::atomic<int> percent{0};
+  bool ok = false;
+  QString error;
+  exchange::Plan plan;
+  std::thread thread;
+  ~Loader() {
+    stop = true;
+    if (thread.joinable()) thread.join();
+  }
+};
+
 TImportReview::TImportReview(exchange::Plan plan, const QString& fileName, QWidget* parent)
     : QDialog(parent), plan_(std::move(plan)) {
-  setWindowTitle(QStringLiteral("Импорт терминов — %1").arg(QFileInfo(fileName).fileName()));
+  Build(fileName);
+  Install();
+}
+
+TImportReview::TImportReview(const QString& folder, const QString& path, QWidget* parent) : QDialog(parent) {
+  Build(path);
+  Summary->setText(QStringLiteral("Чтение файла и сравнение со словарём…"));
+  Progress->show();
+  ImportButton->setEnabled(false);
+  for (QRadioButton* b : {KeepMine, TakeTheirs, KeepBoth}) b->setEnabled(false);
+  loader_ = std::make_unique<Loader>();
+  Loader* l = loader_.get();
+  l->thread = std::thread([l, folder, path] {
+    // Reading takes most of the time; planning the rest.
+    exchange::Document doc;
+    l->ok = exchange::ReadExchangeFile(path, &doc, &l->error, [l](int percent) {
+              l->percent = percent * 9 / 10;
+              return !l->stop;
+            }) &&
+            exchange::MakePlan(folder, doc, &l->plan, &l->error, [l] { return !l->stop; });
+    l->done.store(true, std::memory_order_release);
+  });
+  // Only TBX files report how far reading got.
+  if (exchange::FormatOfPath(path) != exchange::Format::Tbx) Progress->setRange(0, 0);
+  auto* timer = new QTimer(this);
+  connect(timer, &QTimer::timeout, this, [this, timer] {
+    Poll();
+    if (!loader_) timer->stop();
+  });
+  timer->start(50);
+}
+
+void TImportReview::Poll() {
+  if (!loader_) return;
+  if (!loader_->done.load(std::memory_order_acquire)) {
+    Progress->setValue(loader_->percent);
+    return;
+  }
+  std::unique_ptr<Loader> l = std::move(loader_);
+  l->thread.join();
+  Progress->hide();
+  if (!l->ok) {
+    loadError_ = l->error.isEmpty() ? QStringLiteral("Чтение файла остановлено.") : l->error;
+    Summary->setText(QStringLiteral("Файл не может быть импортирован; ничего не сохранено.\n%1").arg(loadError_));
+    CancelButton->setText(QStringLiteral("Закрыть"));
+    return;
+  }
+  plan_ = std::move(l->plan);
+  Install();
+}
+
+void TImportReview::Install() {
   // Conflicts first: they are what needs the user.
+  order_.clear();
   for (const ItemKind kind : {ItemKind::Conflict, ItemKind::New, ItemKind::Refused, ItemKind::Identical})
     for (int i = 0; i < plan_.items.size(); ++i)
       if (plan_.items[i].kind == kind) order_.push_back(i);
-
-  Summary = new QLabel(this);
-  Summary->setWordWrap(true);
   QString summary = QStringLiteral("В файле %1 терминов: новых — %2, отличаются от словаря — %3, такие же — %4, не приняты — %5.")
                         .arg(plan_.items.size())
                         .arg(plan_.Count(ItemKind::New))
@@ -120,6 +191,19 @@ TImportReview::TImportReview(exchange::Plan plan, const QString& fileName, QWidg
                         .arg(plan_.Count(ItemKind::Refused));
   for (const QString& n : plan_.notes) summary += QLatin1Char('\n') + n;
   Summary->setText(summary);
+  static_cast<ItemsModel*>(model_.get())->Reset();
+  if (!order_.empty()) SelectRow(0);
+  ShowItem(order_.empty() ? -1 : 0);
+  ImportButton->setEnabled(plan_.Count(ItemKind::New) + plan_.Count(ItemKind::Conflict) > 0);
+}
+
+void TImportReview::Build(const QString& fileName) {
+  setWindowTitle(QStringLiteral("Импорт терминов — %1").arg(QFileInfo(fileName).fileName()));
+  Summary = new QLabel(this);
+  Summary->setWordWrap(true);
+  Progress = new QProgressBar(this);
+  Progress->setRange(0, 100);
+  Progress->hide();
 
   model_ = std::make_unique<ItemsModel>(plan_, order_);
   Items = new QTableView(this);
@@ -184,6 +268,7 @@ TImportReview::TImportReview(exchange::Plan plan, const QString& fileName, QWidg
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Summary);
+  layout->addWidget(Progress);
   layout->addWidget(split, 1);
   layout->addWidget(buttons);
   resize(900, 640);
@@ -206,10 +291,6 @@ TImportReview::TImportReview(exchange::Plan plan, const QString& fileName, QWidg
     }
   });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-  if (!order_.empty()) SelectRow(0);
-  ShowItem(order_.empty() ? -1 : 0);
-  ImportButton->setEnabled(plan_.Count(ItemKind::New) + plan_.Count(ItemKind::Conflict) > 0);
 }
 
 TImportReview::~TImportReview() = default;
@@ -260,6 +341,7 @@ void TImportReview::Choose(Choice choice) {
 }
 
 bool TImportReview::Import(QString* message) {
+  if (loader_ || !loadError_.isEmpty()) return false;
   QProgressDialog progress(QStringLiteral("Импорт терминов…"), QStringLiteral("Отмена"), 0, 100, this);
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(500);

@@ -113,18 +113,8 @@ void ImportTerms(TForm1* form, const QString& given) {
   if (path.isEmpty()) return;
   // A pending edit of the current term is stored first, so the file is compared with it.
   if (!platform::Guarded([form] { form->Table2->CheckBrowseMode(); }, form)) return;
-  exchange::Document doc;
-  exchange::Plan plan;
-  QString error;
-  {
-    base::WaitCursor wait;
-    if (!exchange::ReadExchangeFile(path, &doc, &error) || !exchange::MakePlan(Folder(form), doc, &plan, &error)) {
-      platform::ShowError(error, kImportCaption, form);
-      platform::Guarded([form] { form->Table2->Edit(); }, form);
-      return;
-    }
-  }
-  TImportReview review(std::move(plan), path, form);
+  // The review reads the file and compares it with the glossary while it shows progress.
+  TImportReview review(Folder(form), path, form);
   const bool stored = review.exec() == QDialog::Accepted;
   platform::Guarded(
       [form, stored] {

@@ -42,7 +42,7 @@ QString NormalizedText(QString s) {
 
 }  // namespace
 
-bool ReadExchangeFile(const QString& path, Document* doc, QString* error) {
+bool ReadExchangeFile(const QString& path, Document* doc, QString* error, const std::function<bool(int)>& step) {
   const Format format = FormatOfPath(path);
   QString message;
   bool ok;
@@ -57,8 +57,8 @@ bool ReadExchangeFile(const QString& path, Document* doc, QString* error) {
     return false;
   }
   const QByteArray bytes = f.readAll();
-  ok = format == Format::Csv ? ReadCsv(bytes, doc, &message) : ReadTbx(bytes, doc, &message);
-  if (!ok && error) *error = QStringLiteral("%1: %2").arg(path, message);
+  ok = format == Format::Csv ? ReadCsv(bytes, doc, &message) : ReadTbx(bytes, doc, &message, step);
+  if (!ok && error) *error = message.isEmpty() ? QString() : QStringLiteral("%1: %2").arg(path, message);
   return ok;
 }
 
@@ -68,7 +68,13 @@ int Plan::Count(ItemKind kind) const {
   return n;
 }
 
-bool MakePlan(const QString& folder, const Document& doc, Plan* plan, QString* error) {
+bool MakePlan(const QString& folder, const Document& doc, Plan* plan, QString* error,
+              const std::function<bool()>& keepGoing) {
+  auto stopped = [&] {
+    if (!keepGoing || keepGoing()) return false;
+    if (error) error->clear();
+    return true;
+  };
   Plan p;
   p.folder = folder;
   p.notes = doc.notes;
@@ -96,6 +102,7 @@ bool MakePlan(const QString& folder, const Document& doc, Plan* plan, QString* e
     r = reader.ReadAfter(after, 4000, &batch);
     if (!r.Ok() || batch.empty()) break;
     after = batch.back().key;
+    if (stopped()) return false;
     for (data::TermRow& t : batch) mine.push_back(std::move(t));
   }
   if (!r.Ok()) {
@@ -115,6 +122,7 @@ bool MakePlan(const QString& folder, const Document& doc, Plan* plan, QString* e
   QHash<QString, QString> firstInFile;  // name key -> where
   p.items.reserve(doc.terms.size());
   for (const Term& t : doc.terms) {
+    if ((p.items.size() & 1023) == 0 && stopped()) return false;
     PlanItem item;
     item.incoming = t;
     item.incoming.name = t.name.trimmed();

@@ -14,8 +14,11 @@
 namespace exchange {
 
 // Reads a file (or a source folder) of any format, by its name (FormatOfPath). A file that
-// cannot be read whole is refused: *error names it and the line or element.
-bool ReadExchangeFile(const QString& path, Document* doc, QString* error);
+// cannot be read whole is refused: *error names it and the line or element. `step(percent)`
+// reports progress through a TBX file; when it returns false, reading stops and false is
+// returned with *error empty.
+bool ReadExchangeFile(const QString& path, Document* doc, QString* error,
+                      const std::function<bool(int percent)>& step = {});
 
 enum class ItemKind { New, Identical, Conflict, Refused };
 enum class Choice { Mine, Theirs, Both };
@@ -43,8 +46,10 @@ struct Plan {
 };
 
 // Sets `doc` against the glossary in `folder`. Names are compared as the glossary orders them
-// (case and Ё/Е folded).
-bool MakePlan(const QString& folder, const Document& doc, Plan* plan, QString* error);
+// (case and Ё/Е folded). `keepGoing` is asked now and then; when it returns false, planning
+// stops and false is returned with *error empty.
+bool MakePlan(const QString& folder, const Document& doc, Plan* plan, QString* error,
+              const std::function<bool()>& keepGoing = {});
 
 // The same choice for every conflict.
 void ChooseForAll(Plan* plan, Choice choice);

@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <algorithm>
 
 namespace exchange {
 
@@ -117,7 +118,7 @@ bool LooksRussian(const QString& s) {
 
 }  // namespace
 
-bool ReadTbx(const QByteArray& bytes, Document* doc, QString* error) {
+bool ReadTbx(const QByteArray& bytes, Document* doc, QString* error, const std::function<bool(int)>& step) {
   Document result;
   // Text in UTF-8 (what XML assumes without a byte order mark or a declaration saying otherwise)
   // is checked first, so a wrongly encoded file is refused naming the line of its first bad byte.
@@ -170,6 +171,11 @@ bool ReadTbx(const QByteArray& bytes, Document* doc, QString* error) {
         continue;
       }
       if (name == u"termEntry" || name == u"conceptEntry") {
+        if (step && (result.terms.size() & 255) == 0 &&
+            !step(int(r.characterOffset() * 100 / std::max<qsizetype>(bytes.size(), 1)))) {
+          if (error) error->clear();
+          return false;
+        }
         inEntry = true;
         e = EntryState();
         e.line = int(r.lineNumber());

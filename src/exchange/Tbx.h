@@ -7,6 +7,7 @@
 #include <QIODevice>
 #include <QList>
 #include <QString>
+#include <functional>
 
 #include "exchange/Exchange.h"
 
@@ -20,7 +21,9 @@ bool WriteTbx(const QList<Term>& terms, QIODevice* out, QString* error);
 // Reads a TBX file, ours or another tool's: each termEntry (or conceptEntry) with a Russian
 // term becomes a term; entries in other languages only are left out and counted in the notes.
 // A file that is not well-formed XML, not TBX, or carries entity declarations in its DOCTYPE is
-// refused whole, naming the line.
-bool ReadTbx(const QByteArray& bytes, Document* doc, QString* error);
+// refused whole, naming the line. `step(percent)` is called as entries are read; when it returns
+// false, reading stops and false is returned with *error empty.
+bool ReadTbx(const QByteArray& bytes, Document* doc, QString* error,
+             const std::function<bool(int percent)>& step = {});
 
 }  // namespace exchange

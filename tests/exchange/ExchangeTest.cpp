@@ -338,6 +338,36 @@ TEST(Exchange, PlanSortsTheFileAgainstTheGlossary) {
   EXPECT_TRUE(plan.items[3].reason.contains("no letter Q")) << plan.items[3].reason.toStdString();
 }
 
+TEST(Exchange, ReadingAndPlanningStopWhenAsked) {
+  QTemporaryDir dir;
+  const QString folder = Path(dir, "g");
+  BuildGlossary(folder, {{1, {QStringLiteral("Апис")}}});
+  exchange::Document doc;
+  doc.terms.append(exchange::Term{QStringLiteral("Апис"), {}, QStringLiteral("Пчела"), {}, {}, 0});
+  QString error;
+  QFile f(Path(dir, "in.tbx"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  ASSERT_TRUE(exchange::WriteTbx(doc.terms, &f, &error));
+  f.close();
+  // Stopped: false with no message, as against a failure.
+  int calls = 0;
+  exchange::Document read;
+  EXPECT_FALSE(exchange::ReadExchangeFile(f.fileName(), &read, &error, [&](int) { return ++calls < 0; }));
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+  EXPECT_TRUE(read.terms.isEmpty());
+  exchange::Plan plan;
+  plan.folder = QStringLiteral("untouched");
+  EXPECT_FALSE(exchange::MakePlan(folder, doc, &plan, &error, [] { return false; }));
+  EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+  EXPECT_EQ(plan.folder, QStringLiteral("untouched"));
+  // Not stopped: the same as without the hooks.
+  ASSERT_TRUE(exchange::ReadExchangeFile(f.fileName(), &read, &error, [](int p) { return p >= 0 && p <= 100; }));
+  ASSERT_TRUE(exchange::MakePlan(folder, read, &plan, &error, [] { return true; })) << error.toStdString();
+  ASSERT_EQ(plan.items.size(), 1);
+  EXPECT_EQ(plan.items[0].kind, ItemKind::Conflict);
+}
+
 TEST(Exchange, EachChoiceForAConflict) {
   for (const Choice choice : {Choice::Mine, Choice::Theirs, Choice::Both}) {
     SCOPED_TRACE(int(choice));
