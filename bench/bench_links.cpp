@@ -39,6 +39,7 @@
 #include "app/SearchSource.h"
 #include "app/TermLinks.h"
 #include "app/Unit1.h"
+#include "bench/BenchCorpus.h"
 #include "data/GlossaryStore.h"
 #include "rtf/CodePage.h"
 #include "search/IndexService.h"
@@ -77,55 +78,6 @@ Times Now() {
 Times Since(const Times& t0) {
   const Times t = Now();
   return Times{t.wall - t0.wall, t.cpu - t0.cpu};
-}
-
-// The bundled glossary's sentences as a reader sees them: a link as its visible words.
-QStringList CorpusSentences() {
-  const QString folder = QDir(QStringLiteral(TERMORA_SOURCE_ROOT)).filePath(QStringLiteral("glossary/terms"));
-  static const QRegularExpression heading(QStringLiteral("^#.*$"), QRegularExpression::MultilineOption);
-  static const QRegularExpression shown(QStringLiteral("\\[\\[[^\\]|]*\\|([^\\]]*)\\]\\]"));
-  static const QRegularExpression named(QStringLiteral("\\[\\[([^\\]]*)\\]\\]"));
-  static const QRegularExpression sentenceEnd(QStringLiteral("(?<=[.!?])\\s+"));
-  QStringList sentences;
-  QDirIterator it(folder, {QStringLiteral("*.txt")});
-  while (it.hasNext()) {
-    QFile f(it.next());
-    if (!f.open(QIODevice::ReadOnly)) continue;
-    QString text = QString::fromUtf8(f.readAll());
-    text.remove(heading).replace(shown, QStringLiteral("\\1")).replace(named, QStringLiteral("\\1"));
-    text.remove(QLatin1Char('*'));
-    for (const QString& s : text.split(sentenceEnd, Qt::SkipEmptyParts)) {
-      const QString t = s.simplified();
-      if (t.size() > 20) sentences << t;
-    }
-  }
-  if (sentences.size() < 100) qFatal("the bundled glossary was not found in %s", qPrintable(folder));
-  return sentences;
-}
-
-// Text as the editor streams it out: Cyrillic as \'xx under code page 1251.
-QByteArray RtfText(const QString& text) {
-  QByteArray rtf;
-  for (const QChar c : text) {
-    const char16_t u = c.unicode();
-    if (u == '\\' || u == '{' || u == '}') {
-      rtf += '\\';
-      rtf += char(u);
-    } else if (u < 0x80) {
-      rtf += char(u);
-    } else {
-      // Encoding a character at a time is slow; 100 MB of definitions meet few distinct ones.
-      static QHash<char16_t, QByteArray> known;
-      auto it = known.find(u);
-      if (it == known.end()) {
-        const QByteArray b = rtf::EncodeCodePage(QString(c), 1251);
-        it = known.insert(u, b.size() == 1 ? "\\'" + QByteArray::number(static_cast<unsigned char>(b[0]), 16)
-                                           : "\\u" + QByteArray::number(int(u)) + '?');
-      }
-      rtf += *it;
-    }
-  }
-  return rtf;
 }
 
 QByteArray LinkField(qint64 key, const QString& words) {

@@ -31,6 +31,7 @@
 #include "app/SearchBox.h"
 #include "app/SearchSource.h"
 #include "app/Unit1.h"
+#include "bench/BenchCorpus.h"
 #include "data/GlossaryStore.h"
 #include "data/TermReader.h"
 #include "rtf/CodePage.h"
@@ -64,54 +65,6 @@ const Query kQueries[] = {
     {"phrase", "\"пчелиная семья\""},
     {"prefix", "пчел*"},
 };
-
-QStringList CorpusSentences() {
-  const QString folder = QDir(QStringLiteral(TERMORA_SOURCE_ROOT)).filePath(QStringLiteral("glossary/terms"));
-  QStringList sentences;
-  QDirIterator it(folder, {QStringLiteral("*.txt")});
-  while (it.hasNext()) {
-    QFile f(it.next());
-    if (!f.open(QIODevice::ReadOnly)) continue;
-    QString text = QString::fromUtf8(f.readAll());
-    text.remove(QRegularExpression(QStringLiteral("^#.*$"), QRegularExpression::MultilineOption));
-    text.remove(QLatin1Char('*'));
-    // A cross-reference reads as its shown text: [[Сот|сотов]] is "сотов".
-    text.replace(QRegularExpression(QStringLiteral("\\[\\[(?:[^\\]|]*\\|)?([^\\]]*)\\]\\]")), QStringLiteral("\\1"));
-    for (const QString& s : text.split(QRegularExpression(QStringLiteral("(?<=[.!?])\\s+")), Qt::SkipEmptyParts)) {
-      const QString t = s.simplified();
-      if (t.size() > 20) sentences << t;
-    }
-  }
-  if (sentences.size() < 100) qFatal("the bundled glossary was not found in %s", qPrintable(folder));
-  return sentences;
-}
-
-// Text as the editor streams it out: Cyrillic as \'xx under code page 1251.
-QByteArray RtfText(const QString& text) {
-  static std::unordered_map<char16_t, QByteArray> escapes;
-  QByteArray rtf;
-  for (const QChar c : text) {
-    const char16_t u = c.unicode();
-    if (u == '\\' || u == '{' || u == '}') {
-      rtf += '\\';
-      rtf += char(u);
-    } else if (u < 0x80) {
-      rtf += char(u);
-    } else {
-      auto it = escapes.find(u);
-      if (it == escapes.end()) {
-        const QByteArray b = rtf::EncodeCodePage(QString(c), 1251);
-        const bool single = b.size() == 1 && rtf::DecodeCodePage(b, 1251) == QString(c);
-        it = escapes
-                 .emplace(u, single ? "\\'" + QByteArray::number(static_cast<unsigned char>(b[0]), 16)
-                                    : "\\u" + QByteArray::number(int(u)) + '?')
-                 .first;
-      }
-      rtf += it->second;
-    }
-  }
-  return rtf;
-}
 
 const QByteArray kRtfHead = "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fnil\\fcharset204 Verdana;}}\r\n"
                             "\\viewkind4\\uc1\\pard\\qj\\f0\\fs24 ";
